@@ -1,0 +1,122 @@
+#include "assets/ui/pgEnquireByLocation.h"
+
+#include "assets/clsStock.h"
+#include "catalogue/clsCategories.h"
+#include "locations/ui/LocationTreeView.h"
+#include "shell/ListRow.h"
+#include "shell/Session.h"
+#include "shell/ui/Guard.h"
+#include "shell/ui/ReportList.h"
+#include "shell/ui/frmVemora.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace assets {
+
+pgEnquireByLocation::pgEnquireByLocation(shell::frmVemora& main) : main_(main) {
+    setObjectName(QStringLiteral("pgEnquireByLocation"));
+    tvLocations = new locations::LocationTreeView(this);
+    tvLocations->setObjectName(QStringLiteral("tvLocations"));
+    btnExpandEBL = new QPushButton(QStringLiteral("&Expand Locations"), this);
+    btnExpandEBL->setObjectName(QStringLiteral("btnExpandEBL"));
+
+    auto* frame = new QGroupBox(this);
+    lblViewingLoc = new QLabel(QStringLiteral("Location:"), frame);
+    lblViewingLoc->setObjectName(QStringLiteral("lblViewingLoc"));
+    QFont bold = lblViewingLoc->font();
+    bold.setBold(true);
+    lblViewingLoc->setFont(bold);
+    lvStockTable = new shell::ReportList({QStringLiteral("Product Code"),
+                                          QStringLiteral("Product Description"),
+                                          QStringLiteral("Category"), QStringLiteral("Stock")},
+                                         frame);
+    lvStockTable->setObjectName(QStringLiteral("lvStockTable"));
+    lvLicenceTable = new shell::ReportList(
+        {QStringLiteral("Product Code"), QStringLiteral("Product Description"),
+         QStringLiteral("Category"), QStringLiteral("Norm"), QStringLiteral("Temp")},
+        frame);
+    lvLicenceTable->setObjectName(QStringLiteral("lvLicenceTable"));
+    auto* lists = new QVBoxLayout(frame);
+    lists->addWidget(lblViewingLoc);
+    lists->addWidget(new QLabel(QStringLiteral("Stock Items"), frame));
+    lists->addWidget(lvStockTable);
+    lists->addWidget(new QLabel(QStringLiteral("Licence Items"), frame));
+    lists->addWidget(lvLicenceTable);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(tvLocations, 0, 0);
+    grid->addWidget(btnExpandEBL, 1, 0);
+    grid->addWidget(frame, 0, 1, 2, 1);
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 3);
+
+    connect(btnExpandEBL, &QPushButton::clicked, tvLocations,
+            &locations::LocationTreeView::expandAllAndSelectRoot);
+    connect(tvLocations, &locations::LocationTreeView::nodeClicked, this,
+            &pgEnquireByLocation::tvLocations_NodeClick);
+    for (shell::ReportList* list : {lvStockTable, lvLicenceTable})
+        connect(list, &shell::ReportList::mousePressed, this,
+                [this, list](Qt::MouseButton button, const QPoint& pos) {
+                    listMouseDown(list, button, pos);
+                });
+}
+
+void pgEnquireByLocation::rebuild() {
+    lvStockTable->clearRows();
+    lvLicenceTable->clearRows();
+    tvLocations->FillUpLocationTree(main_.session().locations());
+}
+
+QWidgetList pgEnquireByLocation::tabOrder() const {
+    return {tvLocations, btnExpandEBL, lvStockTable, lvLicenceTable};
+}
+
+QString pgEnquireByLocation::hint() const {
+    return QStringLiteral("Select a location from the tree to show stock and/or licences.");
+}
+
+void pgEnquireByLocation::tvLocations_NodeClick(QTreeWidgetItem* node) {
+    if (!node || node != tvLocations->selectedNode())
+        return;
+    shell::guarded(main_.session().messages(), [&] {
+        FillStockListUsingLocation(shell::idOfKey(locations::LocationTreeView::keyOf(node)));
+        lblViewingLoc->setText(QStringLiteral("Location: ") + node->text(0).trimmed());
+    });
+}
+
+void pgEnquireByLocation::FillStockListUsingLocation(int locId) {
+    lvStockTable->clearRows();
+    lvLicenceTable->clearRows();
+    const LocationContents contents = main_.session().stock().FillStockListUsingLocation(locId);
+    lvStockTable->setRows(contents.stock);
+    lvLicenceTable->setRows(contents.licences);
+}
+
+void pgEnquireByLocation::refillForSelectedNode() {
+    if (QTreeWidgetItem* node = tvLocations->selectedNode())
+        FillStockListUsingLocation(shell::idOfKey(locations::LocationTreeView::keyOf(node)));
+}
+
+void pgEnquireByLocation::listMouseDown(shell::ReportList* list, Qt::MouseButton button,
+                                        const QPoint& globalPos) {
+    shell::guarded(main_.session().messages(), [&] {
+        const bool anyCategory = main_.session().categories().AnyCategory();
+        const QString key = list->selectedKey();
+        const bool rowSelected = !key.isEmpty();
+        if (anyCategory && rowSelected)
+            main_.SelectedProdID = shell::idOfKey(key);
+        main_.mnuProd[0]->setEnabled(anyCategory);
+        for (size_t i = 1; i < main_.mnuProd.size(); ++i)
+            main_.mnuProd[i]->setEnabled(anyCategory && rowSelected);
+    });
+    if (button == Qt::RightButton)
+        main_.popUp(main_.mnuProducts, globalPos);
+}
+
+} // namespace assets

@@ -1,0 +1,243 @@
+#include "locations/clsLocations.h"
+
+#include "shell/ListRow.h"
+#include "shell/Messages.h"
+#include "store/Database.h"
+#include "store/StoreConstants.h"
+
+#include <QSet>
+
+namespace locations {
+
+namespace {
+
+const QString SelectColumns =
+    QStringLiteral("SELECT Loc_ID, Loc_Desc, Loc_Status, Loc_Level, Loc_ParentID FROM Locations ");
+
+} // namespace
+
+QString locationKey(int locId) {
+    return QStringLiteral("L") + QString::number(locId);
+}
+
+QString properCase(const QString& text) {
+    QString out = text;
+    bool startOfWord = true;
+    for (QChar& c : out) {
+        if (c.isSpace()) {
+            startOfWord = true;
+            continue;
+        }
+        c = startOfWord ? c.toUpper() : c.toLower();
+        startOfWord = false;
+    }
+    return out;
+}
+
+clsLocations::clsLocations(store::Database& db, shell::Messages& messages)
+    : db_(db), messages_(messages) {}
+
+std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
+    std::vector<TreeNode> nodes;
+    {
+        store::Query q(db_, SelectColumns + QStringLiteral("WHERE Loc_Level = ? ORDER BY Loc_ID"));
+        q.bindAll(store::loc::ReservedLevel);
+        while (q.next())
+            nodes.push_back({locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ID")))),
+                             RootKey, properCase(q.text(QStringLiteral("Loc_Desc"))),
+                             image::SystemNode, false});
+    }
+    if (nodes.empty()) {
+        messages_.fail(QStringLiteral("Internal Error: There are No System Locations"));
+        return std::nullopt;
+    }
+    nodes.insert(nodes.begin(), TreeNode{RootKey, QString(), RootText, image::SystemNode, false});
+
+    QSet<QString> known;
+    for (const TreeNode& n : nodes)
+        known.insert(n.key);
+
+    const int branches[] = {store::loc::AvailableLocations, store::loc::AvailableLicences,
+                            store::loc::RemovedLocations};
+    QStringList orphans;
+    for (int branch : branches) {
+        store::Query q(db_, SelectColumns + QStringLiteral("WHERE Loc_Top = ? AND Loc_Level > ? "
+                                                           "ORDER BY Loc_Level, Loc_Desc") +
+                                store::IgnoreCase + QStringLiteral(", Loc_ID"));
+        q.bindAll(branch, store::loc::ReservedLevel);
+        const int nodeImage =
+            branch == store::loc::RemovedLocations ? image::RemovedLocation : image::Location;
+        while (q.next()) {
+            TreeNode node{locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ID")))),
+                          locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ParentID")))),
+                          properCase(q.text(QStringLiteral("Loc_Desc"))), nodeImage, false};
+            if (!known.contains(node.parentKey)) {
+                orphans << node.text;
+                continue;
+            }
+            known.insert(node.key);
+            nodes.push_back(std::move(node));
+        }
+    }
+    for (TreeNode& n : nodes)
+        n.expanded = n.key == RootKey || n.key == locationKey(store::loc::AvailableLocations) ||
+                     n.key == locationKey(store::loc::AvailableLicences) ||
+                     n.key == locationKey(store::loc::RemovedLocations);
+    if (!orphans.isEmpty())
+        messages_.fail(QStringLiteral("Internal Error: these locations have no parent location "
+                                      "in their branch and are not shown: ") +
+                       orphans.join(QStringLiteral(", ")));
+    return nodes;
+}
+
+std::optional<TreeNode> clsLocations::AddLocation(const QString& newdesc) {
+    const int parentId = CurrentLocId();
+    store::Query parent(
+        db_, QStringLiteral("SELECT Loc_Level, Loc_Status, Loc_Top FROM Locations WHERE Loc_ID = ?"));
+    parent.bindAll(parentId);
+    if (!parent.next()) {
+        messages_.fail(QStringLiteral("Internal Error: Selecting Parent Node"));
+        return std::nullopt;
+    }
+    const QString status = parent.text(QStringLiteral("Loc_Status"));
+    const int level = static_cast<int>(parent.integer(QStringLiteral("Loc_Level")));
+    int top = 0;
+    if (status == store::StatusMainBranch)
+        top = parentId;
+    else if (status == store::StatusUser)
+        top = static_cast<int>(parent.integer(QStringLiteral("Loc_Top")));
+
+    int added = 0;
+    if (top != 0)
+        added = db_.execute(QStringLiteral("INSERT INTO Locations (Loc_Desc, Loc_Status, Loc_Level, "
+                                           "Loc_ParentID, Loc_Top) VALUES (?, ?, ?, ?, ?)"),
+                            newdesc.trimmed(), store::StatusUser, level + 1, parentId, top);
+    if (added != 1) {
+        messages_.fail(QStringLiteral("Internal Error: adding location"));
+        return std::nullopt;
+    }
+    const int newId = static_cast<int>(db_.lastInsertId());
+    return TreeNode{locationKey(newId), locationKey(parentId), newdesc, image::Location, true};
+}
+
+bool clsLocations::ModifyLocation(const QString& newdesc) {
+    const int changed = db_.execute(
+        QStringLiteral("UPDATE Locations SET Loc_Desc = ? WHERE Loc_ID = ? AND Loc_Level > ?"),
+        newdesc.trimmed(), CurrentLocId(), store::loc::ReservedLevel);
+    if (changed != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Modifying location"));
+        return false;
+    }
+    return true;
+}
+
+bool clsLocations::UpdateLocation(int thisNodeID, int parentNodeID) {
+    store::Query parent(db_,
+                        QStringLiteral("SELECT Loc_Level, Loc_Top FROM Locations WHERE Loc_ID = ?"));
+    parent.bindAll(parentNodeID);
+    if (!parent.next()) {
+        messages_.fail(QStringLiteral("Internal Error: Selecting Parent Data"));
+        return false;
+    }
+    const int level = static_cast<int>(parent.integer(QStringLiteral("Loc_Level")));
+    const int top = level == store::loc::ReservedLevel
+                        ? parentNodeID
+                        : static_cast<int>(parent.integer(QStringLiteral("Loc_Top")));
+    const int changed = db_.execute(
+        QStringLiteral("UPDATE Locations SET Loc_Level = ?, Loc_ParentID = ?, Loc_Top = ? "
+                       "WHERE Loc_ID = ? AND Loc_Level > ?"),
+        level + 1, parentNodeID, top, thisNodeID, store::loc::ReservedLevel);
+    if (changed != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Modifying location"));
+        return false;
+    }
+    return true;
+}
+
+DeleteResult clsLocations::DeleteLocation(int selectedImage) {
+    const int id = CurrentLocId();
+    const QString desc = CurrentLocDesc();
+    if (selectedImage != image::RemovedLocation && selectedImage != image::Location)
+        return DeleteResult::Nothing;
+
+    if (db_.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ParentID = ?"), id)) {
+        messages_.refuse(QStringLiteral("Cannot remove, this location has child locations"));
+        return DeleteResult::Nothing;
+    }
+
+    if (selectedImage == image::RemovedLocation) {
+        if (db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Loc_ID = ?"), id)) {
+            messages_.refuse(QStringLiteral("Cannot remove, this location has stock within it"));
+            return DeleteResult::Nothing;
+        }
+        if (db_.exists(QStringLiteral("SELECT Licence_ID FROM Licences WHERE Loc_ID = ?"), id)) {
+            messages_.refuse(QStringLiteral("Cannot remove, this location has licences within it"));
+            return DeleteResult::Nothing;
+        }
+        if (!messages_.ask(QStringLiteral("Are you sure you wish to remove location ") + desc +
+                           QStringLiteral("\rThis will be completely removed from your database")))
+            return DeleteResult::Nothing;
+        const int deleted =
+            db_.execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ? AND Loc_Level > ?"),
+                        id, store::loc::ReservedLevel);
+        if (deleted != 1) {
+            messages_.fail(QStringLiteral("Internal Error: Deleting location"));
+            return DeleteResult::Nothing;
+        }
+        return DeleteResult::Deleted;
+    }
+
+    if (!messages_.ask(QStringLiteral("Are you sure you wish to remove location ") + desc))
+        return DeleteResult::Nothing;
+    const int parked =
+        db_.execute(QStringLiteral("UPDATE Locations SET Loc_ParentID = ?, Loc_Top = ? "
+                                   "WHERE Loc_ID = ? AND Loc_Level > ?"),
+                    store::loc::RemovedLocations, store::loc::RemovedLocations, id,
+                    store::loc::ReservedLevel);
+    if (parked != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Deleting location"));
+        return DeleteResult::Nothing;
+    }
+    return DeleteResult::Parked;
+}
+
+DropResult clsLocations::DropLocation(const std::optional<NodeInfo>& dragged,
+                                      const std::optional<NodeInfo>& target) {
+    if (!dragged || !target)
+        return DropResult::Refused;
+    if (dragged->image == image::SystemNode)
+        return DropResult::Refused;
+    if (dragged->parentKey == target->key) {
+        messages_.refuse(QStringLiteral("This location is already under this location"));
+        return DropResult::Refused;
+    }
+    if (dragged->childCount > 0) {
+        messages_.refuse(QStringLiteral("You may only drag locations that have no sub locations"));
+        return DropResult::Refused;
+    }
+    const QStringList invalidTargets{RootKey, locationKey(store::loc::RemovedLocations),
+                                     locationKey(store::loc::RemovedLicences),
+                                     locationKey(store::loc::RemovedStock)};
+    if (invalidTargets.contains(target->key))
+        return DropResult::Refused;
+    if (!messages_.ask(QStringLiteral("Are you sure wish to move: ") + dragged->text +
+                       QStringLiteral("\runder the location: ") + target->text))
+        return DropResult::Refused;
+    if (target->key == dragged->key)
+        return DropResult::Unchanged;
+    return UpdateLocation(shell::idOfKey(dragged->key), shell::idOfKey(target->key))
+               ? DropResult::Moved
+               : DropResult::Refused;
+}
+
+MenuState clsLocations::MenuFor(const NodeInfo& selected) {
+    if (selected.image == image::Location)
+        return {true, true, true};
+    if (selected.image == image::RemovedLocation)
+        return {false, false, true};
+    const bool branch = selected.key == locationKey(store::loc::AvailableLocations) ||
+                        selected.key == locationKey(store::loc::AvailableLicences);
+    return {branch, false, false};
+}
+
+} // namespace locations

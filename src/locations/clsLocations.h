@@ -1,0 +1,123 @@
+#pragma once
+
+// The location tree and the current location. The fill produces plain node
+// data that any tree view can show; maintenance operations change the
+// database and tell the caller how its tree should follow.
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace store {
+class Database;
+}
+namespace shell {
+class Messages;
+}
+
+namespace locations {
+
+// Indexes (1-based) into the image list imlLocation.
+namespace image {
+inline constexpr int SystemNode = 1;
+inline constexpr int Location = 2;
+inline constexpr int Stock = 3;
+inline constexpr int Licence = 4;
+inline constexpr int TemporaryLicence = 5;
+inline constexpr int RemovedLocation = 6;
+inline constexpr int RemovedStock = 7;
+inline constexpr int RemovedLicence = 8;
+inline constexpr int RemovedTemporaryLicence = 9;
+inline constexpr int Count = 9;
+} // namespace image
+
+inline const QString RootKey = QStringLiteral("L0");
+inline const QString RootText = QStringLiteral("SYSTEM");
+
+// "L" followed by the location id.
+QString locationKey(int locId);
+
+// Every letter that begins a word upper case, every other letter lower case.
+QString properCase(const QString& text);
+
+// One node to add to a tree: parentKey is empty for the root.
+struct TreeNode {
+    QString key;
+    QString parentKey;
+    QString text;
+    int image = image::SystemNode;
+    bool expanded = false;
+};
+
+// What a window knows of a node of its tree, for the rules that depend on
+// the node's place in the tree.
+struct NodeInfo {
+    QString key;
+    QString text;
+    int image = 0;
+    QString parentKey;
+    int childCount = 0;
+};
+
+struct MenuState {
+    bool add = false;
+    bool modify = false;
+    bool remove = false;
+    friend bool operator==(const MenuState& a, const MenuState& b) {
+        return a.add == b.add && a.modify == b.modify && a.remove == b.remove;
+    }
+};
+
+enum class DeleteResult { Nothing, Parked, Deleted };
+enum class DropResult { Refused, Unchanged, Moved };
+
+class clsLocations {
+public:
+    clsLocations(store::Database& db, shell::Messages& messages);
+
+    // A tag set by callers before they use the tree; no operation reads it.
+    QString Mode;
+    // The current location. CurrentLocId/CurrentLocDesc are the same storage.
+    QString SelectedLocName;
+    int SelectedLocID = 0;
+
+    int CurrentLocId() const { return SelectedLocID; }
+    void setCurrentLocId(int id) { SelectedLocID = id; }
+    QString CurrentLocDesc() const { return SelectedLocName; }
+    void setCurrentLocDesc(const QString& desc) { SelectedLocName = desc; }
+
+    // The nodes of a full location tree, parents before children. No value
+    // (and a message shown) when the database holds no system locations:
+    // the caller then leaves its tree as it was.
+    std::optional<std::vector<TreeNode>> FillUpLocationTree();
+
+    // Adds a location under the current location; returns the node to add
+    // to the maintenance tree, or no value after a message.
+    std::optional<TreeNode> AddLocation(const QString& newdesc);
+    // Renames the current location; false after a message.
+    bool ModifyLocation(const QString& newdesc);
+    // Moves a location under a new parent; false after a message.
+    bool UpdateLocation(int thisNodeID, int parentNodeID);
+    // Removes the current location, choosing the path by the image of the
+    // selected node: a removed location goes for good, any other location is
+    // parked under the removed-locations branch.
+    DeleteResult DeleteLocation(int selectedImage);
+
+    // A location dragged onto a node of the maintenance tree. Checks every
+    // rule, asks, and moves the location in the database. The caller moves
+    // its node only when the result is Moved.
+    DropResult DropLocation(const std::optional<NodeInfo>& dragged,
+                            const std::optional<NodeInfo>& target);
+
+    // Which items of the Locations context menu apply to a selected node.
+    static MenuState MenuFor(const NodeInfo& selected);
+    // Whether the picker may return this node.
+    static bool IsChoosable(int image) { return image == image::Location; }
+
+private:
+    store::Database& db_;
+    shell::Messages& messages_;
+};
+
+} // namespace locations

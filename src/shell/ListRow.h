@@ -1,0 +1,30 @@
+#pragma once
+
+// One row of a report-style list as the logic classes hand it to a window:
+// the row key ("C12", "P7", ...) and the texts of its columns in order.
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace shell {
+
+struct ListRow {
+    QString key;
+    QStringList texts;
+    // An optional colour hint for the whole row (for example temporary
+    // licences); empty for the default.
+    QString colour;
+
+    friend bool operator==(const ListRow& a, const ListRow& b) {
+        return a.key == b.key && a.texts == b.texts && a.colour == b.colour;
+    }
+};
+
+using ListRows = std::vector<ListRow>;
+
+// The id part of a row or node key: the key without its first character.
+int idOfKey(const QString& key);
+
+} // namespace shell

@@ -1,0 +1,58 @@
+#include "shell/StartUp.h"
+
+#include "shell/Messages.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/StoreConstants.h"
+
+#include <QDir>
+
+namespace shell {
+
+DateOrder dateOrderOf(const QLocale& locale) {
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    // Skip quoted literal text; the first of d, M, y that appears decides.
+    bool quoted = false;
+    int day = -1, month = -1, year = -1;
+    for (int i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted)
+            continue;
+        if (c == QLatin1Char('d') && day < 0)
+            day = i;
+        else if (c == QLatin1Char('M') && month < 0)
+            month = i;
+        else if (c == QLatin1Char('y') && year < 0)
+            year = i;
+    }
+    if (year >= 0 && (day < 0 || year < day) && (month < 0 || year < month))
+        return DateOrder::YearMonthDay;
+    if (month >= 0 && (day < 0 || month < day))
+        return DateOrder::MonthDayYear;
+    return DateOrder::DayMonthYear;
+}
+
+bool CheckDateOrder(const QLocale& locale, Messages& messages) {
+    if (dateOrderOf(locale) == DateOrder::DayMonthYear)
+        return true;
+    messages.fail(DateOrderRefusal);
+    return false;
+}
+
+std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, Messages& messages) {
+    const QString path = QDir(dir).filePath(store::DatabaseFileName);
+    try {
+        auto db = store::Database::open(path, store::DatabaseKey);
+        store::checkSchema(*db);
+        return db;
+    } catch (const store::DbError& error) {
+        messages.fail(error.text());
+        return nullptr;
+    }
+}
+
+} // namespace shell

@@ -1,0 +1,47 @@
+#include "shell/ui/Program.h"
+
+#include "shell/Messages.h"
+#include "shell/Session.h"
+#include "shell/StartUp.h"
+#include "shell/ui/frmAbout.h"
+#include "shell/ui/frmSplash.h"
+#include "shell/ui/frmVemora.h"
+#include "store/Database.h"
+
+#include <QLabel>
+
+namespace shell {
+
+Program::Program(Messages& messages) : messages_(messages) {}
+
+Program::~Program() {
+    main_.reset();
+    about_.reset();
+    session_.reset();
+    db_.reset();
+}
+
+bool Program::Main(const Options& options) {
+    if (!CheckDateOrder(options.locale, messages_))
+        return false;
+    db_ = OpenAssetDatabase(options.directory, messages_);
+    if (!db_) {
+        messages_.fail(CannotAccessDatabase);
+        return false;
+    }
+    session_ = std::make_unique<Session>(*db_, messages_);
+
+    about_ = std::make_unique<frmAbout>();
+    about_->lblVersion()->setText(VersionText);
+    if (options.showSplash) {
+        frmSplash splash;
+        splash.lblVersion()->setText(VersionText);
+        splash.exec();
+    }
+    main_ = std::make_unique<frmVemora>(*session_, about_.get());
+    main_->setAttribute(Qt::WA_DeleteOnClose, false);
+    main_->Form_Load(options.printers);
+    return true;
+}
+
+} // namespace shell

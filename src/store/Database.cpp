@@ -1,0 +1,232 @@
+#define SQLITE_HAS_CODEC 1
+#include "store/Database.h"
+
+#include "store/StoreConstants.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace store {
+
+namespace {
+
+// Case-insensitive comparison that folds every letter Qt knows, accented
+// ones included, not only ASCII.
+int compareIgnoringCase(void*, int lenA, const void* a, int lenB, const void* b) {
+    const QString sa = QString::fromUtf8(static_cast<const char*>(a), lenA);
+    const QString sb = QString::fromUtf8(static_cast<const char*>(b), lenB);
+    const int c = QString::compare(sa, sb, Qt::CaseInsensitive);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+} // namespace
+
+DbError::DbError(QString description, int number)
+    : std::runtime_error(description.toStdString()), description_(std::move(description)),
+      number_(number) {}
+
+QString DbError::text() const {
+    return description_ + QStringLiteral(" - ") + QString::number(number_);
+}
+
+// ---------------------------------------------------------------- Database
+
+Database::Database(sqlite3* db) : db_(db) {}
+
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
+
+void Database::fail() const {
+    throw DbError(QString::fromUtf8(sqlite3_errmsg(db_)), sqlite3_extended_errcode(db_) & 0xff);
+}
+
+std::unique_ptr<Database> Database::connect(const QString& path, const QString& key, int flags) {
+    sqlite3* raw = nullptr;
+    const QByteArray file = path.toUtf8();
+    const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message =
+            raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(raw);
+        throw DbError(message, rc);
+    }
+    std::unique_ptr<Database> db(new Database(raw));
+    const QByteArray k = key.toUtf8();
+    if (sqlite3_key(raw, k.constData(), k.size()) != SQLITE_OK)
+        db->fail();
+    db->configure();
+    return db;
+}
+
+void Database::configure() {
+    // The first statement after keying reads the file header: a wrong key or
+    // a file that is not a database fails here.
+    run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    run(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; "
+                       "PRAGMA foreign_keys = ON;"));
+    if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, compareIgnoringCase,
+                                    nullptr) != SQLITE_OK)
+        fail();
+}
+
+std::unique_ptr<Database> Database::open(const QString& path, const QString& key) {
+    return connect(path, key, SQLITE_OPEN_READWRITE);
+}
+
+std::unique_ptr<Database> Database::create(const QString& path, const QString& key) {
+    if (QFileInfo::exists(path))
+        throw DbError(QStringLiteral("file already exists: %1").arg(path), SQLITE_CANTOPEN);
+    return connect(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+void Database::run(const QString& sql) {
+    char* error = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_exec(db_, text.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(db_));
+        sqlite3_free(error);
+        throw DbError(message, sqlite3_extended_errcode(db_) & 0xff);
+    }
+}
+
+std::int64_t Database::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+int Database::userVersion() {
+    Query q(*this, QStringLiteral("PRAGMA user_version"));
+    return q.next() ? static_cast<int>(q.integer(QStringLiteral("user_version"))) : 0;
+}
+
+void Database::setUserVersion(int version) {
+    // PRAGMA takes no parameters; the value is a program constant.
+    run(QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+
+// ------------------------------------------------------------------- Query
+
+Query::Query(Database& db, const QString& sql) : db_(&db) {
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(db.handle(), text.constData(), text.size(), &stmt_, nullptr) !=
+        SQLITE_OK)
+        db.fail();
+}
+
+Query::Query(Query&& other) noexcept
+    : db_(other.db_), stmt_(other.stmt_), columns_(std::move(other.columns_)),
+      hasRow_(other.hasRow_) {
+    other.stmt_ = nullptr;
+}
+
+Query::~Query() {
+    sqlite3_finalize(stmt_);
+}
+
+Query& Query::bind(int index, std::int64_t value) {
+    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK)
+        db_->fail();
+    return *this;
+}
+
+Query& Query::bind(int index, const QString& value) {
+    const QByteArray text = value.toUtf8();
+    if (sqlite3_bind_text(stmt_, index, text.constData(), text.size(), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        db_->fail();
+    return *this;
+}
+
+Query& Query::bind(int index, Null) {
+    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK)
+        db_->fail();
+    return *this;
+}
+
+bool Query::next() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+        hasRow_ = true;
+        return true;
+    }
+    hasRow_ = false;
+    if (rc != SQLITE_DONE)
+        db_->fail();
+    return false;
+}
+
+int Query::execute() {
+    while (next()) {
+    }
+    return sqlite3_changes(db_->handle());
+}
+
+int Query::columnIndex(const QString& column) const {
+    if (!hasRow_)
+        throw DbError(QStringLiteral("No current row"), SQLITE_MISUSE);
+    if (columns_.isEmpty()) {
+        const int count = sqlite3_column_count(stmt_);
+        for (int i = 0; i < count; ++i)
+            columns_.insert(QString::fromUtf8(sqlite3_column_name(stmt_, i)).toLower(), i);
+    }
+    const auto it = columns_.constFind(column.toLower());
+    if (it == columns_.cend())
+        throw DbError(QStringLiteral("Item not found in this collection: %1").arg(column),
+                      SQLITE_RANGE);
+    return it.value();
+}
+
+bool Query::isNull(const QString& column) const {
+    return sqlite3_column_type(stmt_, columnIndex(column)) == SQLITE_NULL;
+}
+
+std::int64_t Query::integer(const QString& column) const {
+    return sqlite3_column_int64(stmt_, columnIndex(column));
+}
+
+std::optional<std::int64_t> Query::optionalInteger(const QString& column) const {
+    if (isNull(column))
+        return std::nullopt;
+    return integer(column);
+}
+
+QString Query::rawText(const QString& column) const {
+    const int i = columnIndex(column);
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+    return data ? QString::fromUtf8(data, sqlite3_column_bytes(stmt_, i)) : QString();
+}
+
+QString Query::text(const QString& column) const {
+    return rawText(column).trimmed();
+}
+
+Money Query::money(const QString& column) const {
+    return Money::fromCents(integer(column));
+}
+
+// ------------------------------------------------------------- Transaction
+
+Transaction::Transaction(Database& db) : db_(db) {
+    static int counter = 0;
+    name_ = QStringLiteral("tx%1").arg(++counter);
+    db_.run(QStringLiteral("SAVEPOINT %1").arg(name_));
+}
+
+Transaction::~Transaction() {
+    if (done_)
+        return;
+    try {
+        db_.run(QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(name_));
+    } catch (const DbError&) {
+        // Nothing more can be done while unwinding; the engine has already
+        // abandoned the transaction if rollback itself failed.
+    }
+}
+
+void Transaction::commit() {
+    db_.run(QStringLiteral("RELEASE %1").arg(name_));
+    done_ = true;
+}
+
+} // namespace store

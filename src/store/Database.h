@@ -1,0 +1,158 @@
+#pragma once
+
+// A small layer over the SQLCipher C API: one keyed connection, prepared
+// statements with bound parameters, rows read by column name, and RAII
+// transactions. Every failure raises DbError carrying the engine's own
+// description and result code.
+
+#include "store/Money.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace store {
+
+class DbError : public std::runtime_error {
+public:
+    DbError(QString description, int number);
+    const QString& description() const { return description_; }
+    int number() const { return number_; }
+    // "description - number", the form in which the program reports it.
+    QString text() const;
+
+private:
+    QString description_;
+    int number_;
+};
+
+// Marker for binding SQL NULL.
+struct Null {};
+inline constexpr Null null{};
+
+class Database;
+
+// A prepared statement. Parameters are bound by position (1-based, "?" in
+// the SQL text); rows are stepped with next() and read by column name,
+// ignoring the case of the name.
+class Query {
+public:
+    Query(Database& db, const QString& sql);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+    Query(Query&& other) noexcept;
+    Query& operator=(Query&&) = delete;
+
+    Query& bind(int index, std::int64_t value);
+    Query& bind(int index, int value) { return bind(index, static_cast<std::int64_t>(value)); }
+    Query& bind(int index, const QString& value);
+    Query& bind(int index, const char* value) { return bind(index, QString::fromUtf8(value)); }
+    Query& bind(int index, Money value) { return bind(index, value.cents()); }
+    Query& bind(int index, Null);
+    template <typename T> Query& bind(int index, const std::optional<T>& value) {
+        return value ? bind(index, *value) : bind(index, null);
+    }
+
+    // Binds every argument in order, starting at position 1.
+    template <typename... Args> Query& bindAll(const Args&... args) {
+        int index = 0;
+        (bind(++index, args), ...);
+        return *this;
+    }
+
+    // Steps to the next row; false when there are no more rows. A statement
+    // that returns no rows runs completely on its first call.
+    bool next();
+
+    // Runs a statement that changes rows and returns how many it changed.
+    int execute();
+
+    bool isNull(const QString& column) const;
+    std::int64_t integer(const QString& column) const;
+    // Text of the column trimmed of leading and trailing blanks; NULL reads as "".
+    QString text(const QString& column) const;
+    // Text exactly as stored; NULL reads as "".
+    QString rawText(const QString& column) const;
+    Money money(const QString& column) const;
+    std::optional<std::int64_t> optionalInteger(const QString& column) const;
+
+private:
+    int columnIndex(const QString& column) const;
+
+    Database* db_;
+    sqlite3_stmt* stmt_ = nullptr;
+    mutable QHash<QString, int> columns_;
+    bool hasRow_ = false;
+};
+
+class Database {
+public:
+    // Opens an existing database file with the given key. A missing file, a
+    // wrong key or a file that is not a database fails here with DbError.
+    static std::unique_ptr<Database> open(const QString& path, const QString& key);
+    // Creates a new, empty, keyed database file; refuses an existing path.
+    static std::unique_ptr<Database> create(const QString& path, const QString& key);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Runs one statement with the given parameters and returns the number of
+    // rows it changed.
+    template <typename... Args> int execute(const QString& sql, const Args&... args) {
+        Query q(*this, sql);
+        q.bindAll(args...);
+        return q.execute();
+    }
+
+    // True when the query returns at least one row.
+    template <typename... Args> bool exists(const QString& sql, const Args&... args) {
+        Query q(*this, sql);
+        q.bindAll(args...);
+        return q.next();
+    }
+
+    // Runs SQL text holding no parameters, possibly several statements.
+    void run(const QString& sql);
+
+    std::int64_t lastInsertId() const;
+    int userVersion();
+    void setUserVersion(int version);
+
+    sqlite3* handle() const { return db_; }
+    [[noreturn]] void fail() const;
+
+private:
+    explicit Database(sqlite3* db);
+    static std::unique_ptr<Database> connect(const QString& path, const QString& key, int flags);
+    void configure();
+
+    sqlite3* db_;
+};
+
+// A transaction that rolls back unless commit() is called. Nests: an inner
+// transaction becomes a savepoint of the outer one.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& db_;
+    QString name_;
+    bool done_ = false;
+};
+
+} // namespace store

@@ -1,0 +1,55 @@
+#pragma once
+
+// Fixed values of the asset store: the reserved location rows, the codes
+// kept in coded columns, and the text formats of dates and the like.
+
+#include <QString>
+
+namespace store {
+
+// The database file beside the program and its key.
+inline const QString DatabaseFileName = QStringLiteral("AssetManagement.mdb");
+inline const QString DatabaseKey = QStringLiteral("zovat");
+
+// Schema version recorded in PRAGMA user_version.
+inline constexpr int SchemaVersion = 1;
+
+// Reserved rows of Locations, present in every database.
+namespace loc {
+inline constexpr int None = 0; // the tree's root; never a row
+inline constexpr int AvailableLocations = 1;
+inline constexpr int AvailableLicences = 2;
+inline constexpr int RemovedLocations = 3;
+inline constexpr int RemovedLicences = 4;
+inline constexpr int RemovedStock = 5;
+inline constexpr int ReservedLevel = 1;
+} // namespace loc
+
+// Loc_Status codes.
+inline const QString StatusMainBranch = QStringLiteral("M");
+inline const QString StatusUser = QStringLiteral("U");
+// The removed-assets rows 3-5: nothing is ever added under them.
+inline const QString StatusReserved = QStringLiteral("R");
+
+// Licences.Type codes.
+inline const QString LicenceNormal = QStringLiteral("N");
+inline const QString LicenceTemporary = QStringLiteral("T");
+
+// StockHistory.Type codes.
+inline const QString HistoryStock = QStringLiteral("S");
+inline const QString HistoryLicence = QStringLiteral("L");
+
+// Stored forms (ISO 8601, so that text order is time order).
+inline const QString StoredDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+inline const QString StoredDate = QStringLiteral("yyyy-MM-dd");
+
+// Shown forms.
+inline const QString ShownRecordDateTime = QStringLiteral("dd/MM/yy HH:mm:ss");
+inline const QString ShownHistoryDateTime = QStringLiteral("dd/MM/yy HH:mm");
+inline const QString ShownDate = QStringLiteral("dd/MM/yy");
+inline const QString ShownReportDate = QStringLiteral("dd/MM/yyyy");
+
+// Collation of every case-insensitive text comparison and ordering.
+inline const QString IgnoreCase = QStringLiteral(" COLLATE UNICASE");
+
+} // namespace store
