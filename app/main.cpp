@@ -1,16 +1,16 @@
 // vemora: the asset register.
 
+#include "shell/ui/Application.h"
 #include "shell/ui/BoxMessages.h"
 #include "shell/ui/Program.h"
 
-#include <QApplication>
 #include <QPrinterInfo>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    shell::BoxMessages messages;
+    shell::Application app(argc, argv, messages);
     QApplication::setApplicationName(QStringLiteral("Vemora Assets"));
 
-    shell::BoxMessages messages;
     shell::Program program(messages);
     shell::Program::Options options;
     options.directory = QApplication::applicationDirPath();
