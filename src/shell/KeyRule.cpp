@@ -2,6 +2,16 @@
 
 namespace shell {
 
+namespace {
+
+// The digits 0 to 9 only: other scripts' digits would pass the filter and
+// then fail as a number.
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
 KeyVerdict judgeKey(FieldKind kind, int limit, int length, const QString& key) {
     if (key == QLatin1String("\b"))
         return KeyVerdict::Pass;
@@ -16,16 +26,16 @@ KeyVerdict judgeKey(FieldKind kind, int limit, int length, const QString& key) {
     const QChar c = key.at(0);
     switch (kind) {
     case FieldKind::FreeText:
-        return c == QLatin1Char('\'') || c == QLatin1Char('|') ? KeyVerdict::Drop : KeyVerdict::Pass;
+        return c == QLatin1Char('\'') || c == QLatin1Char('|') ? KeyVerdict::Drop
+                                                               : KeyVerdict::Pass;
     case FieldKind::Digits:
-        return c.isDigit() ? KeyVerdict::Pass : KeyVerdict::Drop;
+        return isDigit(c) ? KeyVerdict::Pass : KeyVerdict::Drop;
     case FieldKind::Telephone:
-        return c.isDigit() || c == QLatin1Char('(') || c == QLatin1Char(')') ||
-                       c == QLatin1Char(' ')
+        return isDigit(c) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char(' ')
                    ? KeyVerdict::Pass
                    : KeyVerdict::Drop;
     case FieldKind::Cost:
-        return c.isDigit() || c == QLatin1Char('.') ? KeyVerdict::Pass : KeyVerdict::Drop;
+        return isDigit(c) || c == QLatin1Char('.') ? KeyVerdict::Pass : KeyVerdict::Drop;
     }
     return KeyVerdict::Pass;
 }

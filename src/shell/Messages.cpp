@@ -21,8 +21,11 @@ QString kindName(MessageKind kind) {
 }
 
 bool Messages::show(MessageKind kind, const QString& text) {
+    // One line per message, whatever line breaks the text holds.
     QString line = text;
-    line.replace(QLatin1String("\r\n"), QLatin1String(" / ")).replace(QLatin1Char('\r'), QLatin1String(" / "));
+    line.replace(QLatin1String("\r\n"), QLatin1String(" / "))
+        .replace(QLatin1Char('\r'), QLatin1String(" / "))
+        .replace(QLatin1Char('\n'), QLatin1String(" / "));
     std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(kindName(kind)), qUtf8Printable(line));
     std::fflush(stderr);
     return present(kind, text);

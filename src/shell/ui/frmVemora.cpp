@@ -59,15 +59,20 @@ frmVemora::frmVemora(Session& session, frmAbout* about, QWidget* parent)
     setCentralWidget(SSTab1_);
     centralWidget()->setContentsMargins(8, 8, 8, 0);
 
-    pages_ = {new assets::pgEnquireByLocation(*this), new assets::pgEnquireByProducts(*this),
-              new locations::pgLocationUtilities(*this), new catalogue::pgCategoryUtilities(*this),
-              new catalogue::pgProductUtilities(*this), new allocation::pgAllocation(*this),
+    pages_ = {new assets::pgEnquireByLocation(*this),
+              new assets::pgEnquireByProducts(*this),
+              new locations::pgLocationUtilities(*this),
+              new catalogue::pgCategoryUtilities(*this),
+              new catalogue::pgProductUtilities(*this),
+              new allocation::pgAllocation(*this),
               new reports::pgReports(*this)};
-    const QString captions[PageCount] = {
-        QStringLiteral("Enquire by &Location"), QStringLiteral("Enquire by &Products"),
-        QStringLiteral("Location   &Utilities"), QStringLiteral("&Category Utilities"),
-        QStringLiteral("P&roduct   Utilities"), QStringLiteral(" &Allocation"),
-        QStringLiteral("R&eports")};
+    const QString captions[PageCount] = {QStringLiteral("Enquire by &Location"),
+                                         QStringLiteral("Enquire by &Products"),
+                                         QStringLiteral("Location   &Utilities"),
+                                         QStringLiteral("&Category Utilities"),
+                                         QStringLiteral("P&roduct   Utilities"),
+                                         QStringLiteral(" &Allocation"),
+                                         QStringLiteral("R&eports")};
     for (int i = 0; i < PageCount; ++i)
         SSTab1_->addTab(pages_.at(i), captions[i]);
 
@@ -95,14 +100,19 @@ void frmVemora::buildMenus() {
     mnuFileMenu->setObjectName(QStringLiteral("mnuFileMenu"));
     mnuDBaseMenu = mnuFileMenu->addMenu(QStringLiteral("&Database Utils"));
     mnuDBaseMenu->setObjectName(QStringLiteral("mnuFile"));
-    mnuDBase[0] = item(mnuDBaseMenu, QStringLiteral("&Restore Database"), QStringLiteral("mnuDBase"), 0);
-    mnuDBase[1] = item(mnuDBaseMenu, QStringLiteral("&BackUp Database"), QStringLiteral("mnuDBase"), 1);
+    mnuDBaseMenu->menuAction()->setObjectName(QStringLiteral("mnuFile"));
+    mnuDBaseMenu->menuAction()->setProperty("index", 0);
+    mnuDBase[0] =
+        item(mnuDBaseMenu, QStringLiteral("&Restore Database"), QStringLiteral("mnuDBase"), 0);
+    mnuDBase[1] =
+        item(mnuDBaseMenu, QStringLiteral("&BackUp Database"), QStringLiteral("mnuDBase"), 1);
     mnuFileExit = item(mnuFileMenu, QStringLiteral("&Exit"), QStringLiteral("mnuFile"), 1);
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpAbout[0] = item(mnuHelp, QStringLiteral("&Help Topics"), QStringLiteral("mnuHelpAbout"), 0);
+    mnuHelpAbout[0] =
+        item(mnuHelp, QStringLiteral("&Help Topics"), QStringLiteral("mnuHelpAbout"), 0);
     mnuHelpAbout[1] = item(mnuHelp, QStringLiteral("&About"), QStringLiteral("mnuHelpAbout"), 1);
     connect(mnuHelpAbout[1], &QAction::triggered, this, [this] {
         if (about_)
@@ -116,8 +126,8 @@ void frmVemora::buildMenus() {
         mnuCat[static_cast<size_t>(i)] = item(mnuCategorys, cat[i], QStringLiteral("mnuCat"), i);
 
     mnuSuppliers = hiddenMenu(this, QStringLiteral("mnuSuppliers"), QStringLiteral("Supplier"));
-    const QString maint[] = {QStringLiteral("Add"), QStringLiteral("Modify"), QStringLiteral("View"),
-                             QStringLiteral("Delete")};
+    const QString maint[] = {QStringLiteral("Add"), QStringLiteral("Modify"),
+                             QStringLiteral("View"), QStringLiteral("Delete")};
     for (int i = 0; i < 4; ++i)
         mnuSup[static_cast<size_t>(i)] = item(mnuSuppliers, maint[i], QStringLiteral("mnuSup"), i);
 
@@ -128,7 +138,8 @@ void frmVemora::buildMenus() {
         mnuProd[static_cast<size_t>(i)] = item(mnuProducts, prod[i], QStringLiteral("mnuProd"), i);
 
     mnuLocations = hiddenMenu(this, QStringLiteral("mnuLocations"), QStringLiteral("Locations"));
-    const QString loc[] = {QStringLiteral("Add"), QStringLiteral("Modify"), QStringLiteral("Delete")};
+    const QString loc[] = {QStringLiteral("Add"), QStringLiteral("Modify"),
+                           QStringLiteral("Delete")};
     for (int i = 0; i < 3; ++i)
         mnuLoc[static_cast<size_t>(i)] = item(mnuLocations, loc[i], QStringLiteral("mnuLoc"), i);
 
@@ -137,15 +148,20 @@ void frmVemora::buildMenus() {
     mnuSMaintMenu = mnuStockLicences->addMenu(QStringLiteral("Stock"));
     mnuSMaintMenu->setObjectName(QStringLiteral("mnuStockL"));
     mnuStockL[0] = mnuSMaintMenu->menuAction();
+    mnuStockL[0]->setObjectName(QStringLiteral("mnuStockL"));
     mnuStockL[0]->setProperty("index", 0);
     mnuLMaintMenu = mnuStockLicences->addMenu(QStringLiteral("Licences"));
     mnuLMaintMenu->setObjectName(QStringLiteral("mnuStockL"));
     mnuStockL[1] = mnuLMaintMenu->menuAction();
+    mnuStockL[1]->setObjectName(QStringLiteral("mnuStockL"));
     mnuStockL[1]->setProperty("index", 1);
-    mnuStockL[2] = item(mnuStockLicences, QStringLiteral("History"), QStringLiteral("mnuStockL"), 2);
+    mnuStockL[2] =
+        item(mnuStockLicences, QStringLiteral("History"), QStringLiteral("mnuStockL"), 2);
     for (int i = 0; i < 4; ++i) {
-        mnuSMaint[static_cast<size_t>(i)] = item(mnuSMaintMenu, maint[i], QStringLiteral("mnuSMaint"), i);
-        mnuLMaint[static_cast<size_t>(i)] = item(mnuLMaintMenu, maint[i], QStringLiteral("mnuLMaint"), i);
+        mnuSMaint[static_cast<size_t>(i)] =
+            item(mnuSMaintMenu, maint[i], QStringLiteral("mnuSMaint"), i);
+        mnuLMaint[static_cast<size_t>(i)] =
+            item(mnuLMaintMenu, maint[i], QStringLiteral("mnuLMaint"), i);
     }
 }
 
@@ -186,13 +202,16 @@ void frmVemora::Form_Load(const QStringList& printers) {
         cboPrinters->setCurrentIndex(printers.isEmpty() ? -1 : 0);
     }
     SetTabOrder(EnquireByLocation);
-    statusPanel(1)->setText(pages_.at(EnquireByLocation)->hint());
 }
 
 void frmVemora::Do_the_Click() {
+    // The page is rebuilt here once, not again by the page switch; its
+    // keyboard order and hint follow it as on any page switch.
     const QSignalBlocker blocker(SSTab1_);
     SSTab1_->setCurrentIndex(EnquireByLocation);
+    SetTabOrder(EnquireByLocation);
     guarded(session_.messages(), [&] { pages_.at(EnquireByLocation)->rebuild(); });
+    statusPanel(1)->setText(pages_.at(EnquireByLocation)->hint());
 }
 
 void frmVemora::SetTabOrder(int page) {
