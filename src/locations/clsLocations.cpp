@@ -61,8 +61,9 @@ std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
                             store::loc::RemovedLocations};
     QStringList orphans;
     for (int branch : branches) {
-        store::Query q(db_, SelectColumns + QStringLiteral("WHERE Loc_Top = ? AND Loc_Level > ? "
-                                                           "ORDER BY Loc_Level, Loc_Desc") +
+        store::Query q(db_, SelectColumns +
+                                QStringLiteral("WHERE Loc_Top = ? AND Loc_Level > ? "
+                                               "ORDER BY Loc_Level, Loc_Desc") +
                                 store::IgnoreCase + QStringLiteral(", Loc_ID"));
         q.bindAll(branch, store::loc::ReservedLevel);
         const int nodeImage =
@@ -93,7 +94,8 @@ std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
 std::optional<TreeNode> clsLocations::AddLocation(const QString& newdesc) {
     const int parentId = CurrentLocId();
     store::Query parent(
-        db_, QStringLiteral("SELECT Loc_Level, Loc_Status, Loc_Top FROM Locations WHERE Loc_ID = ?"));
+        db_,
+        QStringLiteral("SELECT Loc_Level, Loc_Status, Loc_Top FROM Locations WHERE Loc_ID = ?"));
     parent.bindAll(parentId);
     if (!parent.next()) {
         messages_.fail(QStringLiteral("Internal Error: Selecting Parent Node"));
@@ -109,9 +111,10 @@ std::optional<TreeNode> clsLocations::AddLocation(const QString& newdesc) {
 
     int added = 0;
     if (top != 0)
-        added = db_.execute(QStringLiteral("INSERT INTO Locations (Loc_Desc, Loc_Status, Loc_Level, "
-                                           "Loc_ParentID, Loc_Top) VALUES (?, ?, ?, ?, ?)"),
-                            newdesc.trimmed(), store::StatusUser, level + 1, parentId, top);
+        added =
+            db_.execute(QStringLiteral("INSERT INTO Locations (Loc_Desc, Loc_Status, Loc_Level, "
+                                       "Loc_ParentID, Loc_Top) VALUES (?, ?, ?, ?, ?)"),
+                        newdesc.trimmed(), store::StatusUser, level + 1, parentId, top);
     if (added != 1) {
         messages_.fail(QStringLiteral("Internal Error: adding location"));
         return std::nullopt;
@@ -132,8 +135,8 @@ bool clsLocations::ModifyLocation(const QString& newdesc) {
 }
 
 bool clsLocations::UpdateLocation(int thisNodeID, int parentNodeID) {
-    store::Query parent(db_,
-                        QStringLiteral("SELECT Loc_Level, Loc_Top FROM Locations WHERE Loc_ID = ?"));
+    store::Query parent(
+        db_, QStringLiteral("SELECT Loc_Level, Loc_Top FROM Locations WHERE Loc_ID = ?"));
     parent.bindAll(parentNodeID);
     if (!parent.next()) {
         messages_.fail(QStringLiteral("Internal Error: Selecting Parent Data"));
@@ -160,10 +163,12 @@ DeleteResult clsLocations::DeleteLocation(int selectedImage) {
     if (selectedImage != image::RemovedLocation && selectedImage != image::Location)
         return DeleteResult::Nothing;
 
-    if (db_.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ParentID = ?"), id)) {
+    const auto refuseWithChildren = [&] {
+        if (!db_.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ParentID = ?"), id))
+            return false;
         messages_.refuse(QStringLiteral("Cannot remove, this location has child locations"));
-        return DeleteResult::Nothing;
-    }
+        return true;
+    };
 
     if (selectedImage == image::RemovedLocation) {
         if (db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Loc_ID = ?"), id)) {
@@ -174,6 +179,10 @@ DeleteResult clsLocations::DeleteLocation(int selectedImage) {
             messages_.refuse(QStringLiteral("Cannot remove, this location has licences within it"));
             return DeleteResult::Nothing;
         }
+        // A location dragged onto a removed one would be left without its
+        // parent row.
+        if (refuseWithChildren())
+            return DeleteResult::Nothing;
         if (!messages_.ask(QStringLiteral("Are you sure you wish to remove location ") + desc +
                            QStringLiteral("\rThis will be completely removed from your database")))
             return DeleteResult::Nothing;
@@ -187,13 +196,14 @@ DeleteResult clsLocations::DeleteLocation(int selectedImage) {
         return DeleteResult::Deleted;
     }
 
+    if (refuseWithChildren())
+        return DeleteResult::Nothing;
     if (!messages_.ask(QStringLiteral("Are you sure you wish to remove location ") + desc))
         return DeleteResult::Nothing;
-    const int parked =
-        db_.execute(QStringLiteral("UPDATE Locations SET Loc_ParentID = ?, Loc_Top = ? "
-                                   "WHERE Loc_ID = ? AND Loc_Level > ?"),
-                    store::loc::RemovedLocations, store::loc::RemovedLocations, id,
-                    store::loc::ReservedLevel);
+    const int parked = db_.execute(
+        QStringLiteral("UPDATE Locations SET Loc_ParentID = ?, Loc_Top = ? "
+                       "WHERE Loc_ID = ? AND Loc_Level > ?"),
+        store::loc::RemovedLocations, store::loc::RemovedLocations, id, store::loc::ReservedLevel);
     if (parked != 1) {
         messages_.fail(QStringLiteral("Internal Error: Deleting location"));
         return DeleteResult::Nothing;

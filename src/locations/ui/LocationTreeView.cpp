@@ -2,7 +2,16 @@
 
 #include "locations/ui/LocationImages.h"
 
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
+
+#include <utility>
 
 namespace locations {
 
@@ -25,6 +34,7 @@ LocationTreeView::LocationTreeView(QWidget* parent) : QTreeWidget(parent) {
 void LocationTreeView::fill(const std::vector<TreeNode>& nodes) {
     clear();
     byKey_.clear();
+    highlightKey_.clear();
     for (const TreeNode& n : nodes)
         addNode(n);
     for (const TreeNode& n : nodes)
@@ -128,6 +138,159 @@ void LocationTreeView::selectNode(QTreeWidgetItem* item) {
 void LocationTreeView::expandAllAndSelectRoot() {
     expandAll();
     selectNode(topLevelItemCount() > 0 ? topLevelItem(0) : nullptr);
+}
+
+void LocationTreeView::setNodeDragging(bool on) {
+    setDragDropMode(on ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
+    setDragEnabled(on);
+    setAcceptDrops(on);
+    viewport()->setAcceptDrops(on);
+    // The target is shown by highlighting the node, not by a drop line.
+    setDropIndicatorShown(false);
+}
+
+void LocationTreeView::setTargetRule(std::function<bool(const QTreeWidgetItem*)> rule) {
+    targetRule_ = std::move(rule);
+}
+
+QTreeWidgetItem* LocationTreeView::dropHighlight() const {
+    return highlightKey_.isEmpty() ? nullptr : node(highlightKey_);
+}
+
+void LocationTreeView::setDropHighlight(QTreeWidgetItem* item) {
+    QTreeWidgetItem* old = dropHighlight();
+    if (old == item)
+        return;
+    if (old) {
+        old->setData(0, Qt::BackgroundRole, QVariant());
+        old->setData(0, Qt::ForegroundRole, QVariant());
+    }
+    highlightKey_ = keyOf(item);
+    if (item) {
+        item->setBackground(0, palette().brush(QPalette::Highlight));
+        item->setForeground(0, palette().brush(QPalette::HighlightedText));
+    }
+}
+
+QString LocationTreeView::nodeMimeType() {
+    return QStringLiteral("application/x-vemora-location-node");
+}
+
+void LocationTreeView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void LocationTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton)
+        event->accept();
+    else
+        QTreeWidget::mouseReleaseEvent(event);
+    emit mouseReleased(event->button(), event->globalPosition().toPoint());
+}
+
+void LocationTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
+}
+
+QTreeWidgetItem* LocationTreeView::draggedBy(const QMimeData* payload) const {
+    if (!payload || !payload->hasFormat(nodeMimeType()))
+        return nullptr;
+    return node(QString::fromUtf8(payload->data(nodeMimeType())));
+}
+
+void LocationTreeView::markTarget(QTreeWidgetItem* dragged, const QPoint& pos) {
+    QTreeWidgetItem* under = itemAt(pos);
+    if (targetRule_ && !targetRule_(dragged))
+        under = nullptr;
+    setDropHighlight(under);
+}
+
+void LocationTreeView::startDrag(Qt::DropActions) {
+    QTreeWidgetItem* dragged = selectedNode();
+    if (!dragged)
+        dragged = currentItem();
+    if (!dragged)
+        return;
+    auto* payload = new QMimeData;
+    payload->setData(nodeMimeType(), keyOf(dragged).toUtf8());
+    auto* drag = new QDrag(this); // the platform lets it go when the drag ends
+    drag->setMimeData(payload);
+    drag->setPixmap(imlLocation(imageOf(dragged)).pixmap(iconSize()));
+
+    pendingDrop_.reset();
+    dragRunning_ = true;
+    emit dragStarting(dragged, payload);
+    drag->exec(Qt::MoveAction);
+    dragRunning_ = false;
+    setState(NoState);
+
+    const auto drop = std::exchange(pendingDrop_, std::nullopt);
+    if (drop)
+        emit nodeDropped(node(drop->first), drop->second.isEmpty() ? nullptr : node(drop->second));
+    setDropHighlight(nullptr);
+}
+
+void LocationTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    QTreeWidgetItem* dragged = draggedBy(event->mimeData());
+    if (!dragged || (event->source() && event->source() != this)) {
+        event->ignore();
+        return;
+    }
+    setState(DraggingState);
+    markTarget(dragged, event->position().toPoint());
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+}
+
+void LocationTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    QTreeWidgetItem* dragged = draggedBy(event->mimeData());
+    if (!dragged || (event->source() && event->source() != this)) {
+        event->ignore();
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    markTarget(dragged, pos);
+    const QRect area = viewport()->rect();
+    const int margin = autoScrollMargin();
+    if (hasAutoScroll() && (pos.y() - area.top() < margin || area.bottom() - pos.y() < margin))
+        startAutoScroll();
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+}
+
+void LocationTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
+    stopAutoScroll();
+    setState(NoState);
+    setDropHighlight(nullptr);
+    event->accept();
+}
+
+void LocationTreeView::dropEvent(QDropEvent* event) {
+    stopAutoScroll();
+    setState(NoState);
+    QTreeWidgetItem* dragged = draggedBy(event->mimeData());
+    if (!dragged || (event->source() && event->source() != this)) {
+        event->ignore();
+        return;
+    }
+    markTarget(dragged, event->position().toPoint());
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    QTreeWidgetItem* target = dropHighlight();
+    if (dragRunning_) {
+        pendingDrop_ = std::make_pair(keyOf(dragged), keyOf(target));
+        return;
+    }
+    emit nodeDropped(dragged, target);
+    setDropHighlight(nullptr);
 }
 
 } // namespace locations

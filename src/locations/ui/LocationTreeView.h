@@ -5,12 +5,23 @@
 #include <QHash>
 #include <QTreeWidget>
 
+#include <functional>
 #include <optional>
+
+class QMimeData;
 
 namespace locations {
 
 // A tree view of locations: nodes carry their key and image index, and are
 // found by key. Every tree that shows locations is one of these.
+//
+// The right mouse button never changes the selection: a context menu acts on
+// the node the user selected with the left button.
+//
+// A tree may let the user drag its nodes onto one another. While a node is
+// dragged the node under the pointer is highlighted as the drop target; the
+// drop is reported by nodeDropped once the drag has ended, so whatever the
+// receiver asks the user is asked outside the platform's drag loop.
 class LocationTreeView : public QTreeWidget {
     Q_OBJECT
 public:
@@ -39,14 +50,53 @@ public:
     // Expands every node and selects the first node, the root.
     void expandAllAndSelectRoot();
 
+    // Lets the user drag nodes within this tree. Off unless a tree asks.
+    void setNodeDragging(bool on);
+    // Whether dragging a node marks drop targets; a node it refuses
+    // highlights nothing, and its drop comes without a target. Every node
+    // marks targets while no rule is set.
+    void setTargetRule(std::function<bool(const QTreeWidgetItem* dragged)> rule);
+    // The node highlighted as the drop target, or null.
+    QTreeWidgetItem* dropHighlight() const;
+    void setDropHighlight(QTreeWidgetItem* item);
+
+    // The drag payload that names a node of a location tree.
+    static QString nodeMimeType();
+
 signals:
     // The user clicked a node, which is now the selected node.
     void nodeClicked(QTreeWidgetItem* item);
+    // A mouse button was released over the tree (pos on the screen).
+    void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
+    // A drag of the node is about to run with the given payload.
+    void dragStarting(QTreeWidgetItem* dragged, const QMimeData* payload);
+    // A dragged node was dropped; target is the highlighted node or null.
+    void nodeDropped(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void forget(QTreeWidgetItem* item);
+    // The node a drag payload names, or null when it names none of ours.
+    QTreeWidgetItem* draggedBy(const QMimeData* payload) const;
+    // Highlights the node under a viewport point as the drop target.
+    void markTarget(QTreeWidgetItem* dragged, const QPoint& pos);
 
     QHash<QString, QTreeWidgetItem*> byKey_;
+    std::function<bool(const QTreeWidgetItem*)> targetRule_;
+    QString highlightKey_;
+    // A drop seen while this tree's own drag is running: the keys of the
+    // dragged node and of the target (empty for none).
+    bool dragRunning_ = false;
+    std::optional<std::pair<QString, QString>> pendingDrop_;
 };
 
 } // namespace locations

@@ -2,15 +2,25 @@
 
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
+#include "locations/ui/frmLocationMaint.h"
 #include "shell/ListRow.h"
 #include "shell/Session.h"
+#include "shell/ui/Guard.h"
 #include "shell/ui/Legend.h"
 #include "shell/ui/frmVemora.h"
+#include "store/StoreConstants.h"
 
+#include <QAction>
 #include <QGridLayout>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 namespace locations {
+
+namespace {
+enum MenuItem { MenuAdd = 0, MenuModify = 1, MenuDelete = 2 };
+} // namespace
 
 pgLocationUtilities::pgLocationUtilities(shell::frmVemora& main) : main_(main) {
     setObjectName(QStringLiteral("pgLocationUtilities"));
@@ -18,11 +28,12 @@ pgLocationUtilities::pgLocationUtilities(shell::frmVemora& main) : main_(main) {
     tvLocations2->setObjectName(QStringLiteral("tvLocations2"));
     btnExpand = new QPushButton(QStringLiteral("&Expand Locations"), this);
     btnExpand->setObjectName(QStringLiteral("btnExpand"));
-    QGroupBox* legend = shell::makeLegend(this,
-                                          {{image::SystemNode, QStringLiteral("System Node")},
-                                           {image::Location, QStringLiteral("Location")},
-                                           {image::RemovedLocation, QStringLiteral("Removed Location")}},
-                                          1);
+    QGroupBox* legend =
+        shell::makeLegend(this,
+                          {{image::SystemNode, QStringLiteral("System Node")},
+                           {image::Location, QStringLiteral("Location")},
+                           {image::RemovedLocation, QStringLiteral("Removed Location")}},
+                          1);
     auto* grid = new QGridLayout(this);
     grid->addWidget(tvLocations2, 0, 0, 3, 1);
     grid->addWidget(btnExpand, 0, 1);
@@ -30,13 +41,27 @@ pgLocationUtilities::pgLocationUtilities(shell::frmVemora& main) : main_(main) {
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(0, 1);
 
+    // Locations are moved by dragging; the root and the reserved rows stay
+    // where they are and mark no drop target.
+    tvLocations2->setNodeDragging(true);
+    tvLocations2->setTargetRule([](const QTreeWidgetItem* dragged) {
+        return LocationTreeView::imageOf(dragged) != image::SystemNode;
+    });
+
     connect(btnExpand, &QPushButton::clicked, tvLocations2,
             &LocationTreeView::expandAllAndSelectRoot);
     connect(tvLocations2, &LocationTreeView::nodeClicked, this,
             &pgLocationUtilities::tvLocations2_NodeClick);
+    connect(tvLocations2, &LocationTreeView::mouseReleased, this,
+            &pgLocationUtilities::tvLocations2_MouseUp);
+    connect(tvLocations2, &LocationTreeView::nodeDropped, this, &pgLocationUtilities::dropLocation);
 }
 
 void pgLocationUtilities::rebuild() {
+    // The main window makes its menus after its pages, so the page takes
+    // up its menu here, once.
+    connect(main_.mnuLocations, &QMenu::triggered, this,
+            &pgLocationUtilities::mnuLocations_Triggered, Qt::UniqueConnection);
     clsLocations& logic = main_.session().locations();
     logic.Mode = QStringLiteral("ALL");
     tvLocations2->FillUpLocationTree(logic);
@@ -56,6 +81,96 @@ void pgLocationUtilities::tvLocations2_NodeClick(QTreeWidgetItem* node) {
     clsLocations& logic = main_.session().locations();
     logic.setCurrentLocId(shell::idOfKey(LocationTreeView::keyOf(node)));
     logic.setCurrentLocDesc(node->text(0));
+}
+
+void pgLocationUtilities::tvLocations2_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
+    QTreeWidgetItem* selected = tvLocations2->selectedNode();
+    if (button != Qt::RightButton || !selected)
+        return;
+    // The menu acts on the node it was made for: the selected node becomes
+    // the current location, even if it was selected by keys or by an
+    // addition rather than clicked.
+    tvLocations2_NodeClick(selected);
+    const MenuState state = clsLocations::MenuFor(*LocationTreeView::infoOf(selected));
+    main_.mnuLoc[MenuAdd]->setEnabled(state.add);
+    main_.mnuLoc[MenuModify]->setEnabled(state.modify);
+    main_.mnuLoc[MenuDelete]->setEnabled(state.remove);
+    main_.popUp(main_.mnuLocations, globalPos);
+}
+
+void pgLocationUtilities::mnuLocations_Triggered(QAction* action) {
+    for (size_t i = 0; i < main_.mnuLoc.size(); ++i)
+        if (main_.mnuLoc[i] == action)
+            mnuLoc_Click(static_cast<int>(i));
+}
+
+void pgLocationUtilities::mnuLoc_Click(int index) {
+    shell::Session& session = main_.session();
+    if (index == MenuAdd || index == MenuModify) {
+        frmLocationMaint dialog(session, window());
+        if (index == MenuAdd) {
+            dialog.Mode = QStringLiteral("ADD");
+        } else {
+            dialog.Mode = QStringLiteral("MODIFY");
+            QTreeWidgetItem* selected = tvLocations2->selectedNode();
+            dialog.txtLocDesc->setText(selected ? selected->text(0).trimmed() : QString());
+        }
+        connect(&dialog, &frmLocationMaint::locationAdded, this,
+                &pgLocationUtilities::showAddedLocation);
+        connect(&dialog, &frmLocationMaint::locationRenamed, this,
+                &pgLocationUtilities::showRenamedLocation);
+        dialog.exec();
+    } else if (index == MenuDelete) {
+        shell::guarded(session.messages(), [&] {
+            const int selectedImage = LocationTreeView::imageOf(tvLocations2->selectedNode());
+            showDeletedLocation(session.locations().DeleteLocation(selectedImage));
+        });
+    }
+}
+
+void pgLocationUtilities::showAddedLocation(const TreeNode& node) {
+    QTreeWidgetItem* item = tvLocations2->addNode(node);
+    if (!item)
+        return;
+    item->setExpanded(node.expanded);
+    // Selected without a click: the current location stays the parent, so
+    // further additions go under it too.
+    tvLocations2->selectNode(item);
+}
+
+void pgLocationUtilities::showRenamedLocation(const QString& newdesc) {
+    if (QTreeWidgetItem* selected = tvLocations2->selectedNode())
+        selected->setText(0, newdesc);
+}
+
+void pgLocationUtilities::showDeletedLocation(DeleteResult result) {
+    const clsLocations& logic = main_.session().locations();
+    const QString key = locationKey(logic.CurrentLocId());
+    switch (result) {
+    case DeleteResult::Nothing:
+        break;
+    case DeleteResult::Parked:
+        tvLocations2->removeNode(key);
+        tvLocations2->addNode({key, locationKey(store::loc::RemovedLocations),
+                               logic.CurrentLocDesc(), image::RemovedLocation, false});
+        break;
+    case DeleteResult::Deleted:
+        tvLocations2->removeNode(key);
+        break;
+    }
+}
+
+void pgLocationUtilities::dropLocation(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+    clsLocations& logic = main_.session().locations();
+    shell::guarded(main_.session().messages(), [&] {
+        // The node follows only a move the database has taken.
+        if (logic.DropLocation(LocationTreeView::infoOf(dragged),
+                               LocationTreeView::infoOf(target)) == DropResult::Moved)
+            tvLocations2->reparent(LocationTreeView::keyOf(dragged),
+                                   LocationTreeView::keyOf(target));
+    });
+    tvLocations2->clearSelection();
+    tvLocations2->setDropHighlight(nullptr);
 }
 
 } // namespace locations

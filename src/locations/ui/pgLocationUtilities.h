@@ -1,7 +1,9 @@
 #pragma once
 
+#include "locations/clsLocations.h"
 #include "shell/ui/Page.h"
 
+class QAction;
 class QPushButton;
 class QTreeWidgetItem;
 
@@ -14,6 +16,8 @@ namespace locations {
 class LocationTreeView;
 
 // Page "Location   &Utilities": add, rename, move and remove locations.
+// The database work is done by the shared clsLocations; the page keeps its
+// tree in step with each change that succeeded, without a refill.
 class pgLocationUtilities : public shell::Page {
     Q_OBJECT
 public:
@@ -24,11 +28,25 @@ public:
     QString hint() const override;
 
     void tvLocations2_NodeClick(QTreeWidgetItem* node);
+    // A mouse button released over the tree; the right one pops up the
+    // Locations menu for the selected node.
+    void tvLocations2_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    // The Locations menu: 0 "Add", 1 "Modify", 2 "Delete".
+    void mnuLoc_Click(int index);
+    // A node of the tree dropped onto another (target null for none).
+    void dropLocation(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+
+    // The tree after a change in the database.
+    void showAddedLocation(const locations::TreeNode& node);
+    void showRenamedLocation(const QString& newdesc);
+    void showDeletedLocation(locations::DeleteResult result);
 
     LocationTreeView* tvLocations2 = nullptr;
     QPushButton* btnExpand = nullptr;
 
 private:
+    void mnuLocations_Triggered(QAction* action);
+
     shell::frmVemora& main_;
 };
 

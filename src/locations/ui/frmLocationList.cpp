@@ -1,0 +1,130 @@
+#include "locations/ui/frmLocationList.h"
+
+#include "locations/clsLocations.h"
+#include "locations/ui/LocationTreeView.h"
+#include "shell/ListRow.h"
+#include "shell/Session.h"
+#include "shell/ui/Guard.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace locations {
+
+frmLocationList::frmLocationList(shell::Session& session, QWidget* parent)
+    : QDialog(parent), logic_(session.locations()) {
+    setObjectName(QStringLiteral("frmLocationList"));
+    setWindowTitle(QStringLiteral("Location List"));
+    setModal(true);
+
+    tvLocations = new LocationTreeView(this);
+    tvLocations->setObjectName(QStringLiteral("tvLocations"));
+    btnExpand = new QPushButton(QStringLiteral("&Expand Locations"), this);
+    btnExpand->setObjectName(QStringLiteral("btnExpand"));
+    btnSelect = new QPushButton(QStringLiteral("&Select"), this);
+    btnSelect->setObjectName(QStringLiteral("btnSelect"));
+    btnClose = new QPushButton(QStringLiteral("&Close"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    // Enter belongs to the tree; no button takes it as the default.
+    for (QPushButton* b : {btnExpand, btnSelect, btnClose})
+        b->setAutoDefault(false);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(tvLocations, 0, 0, 4, 1);
+    grid->addWidget(btnExpand, 0, 1);
+    grid->addWidget(btnSelect, 1, 1);
+    grid->addWidget(btnClose, 2, 1);
+    grid->setRowStretch(3, 1);
+    grid->setColumnStretch(0, 1);
+    resize(420, 420);
+
+    connect(tvLocations, &LocationTreeView::nodeClicked, this,
+            &frmLocationList::tvLocations_NodeClick);
+    connect(tvLocations, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem*, int) { tvLocations_DblClick(); });
+    // Select never stays enabled for a node that cannot be chosen, however
+    // the selection moved there (keys, the expand button).
+    connect(tvLocations, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!choosableSelection())
+            btnSelect->setEnabled(false);
+    });
+    connect(btnExpand, &QPushButton::clicked, this, &frmLocationList::btnExpand_Click);
+    connect(btnSelect, &QPushButton::clicked, this, &frmLocationList::btnSelect_Click);
+    connect(btnClose, &QPushButton::clicked, this, &frmLocationList::btnClose_Click);
+    tvLocations->installEventFilter(this);
+
+    btnSelect->setEnabled(false);
+    Form_Load();
+}
+
+void frmLocationList::Form_Load() {
+    tvLocations->FillUpLocationTree(logic_);
+}
+
+QTreeWidgetItem* frmLocationList::choosableSelection() const {
+    QTreeWidgetItem* node = tvLocations->selectedNode();
+    return node && clsLocations::IsChoosable(LocationTreeView::imageOf(node)) ? node : nullptr;
+}
+
+void frmLocationList::tvLocations_NodeClick(QTreeWidgetItem* node) {
+    btnSelect->setEnabled(node && node == tvLocations->selectedNode() &&
+                          clsLocations::IsChoosable(LocationTreeView::imageOf(node)));
+}
+
+void frmLocationList::tvLocations_DblClick() {
+    if (choosableSelection())
+        btnSelect_Click();
+}
+
+void frmLocationList::btnSelect_Click() {
+    QTreeWidgetItem* node = choosableSelection();
+    if (!node)
+        return;
+    logic_.SelectedLocID = shell::idOfKey(LocationTreeView::keyOf(node));
+    logic_.SelectedLocName = node->text(0).trimmed();
+    logic_.Mode.clear();
+    accept();
+}
+
+void frmLocationList::btnClose_Click() {
+    reject();
+}
+
+void frmLocationList::reject() {
+    logic_.SelectedLocID = 0;
+    logic_.SelectedLocName.clear();
+    logic_.Mode.clear();
+    QDialog::reject();
+}
+
+void frmLocationList::btnExpand_Click() {
+    tvLocations->expandAllAndSelectRoot();
+    // The root is selected now and cannot be chosen.
+    btnSelect->setEnabled(false);
+}
+
+bool frmLocationList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tvLocations && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            tvLocations_DblClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+std::optional<std::pair<int, QString>> pickLocation(shell::Session& session, QWidget* parent) {
+    std::optional<std::pair<int, QString>> chosen;
+    shell::guarded(session.messages(), [&] {
+        clsLocations& logic = session.locations();
+        logic.Mode = QStringLiteral("PRODUCT");
+        frmLocationList picker(session, parent);
+        if (picker.exec() == QDialog::Accepted && !logic.SelectedLocName.trimmed().isEmpty())
+            chosen = std::make_pair(logic.SelectedLocID, logic.SelectedLocName);
+    });
+    return chosen;
+}
+
+} // namespace locations

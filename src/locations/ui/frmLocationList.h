@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+class QPushButton;
+class QTreeWidgetItem;
+
+namespace shell {
+class Session;
+}
+
+namespace locations {
+
+class clsLocations;
+class LocationTreeView;
+
+// The location picker: shows the location tree and hands one location back
+// through SelectedLocID/SelectedLocName of the shared clsLocations. Only a
+// location under the available-locations or available-licences branch can
+// be chosen.
+class frmLocationList : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the dialog with its tree filled.
+    explicit frmLocationList(shell::Session& session, QWidget* parent = nullptr);
+
+    LocationTreeView* tvLocations = nullptr;
+    QPushButton* btnExpand = nullptr;
+    QPushButton* btnSelect = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    void Form_Load();
+    void tvLocations_NodeClick(QTreeWidgetItem* node);
+    // Double click or Enter in the tree: Select, when the selected node is a
+    // location that can be chosen.
+    void tvLocations_DblClick();
+    void btnSelect_Click();
+    void btnClose_Click();
+    void btnExpand_Click();
+
+    // Closing by the window's close box or Escape returns no location, as
+    // "&Close" does.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The selected node when it may be returned, else null.
+    QTreeWidgetItem* choosableSelection() const;
+
+    clsLocations& logic_;
+};
+
+// Lets the user pick a location for a stock item or licence: shows the
+// picker modally and returns the chosen location's id and text, or no value
+// when none was chosen.
+std::optional<std::pair<int, QString>> pickLocation(shell::Session& session, QWidget* parent);
+
+} // namespace locations

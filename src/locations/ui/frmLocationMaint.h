@@ -1,0 +1,54 @@
+#pragma once
+
+#include "locations/clsLocations.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace shell {
+class Session;
+class Messages;
+} // namespace shell
+
+namespace locations {
+
+// The small dialog that adds locations under the current location or gives
+// the current location a new description. The database work is done by
+// clsLocations; the dialog tells its opener how the location tree follows.
+class frmLocationMaint : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmLocationMaint(shell::Session& session, QWidget* parent = nullptr);
+
+    // "ADD" or "MODIFY", set before the dialog is shown.
+    QString Mode;
+
+    QLabel* lblLoc = nullptr;
+    QLineEdit* txtLocDesc = nullptr;
+    QPushButton* btnAdd = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    // Sets the caption and the action button from Mode.
+    void Form_Paint();
+    void btnAdd_Click();
+    void btnClose_Click();
+
+signals:
+    // A location was added: its node goes into the tree.
+    void locationAdded(const locations::TreeNode& node);
+    // The current location was given this description (as typed).
+    void locationRenamed(const QString& newdesc);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    clsLocations& logic_;
+    shell::Messages& messages_;
+};
+
+} // namespace locations

@@ -1,0 +1,230 @@
+#include "locations/clsLocations.h"
+#include "locations/ui/LocationTreeView.h"
+#include "locations/ui/WhenModal.h"
+#include "locations/ui/frmLocationList.h"
+#include "shell/Session.h"
+#include "store/StoreConstants.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabase.h"
+
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using locations::frmLocationList;
+using locations::LocationTreeView;
+using testing_support::WhenModal;
+
+static void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+// A picker over: "IT office" under row 1, "licence ROOM" under row 2 and the
+// removed location "old store" under row 3.
+class LocationPicker : public ::testing::Test {
+protected:
+    void SetUp() override {
+        office = t.addLocation(QStringLiteral("IT office"), 1, 2, 1);
+        licRoom = t.addLocation(QStringLiteral("licence ROOM"), 2, 2, 2);
+        oldStore = t.addLocation(QStringLiteral("old store"), 3, 2, 3);
+        // An earlier choice that the picker must not hand back by mistake.
+        logic().SelectedLocID = office;
+        logic().SelectedLocName = QStringLiteral("It Office");
+        logic().Mode = QStringLiteral("PRODUCT");
+    }
+
+    locations::clsLocations& logic() { return session.locations(); }
+
+    std::unique_ptr<frmLocationList> open() {
+        auto picker = std::make_unique<frmLocationList>(session);
+        picker->show();
+        return picker;
+    }
+    static QTreeWidgetItem* node(frmLocationList& picker, int id) {
+        return picker.tvLocations->node(locations::locationKey(id));
+    }
+    static QPoint at(frmLocationList& picker, QTreeWidgetItem* item) {
+        picker.tvLocations->scrollToItem(item);
+        return picker.tvLocations->visualItemRect(item).center();
+    }
+    static void click(frmLocationList& picker, int id) {
+        QTreeWidgetItem* n = node(picker, id);
+        ASSERT_NE(n, nullptr) << "no node L" << id;
+        QTest::mouseClick(picker.tvLocations->viewport(), Qt::LeftButton, {}, at(picker, n));
+        ASSERT_EQ(picker.tvLocations->selectedNode(), n);
+    }
+    static void doubleClick(frmLocationList& picker, int id) {
+        click(picker, id);
+        const QPoint p = at(picker, node(picker, id));
+        QTest::mouseDClick(picker.tvLocations->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseRelease(picker.tvLocations->viewport(), Qt::LeftButton, {}, p);
+    }
+
+    testing_support::TestDatabase t;
+    testing_support::ScriptedMessages messages;
+    shell::Session session{t.db(), messages};
+    int office = 0, licRoom = 0, oldStore = 0;
+};
+
+} // namespace
+
+TEST_F(LocationPicker, OpensWithTheTreeAndSelectDisabled) {
+    auto picker = open();
+    EXPECT_EQ(picker->objectName(), QStringLiteral("frmLocationList"));
+    EXPECT_EQ(picker->windowTitle(), QStringLiteral("Location List"));
+    EXPECT_EQ(picker->btnExpand->text(), QStringLiteral("&Expand Locations"));
+    EXPECT_EQ(picker->btnSelect->text(), QStringLiteral("&Select"));
+    EXPECT_EQ(picker->btnClose->text(), QStringLiteral("&Close"));
+    for (const char* name : {"tvLocations", "btnExpand", "btnSelect", "btnClose"})
+        EXPECT_NE(picker->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_FALSE(picker->btnSelect->isEnabled());
+    ASSERT_NE(node(*picker, licRoom), nullptr);
+    EXPECT_EQ(node(*picker, licRoom)->text(0), QStringLiteral("Licence Room"));
+}
+
+TEST_F(LocationPicker, OnlyALocationOfTheAvailableBranchesEnablesSelect) {
+    struct Case {
+        const char* name;
+        int id;
+        bool choosable;
+    };
+    const Case cases[] = {
+        {"the root", 0, false},
+        {"reserved row 1", store::loc::AvailableLocations, false},
+        {"reserved row 3", store::loc::RemovedLocations, false},
+        {"a removed location", oldStore, false},
+        {"a location under row 1", office, true},
+        {"a location under row 2", licRoom, true},
+    };
+    auto picker = open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A valid click first, so that a refusal has something to undo.
+        click(*picker, office);
+        ASSERT_TRUE(picker->btnSelect->isEnabled());
+        click(*picker, c.id);
+        EXPECT_EQ(picker->btnSelect->isEnabled(), c.choosable);
+    }
+}
+
+TEST_F(LocationPicker, DoubleClickOrEnterOnAnythingElseDoesNothing) {
+    for (int id : {0, store::loc::AvailableLicences, store::loc::RemovedStock, oldStore}) {
+        SCOPED_TRACE(id);
+        auto picker = open();
+        doubleClick(*picker, id);
+        QTest::keyClick(picker->tvLocations, Qt::Key_Return);
+        EXPECT_TRUE(picker->isVisible());
+        EXPECT_EQ(picker->result(), 0);
+        EXPECT_EQ(logic().SelectedLocID, office);
+        EXPECT_EQ(logic().Mode, QStringLiteral("PRODUCT"));
+    }
+}
+
+TEST_F(LocationPicker, DoubleClickReturnsTheLocationAsShown) {
+    auto picker = open();
+    doubleClick(*picker, licRoom);
+    EXPECT_FALSE(picker->isVisible());
+    EXPECT_EQ(picker->result(), QDialog::Accepted);
+    EXPECT_EQ(logic().SelectedLocID, licRoom);
+    EXPECT_EQ(logic().SelectedLocName, QStringLiteral("Licence Room"));
+    EXPECT_EQ(logic().CurrentLocId(), licRoom);
+    EXPECT_TRUE(logic().Mode.isEmpty());
+}
+
+TEST_F(LocationPicker, CloseReturnsNoLocationEvenAfterAValidClick) {
+    struct Case {
+        const char* name;
+        std::function<void(frmLocationList&)> close;
+    };
+    const Case cases[] = {
+        {"the Close button",
+         [](frmLocationList& p) {
+             QTest::mouseClick(p.btnClose, Qt::LeftButton);
+         }},
+        {"the window's close box",
+         [](frmLocationList& p) {
+             p.close();
+         }},
+        {"Escape",
+         [](frmLocationList& p) {
+             QTest::keyClick(&p, Qt::Key_Escape);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        logic().Mode = QStringLiteral("PRODUCT");
+        auto picker = open();
+        click(*picker, office);
+        c.close(*picker);
+        EXPECT_FALSE(picker->isVisible());
+        EXPECT_EQ(logic().SelectedLocID, 0);
+        EXPECT_EQ(logic().SelectedLocName, QString());
+        EXPECT_EQ(logic().Mode, QString());
+        logic().SelectedLocID = office;
+        logic().SelectedLocName = QStringLiteral("It Office");
+    }
+}
+
+TEST_F(LocationPicker, ExpandSelectsTheRootAndDisablesSelect) {
+    auto picker = open();
+    click(*picker, office);
+    ASSERT_TRUE(picker->btnSelect->isEnabled());
+    QTest::mouseClick(picker->btnExpand, Qt::LeftButton);
+    EXPECT_EQ(LocationTreeView::keyOf(picker->tvLocations->selectedNode()), QStringLiteral("L0"));
+    EXPECT_TRUE(node(*picker, oldStore)->parent()->isExpanded());
+    EXPECT_TRUE(node(*picker, store::loc::RemovedStock)->parent()->isExpanded());
+    EXPECT_FALSE(picker->btnSelect->isEnabled());
+    QTest::mouseClick(picker->btnSelect, Qt::LeftButton);
+    QTest::keyClick(picker->tvLocations, Qt::Key_Return);
+    EXPECT_TRUE(picker->isVisible());
+    EXPECT_EQ(logic().SelectedLocID, office);
+
+    // A valid location clicked again can be chosen.
+    click(*picker, office);
+    EXPECT_TRUE(picker->btnSelect->isEnabled());
+    QTest::mouseClick(picker->btnSelect, Qt::LeftButton);
+    EXPECT_EQ(picker->result(), QDialog::Accepted);
+    EXPECT_EQ(logic().SelectedLocName, QStringLiteral("It Office"));
+}
+
+TEST_F(LocationPicker, MovingTheSelectionByKeysNeverLeavesSelectOnARefusedNode) {
+    auto picker = open();
+    click(*picker, office);
+    ASSERT_TRUE(picker->btnSelect->isEnabled());
+    QTest::keyClick(picker->tvLocations, Qt::Key_Up); // onto "Available Locations"
+    ASSERT_EQ(picker->tvLocations->selectedNode(), node(*picker, store::loc::AvailableLocations));
+    EXPECT_FALSE(picker->btnSelect->isEnabled());
+    picker->btnSelect_Click();
+    EXPECT_TRUE(picker->isVisible());
+}
+
+TEST_F(LocationPicker, PickLocationShowsThePickerModallyAndHandsBackTheChoice) {
+    QString modeWhileOpen;
+    WhenModal<frmLocationList> select([&](frmLocationList* picker) {
+        modeWhileOpen = logic().Mode;
+        click(*picker, office);
+        QTest::keyClick(picker->tvLocations, Qt::Key_Return); // Enter acts as Select
+    });
+    logic().Mode.clear();
+    const auto chosen = locations::pickLocation(session, nullptr);
+    ASSERT_TRUE(select.ran());
+    EXPECT_EQ(modeWhileOpen, QStringLiteral("PRODUCT"));
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->first, office);
+    EXPECT_EQ(chosen->second, QStringLiteral("It Office"));
+    EXPECT_TRUE(logic().Mode.isEmpty());
+
+    WhenModal<frmLocationList> close([&](frmLocationList* picker) {
+        click(*picker, licRoom);
+        QTest::mouseClick(picker->btnClose, Qt::LeftButton);
+    });
+    EXPECT_FALSE(locations::pickLocation(session, nullptr).has_value());
+    ASSERT_TRUE(close.ran());
+    EXPECT_EQ(logic().SelectedLocID, 0);
+    EXPECT_TRUE(messages.shown().empty());
+}
