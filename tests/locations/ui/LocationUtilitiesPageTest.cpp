@@ -1,6 +1,6 @@
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
-#include "locations/ui/WhenModal.h"
+#include "support/WhenModal.h"
 #include "locations/ui/frmLocationMaint.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "shell/Session.h"
