@@ -5,20 +5,20 @@
 
 namespace assets {
 
-clsStock::clsStock(store::Database& db, shell::Messages& messages)
-    : db_(db), messages_(messages) {}
+clsStock::clsStock(store::Database& db, shell::Messages& messages) : db_(db), messages_(messages) {}
 
 LocationContents clsStock::FillStockListUsingLocation(int LocID) {
     LocationContents out;
     {
-        store::Query q(db_, QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                                           "count(*) AS stockcount "
-                                           "FROM Stock s JOIN Products p ON s.Prod_ID = p.Prod_ID "
-                                           "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                                           "WHERE s.Loc_ID = ? "
-                                           "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
-                                           "ORDER BY p.Prod_Desc") +
-                                store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
+        store::Query q(db_,
+                       QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
+                                      "count(*) AS stockcount "
+                                      "FROM Stock s JOIN Products p ON s.Prod_ID = p.Prod_ID "
+                                      "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
+                                      "WHERE s.Loc_ID = ? "
+                                      "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
+                                      "ORDER BY p.Prod_Desc") +
+                           store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
         q.bindAll(LocID);
         while (q.next())
             out.stock.push_back(
@@ -31,16 +31,16 @@ LocationContents clsStock::FillStockListUsingLocation(int LocID) {
     {
         // One grouped statement gives both counts; products with no normal
         // licence sort after the others.
-        store::Query q(
-            db_, QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                                "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS normalcount, "
-                                "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS tempcount "
-                                "FROM Licences l JOIN Products p ON l.Prod_ID = p.Prod_ID "
-                                "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                                "WHERE l.Loc_ID = ? AND l.Type IN (?, ?) "
-                                "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
-                                "ORDER BY normalcount = 0, p.Prod_Desc") +
-                     store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
+        store::Query q(db_,
+                       QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
+                                      "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS normalcount, "
+                                      "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS tempcount "
+                                      "FROM Licences l JOIN Products p ON l.Prod_ID = p.Prod_ID "
+                                      "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
+                                      "WHERE l.Loc_ID = ? AND l.Type IN (?, ?) "
+                                      "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
+                                      "ORDER BY normalcount = 0, p.Prod_Desc") +
+                           store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
         q.bindAll(store::LicenceNormal, store::LicenceTemporary, LocID, store::LicenceNormal,
                   store::LicenceTemporary);
         while (q.next())

@@ -14,10 +14,10 @@ enum class FieldKind {
 };
 
 enum class KeyVerdict {
-    Pass,         // the key goes into the field
-    Drop,         // the key is swallowed silently
-    DropAtLimit,  // swallowed; "Only N characters allowed" is shown
-    Action,       // Enter: acts as the dialog's action button
+    Pass,        // the key goes into the field
+    Drop,        // the key is swallowed silently
+    DropAtLimit, // swallowed; "Only N characters allowed" is shown
+    Action,      // Enter: acts as the dialog's action button
 };
 
 // What happens to one typed key. key is the key's text ("\r" for Enter,

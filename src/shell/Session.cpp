@@ -8,8 +8,7 @@ namespace shell {
 
 namespace {
 
-template <typename T>
-T& made(std::unique_ptr<T>& slot, store::Database& db, Messages& messages) {
+template <typename T> T& made(std::unique_ptr<T>& slot, store::Database& db, Messages& messages) {
     if (!slot)
         slot = std::make_unique<T>(db, messages);
     return *slot;

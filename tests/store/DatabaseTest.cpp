@@ -24,8 +24,9 @@ int count(Database& db, const QString& sql) {
 
 TEST(Schema, NewDatabaseHasSevenTablesAndTheReservedRows) {
     TestDatabase t;
-    store::Query tables(t.db(), QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
-                                               "AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+    store::Query tables(t.db(),
+                        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                       "AND name NOT LIKE 'sqlite_%' ORDER BY name"));
     QStringList names;
     while (tables.next())
         names << tables.text(QStringLiteral("name"));
@@ -83,9 +84,9 @@ TEST(Schema, DatabaseRefusesBrokenReferences) {
     const int prod = t.addProduct(QStringLiteral("P1"), QStringLiteral("Desktop"), cat);
     EXPECT_THROW(t.addStock(QStringLiteral("S1"), prod, 999), DbError);
     EXPECT_THROW(t.addStock(QStringLiteral("S1"), 999, 1), DbError);
-    EXPECT_THROW(t.db().execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"),
-                                store::null),
-                 DbError);
+    EXPECT_THROW(
+        t.db().execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), store::null),
+        DbError);
 }
 
 TEST(Open, RefusesWrongKeyAndNonDatabaseFilesWithTheEngineError) {

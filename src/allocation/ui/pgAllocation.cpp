@@ -20,19 +20,19 @@ pgAllocation::pgAllocation(shell::frmVemora& main) : main_(main) {
     connect(btnExpandAlloc, &QPushButton::clicked, tvSourceLoc,
             &locations::LocationTreeView::expandAllAndSelectRoot);
     using namespace locations::image;
-    QGroupBox* legend = shell::makeLegend(
-        this,
-        {{SystemNode, QStringLiteral("System Node")},
-         {0, QString()},
-         {Location, QStringLiteral("Location")},
-         {RemovedLocation, QStringLiteral("Removed Location")},
-         {Stock, QStringLiteral("Stock")},
-         {RemovedStock, QStringLiteral("Removed Stock")},
-         {Licence, QStringLiteral("Licence")},
-         {RemovedLicence, QStringLiteral("Licence Location")},
-         {TemporaryLicence, QStringLiteral("Temporary Licence")},
-         {RemovedTemporaryLicence, QStringLiteral("Removed Temporary Licence")}},
-        2);
+    QGroupBox* legend =
+        shell::makeLegend(this,
+                          {{SystemNode, QStringLiteral("System Node")},
+                           {0, QString()},
+                           {Location, QStringLiteral("Location")},
+                           {RemovedLocation, QStringLiteral("Removed Location")},
+                           {Stock, QStringLiteral("Stock")},
+                           {RemovedStock, QStringLiteral("Removed Stock")},
+                           {Licence, QStringLiteral("Licence")},
+                           {RemovedLicence, QStringLiteral("Licence Location")},
+                           {TemporaryLicence, QStringLiteral("Temporary Licence")},
+                           {RemovedTemporaryLicence, QStringLiteral("Removed Temporary Licence")}},
+                          2);
     grid->addWidget(tvSourceLoc, 0, 0, 3, 1);
     grid->addWidget(btnExpandAlloc, 0, 1);
     grid->addWidget(legend, 1, 1);

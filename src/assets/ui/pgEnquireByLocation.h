@@ -9,7 +9,7 @@ class QTreeWidgetItem;
 namespace shell {
 class frmVemora;
 class ReportList;
-}
+} // namespace shell
 namespace locations {
 class LocationTreeView;
 }

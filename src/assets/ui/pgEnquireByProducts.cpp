@@ -16,9 +16,9 @@ pgEnquireByProducts::pgEnquireByProducts(shell::frmVemora& main) : main_(main) {
     cboEnqCats->setObjectName(QStringLiteral("cboEnqCats"));
     cboEnqProds = new QComboBox(this);
     cboEnqProds->setObjectName(QStringLiteral("cboEnqProds"));
-    lvEnqProd = new shell::ReportList(
-        {QStringLiteral("Location"), QStringLiteral("Supplier"), QStringLiteral("Stock / Licence ")},
-        this);
+    lvEnqProd = new shell::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
+                                       QStringLiteral("Stock / Licence ")},
+                                      this);
     lvEnqProd->setObjectName(QStringLiteral("lvEnqProd"));
     lblLicExceed = new QLabel(QStringLiteral("LICENCES EXCEEDED !!"), this);
     lblLicExceed->setObjectName(QStringLiteral("lblLicExceed"));
@@ -43,7 +43,8 @@ QWidgetList pgEnquireByProducts::tabOrder() const {
 }
 
 QString pgEnquireByProducts::hint() const {
-    return QStringLiteral("Select a category and a product to show locations, right click for history");
+    return QStringLiteral(
+        "Select a category and a product to show locations, right click for history");
 }
 
 } // namespace assets

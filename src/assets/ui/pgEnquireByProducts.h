@@ -8,7 +8,7 @@ class QLabel;
 namespace shell {
 class frmVemora;
 class ReportList;
-}
+} // namespace shell
 
 namespace assets {
 

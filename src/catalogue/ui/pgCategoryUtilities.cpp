@@ -27,7 +27,8 @@ QWidgetList pgCategoryUtilities::tabOrder() const {
 }
 
 QString pgCategoryUtilities::hint() const {
-    return QStringLiteral("Shows all categories together with numbers of Products, Stock and Licences");
+    return QStringLiteral(
+        "Shows all categories together with numbers of Products, Stock and Licences");
 }
 
 } // namespace catalogue

@@ -5,7 +5,7 @@
 namespace shell {
 class frmVemora;
 class ReportList;
-}
+} // namespace shell
 
 namespace catalogue {
 

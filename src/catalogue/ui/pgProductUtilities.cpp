@@ -14,10 +14,11 @@ pgProductUtilities::pgProductUtilities(shell::frmVemora& main) : main_(main) {
     auto* grid = new QGridLayout(this);
     cboCategories = new QComboBox(this);
     cboCategories->setObjectName(QStringLiteral("cboCategories"));
-    lvProdList = new shell::ReportList(
-        {QStringLiteral("Code"), QStringLiteral("Description"), QStringLiteral("No. of Stock Items"),
-         QStringLiteral("No. of Licences"), QStringLiteral("No. of Temp Licences")},
-        this);
+    lvProdList = new shell::ReportList({QStringLiteral("Code"), QStringLiteral("Description"),
+                                        QStringLiteral("No. of Stock Items"),
+                                        QStringLiteral("No. of Licences"),
+                                        QStringLiteral("No. of Temp Licences")},
+                                       this);
     lvProdList->setObjectName(QStringLiteral("lvProdList"));
     grid->addWidget(new QLabel(QStringLiteral("Select Category"), this), 0, 0);
     grid->addWidget(cboCategories, 0, 1);

@@ -7,7 +7,7 @@ class QComboBox;
 namespace shell {
 class frmVemora;
 class ReportList;
-}
+} // namespace shell
 
 namespace catalogue {
 

@@ -14,10 +14,14 @@ namespace locations {
 namespace {
 
 const char* const IconFiles[image::Count] = {
-    ":/icons/loc1_system.svg",          ":/icons/loc2_location.svg",
-    ":/icons/loc3_stock.svg",           ":/icons/loc4_licence.svg",
-    ":/icons/loc5_temporary.svg",       ":/icons/loc6_removed_location.svg",
-    ":/icons/loc7_removed_stock.svg",   ":/icons/loc8_removed_licence.svg",
+    ":/icons/loc1_system.svg",
+    ":/icons/loc2_location.svg",
+    ":/icons/loc3_stock.svg",
+    ":/icons/loc4_licence.svg",
+    ":/icons/loc5_temporary.svg",
+    ":/icons/loc6_removed_location.svg",
+    ":/icons/loc7_removed_stock.svg",
+    ":/icons/loc8_removed_licence.svg",
     ":/icons/loc9_removed_temporary.svg",
 };
 

@@ -11,7 +11,8 @@ bool BoxMessages::present(MessageKind kind, const QString& text) {
         parent = QApplication::activeWindow();
     // Qt lays out lines on "\n"; the texts join their lines with "\r".
     QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     switch (kind) {
     case MessageKind::Refusal:
         QMessageBox::warning(parent, MessageTitle, shown);

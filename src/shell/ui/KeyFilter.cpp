@@ -10,8 +10,8 @@ namespace shell {
 
 KeyFilter::KeyFilter(QLineEdit* edit, Messages& messages, FieldKind kind, int limit,
                      QAbstractButton* action)
-    : QObject(edit), edit_(edit), messages_(messages), kind_(kind), limit_(limit),
-      action_(action) {}
+    : QObject(edit), edit_(edit), messages_(messages), kind_(kind), limit_(limit), action_(action) {
+}
 
 KeyFilter* KeyFilter::install(QLineEdit* edit, Messages& messages, FieldKind kind, int limit,
                               QAbstractButton* action) {

@@ -24,9 +24,9 @@ public:
 
     struct Options {
         QLocale locale = QLocale::system();
-        QString directory;          // where the database file lies
-        bool showSplash = true;     // the splash holds start-up for three seconds
-        QStringList printers;       // installed printers' device names
+        QString directory;      // where the database file lies
+        bool showSplash = true; // the splash holds start-up for three seconds
+        QStringList printers;   // installed printers' device names
     };
 
     // Runs start-up. False when the program must end without a window.

@@ -14,14 +14,14 @@ class QTimer;
 namespace assets {
 class pgEnquireByLocation;
 class pgEnquireByProducts;
-}
+} // namespace assets
 namespace locations {
 class pgLocationUtilities;
 }
 namespace catalogue {
 class pgCategoryUtilities;
 class pgProductUtilities;
-}
+} // namespace catalogue
 namespace allocation {
 class pgAllocation;
 }

@@ -4,6 +4,7 @@
 #include "shell/ui/ReportList.h"
 #include "shell/ui/frmVemora.h"
 #include "store/StoreConstants.h"
+#include "support/RecordingMain.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 
@@ -16,13 +17,7 @@
 
 namespace {
 
-// The main window with pop-up menus recorded instead of opened.
-class RecordingMain : public shell::frmVemora {
-public:
-    using frmVemora::frmVemora;
-    void popUp(QMenu* menu, const QPoint&) override { popped.push_back(menu); }
-    std::vector<QMenu*> popped;
-};
+using testing_support::RecordingMain;
 
 class EnquireByLocation : public ::testing::Test {
 protected:

@@ -1,11 +1,11 @@
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
-#include "support/WhenModal.h"
 #include "locations/ui/frmLocationList.h"
 #include "shell/Session.h"
 #include "store/StoreConstants.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/WhenModal.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,14 +1,15 @@
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
-#include "support/WhenModal.h"
 #include "locations/ui/frmLocationMaint.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "shell/Session.h"
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
+#include "support/RecordingMain.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/WhenModal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,13 +39,7 @@ static void PrintTo(const QString& text, std::ostream* os) {
 
 namespace {
 
-// The main window with pop-up menus recorded instead of opened.
-class RecordingMain : public shell::frmVemora {
-public:
-    using frmVemora::frmVemora;
-    void popUp(QMenu* menu, const QPoint&) override { popped.push_back(menu); }
-    std::vector<QMenu*> popped;
-};
+using testing_support::RecordingMain;
 
 // The main window on its location page, over this tree:
 //   1 Available Locations
