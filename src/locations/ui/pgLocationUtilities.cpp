@@ -165,9 +165,14 @@ void pgLocationUtilities::dropLocation(QTreeWidgetItem* dragged, QTreeWidgetItem
     shell::guarded(main_.session().messages(), [&] {
         // The node follows only a move the database has taken.
         if (logic.DropLocation(LocationTreeView::infoOf(dragged),
-                               LocationTreeView::infoOf(target)) == DropResult::Moved)
-            tvLocations2->reparent(LocationTreeView::keyOf(dragged),
-                                   LocationTreeView::keyOf(target));
+                               LocationTreeView::infoOf(target)) != DropResult::Moved)
+            return;
+        tvLocations2->reparent(LocationTreeView::keyOf(dragged), LocationTreeView::keyOf(target));
+        // The icon follows the new branch at once: it decides whether a
+        // later removal parks the location or deletes it for good.
+        tvLocations2->setImage(dragged, LocationTreeView::imageOf(target) == image::RemovedLocation
+                                            ? image::RemovedLocation
+                                            : image::Location);
     });
     tvLocations2->clearSelection();
     tvLocations2->setDropHighlight(nullptr);

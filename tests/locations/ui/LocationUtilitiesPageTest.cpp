@@ -455,6 +455,27 @@ TEST_F(LocationUtilities, DropMovesTheNodeOnlyWhenTheDatabaseDid) {
     EXPECT_EQ(stored(desk), (std::array<int, 3>{2, 2, 2}));
 }
 
+TEST_F(LocationUtilities, MovedNodeTakesTheIconOfItsNewBranchSoRemovalParksALiveLocation) {
+    // Back from the removed branch into use: a later Delete must park it,
+    // not delete it for good.
+    messages.answer({true});
+    page->dropLocation(node(oldStore), node(store::loc::AvailableLocations));
+    ASSERT_EQ(parentKeyOf(oldStore), QStringLiteral("L1"));
+    EXPECT_EQ(LocationTreeView::imageOf(node(oldStore)), locations::image::Location);
+
+    click(oldStore);
+    messages.answer({true});
+    page->mnuLoc_Click(2);
+    EXPECT_EQ(messages.texts().last(),
+              QStringLiteral("Are you sure you wish to remove location Old Store"));
+    EXPECT_EQ(stored(oldStore), (std::array<int, 3>{2, 3, 3}));
+
+    // Into the removed branch: shown as removed at once.
+    messages.answer({true});
+    page->dropLocation(node(cupboard), node(oldStore));
+    EXPECT_EQ(LocationTreeView::imageOf(node(cupboard)), locations::image::RemovedLocation);
+}
+
 TEST_F(LocationUtilities, MouseDragHighlightsTheTargetAndDropsThere) {
     // The offscreen platform ends a drag at once, so the events the
     // platform would deliver while the pointer is over the target are
