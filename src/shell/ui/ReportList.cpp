@@ -34,6 +34,8 @@ ReportList::ReportList(const QStringList& headings, QWidget* parent) : QTreeWidg
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
+    header()->setDefaultSectionSize(150);
+    header()->setStretchLastSection(true);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &ReportList::headingClicked);
