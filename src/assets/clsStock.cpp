@@ -25,8 +25,7 @@ LocationContents clsStock::FillStockListUsingLocation(int LocID) {
                 {QStringLiteral("S") + QString::number(q.integer(QStringLiteral("Prod_ID"))),
                  {q.text(QStringLiteral("Prod_Code")), q.text(QStringLiteral("Prod_Desc")),
                   q.text(QStringLiteral("Cat_Desc")),
-                  QString::number(q.integer(QStringLiteral("stockcount")))},
-                 {}});
+                  QString::number(q.integer(QStringLiteral("stockcount")))}});
     }
     {
         // One grouped statement gives both counts; products with no normal
@@ -49,8 +48,7 @@ LocationContents clsStock::FillStockListUsingLocation(int LocID) {
                  {q.text(QStringLiteral("Prod_Code")), q.text(QStringLiteral("Prod_Desc")),
                   q.text(QStringLiteral("Cat_Desc")),
                   QString::number(q.integer(QStringLiteral("normalcount"))),
-                  QString::number(q.integer(QStringLiteral("tempcount")))},
-                 {}});
+                  QString::number(q.integer(QStringLiteral("tempcount")))}});
     }
     return out;
 }

@@ -13,12 +13,9 @@ namespace shell {
 struct ListRow {
     QString key;
     QStringList texts;
-    // An optional colour hint for the whole row (for example temporary
-    // licences); empty for the default.
-    QString colour;
 
     friend bool operator==(const ListRow& a, const ListRow& b) {
-        return a.key == b.key && a.texts == b.texts && a.colour == b.colour;
+        return a.key == b.key && a.texts == b.texts;
     }
 };
 

@@ -44,8 +44,8 @@ TEST_F(LocationContents, StockRowsCountItemsPerProductOrderedByDescription) {
     assets::clsStock stock(t.db(), messages);
     const auto contents = stock.FillStockListUsingLocation(office);
     const ListRows expected{
-        {QStringLiteral("S%1").arg(apple), {"A1", "apple desktop", "PCs", "1"}, {}},
-        {QStringLiteral("S%1").arg(zebra), {"Z1", "Zebra printer", "PCs", "3"}, {}},
+        {QStringLiteral("S%1").arg(apple), {"A1", "apple desktop", "PCs", "1"}},
+        {QStringLiteral("S%1").arg(zebra), {"Z1", "Zebra printer", "PCs", "3"}},
     };
     EXPECT_EQ(contents.stock, expected);
     EXPECT_TRUE(contents.licences.empty());
@@ -65,9 +65,9 @@ TEST_F(LocationContents, LicenceRowsPutTemporaryOnlyProductsAfterTheOthers) {
     assets::clsStock stock(t.db(), messages);
     const auto contents = stock.FillStockListUsingLocation(office);
     const ListRows expected{
-        {QStringLiteral("L%1").arg(excel), {"E1", "Excel", "Software", "1", "0"}, {}},
-        {QStringLiteral("L%1").arg(word), {"W1", "Word", "Software", "2", "1"}, {}},
-        {QStringLiteral("L%1").arg(antivirus), {"V1", "Antivirus", "Software", "0", "1"}, {}},
+        {QStringLiteral("L%1").arg(excel), {"E1", "Excel", "Software", "1", "0"}},
+        {QStringLiteral("L%1").arg(word), {"W1", "Word", "Software", "2", "1"}},
+        {QStringLiteral("L%1").arg(antivirus), {"V1", "Antivirus", "Software", "0", "1"}},
     };
     EXPECT_EQ(contents.licences, expected);
     EXPECT_TRUE(contents.stock.empty());

@@ -91,8 +91,6 @@ void pgEnquireByLocation::tvLocations_NodeClick(QTreeWidgetItem* node) {
 }
 
 void pgEnquireByLocation::FillStockListUsingLocation(int locId) {
-    lvStockTable->clearRows();
-    lvLicenceTable->clearRows();
     const LocationContents contents = main_.session().stock().FillStockListUsingLocation(locId);
     lvStockTable->setRows(contents.stock);
     lvLicenceTable->setRows(contents.licences);

@@ -200,7 +200,10 @@ void LocationTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidget::mouseDoubleClickEvent(event);
 }
 
-QTreeWidgetItem* LocationTreeView::draggedBy(const QMimeData* payload) const {
+QTreeWidgetItem* LocationTreeView::draggedBy(const QDropEvent* event) const {
+    if (event->source() && event->source() != this)
+        return nullptr;
+    const QMimeData* payload = event->mimeData();
     if (!payload || !payload->hasFormat(nodeMimeType()))
         return nullptr;
     return node(QString::fromUtf8(payload->data(nodeMimeType())));
@@ -239,8 +242,8 @@ void LocationTreeView::startDrag(Qt::DropActions) {
 }
 
 void LocationTreeView::dragEnterEvent(QDragEnterEvent* event) {
-    QTreeWidgetItem* dragged = draggedBy(event->mimeData());
-    if (!dragged || (event->source() && event->source() != this)) {
+    QTreeWidgetItem* dragged = draggedBy(event);
+    if (!dragged) {
         event->ignore();
         return;
     }
@@ -251,8 +254,8 @@ void LocationTreeView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void LocationTreeView::dragMoveEvent(QDragMoveEvent* event) {
-    QTreeWidgetItem* dragged = draggedBy(event->mimeData());
-    if (!dragged || (event->source() && event->source() != this)) {
+    QTreeWidgetItem* dragged = draggedBy(event);
+    if (!dragged) {
         event->ignore();
         return;
     }
@@ -276,8 +279,8 @@ void LocationTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
 void LocationTreeView::dropEvent(QDropEvent* event) {
     stopAutoScroll();
     setState(NoState);
-    QTreeWidgetItem* dragged = draggedBy(event->mimeData());
-    if (!dragged || (event->source() && event->source() != this)) {
+    QTreeWidgetItem* dragged = draggedBy(event);
+    if (!dragged) {
         event->ignore();
         return;
     }

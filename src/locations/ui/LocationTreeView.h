@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+class QDropEvent;
 class QMimeData;
 
 namespace locations {
@@ -85,8 +86,9 @@ protected:
 
 private:
     void forget(QTreeWidgetItem* item);
-    // The node a drag payload names, or null when it names none of ours.
-    QTreeWidgetItem* draggedBy(const QMimeData* payload) const;
+    // The node a drag over this tree carries, or null when the drag comes
+    // from elsewhere or names none of our nodes.
+    QTreeWidgetItem* draggedBy(const QDropEvent* event) const;
     // Highlights the node under a viewport point as the drop target.
     void markTarget(QTreeWidgetItem* dragged, const QPoint& pos);
 

@@ -68,8 +68,7 @@ QTreeWidgetItem* frmLocationList::choosableSelection() const {
 }
 
 void frmLocationList::tvLocations_NodeClick(QTreeWidgetItem* node) {
-    btnSelect->setEnabled(node && node == tvLocations->selectedNode() &&
-                          clsLocations::IsChoosable(LocationTreeView::imageOf(node)));
+    btnSelect->setEnabled(node && node == choosableSelection());
 }
 
 void frmLocationList::tvLocations_DblClick() {

@@ -2,8 +2,6 @@
 
 #include "shell/ui/WaitCursor.h"
 
-#include <QBrush>
-#include <QColor>
 #include <QHeaderView>
 #include <QMouseEvent>
 
@@ -52,9 +50,6 @@ void ReportList::setRows(const ListRows& rows) {
     for (const ListRow& row : rows) {
         auto* item = new TextRow(row.texts);
         item->setData(0, KeyRole, row.key);
-        if (!row.colour.isEmpty())
-            for (int c = 0; c < columnCount(); ++c)
-                item->setForeground(c, QBrush(QColor(row.colour)));
         items << item;
     }
     addTopLevelItems(items);

@@ -195,12 +195,10 @@ QLabel* frmVemora::statusPanel(int panel) const {
 void frmVemora::Form_Load(const QStringList& printers) {
     show();
     Do_the_Click();
-    QComboBox* cboPrinters = findChild<QComboBox*>(QStringLiteral("cboPrinters"));
-    if (cboPrinters) {
-        cboPrinters->clear();
-        cboPrinters->addItems(printers);
-        cboPrinters->setCurrentIndex(printers.isEmpty() ? -1 : 0);
-    }
+    QComboBox* cboPrinters = pageReports()->cboPrinters;
+    cboPrinters->clear();
+    cboPrinters->addItems(printers);
+    cboPrinters->setCurrentIndex(printers.isEmpty() ? -1 : 0);
     SetTabOrder(EnquireByLocation);
 }
 

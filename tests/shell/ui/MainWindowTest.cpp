@@ -343,8 +343,8 @@ TEST_F(MainWindow, EnteringTheFirstPageEmptiesItsLists) {
     load();
     auto* stock = control<shell::ReportList>(0, "lvStockTable");
     auto* licences = control<shell::ReportList>(0, "lvLicenceTable");
-    stock->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1"}, {}}});
-    licences->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1", "0"}, {}}});
+    stock->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1"}}});
+    licences->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1", "0"}}});
     select(4);
     select(0);
     EXPECT_EQ(stock->topLevelItemCount(), 0);
