@@ -5,7 +5,8 @@
 
 namespace assets {
 
-clsStock::clsStock(store::Database& db, shell::Messages& messages) : db_(db), messages_(messages) {}
+clsStock::clsStock(store::Database& db, common::Messages& messages)
+    : db_(db), messages_(messages) {}
 
 LocationContents clsStock::FillStockListUsingLocation(int LocID) {
     LocationContents out;

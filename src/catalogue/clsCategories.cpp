@@ -4,7 +4,7 @@
 
 namespace catalogue {
 
-clsCategories::clsCategories(store::Database& db, shell::Messages& messages)
+clsCategories::clsCategories(store::Database& db, common::Messages& messages)
     : db_(db), messages_(messages) {}
 
 bool clsCategories::AnyCategory() {

@@ -5,22 +5,22 @@
 namespace store {
 class Database;
 }
-namespace shell {
+namespace common {
 class Messages;
-}
+} // namespace common
 
 namespace catalogue {
 
 class clsCategories {
 public:
-    clsCategories(store::Database& db, shell::Messages& messages);
+    clsCategories(store::Database& db, common::Messages& messages);
 
     // True when at least one category exists.
     bool AnyCategory();
 
 private:
     store::Database& db_;
-    shell::Messages& messages_;
+    common::Messages& messages_;
 };
 
 } // namespace catalogue

@@ -1,7 +1,7 @@
 #include "locations/clsLocations.h"
 
-#include "shell/ListRow.h"
-#include "shell/Messages.h"
+#include "common/ListRow.h"
+#include "common/Messages.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
@@ -34,7 +34,7 @@ QString properCase(const QString& text) {
     return out;
 }
 
-clsLocations::clsLocations(store::Database& db, shell::Messages& messages)
+clsLocations::clsLocations(store::Database& db, common::Messages& messages)
     : db_(db), messages_(messages) {}
 
 std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
@@ -235,7 +235,7 @@ DropResult clsLocations::DropLocation(const std::optional<NodeInfo>& dragged,
         return DropResult::Refused;
     if (target->key == dragged->key)
         return DropResult::Unchanged;
-    return UpdateLocation(shell::idOfKey(dragged->key), shell::idOfKey(target->key))
+    return UpdateLocation(common::idOfKey(dragged->key), common::idOfKey(target->key))
                ? DropResult::Moved
                : DropResult::Refused;
 }

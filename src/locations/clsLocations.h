@@ -4,6 +4,8 @@
 // data that any tree view can show; maintenance operations change the
 // database and tell the caller how its tree should follow.
 
+#include "common/TreeImages.h"
+
 #include <QString>
 
 #include <optional>
@@ -12,25 +14,13 @@
 namespace store {
 class Database;
 }
-namespace shell {
+namespace common {
 class Messages;
-}
+} // namespace common
 
 namespace locations {
 
-// Indexes (1-based) into the image list imlLocation.
-namespace image {
-inline constexpr int SystemNode = 1;
-inline constexpr int Location = 2;
-inline constexpr int Stock = 3;
-inline constexpr int Licence = 4;
-inline constexpr int TemporaryLicence = 5;
-inline constexpr int RemovedLocation = 6;
-inline constexpr int RemovedStock = 7;
-inline constexpr int RemovedLicence = 8;
-inline constexpr int RemovedTemporaryLicence = 9;
-inline constexpr int Count = 9;
-} // namespace image
+namespace image = common::image;
 
 inline const QString RootKey = QStringLiteral("L0");
 inline const QString RootText = QStringLiteral("SYSTEM");
@@ -74,7 +64,7 @@ enum class DropResult { Refused, Unchanged, Moved };
 
 class clsLocations {
 public:
-    clsLocations(store::Database& db, shell::Messages& messages);
+    clsLocations(store::Database& db, common::Messages& messages);
 
     // A tag set by callers before they use the tree; no operation reads it.
     QString Mode;
@@ -117,7 +107,7 @@ public:
 
 private:
     store::Database& db_;
-    shell::Messages& messages_;
+    common::Messages& messages_;
 };
 
 } // namespace locations

@@ -1,6 +1,6 @@
 #include "shell/StartUp.h"
 
-#include "shell/Messages.h"
+#include "common/Messages.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -36,14 +36,14 @@ DateOrder dateOrderOf(const QLocale& locale) {
     return DateOrder::DayMonthYear;
 }
 
-bool CheckDateOrder(const QLocale& locale, Messages& messages) {
+bool CheckDateOrder(const QLocale& locale, common::Messages& messages) {
     if (dateOrderOf(locale) == DateOrder::DayMonthYear)
         return true;
     messages.fail(DateOrderRefusal);
     return false;
 }
 
-std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, Messages& messages) {
+std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, common::Messages& messages) {
     const QString path = QDir(dir).filePath(store::DatabaseFileName);
     try {
         auto db = store::Database::open(path, store::DatabaseKey);

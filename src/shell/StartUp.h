@@ -12,9 +12,11 @@ namespace store {
 class Database;
 }
 
-namespace shell {
-
+namespace common {
 class Messages;
+}
+
+namespace shell {
 
 inline const QString VersionText = QStringLiteral("Version 1.9");
 inline const QString DateOrderRefusal =
@@ -29,10 +31,10 @@ DateOrder dateOrderOf(const QLocale& locale);
 
 // True when the locale's date order is day/month/year; otherwise shows the
 // refusal and returns false.
-bool CheckDateOrder(const QLocale& locale, Messages& messages);
+bool CheckDateOrder(const QLocale& locale, common::Messages& messages);
 
 // Opens the asset database in dir with the program's key. On failure shows
 // each engine error as "description - number" and returns null.
-std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, Messages& messages);
+std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, common::Messages& messages);
 
 } // namespace shell

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-using shell::ListRow;
-using shell::ListRows;
+using common::ListRow;
+using common::ListRows;
 
 namespace {
 

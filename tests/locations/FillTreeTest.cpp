@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using common::MessageKind;
 using locations::TreeNode;
-using shell::MessageKind;
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "locations/clsLocations.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
+#include "support/QtPrinting.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 
@@ -9,15 +10,11 @@
 #include <map>
 #include <ostream>
 
+using common::MessageKind;
 using locations::DeleteResult;
 using locations::DropResult;
 using locations::MenuState;
 using locations::NodeInfo;
-using shell::MessageKind;
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include <sqlite3.h>
 
+using common::MessageKind;
 using shell::DateOrder;
-using shell::MessageKind;
 using testing_support::ScriptedMessages;
 
 namespace {

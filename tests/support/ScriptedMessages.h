@@ -4,7 +4,7 @@
 // questions take their answers in order from a queue (Yes when the queue
 // is empty is a test error, reported by unexpectedQuestion).
 
-#include "shell/Messages.h"
+#include "common/Messages.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,11 +15,11 @@
 namespace testing_support {
 
 struct ShownMessage {
-    shell::MessageKind kind;
+    common::MessageKind kind;
     QString text;
 };
 
-class ScriptedMessages : public shell::Messages {
+class ScriptedMessages : public common::Messages {
 public:
     // Queues the answers for the next questions: true for Yes.
     void answer(std::initializer_list<bool> answers) {
@@ -37,9 +37,9 @@ public:
     int pendingAnswers() const { return static_cast<int>(answers_.size()); }
 
 protected:
-    bool present(shell::MessageKind kind, const QString& text) override {
+    bool present(common::MessageKind kind, const QString& text) override {
         shown_.push_back({kind, text});
-        if (kind != shell::MessageKind::Question)
+        if (kind != common::MessageKind::Question)
             return true;
         if (answers_.empty()) {
             unexpectedQuestion_ = true;

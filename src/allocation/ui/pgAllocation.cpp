@@ -1,16 +1,16 @@
 #include "allocation/ui/pgAllocation.h"
 
+#include "common/Session.h"
+#include "common/ui/Legend.h"
+#include "common/ui/MainWindow.h"
 #include "locations/ui/LocationTreeView.h"
-#include "shell/Session.h"
-#include "shell/ui/Legend.h"
-#include "shell/ui/frmVemora.h"
 
 #include <QGridLayout>
 #include <QPushButton>
 
 namespace allocation {
 
-pgAllocation::pgAllocation(shell::frmVemora& main) : main_(main) {
+pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgAllocation"));
     auto* grid = new QGridLayout(this);
     tvSourceLoc = new locations::LocationTreeView(this);
@@ -21,18 +21,18 @@ pgAllocation::pgAllocation(shell::frmVemora& main) : main_(main) {
             &locations::LocationTreeView::expandAllAndSelectRoot);
     using namespace locations::image;
     QGroupBox* legend =
-        shell::makeLegend(this,
-                          {{SystemNode, QStringLiteral("System Node")},
-                           {0, QString()},
-                           {Location, QStringLiteral("Location")},
-                           {RemovedLocation, QStringLiteral("Removed Location")},
-                           {Stock, QStringLiteral("Stock")},
-                           {RemovedStock, QStringLiteral("Removed Stock")},
-                           {Licence, QStringLiteral("Licence")},
-                           {RemovedLicence, QStringLiteral("Licence Location")},
-                           {TemporaryLicence, QStringLiteral("Temporary Licence")},
-                           {RemovedTemporaryLicence, QStringLiteral("Removed Temporary Licence")}},
-                          2);
+        common::makeLegend(this,
+                           {{SystemNode, QStringLiteral("System Node")},
+                            {0, QString()},
+                            {Location, QStringLiteral("Location")},
+                            {RemovedLocation, QStringLiteral("Removed Location")},
+                            {Stock, QStringLiteral("Stock")},
+                            {RemovedStock, QStringLiteral("Removed Stock")},
+                            {Licence, QStringLiteral("Licence")},
+                            {RemovedLicence, QStringLiteral("Licence Location")},
+                            {TemporaryLicence, QStringLiteral("Temporary Licence")},
+                            {RemovedTemporaryLicence, QStringLiteral("Removed Temporary Licence")}},
+                           2);
     grid->addWidget(tvSourceLoc, 0, 0, 3, 1);
     grid->addWidget(btnExpandAlloc, 0, 1);
     grid->addWidget(legend, 1, 1);
@@ -43,7 +43,7 @@ pgAllocation::pgAllocation(shell::frmVemora& main) : main_(main) {
 void pgAllocation::rebuild() {
     // The locations; the assets held in each are added by the allocation
     // logic.
-    tvSourceLoc->FillUpLocationTree(main_.session().locations());
+    tvSourceLoc->FillUpLocationTree(main_.session().logic<locations::clsLocations>());
 }
 
 QWidgetList pgAllocation::tabOrder() const {

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "shell/ui/Page.h"
+#include "common/ui/Page.h"
 
 class QPushButton;
 
-namespace shell {
-class frmVemora;
-}
+namespace common {
+class MainWindow;
+} // namespace common
 namespace locations {
 class LocationTreeView;
 }
@@ -15,20 +15,19 @@ namespace allocation {
 
 // Page " &Allocation": every location with what it holds; assets move by
 // drag and drop.
-class pgAllocation : public shell::Page {
+class pgAllocation : public common::Page {
     Q_OBJECT
 public:
-    explicit pgAllocation(shell::frmVemora& main);
+    explicit pgAllocation(common::MainWindow& main);
 
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
+private:
+    common::MainWindow& main_;
     locations::LocationTreeView* tvSourceLoc = nullptr;
     QPushButton* btnExpandAlloc = nullptr;
-
-private:
-    shell::frmVemora& main_;
 };
 
 } // namespace allocation

@@ -2,12 +2,12 @@
 
 #include "assets/clsStock.h"
 #include "catalogue/clsCategories.h"
+#include "common/ListRow.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
+#include "common/ui/MainWindow.h"
+#include "common/ui/ReportList.h"
 #include "locations/ui/LocationTreeView.h"
-#include "shell/ListRow.h"
-#include "shell/Session.h"
-#include "shell/ui/Guard.h"
-#include "shell/ui/ReportList.h"
-#include "shell/ui/frmVemora.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -19,7 +19,7 @@
 
 namespace assets {
 
-pgEnquireByLocation::pgEnquireByLocation(shell::frmVemora& main) : main_(main) {
+pgEnquireByLocation::pgEnquireByLocation(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgEnquireByLocation"));
     tvLocations = new locations::LocationTreeView(this);
     tvLocations->setObjectName(QStringLiteral("tvLocations"));
@@ -32,12 +32,12 @@ pgEnquireByLocation::pgEnquireByLocation(shell::frmVemora& main) : main_(main) {
     QFont bold = lblViewingLoc->font();
     bold.setBold(true);
     lblViewingLoc->setFont(bold);
-    lvStockTable = new shell::ReportList({QStringLiteral("Product Code"),
-                                          QStringLiteral("Product Description"),
-                                          QStringLiteral("Category"), QStringLiteral("Stock")},
-                                         frame);
+    lvStockTable = new common::ReportList({QStringLiteral("Product Code"),
+                                           QStringLiteral("Product Description"),
+                                           QStringLiteral("Category"), QStringLiteral("Stock")},
+                                          frame);
     lvStockTable->setObjectName(QStringLiteral("lvStockTable"));
-    lvLicenceTable = new shell::ReportList(
+    lvLicenceTable = new common::ReportList(
         {QStringLiteral("Product Code"), QStringLiteral("Product Description"),
          QStringLiteral("Category"), QStringLiteral("Norm"), QStringLiteral("Temp")},
         frame);
@@ -60,8 +60,8 @@ pgEnquireByLocation::pgEnquireByLocation(shell::frmVemora& main) : main_(main) {
             &locations::LocationTreeView::expandAllAndSelectRoot);
     connect(tvLocations, &locations::LocationTreeView::nodeClicked, this,
             &pgEnquireByLocation::tvLocations_NodeClick);
-    for (shell::ReportList* list : {lvStockTable, lvLicenceTable})
-        connect(list, &shell::ReportList::mousePressed, this,
+    for (common::ReportList* list : {lvStockTable, lvLicenceTable})
+        connect(list, &common::ReportList::mousePressed, this,
                 [this, list](Qt::MouseButton button, const QPoint& pos) {
                     listMouseDown(list, button, pos);
                 });
@@ -70,7 +70,7 @@ pgEnquireByLocation::pgEnquireByLocation(shell::frmVemora& main) : main_(main) {
 void pgEnquireByLocation::rebuild() {
     lvStockTable->clearRows();
     lvLicenceTable->clearRows();
-    tvLocations->FillUpLocationTree(main_.session().locations());
+    tvLocations->FillUpLocationTree(main_.session().logic<locations::clsLocations>());
 }
 
 QWidgetList pgEnquireByLocation::tabOrder() const {
@@ -84,37 +84,40 @@ QString pgEnquireByLocation::hint() const {
 void pgEnquireByLocation::tvLocations_NodeClick(QTreeWidgetItem* node) {
     if (!node || node != tvLocations->selectedNode())
         return;
-    shell::guarded(main_.session().messages(), [&] {
-        FillStockListUsingLocation(shell::idOfKey(locations::LocationTreeView::keyOf(node)));
+    common::guarded(main_.session().messages(), [&] {
+        FillStockListUsingLocation(common::idOfKey(locations::LocationTreeView::keyOf(node)));
         lblViewingLoc->setText(QStringLiteral("Location: ") + node->text(0).trimmed());
     });
 }
 
 void pgEnquireByLocation::FillStockListUsingLocation(int locId) {
-    const LocationContents contents = main_.session().stock().FillStockListUsingLocation(locId);
+    const LocationContents contents =
+        main_.session().logic<assets::clsStock>().FillStockListUsingLocation(locId);
     lvStockTable->setRows(contents.stock);
     lvLicenceTable->setRows(contents.licences);
 }
 
 void pgEnquireByLocation::refillForSelectedNode() {
     if (QTreeWidgetItem* node = tvLocations->selectedNode())
-        FillStockListUsingLocation(shell::idOfKey(locations::LocationTreeView::keyOf(node)));
+        FillStockListUsingLocation(common::idOfKey(locations::LocationTreeView::keyOf(node)));
 }
 
-void pgEnquireByLocation::listMouseDown(shell::ReportList* list, Qt::MouseButton button,
+void pgEnquireByLocation::listMouseDown(common::ReportList* list, Qt::MouseButton button,
                                         const QPoint& globalPos) {
-    shell::guarded(main_.session().messages(), [&] {
-        const bool anyCategory = main_.session().categories().AnyCategory();
+    common::guarded(main_.session().messages(), [&] {
+        const bool anyCategory = main_.session().logic<catalogue::clsCategories>().AnyCategory();
         const QString key = list->selectedKey();
         const bool rowSelected = !key.isEmpty();
         if (anyCategory && rowSelected)
-            main_.SelectedProdID = shell::idOfKey(key);
-        main_.mnuProd[0]->setEnabled(anyCategory);
-        for (size_t i = 1; i < main_.mnuProd.size(); ++i)
-            main_.mnuProd[i]->setEnabled(anyCategory && rowSelected);
+            main_.setSelectedProdId(common::idOfKey(key));
+        main_.menuItem(QStringLiteral("mnuProd"), 0)->setEnabled(anyCategory);
+        for (int i = 1; i < 4; ++i)
+            main_.menuItem(QStringLiteral("mnuProd"), i)->setEnabled(anyCategory && rowSelected);
     });
+    // The Products menu's actions come with the product dialog; until then
+    // a choice in it goes nowhere.
     if (button == Qt::RightButton)
-        main_.popUp(main_.mnuProducts, globalPos);
+        main_.popUpMenu(common::SharedMenu::Products, globalPos, nullptr);
 }
 
 } // namespace assets

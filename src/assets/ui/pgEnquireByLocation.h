@@ -1,15 +1,15 @@
 #pragma once
 
-#include "shell/ui/Page.h"
+#include "common/ui/Page.h"
 
 class QLabel;
 class QPushButton;
 class QTreeWidgetItem;
 
-namespace shell {
-class frmVemora;
+namespace common {
+class MainWindow;
 class ReportList;
-} // namespace shell
+} // namespace common
 namespace locations {
 class LocationTreeView;
 }
@@ -17,10 +17,10 @@ class LocationTreeView;
 namespace assets {
 
 // Page "Enquire by &Location": what is held directly at a chosen location.
-class pgEnquireByLocation : public shell::Page {
+class pgEnquireByLocation : public common::Page {
     Q_OBJECT
 public:
-    explicit pgEnquireByLocation(shell::frmVemora& main);
+    explicit pgEnquireByLocation(common::MainWindow& main);
 
     // Empties both lists and refills the tree; the heading stays.
     void rebuild() override;
@@ -33,16 +33,15 @@ public:
     // Refills both lists for the node selected in the tree, if any.
     void refillForSelectedNode();
     // A mouse button pressed over one of the two lists.
-    void listMouseDown(shell::ReportList* list, Qt::MouseButton button, const QPoint& globalPos);
+    void listMouseDown(common::ReportList* list, Qt::MouseButton button, const QPoint& globalPos);
 
+private:
+    common::MainWindow& main_;
     locations::LocationTreeView* tvLocations = nullptr;
     QPushButton* btnExpandEBL = nullptr;
     QLabel* lblViewingLoc = nullptr;
-    shell::ReportList* lvStockTable = nullptr;
-    shell::ReportList* lvLicenceTable = nullptr;
-
-private:
-    shell::frmVemora& main_;
+    common::ReportList* lvStockTable = nullptr;
+    common::ReportList* lvLicenceTable = nullptr;
 };
 
 } // namespace assets

@@ -1,7 +1,7 @@
 #include "assets/ui/pgEnquireByProducts.h"
 
-#include "shell/ui/ReportList.h"
-#include "shell/ui/frmVemora.h"
+#include "common/ui/MainWindow.h"
+#include "common/ui/ReportList.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,16 +9,16 @@
 
 namespace assets {
 
-pgEnquireByProducts::pgEnquireByProducts(shell::frmVemora& main) : main_(main) {
+pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgEnquireByProducts"));
     auto* grid = new QGridLayout(this);
     cboEnqCats = new QComboBox(this);
     cboEnqCats->setObjectName(QStringLiteral("cboEnqCats"));
     cboEnqProds = new QComboBox(this);
     cboEnqProds->setObjectName(QStringLiteral("cboEnqProds"));
-    lvEnqProd = new shell::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
-                                       QStringLiteral("Stock / Licence ")},
-                                      this);
+    lvEnqProd = new common::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
+                                        QStringLiteral("Stock / Licence ")},
+                                       this);
     lvEnqProd->setObjectName(QStringLiteral("lvEnqProd"));
     lblLicExceed = new QLabel(QStringLiteral("LICENCES EXCEEDED !!"), this);
     lblLicExceed->setObjectName(QStringLiteral("lblLicExceed"));

@@ -1,35 +1,34 @@
 #pragma once
 
-#include "shell/ui/Page.h"
+#include "common/ui/Page.h"
 
 class QComboBox;
 class QLabel;
 
-namespace shell {
-class frmVemora;
+namespace common {
+class MainWindow;
 class ReportList;
-} // namespace shell
+} // namespace common
 
 namespace assets {
 
 // Page "Enquire by &Products": where every stock item and licence of a
 // chosen product is.
-class pgEnquireByProducts : public shell::Page {
+class pgEnquireByProducts : public common::Page {
     Q_OBJECT
 public:
-    explicit pgEnquireByProducts(shell::frmVemora& main);
+    explicit pgEnquireByProducts(common::MainWindow& main);
 
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
+private:
+    common::MainWindow& main_;
     QComboBox* cboEnqCats = nullptr;
     QComboBox* cboEnqProds = nullptr;
-    shell::ReportList* lvEnqProd = nullptr;
+    common::ReportList* lvEnqProd = nullptr;
     QLabel* lblLicExceed = nullptr;
-
-private:
-    shell::frmVemora& main_;
 };
 
 } // namespace assets

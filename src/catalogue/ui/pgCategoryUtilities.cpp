@@ -1,16 +1,16 @@
 #include "catalogue/ui/pgCategoryUtilities.h"
 
-#include "shell/ui/ReportList.h"
-#include "shell/ui/frmVemora.h"
+#include "common/ui/MainWindow.h"
+#include "common/ui/ReportList.h"
 
 #include <QVBoxLayout>
 
 namespace catalogue {
 
-pgCategoryUtilities::pgCategoryUtilities(shell::frmVemora& main) : main_(main) {
+pgCategoryUtilities::pgCategoryUtilities(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgCategoryUtilities"));
     auto* layout = new QVBoxLayout(this);
-    lvCategories = new shell::ReportList(
+    lvCategories = new common::ReportList(
         {QStringLiteral("Category Description"), QStringLiteral("No. of Products"),
          QStringLiteral("No. of Stock Items"), QStringLiteral("No. of Licences")},
         this);

@@ -1,28 +1,27 @@
 #pragma once
 
-#include "shell/ui/Page.h"
+#include "common/ui/Page.h"
 
-namespace shell {
-class frmVemora;
+namespace common {
+class MainWindow;
 class ReportList;
-} // namespace shell
+} // namespace common
 
 namespace catalogue {
 
 // Page "&Category Utilities": every category with its counts.
-class pgCategoryUtilities : public shell::Page {
+class pgCategoryUtilities : public common::Page {
     Q_OBJECT
 public:
-    explicit pgCategoryUtilities(shell::frmVemora& main);
+    explicit pgCategoryUtilities(common::MainWindow& main);
 
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
-    shell::ReportList* lvCategories = nullptr;
-
 private:
-    shell::frmVemora& main_;
+    common::MainWindow& main_;
+    common::ReportList* lvCategories = nullptr;
 };
 
 } // namespace catalogue

@@ -1,7 +1,7 @@
 #include "catalogue/ui/pgProductUtilities.h"
 
-#include "shell/ui/ReportList.h"
-#include "shell/ui/frmVemora.h"
+#include "common/ui/MainWindow.h"
+#include "common/ui/ReportList.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,16 +9,16 @@
 
 namespace catalogue {
 
-pgProductUtilities::pgProductUtilities(shell::frmVemora& main) : main_(main) {
+pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgProductUtilities"));
     auto* grid = new QGridLayout(this);
     cboCategories = new QComboBox(this);
     cboCategories->setObjectName(QStringLiteral("cboCategories"));
-    lvProdList = new shell::ReportList({QStringLiteral("Code"), QStringLiteral("Description"),
-                                        QStringLiteral("No. of Stock Items"),
-                                        QStringLiteral("No. of Licences"),
-                                        QStringLiteral("No. of Temp Licences")},
-                                       this);
+    lvProdList = new common::ReportList({QStringLiteral("Code"), QStringLiteral("Description"),
+                                         QStringLiteral("No. of Stock Items"),
+                                         QStringLiteral("No. of Licences"),
+                                         QStringLiteral("No. of Temp Licences")},
+                                        this);
     lvProdList->setObjectName(QStringLiteral("lvProdList"));
     grid->addWidget(new QLabel(QStringLiteral("Select Category"), this), 0, 0);
     grid->addWidget(cboCategories, 0, 1);

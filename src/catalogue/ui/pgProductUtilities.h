@@ -1,31 +1,30 @@
 #pragma once
 
-#include "shell/ui/Page.h"
+#include "common/ui/Page.h"
 
 class QComboBox;
 
-namespace shell {
-class frmVemora;
+namespace common {
+class MainWindow;
 class ReportList;
-} // namespace shell
+} // namespace common
 
 namespace catalogue {
 
 // Page "P&roduct   Utilities": the products of a chosen category.
-class pgProductUtilities : public shell::Page {
+class pgProductUtilities : public common::Page {
     Q_OBJECT
 public:
-    explicit pgProductUtilities(shell::frmVemora& main);
+    explicit pgProductUtilities(common::MainWindow& main);
 
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
-    QComboBox* cboCategories = nullptr;
-    shell::ReportList* lvProdList = nullptr;
-
 private:
-    shell::frmVemora& main_;
+    common::MainWindow& main_;
+    QComboBox* cboCategories = nullptr;
+    common::ReportList* lvProdList = nullptr;
 };
 
 } // namespace catalogue

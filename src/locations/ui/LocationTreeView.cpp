@@ -1,6 +1,6 @@
 #include "locations/ui/LocationTreeView.h"
 
-#include "locations/ui/LocationImages.h"
+#include "common/ui/Images.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -104,7 +104,7 @@ void LocationTreeView::reparent(const QString& key, const QString& parentKey) {
 
 void LocationTreeView::setImage(QTreeWidgetItem* item, int imageIndex) {
     item->setData(0, ImageRole, imageIndex);
-    item->setIcon(0, imlLocation(imageIndex));
+    item->setIcon(0, common::imlLocation(imageIndex));
 }
 
 QString LocationTreeView::keyOf(const QTreeWidgetItem* item) {
@@ -226,7 +226,7 @@ void LocationTreeView::startDrag(Qt::DropActions) {
     payload->setData(nodeMimeType(), keyOf(dragged).toUtf8());
     auto* drag = new QDrag(this); // the platform lets it go when the drag ends
     drag->setMimeData(payload);
-    drag->setPixmap(imlLocation(imageOf(dragged)).pixmap(iconSize()));
+    drag->setPixmap(common::imlLocation(imageOf(dragged)).pixmap(iconSize()));
 
     pendingDrop_.reset();
     dragRunning_ = true;

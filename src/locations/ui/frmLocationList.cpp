@@ -1,10 +1,10 @@
 #include "locations/ui/frmLocationList.h"
 
+#include "common/ListRow.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
-#include "shell/ListRow.h"
-#include "shell/Session.h"
-#include "shell/ui/Guard.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -12,8 +12,8 @@
 
 namespace locations {
 
-frmLocationList::frmLocationList(shell::Session& session, QWidget* parent)
-    : QDialog(parent), logic_(session.locations()) {
+frmLocationList::frmLocationList(common::Session& session, QWidget* parent)
+    : QDialog(parent), logic_(session.logic<locations::clsLocations>()) {
     setObjectName(QStringLiteral("frmLocationList"));
     setWindowTitle(QStringLiteral("Location List"));
     setModal(true);
@@ -80,7 +80,7 @@ void frmLocationList::btnSelect_Click() {
     QTreeWidgetItem* node = choosableSelection();
     if (!node)
         return;
-    logic_.SelectedLocID = shell::idOfKey(LocationTreeView::keyOf(node));
+    logic_.SelectedLocID = common::idOfKey(LocationTreeView::keyOf(node));
     logic_.SelectedLocName = node->text(0).trimmed();
     logic_.Mode.clear();
     accept();
@@ -114,10 +114,10 @@ bool frmLocationList::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-std::optional<std::pair<int, QString>> pickLocation(shell::Session& session, QWidget* parent) {
+std::optional<std::pair<int, QString>> pickLocation(common::Session& session, QWidget* parent) {
     std::optional<std::pair<int, QString>> chosen;
-    shell::guarded(session.messages(), [&] {
-        clsLocations& logic = session.locations();
+    common::guarded(session.messages(), [&] {
+        clsLocations& logic = session.logic<locations::clsLocations>();
         logic.Mode = QStringLiteral("PRODUCT");
         frmLocationList picker(session, parent);
         if (picker.exec() == QDialog::Accepted && !logic.SelectedLocName.trimmed().isEmpty())

@@ -9,9 +9,9 @@
 class QPushButton;
 class QTreeWidgetItem;
 
-namespace shell {
+namespace common {
 class Session;
-}
+} // namespace common
 
 namespace locations {
 
@@ -26,7 +26,7 @@ class frmLocationList : public QDialog {
     Q_OBJECT
 public:
     // Loads the dialog with its tree filled.
-    explicit frmLocationList(shell::Session& session, QWidget* parent = nullptr);
+    explicit frmLocationList(common::Session& session, QWidget* parent = nullptr);
 
     LocationTreeView* tvLocations = nullptr;
     QPushButton* btnExpand = nullptr;
@@ -59,6 +59,6 @@ private:
 // Lets the user pick a location for a stock item or licence: shows the
 // picker modally and returns the chosen location's id and text, or no value
 // when none was chosen.
-std::optional<std::pair<int, QString>> pickLocation(shell::Session& session, QWidget* parent);
+std::optional<std::pair<int, QString>> pickLocation(common::Session& session, QWidget* parent);
 
 } // namespace locations

@@ -1,9 +1,9 @@
 #include "locations/ui/frmLocationMaint.h"
 
-#include "shell/Messages.h"
-#include "shell/Session.h"
-#include "shell/ui/Guard.h"
-#include "shell/ui/KeyFilter.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
+#include "common/ui/KeyFilter.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,8 +19,9 @@ const QString ModeAdd = QStringLiteral("ADD");
 const QString ModeModify = QStringLiteral("MODIFY");
 } // namespace
 
-frmLocationMaint::frmLocationMaint(shell::Session& session, QWidget* parent)
-    : QDialog(parent), logic_(session.locations()), messages_(session.messages()) {
+frmLocationMaint::frmLocationMaint(common::Session& session, QWidget* parent)
+    : QDialog(parent), logic_(session.logic<locations::clsLocations>()),
+      messages_(session.messages()) {
     setObjectName(QStringLiteral("frmLocationMaint"));
     setWindowTitle(QStringLiteral("Location Maintenance"));
     setModal(true);
@@ -45,8 +46,8 @@ frmLocationMaint::frmLocationMaint(shell::Session& session, QWidget* parent)
     layout->addLayout(buttons, 2, 0);
     txtLocDesc->setMinimumWidth(320);
 
-    shell::KeyFilter::install(txtLocDesc, messages_, shell::FieldKind::FreeText, DescriptionLimit,
-                              btnAdd);
+    common::KeyFilter::install(txtLocDesc, messages_, common::FieldKind::FreeText, DescriptionLimit,
+                               btnAdd);
     connect(btnAdd, &QPushButton::clicked, this, &frmLocationMaint::btnAdd_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmLocationMaint::btnClose_Click);
 }
@@ -75,7 +76,7 @@ void frmLocationMaint::btnAdd_Click() {
         return;
     }
     if (Mode == ModeAdd) {
-        shell::guarded(messages_, [&] {
+        common::guarded(messages_, [&] {
             if (const auto node = logic_.AddLocation(typed))
                 emit locationAdded(*node);
         });
@@ -83,7 +84,7 @@ void frmLocationMaint::btnAdd_Click() {
         txtLocDesc->clear();
         txtLocDesc->setFocus();
     } else if (Mode == ModeModify) {
-        shell::guarded(messages_, [&] {
+        common::guarded(messages_, [&] {
             if (logic_.ModifyLocation(typed))
                 emit locationRenamed(typed);
         });

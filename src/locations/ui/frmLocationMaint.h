@@ -9,10 +9,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace shell {
+namespace common {
 class Session;
 class Messages;
-} // namespace shell
+} // namespace common
 
 namespace locations {
 
@@ -22,7 +22,7 @@ namespace locations {
 class frmLocationMaint : public QDialog {
     Q_OBJECT
 public:
-    explicit frmLocationMaint(shell::Session& session, QWidget* parent = nullptr);
+    explicit frmLocationMaint(common::Session& session, QWidget* parent = nullptr);
 
     // "ADD" or "MODIFY", set before the dialog is shown.
     QString Mode;
@@ -48,7 +48,7 @@ protected:
 
 private:
     clsLocations& logic_;
-    shell::Messages& messages_;
+    common::Messages& messages_;
 };
 
 } // namespace locations

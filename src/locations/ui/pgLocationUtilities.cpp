@@ -1,13 +1,14 @@
 #include "locations/ui/pgLocationUtilities.h"
 
+#include "common/DialogMode.h"
+#include "common/ListRow.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
+#include "common/ui/Legend.h"
+#include "common/ui/MainWindow.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 #include "locations/ui/frmLocationMaint.h"
-#include "shell/ListRow.h"
-#include "shell/Session.h"
-#include "shell/ui/Guard.h"
-#include "shell/ui/Legend.h"
-#include "shell/ui/frmVemora.h"
 #include "store/StoreConstants.h"
 
 #include <QAction>
@@ -20,20 +21,21 @@ namespace locations {
 
 namespace {
 enum MenuItem { MenuAdd = 0, MenuModify = 1, MenuDelete = 2 };
+const QString MenuArray = QStringLiteral("mnuLoc");
 } // namespace
 
-pgLocationUtilities::pgLocationUtilities(shell::frmVemora& main) : main_(main) {
+pgLocationUtilities::pgLocationUtilities(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgLocationUtilities"));
     tvLocations2 = new LocationTreeView(this);
     tvLocations2->setObjectName(QStringLiteral("tvLocations2"));
     btnExpand = new QPushButton(QStringLiteral("&Expand Locations"), this);
     btnExpand->setObjectName(QStringLiteral("btnExpand"));
     QGroupBox* legend =
-        shell::makeLegend(this,
-                          {{image::SystemNode, QStringLiteral("System Node")},
-                           {image::Location, QStringLiteral("Location")},
-                           {image::RemovedLocation, QStringLiteral("Removed Location")}},
-                          1);
+        common::makeLegend(this,
+                           {{image::SystemNode, QStringLiteral("System Node")},
+                            {image::Location, QStringLiteral("Location")},
+                            {image::RemovedLocation, QStringLiteral("Removed Location")}},
+                           1);
     auto* grid = new QGridLayout(this);
     grid->addWidget(tvLocations2, 0, 0, 3, 1);
     grid->addWidget(btnExpand, 0, 1);
@@ -58,12 +60,8 @@ pgLocationUtilities::pgLocationUtilities(shell::frmVemora& main) : main_(main) {
 }
 
 void pgLocationUtilities::rebuild() {
-    // The main window makes its menus after its pages, so the page takes
-    // up its menu here, once.
-    connect(main_.mnuLocations, &QMenu::triggered, this,
-            &pgLocationUtilities::mnuLocations_Triggered, Qt::UniqueConnection);
-    clsLocations& logic = main_.session().locations();
-    logic.Mode = QStringLiteral("ALL");
+    clsLocations& logic = main_.session().logic<locations::clsLocations>();
+    logic.Mode = common::mode::All;
     tvLocations2->FillUpLocationTree(logic);
 }
 
@@ -78,8 +76,8 @@ QString pgLocationUtilities::hint() const {
 void pgLocationUtilities::tvLocations2_NodeClick(QTreeWidgetItem* node) {
     if (!node || node != tvLocations2->selectedNode())
         return;
-    clsLocations& logic = main_.session().locations();
-    logic.setCurrentLocId(shell::idOfKey(LocationTreeView::keyOf(node)));
+    clsLocations& logic = main_.session().logic<locations::clsLocations>();
+    logic.setCurrentLocId(common::idOfKey(LocationTreeView::keyOf(node)));
     logic.setCurrentLocDesc(node->text(0));
 }
 
@@ -92,26 +90,25 @@ void pgLocationUtilities::tvLocations2_MouseUp(Qt::MouseButton button, const QPo
     // addition rather than clicked.
     tvLocations2_NodeClick(selected);
     const MenuState state = clsLocations::MenuFor(*LocationTreeView::infoOf(selected));
-    main_.mnuLoc[MenuAdd]->setEnabled(state.add);
-    main_.mnuLoc[MenuModify]->setEnabled(state.modify);
-    main_.mnuLoc[MenuDelete]->setEnabled(state.remove);
-    main_.popUp(main_.mnuLocations, globalPos);
+    main_.menuItem(MenuArray, MenuAdd)->setEnabled(state.add);
+    main_.menuItem(MenuArray, MenuModify)->setEnabled(state.modify);
+    main_.menuItem(MenuArray, MenuDelete)->setEnabled(state.remove);
+    main_.popUpMenu(common::SharedMenu::Locations, globalPos, this);
 }
 
-void pgLocationUtilities::mnuLocations_Triggered(QAction* action) {
-    for (size_t i = 0; i < main_.mnuLoc.size(); ++i)
-        if (main_.mnuLoc[i] == action)
-            mnuLoc_Click(static_cast<int>(i));
+void pgLocationUtilities::menuChosen(const QString& array, int index) {
+    if (array == MenuArray)
+        mnuLoc_Click(index);
 }
 
 void pgLocationUtilities::mnuLoc_Click(int index) {
-    shell::Session& session = main_.session();
+    common::Session& session = main_.session();
     if (index == MenuAdd || index == MenuModify) {
         frmLocationMaint dialog(session, window());
         if (index == MenuAdd) {
-            dialog.Mode = QStringLiteral("ADD");
+            dialog.Mode = common::mode::Add;
         } else {
-            dialog.Mode = QStringLiteral("MODIFY");
+            dialog.Mode = common::mode::Modify;
             QTreeWidgetItem* selected = tvLocations2->selectedNode();
             dialog.txtLocDesc->setText(selected ? selected->text(0).trimmed() : QString());
         }
@@ -121,9 +118,10 @@ void pgLocationUtilities::mnuLoc_Click(int index) {
                 &pgLocationUtilities::showRenamedLocation);
         dialog.exec();
     } else if (index == MenuDelete) {
-        shell::guarded(session.messages(), [&] {
+        common::guarded(session.messages(), [&] {
             const int selectedImage = LocationTreeView::imageOf(tvLocations2->selectedNode());
-            showDeletedLocation(session.locations().DeleteLocation(selectedImage));
+            showDeletedLocation(
+                session.logic<locations::clsLocations>().DeleteLocation(selectedImage));
         });
     }
 }
@@ -144,7 +142,7 @@ void pgLocationUtilities::showRenamedLocation(const QString& newdesc) {
 }
 
 void pgLocationUtilities::showDeletedLocation(DeleteResult result) {
-    const clsLocations& logic = main_.session().locations();
+    const clsLocations& logic = main_.session().logic<locations::clsLocations>();
     const QString key = locationKey(logic.CurrentLocId());
     switch (result) {
     case DeleteResult::Nothing:
@@ -161,8 +159,8 @@ void pgLocationUtilities::showDeletedLocation(DeleteResult result) {
 }
 
 void pgLocationUtilities::dropLocation(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
-    clsLocations& logic = main_.session().locations();
-    shell::guarded(main_.session().messages(), [&] {
+    clsLocations& logic = main_.session().logic<locations::clsLocations>();
+    common::guarded(main_.session().messages(), [&] {
         // The node follows only a move the database has taken.
         if (logic.DropLocation(LocationTreeView::infoOf(dragged),
                                LocationTreeView::infoOf(target)) != DropResult::Moved)

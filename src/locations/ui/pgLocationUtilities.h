@@ -1,15 +1,11 @@
 #pragma once
 
+#include "common/ui/MainWindow.h"
+#include "common/ui/Page.h"
 #include "locations/clsLocations.h"
-#include "shell/ui/Page.h"
 
-class QAction;
 class QPushButton;
 class QTreeWidgetItem;
-
-namespace shell {
-class frmVemora;
-}
 
 namespace locations {
 
@@ -18,10 +14,10 @@ class LocationTreeView;
 // Page "Location   &Utilities": add, rename, move and remove locations.
 // The database work is done by the shared clsLocations; the page keeps its
 // tree in step with each change that succeeded, without a refill.
-class pgLocationUtilities : public shell::Page {
+class pgLocationUtilities : public common::Page, public common::MenuClient {
     Q_OBJECT
 public:
-    explicit pgLocationUtilities(shell::frmVemora& main);
+    explicit pgLocationUtilities(common::MainWindow& main);
 
     void rebuild() override;
     QWidgetList tabOrder() const override;
@@ -41,13 +37,13 @@ public:
     void showRenamedLocation(const QString& newdesc);
     void showDeletedLocation(locations::DeleteResult result);
 
-    LocationTreeView* tvLocations2 = nullptr;
-    QPushButton* btnExpand = nullptr;
+    // A choice in the Locations menu that this page popped up.
+    void menuChosen(const QString& array, int index) override;
 
 private:
-    void mnuLocations_Triggered(QAction* action);
-
-    shell::frmVemora& main_;
+    common::MainWindow& main_;
+    LocationTreeView* tvLocations2 = nullptr;
+    QPushButton* btnExpand = nullptr;
 };
 
 } // namespace locations

@@ -1,6 +1,6 @@
 #include "reports/ui/pgReports.h"
 
-#include "shell/ui/frmVemora.h"
+#include "common/ui/MainWindow.h"
 
 #include <QComboBox>
 #include <QFontDatabase>
@@ -12,7 +12,7 @@
 
 namespace reports {
 
-pgReports::pgReports(shell::frmVemora& main) : main_(main) {
+pgReports::pgReports(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgReports"));
     auto* grid = new QGridLayout(this);
     cboReports = new QComboBox(this);
@@ -57,6 +57,12 @@ void pgReports::rebuild() {
     // The report catalogue fills cboReports; until it does, the page has
     // nothing to offer.
     cboReports->clear();
+}
+
+void pgReports::setPrinters(const QStringList& printers) {
+    cboPrinters->clear();
+    cboPrinters->addItems(printers);
+    cboPrinters->setCurrentIndex(printers.isEmpty() ? -1 : 0);
 }
 
 QWidgetList pgReports::tabOrder() const {

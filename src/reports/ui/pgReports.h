@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ui/Page.h"
+#include "common/ui/Page.h"
 
 #include <array>
 
@@ -9,22 +9,27 @@ class QGroupBox;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace shell {
-class frmVemora;
-}
+namespace common {
+class MainWindow;
+} // namespace common
 
 namespace reports {
 
 // Page "R&eports": choose a report and its order, read, print or export it.
-class pgReports : public shell::Page {
+class pgReports : public common::Page {
     Q_OBJECT
 public:
-    explicit pgReports(shell::frmVemora& main);
+    explicit pgReports(common::MainWindow& main);
 
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
+    // The installed printers' device names, the first one chosen.
+    void setPrinters(const QStringList& printers);
+
+private:
+    common::MainWindow& main_;
     QComboBox* cboReports = nullptr;
     QGroupBox* frLicDetsOB = nullptr;
     std::array<QPushButton*, 10> btnOrderBy{};
@@ -32,9 +37,6 @@ public:
     QComboBox* cboPrinters = nullptr;
     QPushButton* btnPrint = nullptr;
     QPushButton* btnExportReport = nullptr;
-
-private:
-    shell::frmVemora& main_;
 };
 
 } // namespace reports

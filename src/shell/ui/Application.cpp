@@ -1,11 +1,11 @@
 #include "shell/ui/Application.h"
 
-#include "shell/Messages.h"
+#include "common/Messages.h"
 #include "store/Database.h"
 
 namespace shell {
 
-Application::Application(int& argc, char** argv, Messages& messages)
+Application::Application(int& argc, char** argv, common::Messages& messages)
     : QApplication(argc, argv), messages_(messages) {}
 
 bool Application::notify(QObject* receiver, QEvent* event) {

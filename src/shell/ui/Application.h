@@ -2,20 +2,22 @@
 
 #include <QApplication>
 
-namespace shell {
-
+namespace common {
 class Messages;
+}
+
+namespace shell {
 
 // The application object. Its notify is the last line of defence: an
 // unexpected database error that escapes an event handler is shown as one
 // message and the event loop carries on.
 class Application : public QApplication {
 public:
-    Application(int& argc, char** argv, Messages& messages);
+    Application(int& argc, char** argv, common::Messages& messages);
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
-    Messages& messages_;
+    common::Messages& messages_;
 };
 
 } // namespace shell

@@ -1,7 +1,7 @@
 #include "shell/ui/Program.h"
 
-#include "shell/Messages.h"
-#include "shell/Session.h"
+#include "common/Messages.h"
+#include "common/Session.h"
 #include "shell/StartUp.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmSplash.h"
@@ -12,7 +12,8 @@
 
 namespace shell {
 
-Program::Program(Messages& messages) : messages_(messages) {}
+Program::Program(common::Messages& messages, common::Clock& clock, common::FileChooser& files)
+    : messages_(messages), clock_(clock), files_(files) {}
 
 Program::~Program() {
     main_.reset();
@@ -29,7 +30,7 @@ bool Program::Main(const Options& options) {
         messages_.fail(CannotAccessDatabase);
         return false;
     }
-    session_ = std::make_unique<Session>(*db_, messages_);
+    session_ = std::make_unique<common::Session>(*db_, messages_, clock_, files_);
 
     about_ = std::make_unique<frmAbout>();
     about_->lblVersion()->setText(VersionText);

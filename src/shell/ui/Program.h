@@ -9,17 +9,23 @@ namespace store {
 class Database;
 }
 
-namespace shell {
-
+namespace common {
+class Clock;
+class FileChooser;
 class Messages;
 class Session;
+} // namespace common
+
+namespace shell {
+
 class frmAbout;
 class frmVemora;
 
 // Start-up: the date order, the database, the splash, then the main window.
 class Program {
 public:
-    explicit Program(Messages& messages);
+    // The hooks through which the program meets the user and the time.
+    Program(common::Messages& messages, common::Clock& clock, common::FileChooser& files);
     ~Program();
 
     struct Options {
@@ -36,9 +42,11 @@ public:
     frmAbout* about() const { return about_.get(); }
 
 private:
-    Messages& messages_;
+    common::Messages& messages_;
+    common::Clock& clock_;
+    common::FileChooser& files_;
     std::unique_ptr<store::Database> db_;
-    std::unique_ptr<Session> session_;
+    std::unique_ptr<common::Session> session_;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmVemora> main_;
 };

@@ -1,6 +1,6 @@
 #include "shell/ui/frmAbout.h"
 
-#include "shell/Messages.h"
+#include "common/Messages.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,7 +13,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Vemora! Assets"));
     auto* layout = new QVBoxLayout(this);
-    auto* lblTitle = new QLabel(MessageTitle, this);
+    auto* lblTitle = new QLabel(common::MessageTitle, this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     lblVersion_ = new QLabel(QStringLiteral("Version XXXX"), this);
     lblVersion_->setObjectName(QStringLiteral("lblVersion"));

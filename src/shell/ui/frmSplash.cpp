@@ -1,6 +1,6 @@
 #include "shell/ui/frmSplash.h"
 
-#include "locations/ui/LocationImages.h"
+#include "common/ui/Images.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -14,7 +14,7 @@ frmSplash::frmSplash(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* picture = new QLabel(this);
-    picture->setPixmap(locations::resourcePicture(QStringLiteral(":/splash.svg"), QSize(480, 280)));
+    picture->setPixmap(common::resourcePicture(QStringLiteral(":/splash.svg"), QSize(480, 280)));
     layout->addWidget(picture);
     lblVersion_ = new QLabel(QStringLiteral("Version XXXX"), picture);
     lblVersion_->setObjectName(QStringLiteral("lblVersion"));

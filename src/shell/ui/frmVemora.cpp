@@ -5,13 +5,14 @@
 #include "assets/ui/pgEnquireByProducts.h"
 #include "catalogue/ui/pgCategoryUtilities.h"
 #include "catalogue/ui/pgProductUtilities.h"
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
+#include "common/ui/Page.h"
+#include "common/ui/WaitCursor.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "reports/ui/pgReports.h"
-#include "shell/Messages.h"
-#include "shell/Session.h"
-#include "shell/ui/Guard.h"
-#include "shell/ui/Page.h"
-#include "shell/ui/WaitCursor.h"
 #include "shell/ui/frmAbout.h"
 
 #include <QCloseEvent>
@@ -40,6 +41,15 @@ QAction* item(QMenu* menu, const QString& caption, const QString& array, int ind
     return action;
 }
 
+// A sub-menu that is itself an item of a control array ("mnuStockL").
+QMenu* subMenu(QMenu* menu, const QString& caption, int index) {
+    QMenu* sub = menu->addMenu(caption);
+    sub->setObjectName(QStringLiteral("mnuStockL"));
+    sub->menuAction()->setObjectName(QStringLiteral("mnuStockL"));
+    sub->menuAction()->setProperty("index", index);
+    return sub;
+}
+
 QMenu* hiddenMenu(QWidget* owner, const QString& name, const QString& caption) {
     auto* menu = new QMenu(caption, owner);
     menu->setObjectName(name);
@@ -48,7 +58,7 @@ QMenu* hiddenMenu(QWidget* owner, const QString& name, const QString& caption) {
 
 } // namespace
 
-frmVemora::frmVemora(Session& session, frmAbout* about, QWidget* parent)
+frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     : QMainWindow(parent), session_(session), about_(about) {
     setObjectName(QStringLiteral("frmVemora"));
     setWindowTitle(QStringLiteral("Vemora! - Assets"));
@@ -59,6 +69,8 @@ frmVemora::frmVemora(Session& session, frmAbout* about, QWidget* parent)
     setCentralWidget(SSTab1_);
     centralWidget()->setContentsMargins(8, 8, 8, 0);
 
+    // The menus first: pages may look their items up as they are made.
+    buildMenus();
     pages_ = {new assets::pgEnquireByLocation(*this),
               new assets::pgEnquireByProducts(*this),
               new locations::pgLocationUtilities(*this),
@@ -66,103 +78,120 @@ frmVemora::frmVemora(Session& session, frmAbout* about, QWidget* parent)
               new catalogue::pgProductUtilities(*this),
               new allocation::pgAllocation(*this),
               new reports::pgReports(*this)};
-    const QString captions[PageCount] = {QStringLiteral("Enquire by &Location"),
-                                         QStringLiteral("Enquire by &Products"),
-                                         QStringLiteral("Location   &Utilities"),
-                                         QStringLiteral("&Category Utilities"),
-                                         QStringLiteral("P&roduct   Utilities"),
-                                         QStringLiteral(" &Allocation"),
-                                         QStringLiteral("R&eports")};
-    for (int i = 0; i < PageCount; ++i)
+    const QString captions[common::PageCount] = {QStringLiteral("Enquire by &Location"),
+                                                 QStringLiteral("Enquire by &Products"),
+                                                 QStringLiteral("Location   &Utilities"),
+                                                 QStringLiteral("&Category Utilities"),
+                                                 QStringLiteral("P&roduct   Utilities"),
+                                                 QStringLiteral(" &Allocation"),
+                                                 QStringLiteral("R&eports")};
+    for (int i = 0; i < common::PageCount; ++i)
         SSTab1_->addTab(pages_.at(i), captions[i]);
 
-    buildMenus();
     buildStatusBar();
     connect(SSTab1_, &QTabWidget::currentChanged, this, &frmVemora::SSTab1_Click);
 }
 
 frmVemora::~frmVemora() = default;
 
-assets::pgEnquireByLocation* frmVemora::pageEnquireByLocation() const {
-    return static_cast<assets::pgEnquireByLocation*>(pages_.at(EnquireByLocation));
+QMenu* frmVemora::sharedMenu(common::SharedMenu menu) const {
+    return menus_.at(menu);
 }
 
-locations::pgLocationUtilities* frmVemora::pageLocationUtilities() const {
-    return static_cast<locations::pgLocationUtilities*>(pages_.at(LocationUtilities));
-}
-
-reports::pgReports* frmVemora::pageReports() const {
-    return static_cast<reports::pgReports*>(pages_.at(Reports));
+QAction* frmVemora::menuItem(const QString& array, int index) const {
+    for (QAction* action : findChildren<QAction*>(array))
+        if (action->property("index").toInt() == index)
+            return action;
+    return nullptr;
 }
 
 void frmVemora::buildMenus() {
-    mnuFileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* mnuFileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFileMenu->setObjectName(QStringLiteral("mnuFileMenu"));
-    mnuDBaseMenu = mnuFileMenu->addMenu(QStringLiteral("&Database Utils"));
+    QMenu* mnuDBaseMenu = mnuFileMenu->addMenu(QStringLiteral("&Database Utils"));
     mnuDBaseMenu->setObjectName(QStringLiteral("mnuFile"));
     mnuDBaseMenu->menuAction()->setObjectName(QStringLiteral("mnuFile"));
     mnuDBaseMenu->menuAction()->setProperty("index", 0);
-    mnuDBase[0] =
-        item(mnuDBaseMenu, QStringLiteral("&Restore Database"), QStringLiteral("mnuDBase"), 0);
-    mnuDBase[1] =
-        item(mnuDBaseMenu, QStringLiteral("&BackUp Database"), QStringLiteral("mnuDBase"), 1);
-    mnuFileExit = item(mnuFileMenu, QStringLiteral("&Exit"), QStringLiteral("mnuFile"), 1);
+    item(mnuDBaseMenu, QStringLiteral("&Restore Database"), QStringLiteral("mnuDBase"), 0);
+    item(mnuDBaseMenu, QStringLiteral("&BackUp Database"), QStringLiteral("mnuDBase"), 1);
+    QAction* mnuFileExit = item(mnuFileMenu, QStringLiteral("&Exit"), QStringLiteral("mnuFile"), 1);
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpAbout[0] =
-        item(mnuHelp, QStringLiteral("&Help Topics"), QStringLiteral("mnuHelpAbout"), 0);
-    mnuHelpAbout[1] = item(mnuHelp, QStringLiteral("&About"), QStringLiteral("mnuHelpAbout"), 1);
-    connect(mnuHelpAbout[1], &QAction::triggered, this, [this] {
+    item(mnuHelp, QStringLiteral("&Help Topics"), QStringLiteral("mnuHelpAbout"), 0);
+    QAction* about = item(mnuHelp, QStringLiteral("&About"), QStringLiteral("mnuHelpAbout"), 1);
+    connect(about, &QAction::triggered, this, [this] {
         if (about_)
             about_->exec();
     });
 
-    mnuCategorys = hiddenMenu(this, QStringLiteral("mnuCategorys"), QStringLiteral("Category"));
+    QMenu* mnuCategorys =
+        hiddenMenu(this, QStringLiteral("mnuCategorys"), QStringLiteral("Category"));
     const QString cat[] = {QStringLiteral("Add Category"), QStringLiteral("Modify Category"),
                            QStringLiteral("Delete Category")};
     for (int i = 0; i < 3; ++i)
-        mnuCat[static_cast<size_t>(i)] = item(mnuCategorys, cat[i], QStringLiteral("mnuCat"), i);
+        item(mnuCategorys, cat[i], QStringLiteral("mnuCat"), i);
 
-    mnuSuppliers = hiddenMenu(this, QStringLiteral("mnuSuppliers"), QStringLiteral("Supplier"));
+    QMenu* mnuSuppliers =
+        hiddenMenu(this, QStringLiteral("mnuSuppliers"), QStringLiteral("Supplier"));
     const QString maint[] = {QStringLiteral("Add"), QStringLiteral("Modify"),
                              QStringLiteral("View"), QStringLiteral("Delete")};
     for (int i = 0; i < 4; ++i)
-        mnuSup[static_cast<size_t>(i)] = item(mnuSuppliers, maint[i], QStringLiteral("mnuSup"), i);
+        item(mnuSuppliers, maint[i], QStringLiteral("mnuSup"), i);
 
-    mnuProducts = hiddenMenu(this, QStringLiteral("mnuProducts"), QStringLiteral("Products"));
+    QMenu* mnuProducts =
+        hiddenMenu(this, QStringLiteral("mnuProducts"), QStringLiteral("Products"));
     const QString prod[] = {QStringLiteral("Add Product"), QStringLiteral("Modify Product"),
                             QStringLiteral("View Product"), QStringLiteral("Delete Product")};
     for (int i = 0; i < 4; ++i)
-        mnuProd[static_cast<size_t>(i)] = item(mnuProducts, prod[i], QStringLiteral("mnuProd"), i);
+        item(mnuProducts, prod[i], QStringLiteral("mnuProd"), i);
 
-    mnuLocations = hiddenMenu(this, QStringLiteral("mnuLocations"), QStringLiteral("Locations"));
+    QMenu* mnuLocations =
+        hiddenMenu(this, QStringLiteral("mnuLocations"), QStringLiteral("Locations"));
     const QString loc[] = {QStringLiteral("Add"), QStringLiteral("Modify"),
                            QStringLiteral("Delete")};
     for (int i = 0; i < 3; ++i)
-        mnuLoc[static_cast<size_t>(i)] = item(mnuLocations, loc[i], QStringLiteral("mnuLoc"), i);
+        item(mnuLocations, loc[i], QStringLiteral("mnuLoc"), i);
 
-    mnuStockLicences =
+    QMenu* mnuStockLicences =
         hiddenMenu(this, QStringLiteral("mnuStockLicences"), QStringLiteral("Stock / Licences "));
-    mnuSMaintMenu = mnuStockLicences->addMenu(QStringLiteral("Stock"));
-    mnuSMaintMenu->setObjectName(QStringLiteral("mnuStockL"));
-    mnuStockL[0] = mnuSMaintMenu->menuAction();
-    mnuStockL[0]->setObjectName(QStringLiteral("mnuStockL"));
-    mnuStockL[0]->setProperty("index", 0);
-    mnuLMaintMenu = mnuStockLicences->addMenu(QStringLiteral("Licences"));
-    mnuLMaintMenu->setObjectName(QStringLiteral("mnuStockL"));
-    mnuStockL[1] = mnuLMaintMenu->menuAction();
-    mnuStockL[1]->setObjectName(QStringLiteral("mnuStockL"));
-    mnuStockL[1]->setProperty("index", 1);
-    mnuStockL[2] =
-        item(mnuStockLicences, QStringLiteral("History"), QStringLiteral("mnuStockL"), 2);
+    QMenu* mnuSMaintMenu = subMenu(mnuStockLicences, QStringLiteral("Stock"), 0);
+    QMenu* mnuLMaintMenu = subMenu(mnuStockLicences, QStringLiteral("Licences"), 1);
+    item(mnuStockLicences, QStringLiteral("History"), QStringLiteral("mnuStockL"), 2);
     for (int i = 0; i < 4; ++i) {
-        mnuSMaint[static_cast<size_t>(i)] =
-            item(mnuSMaintMenu, maint[i], QStringLiteral("mnuSMaint"), i);
-        mnuLMaint[static_cast<size_t>(i)] =
-            item(mnuLMaintMenu, maint[i], QStringLiteral("mnuLMaint"), i);
+        item(mnuSMaintMenu, maint[i], QStringLiteral("mnuSMaint"), i);
+        item(mnuLMaintMenu, maint[i], QStringLiteral("mnuLMaint"), i);
     }
+
+    using common::SharedMenu;
+    menus_ = {{SharedMenu::Categorys, mnuCategorys},
+              {SharedMenu::Suppliers, mnuSuppliers},
+              {SharedMenu::Products, mnuProducts},
+              {SharedMenu::Locations, mnuLocations},
+              {SharedMenu::StockLicences, mnuStockLicences}};
+    // One connection per menu; a sub-menu's choice reaches its top menu's
+    // triggered signal too.
+    for (const auto& [which, menu] : menus_)
+        connect(menu, &QMenu::triggered, this,
+                [this, which = which](QAction* action) { forwardChoice(which, action); });
+}
+
+void frmVemora::forwardChoice(common::SharedMenu menu, QAction* action) {
+    const QPointer<QObject> client = clients_[menu];
+    auto* receiver = dynamic_cast<common::MenuClient*>(client.data());
+    if (!receiver || !action)
+        return;
+    receiver->menuChosen(action->objectName(), action->property("index").toInt());
+}
+
+void frmVemora::popUpMenu(common::SharedMenu menu, const QPoint& globalPos, QObject* client) {
+    clients_[menu] = client;
+    popUp(menus_.at(menu), globalPos);
+}
+
+void frmVemora::showPage(int index) {
+    SSTab1_->setCurrentIndex(index);
 }
 
 void frmVemora::buildStatusBar() {
@@ -184,8 +213,9 @@ void frmVemora::buildStatusBar() {
 
 void frmVemora::updateClock() {
     const QLocale locale = QLocale::system();
-    panels_[1]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-    panels_[2]->setText(locale.toString(QTime::currentTime(), QLocale::ShortFormat));
+    const QDateTime now = session_.clock().now();
+    panels_[1]->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    panels_[2]->setText(locale.toString(now.time(), QLocale::ShortFormat));
 }
 
 QLabel* frmVemora::statusPanel(int panel) const {
@@ -195,25 +225,22 @@ QLabel* frmVemora::statusPanel(int panel) const {
 void frmVemora::Form_Load(const QStringList& printers) {
     show();
     Do_the_Click();
-    QComboBox* cboPrinters = pageReports()->cboPrinters;
-    cboPrinters->clear();
-    cboPrinters->addItems(printers);
-    cboPrinters->setCurrentIndex(printers.isEmpty() ? -1 : 0);
-    SetTabOrder(EnquireByLocation);
+    static_cast<reports::pgReports*>(pages_.at(common::Reports))->setPrinters(printers);
+    SetTabOrder(common::EnquireByLocation);
 }
 
 void frmVemora::Do_the_Click() {
     // The page is rebuilt here once, not again by the page switch; its
     // keyboard order and hint follow it as on any page switch.
     const QSignalBlocker blocker(SSTab1_);
-    SSTab1_->setCurrentIndex(EnquireByLocation);
-    SetTabOrder(EnquireByLocation);
-    guarded(session_.messages(), [&] { pages_.at(EnquireByLocation)->rebuild(); });
-    statusPanel(1)->setText(pages_.at(EnquireByLocation)->hint());
+    SSTab1_->setCurrentIndex(common::EnquireByLocation);
+    SetTabOrder(common::EnquireByLocation);
+    common::guarded(session_.messages(), [&] { pages_.at(common::EnquireByLocation)->rebuild(); });
+    statusPanel(1)->setText(pages_.at(common::EnquireByLocation)->hint());
 }
 
 void frmVemora::SetTabOrder(int page) {
-    for (Page* p : pages_)
+    for (common::Page* p : pages_)
         for (QWidget* w : p->findChildren<QWidget*>())
             if (w->focusPolicy() & Qt::TabFocus)
                 w->setFocusPolicy(Qt::ClickFocus);
@@ -227,11 +254,11 @@ void frmVemora::SetTabOrder(int page) {
 }
 
 void frmVemora::SSTab1_Click(int page) {
-    if (page < 0 || page >= PageCount)
+    if (page < 0 || page >= common::PageCount)
         return;
-    WaitCursor wait;
+    common::WaitCursor wait;
     SetTabOrder(page);
-    guarded(session_.messages(), [&] { pages_.at(page)->rebuild(); });
+    common::guarded(session_.messages(), [&] { pages_.at(page)->rebuild(); });
     statusPanel(1)->setText(pages_.at(page)->hint());
 }
 
@@ -240,8 +267,7 @@ void frmVemora::popUp(QMenu* menu, const QPoint& globalPos) {
 }
 
 void frmVemora::closeEvent(QCloseEvent* event) {
-    if (!skipQuitConfirmation &&
-        !session_.messages().ask(QStringLiteral("Are you sure you wish to Quit ?"))) {
+    if (!skipQuit_ && !session_.messages().ask(QStringLiteral("Are you sure you wish to Quit ?"))) {
         event->ignore();
         return;
     }

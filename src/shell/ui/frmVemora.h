@@ -1,9 +1,13 @@
 #pragma once
 
+#include "common/ui/MainWindow.h"
+
 #include <QMainWindow>
+#include <QPointer>
 #include <QVector>
 
 #include <array>
+#include <map>
 
 class QAction;
 class QLabel;
@@ -11,51 +15,25 @@ class QMenu;
 class QTabWidget;
 class QTimer;
 
-namespace assets {
-class pgEnquireByLocation;
-class pgEnquireByProducts;
-} // namespace assets
-namespace locations {
-class pgLocationUtilities;
-}
-namespace catalogue {
-class pgCategoryUtilities;
-class pgProductUtilities;
-} // namespace catalogue
-namespace allocation {
-class pgAllocation;
-}
-namespace reports {
-class pgReports;
+namespace common {
+class Page;
 }
 
 namespace shell {
 
-class Page;
-class Session;
 class frmAbout;
 
 // The main window: seven pages on one tab control, the status bar, the
 // menus (two on the menu bar, five hidden ones that pages pop up), and
 // the quit question. Closing it ends the program.
-class frmVemora : public QMainWindow {
+//
+// The hidden menus are made before the pages and each is connected once:
+// a chosen item goes to the page or dialog that popped the menu up.
+class frmVemora : public QMainWindow, public common::MainWindow {
     Q_OBJECT
 public:
-    enum PageIndex {
-        EnquireByLocation = 0,
-        EnquireByProducts = 1,
-        LocationUtilities = 2,
-        CategoryUtilities = 3,
-        ProductUtilities = 4,
-        Allocation = 5,
-        Reports = 6,
-        PageCount = 7
-    };
-
-    frmVemora(Session& session, frmAbout* about, QWidget* parent = nullptr);
+    frmVemora(common::Session& session, frmAbout* about, QWidget* parent = nullptr);
     ~frmVemora() override;
-
-    Session& session() { return session_; }
 
     // Shows the window and fills it; printers are the installed printers'
     // device names in the system's order.
@@ -68,58 +46,45 @@ public:
     void SSTab1_Click(int page);
 
     QTabWidget* SSTab1() const { return SSTab1_; }
+    common::Page* page(int index) const { return pages_.at(index); }
+    QMenu* sharedMenu(common::SharedMenu menu) const;
     QLabel* statusPanel(int panel) const; // 1: hint, 2: date, 3: time
-    Page* page(int index) const { return pages_.at(index); }
 
-    assets::pgEnquireByLocation* pageEnquireByLocation() const;
-    locations::pgLocationUtilities* pageLocationUtilities() const;
-    reports::pgReports* pageReports() const;
-
-    // Menus.
-    QMenu* mnuFileMenu = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QMenu* mnuCategorys = nullptr;
-    QMenu* mnuSuppliers = nullptr;
-    QMenu* mnuProducts = nullptr;
-    QMenu* mnuLocations = nullptr;
-    QMenu* mnuStockLicences = nullptr;
-    QMenu* mnuDBaseMenu = nullptr;
-    QMenu* mnuSMaintMenu = nullptr;
-    QMenu* mnuLMaintMenu = nullptr;
-    std::array<QAction*, 2> mnuDBase{};
-    QAction* mnuFileExit = nullptr;
-    std::array<QAction*, 2> mnuHelpAbout{};
-    std::array<QAction*, 3> mnuCat{};
-    std::array<QAction*, 4> mnuSup{};
-    std::array<QAction*, 4> mnuProd{};
-    std::array<QAction*, 3> mnuLoc{};
-    std::array<QAction*, 3> mnuStockL{};
-    std::array<QAction*, 4> mnuSMaint{};
-    std::array<QAction*, 4> mnuLMaint{};
-
-    // The product on which the Products menu acts.
-    int SelectedProdID = 0;
     // Set only by a database restore: close without asking.
-    bool skipQuitConfirmation = false;
+    void skipQuitConfirmation() { skipQuit_ = true; }
 
+    // common::MainWindow
+    common::Session& session() override { return session_; }
+    QAction* menuItem(const QString& array, int index) const override;
+    void popUpMenu(common::SharedMenu menu, const QPoint& globalPos, QObject* client) override;
+    int selectedProdId() const override { return SelectedProdID; }
+    void setSelectedProdId(int prodId) override { SelectedProdID = prodId; }
+    void showPage(int index) override;
+
+protected:
     // Pops a hidden menu up at a screen position. Tests replace this to
     // record the menu instead of opening it.
     virtual void popUp(QMenu* menu, const QPoint& globalPos);
-
-protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
     void buildStatusBar();
     void updateClock();
+    void forwardChoice(common::SharedMenu menu, QAction* action);
 
-    Session& session_;
+    common::Session& session_;
     frmAbout* about_;
     QTabWidget* SSTab1_ = nullptr;
-    QVector<Page*> pages_;
+    QVector<common::Page*> pages_;
     std::array<QLabel*, 3> panels_{};
     QTimer* clock_ = nullptr;
+    std::map<common::SharedMenu, QMenu*> menus_;
+    // Who popped each shared menu up last.
+    std::map<common::SharedMenu, QPointer<QObject>> clients_;
+    // The product on which the Products menu acts.
+    int SelectedProdID = 0;
+    bool skipQuit_ = false;
 };
 
 } // namespace shell

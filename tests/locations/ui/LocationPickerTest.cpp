@@ -1,11 +1,14 @@
+#include "common/Session.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 #include "locations/ui/frmLocationList.h"
-#include "shell/Session.h"
 #include "store/StoreConstants.h"
+#include "support/QtPrinting.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/TestHooks.h"
 #include "support/WhenModal.h"
+#include "support/Widgets.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -17,10 +20,6 @@
 using locations::frmLocationList;
 using locations::LocationTreeView;
 using testing_support::WhenModal;
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -38,7 +37,7 @@ protected:
         logic().Mode = QStringLiteral("PRODUCT");
     }
 
-    locations::clsLocations& logic() { return session.locations(); }
+    locations::clsLocations& logic() { return session.logic<locations::clsLocations>(); }
 
     std::unique_ptr<frmLocationList> open() {
         auto picker = std::make_unique<frmLocationList>(session);
@@ -46,28 +45,41 @@ protected:
         return picker;
     }
     static QTreeWidgetItem* node(frmLocationList& picker, int id) {
-        return picker.tvLocations->node(locations::locationKey(id));
+        return testing_support::child<locations::LocationTreeView>(&picker, "tvLocations")
+            ->node(locations::locationKey(id));
     }
     static QPoint at(frmLocationList& picker, QTreeWidgetItem* item) {
-        picker.tvLocations->scrollToItem(item);
-        return picker.tvLocations->visualItemRect(item).center();
+        testing_support::child<locations::LocationTreeView>(&picker, "tvLocations")
+            ->scrollToItem(item);
+        return testing_support::child<locations::LocationTreeView>(&picker, "tvLocations")
+            ->visualItemRect(item)
+            .center();
     }
     static void click(frmLocationList& picker, int id) {
         QTreeWidgetItem* n = node(picker, id);
         ASSERT_NE(n, nullptr) << "no node L" << id;
-        QTest::mouseClick(picker.tvLocations->viewport(), Qt::LeftButton, {}, at(picker, n));
-        ASSERT_EQ(picker.tvLocations->selectedNode(), n);
+        QTest::mouseClick(
+            testing_support::child<locations::LocationTreeView>(&picker, "tvLocations")->viewport(),
+            Qt::LeftButton, {}, at(picker, n));
+        ASSERT_EQ(testing_support::child<locations::LocationTreeView>(&picker, "tvLocations")
+                      ->selectedNode(),
+                  n);
     }
     static void doubleClick(frmLocationList& picker, int id) {
         click(picker, id);
         const QPoint p = at(picker, node(picker, id));
-        QTest::mouseDClick(picker.tvLocations->viewport(), Qt::LeftButton, {}, p);
-        QTest::mouseRelease(picker.tvLocations->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(
+            testing_support::child<locations::LocationTreeView>(&picker, "tvLocations")->viewport(),
+            Qt::LeftButton, {}, p);
+        QTest::mouseRelease(
+            testing_support::child<locations::LocationTreeView>(&picker, "tvLocations")->viewport(),
+            Qt::LeftButton, {}, p);
     }
 
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;
-    shell::Session session{t.db(), messages};
+    testing_support::TestHooks hooks;
+    common::Session session{t.db(), messages, hooks.clock, hooks.files};
     int office = 0, licRoom = 0, oldStore = 0;
 };
 
@@ -77,12 +89,15 @@ TEST_F(LocationPicker, OpensWithTheTreeAndSelectDisabled) {
     auto picker = open();
     EXPECT_EQ(picker->objectName(), QStringLiteral("frmLocationList"));
     EXPECT_EQ(picker->windowTitle(), QStringLiteral("Location List"));
-    EXPECT_EQ(picker->btnExpand->text(), QStringLiteral("&Expand Locations"));
-    EXPECT_EQ(picker->btnSelect->text(), QStringLiteral("&Select"));
-    EXPECT_EQ(picker->btnClose->text(), QStringLiteral("&Close"));
+    EXPECT_EQ(testing_support::child<QPushButton>(picker.get(), "btnExpand")->text(),
+              QStringLiteral("&Expand Locations"));
+    EXPECT_EQ(testing_support::child<QPushButton>(picker.get(), "btnSelect")->text(),
+              QStringLiteral("&Select"));
+    EXPECT_EQ(testing_support::child<QPushButton>(picker.get(), "btnClose")->text(),
+              QStringLiteral("&Close"));
     for (const char* name : {"tvLocations", "btnExpand", "btnSelect", "btnClose"})
         EXPECT_NE(picker->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
-    EXPECT_FALSE(picker->btnSelect->isEnabled());
+    EXPECT_FALSE(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled());
     ASSERT_NE(node(*picker, licRoom), nullptr);
     EXPECT_EQ(node(*picker, licRoom)->text(0), QStringLiteral("Licence Room"));
 }
@@ -106,9 +121,10 @@ TEST_F(LocationPicker, OnlyALocationOfTheAvailableBranchesEnablesSelect) {
         SCOPED_TRACE(c.name);
         // A valid click first, so that a refusal has something to undo.
         click(*picker, office);
-        ASSERT_TRUE(picker->btnSelect->isEnabled());
+        ASSERT_TRUE(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled());
         click(*picker, c.id);
-        EXPECT_EQ(picker->btnSelect->isEnabled(), c.choosable);
+        EXPECT_EQ(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled(),
+                  c.choosable);
     }
 }
 
@@ -117,7 +133,9 @@ TEST_F(LocationPicker, DoubleClickOrEnterOnAnythingElseDoesNothing) {
         SCOPED_TRACE(id);
         auto picker = open();
         doubleClick(*picker, id);
-        QTest::keyClick(picker->tvLocations, Qt::Key_Return);
+        QTest::keyClick(
+            testing_support::child<locations::LocationTreeView>(picker.get(), "tvLocations"),
+            Qt::Key_Return);
         EXPECT_TRUE(picker->isVisible());
         EXPECT_EQ(picker->result(), 0);
         EXPECT_EQ(logic().SelectedLocID, office);
@@ -144,7 +162,7 @@ TEST_F(LocationPicker, CloseReturnsNoLocationEvenAfterAValidClick) {
     const Case cases[] = {
         {"the Close button",
          [](frmLocationList& p) {
-             QTest::mouseClick(p.btnClose, Qt::LeftButton);
+             QTest::mouseClick(testing_support::child<QPushButton>(&p, "btnClose"), Qt::LeftButton);
          }},
         {"the window's close box",
          [](frmLocationList& p) {
@@ -173,21 +191,29 @@ TEST_F(LocationPicker, CloseReturnsNoLocationEvenAfterAValidClick) {
 TEST_F(LocationPicker, ExpandSelectsTheRootAndDisablesSelect) {
     auto picker = open();
     click(*picker, office);
-    ASSERT_TRUE(picker->btnSelect->isEnabled());
-    QTest::mouseClick(picker->btnExpand, Qt::LeftButton);
-    EXPECT_EQ(LocationTreeView::keyOf(picker->tvLocations->selectedNode()), QStringLiteral("L0"));
+    ASSERT_TRUE(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled());
+    QTest::mouseClick(testing_support::child<QPushButton>(picker.get(), "btnExpand"),
+                      Qt::LeftButton);
+    EXPECT_EQ(LocationTreeView::keyOf(
+                  testing_support::child<locations::LocationTreeView>(picker.get(), "tvLocations")
+                      ->selectedNode()),
+              QStringLiteral("L0"));
     EXPECT_TRUE(node(*picker, oldStore)->parent()->isExpanded());
     EXPECT_TRUE(node(*picker, store::loc::RemovedStock)->parent()->isExpanded());
-    EXPECT_FALSE(picker->btnSelect->isEnabled());
-    QTest::mouseClick(picker->btnSelect, Qt::LeftButton);
-    QTest::keyClick(picker->tvLocations, Qt::Key_Return);
+    EXPECT_FALSE(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled());
+    QTest::mouseClick(testing_support::child<QPushButton>(picker.get(), "btnSelect"),
+                      Qt::LeftButton);
+    QTest::keyClick(
+        testing_support::child<locations::LocationTreeView>(picker.get(), "tvLocations"),
+        Qt::Key_Return);
     EXPECT_TRUE(picker->isVisible());
     EXPECT_EQ(logic().SelectedLocID, office);
 
     // A valid location clicked again can be chosen.
     click(*picker, office);
-    EXPECT_TRUE(picker->btnSelect->isEnabled());
-    QTest::mouseClick(picker->btnSelect, Qt::LeftButton);
+    EXPECT_TRUE(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled());
+    QTest::mouseClick(testing_support::child<QPushButton>(picker.get(), "btnSelect"),
+                      Qt::LeftButton);
     EXPECT_EQ(picker->result(), QDialog::Accepted);
     EXPECT_EQ(logic().SelectedLocName, QStringLiteral("It Office"));
 }
@@ -195,10 +221,14 @@ TEST_F(LocationPicker, ExpandSelectsTheRootAndDisablesSelect) {
 TEST_F(LocationPicker, MovingTheSelectionByKeysNeverLeavesSelectOnARefusedNode) {
     auto picker = open();
     click(*picker, office);
-    ASSERT_TRUE(picker->btnSelect->isEnabled());
-    QTest::keyClick(picker->tvLocations, Qt::Key_Up); // onto "Available Locations"
-    ASSERT_EQ(picker->tvLocations->selectedNode(), node(*picker, store::loc::AvailableLocations));
-    EXPECT_FALSE(picker->btnSelect->isEnabled());
+    ASSERT_TRUE(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled());
+    QTest::keyClick(
+        testing_support::child<locations::LocationTreeView>(picker.get(), "tvLocations"),
+        Qt::Key_Up); // onto "Available Locations"
+    ASSERT_EQ(testing_support::child<locations::LocationTreeView>(picker.get(), "tvLocations")
+                  ->selectedNode(),
+              node(*picker, store::loc::AvailableLocations));
+    EXPECT_FALSE(testing_support::child<QPushButton>(picker.get(), "btnSelect")->isEnabled());
     picker->btnSelect_Click();
     EXPECT_TRUE(picker->isVisible());
 }
@@ -208,7 +238,8 @@ TEST_F(LocationPicker, PickLocationShowsThePickerModallyAndHandsBackTheChoice) {
     WhenModal<frmLocationList> select([&](frmLocationList* picker) {
         modeWhileOpen = logic().Mode;
         click(*picker, office);
-        QTest::keyClick(picker->tvLocations, Qt::Key_Return); // Enter acts as Select
+        QTest::keyClick(testing_support::child<locations::LocationTreeView>(picker, "tvLocations"),
+                        Qt::Key_Return); // Enter acts as Select
     });
     logic().Mode.clear();
     const auto chosen = locations::pickLocation(session, nullptr);
@@ -221,7 +252,7 @@ TEST_F(LocationPicker, PickLocationShowsThePickerModallyAndHandsBackTheChoice) {
 
     WhenModal<frmLocationList> close([&](frmLocationList* picker) {
         click(*picker, licRoom);
-        QTest::mouseClick(picker->btnClose, Qt::LeftButton);
+        QTest::mouseClick(testing_support::child<QPushButton>(picker, "btnClose"), Qt::LeftButton);
     });
     EXPECT_FALSE(locations::pickLocation(session, nullptr).has_value());
     ASSERT_TRUE(close.ran());

@@ -1,15 +1,18 @@
+#include "common/Session.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 #include "locations/ui/frmLocationMaint.h"
 #include "locations/ui/pgLocationUtilities.h"
-#include "shell/Session.h"
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
+#include "support/QtPrinting.h"
 #include "support/RecordingMain.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/TestHooks.h"
 #include "support/WhenModal.h"
+#include "support/Widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,14 +31,10 @@
 #include <array>
 #include <ostream>
 
+using common::MessageKind;
 using locations::frmLocationMaint;
 using locations::LocationTreeView;
-using shell::MessageKind;
 using testing_support::WhenModal;
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -57,9 +56,10 @@ protected:
         oldStore = t.addLocation(QStringLiteral("old store"), 3, 2, 3);
         window = std::make_unique<RecordingMain>(session, nullptr);
         window->show();
-        window->SSTab1()->setCurrentIndex(shell::frmVemora::LocationUtilities);
-        page = window->pageLocationUtilities();
-        tree = page->tvLocations2;
+        window->SSTab1()->setCurrentIndex(common::LocationUtilities);
+        page =
+            static_cast<locations::pgLocationUtilities*>(window->page(common::LocationUtilities));
+        tree = testing_support::child<locations::LocationTreeView>(page, "tvLocations2");
     }
 
     void TearDown() override { EXPECT_FALSE(messages.unexpectedQuestion()); }
@@ -85,8 +85,9 @@ protected:
         QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at(n));
     }
     std::array<bool, 3> menuStates() const {
-        return {window->mnuLoc[0]->isEnabled(), window->mnuLoc[1]->isEnabled(),
-                window->mnuLoc[2]->isEnabled()};
+        return {window->menuItem(QStringLiteral("mnuLoc"), 0)->isEnabled(),
+                window->menuItem(QStringLiteral("mnuLoc"), 1)->isEnabled(),
+                window->menuItem(QStringLiteral("mnuLoc"), 2)->isEnabled()};
     }
     std::optional<std::array<int, 3>> stored(int id) { // level, parent, top
         store::Query q(t.db(), QStringLiteral("SELECT Loc_Level, Loc_ParentID, Loc_Top "
@@ -106,11 +107,12 @@ protected:
     void removeRow(int id) {
         ASSERT_EQ(t.db().execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ?"), id), 1);
     }
-    locations::clsLocations& logic() { return session.locations(); }
+    locations::clsLocations& logic() { return session.logic<locations::clsLocations>(); }
 
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;
-    shell::Session session{t.db(), messages};
+    testing_support::TestHooks hooks;
+    common::Session session{t.db(), messages, hooks.clock, hooks.files};
     std::unique_ptr<RecordingMain> window;
     locations::pgLocationUtilities* page = nullptr;
     LocationTreeView* tree = nullptr;
@@ -125,9 +127,9 @@ const QString Root = QStringLiteral("L0");
 
 TEST_F(LocationUtilities, EnteringThePageTagsTheLogicAndFillsTheTree) {
     logic().Mode = QStringLiteral("PRODUCT");
-    window->SSTab1()->setCurrentIndex(shell::frmVemora::EnquireByLocation);
+    window->SSTab1()->setCurrentIndex(common::EnquireByLocation);
     const int added = t.addLocation(QStringLiteral("Annex"), 1, 2, 1);
-    window->SSTab1()->setCurrentIndex(shell::frmVemora::LocationUtilities);
+    window->SSTab1()->setCurrentIndex(common::LocationUtilities);
     EXPECT_EQ(logic().Mode, QStringLiteral("ALL"));
     EXPECT_EQ(parentKeyOf(added), QStringLiteral("L1"));
     EXPECT_EQ(window->statusPanel(1)->text(),
@@ -163,7 +165,7 @@ TEST_F(LocationUtilities, RightButtonPopsUpTheMenuForTheSelectedNode) {
         EXPECT_EQ(tree->selectedNode(), node(c.id));
         EXPECT_EQ(menuStates(), c.items);
         ASSERT_EQ(window->popped.size(), 1u);
-        EXPECT_EQ(window->popped[0], window->mnuLocations);
+        EXPECT_EQ(window->popped[0], window->sharedMenu(common::SharedMenu::Locations));
         EXPECT_EQ(logic().CurrentLocId(), c.id);
     }
 }
@@ -203,14 +205,17 @@ TEST_F(LocationUtilities, DialogCaptionsFollowTheMode) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Location Maintenance"));
         EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblLoc"))->text(),
                   QStringLiteral("Please enter your new location description"));
-        EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("txtLocDesc")), dialog.txtLocDesc);
-        EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("btnAdd")), dialog.btnAdd);
+        EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("txtLocDesc")),
+                  testing_support::child<QLineEdit>(&dialog, "txtLocDesc"));
+        EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("btnAdd")),
+                  testing_support::child<QPushButton>(&dialog, "btnAdd"));
         EXPECT_EQ(dialog.findChild<QPushButton*>(QStringLiteral("btnClose"))->text(),
                   QStringLiteral("&Close"));
         dialog.Mode = QString::fromLatin1(c.mode);
         dialog.show();
         EXPECT_EQ(dialog.windowTitle(), QString::fromLatin1(c.caption));
-        EXPECT_EQ(dialog.btnAdd->text(), QString::fromLatin1(c.button));
+        EXPECT_EQ(testing_support::child<QPushButton>(&dialog, "btnAdd")->text(),
+                  QString::fromLatin1(c.button));
     }
 }
 
@@ -219,22 +224,26 @@ TEST_F(LocationUtilities, DescriptionTakesAtMost50FreeTextCharacters) {
     frmLocationMaint dialog(session, window.get());
     dialog.Mode = QStringLiteral("ADD");
     dialog.show();
-    QTest::keyClicks(dialog.txtLocDesc, QStringLiteral("O'Brien|s"));
-    EXPECT_EQ(dialog.txtLocDesc->text(), QStringLiteral("OBriens"));
-    QTest::keyClicks(dialog.txtLocDesc, QString(43, QLatin1Char('x')));
-    ASSERT_EQ(dialog.txtLocDesc->text().size(), 50);
+    QTest::keyClicks(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
+                     QStringLiteral("O'Brien|s"));
+    EXPECT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text(),
+              QStringLiteral("OBriens"));
+    QTest::keyClicks(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
+                     QString(43, QLatin1Char('x')));
+    ASSERT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text().size(), 50);
     EXPECT_TRUE(messages.shown().empty());
 
-    QTest::keyClick(dialog.txtLocDesc, Qt::Key_Y);
-    QTest::keyClick(dialog.txtLocDesc, Qt::Key_Return); // swallowed too: nothing added
-    EXPECT_EQ(dialog.txtLocDesc->text().size(), 50);
+    QTest::keyClick(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"), Qt::Key_Y);
+    QTest::keyClick(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
+                    Qt::Key_Return); // swallowed too: nothing added
+    EXPECT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text().size(), 50);
     EXPECT_EQ(messages.texts(),
               (QStringList{"Only 50 characters allowed", "Only 50 characters allowed"}));
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
     EXPECT_EQ(node(office)->childCount(), 1);
 
-    QTest::keyClick(dialog.txtLocDesc, Qt::Key_Backspace);
-    EXPECT_EQ(dialog.txtLocDesc->text().size(), 49);
+    QTest::keyClick(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"), Qt::Key_Backspace);
+    EXPECT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text().size(), 49);
 }
 
 TEST_F(LocationUtilities, EmptyDescriptionIsRefusedAndTheFocusGoesBack) {
@@ -242,12 +251,13 @@ TEST_F(LocationUtilities, EmptyDescriptionIsRefusedAndTheFocusGoesBack) {
     frmLocationMaint dialog(session, window.get());
     dialog.Mode = QStringLiteral("ADD");
     dialog.show();
-    QTest::keyClicks(dialog.txtLocDesc, QStringLiteral("   "));
-    dialog.btnClose->setFocus();
-    QTest::mouseClick(dialog.btnAdd, Qt::LeftButton);
+    QTest::keyClicks(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
+                     QStringLiteral("   "));
+    testing_support::child<QPushButton>(&dialog, "btnClose")->setFocus();
+    QTest::mouseClick(testing_support::child<QPushButton>(&dialog, "btnAdd"), Qt::LeftButton);
     EXPECT_EQ(messages.texts(), QStringList{"Please enter a location description"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
-    EXPECT_EQ(dialog.focusWidget(), dialog.txtLocDesc);
+    EXPECT_EQ(dialog.focusWidget(), testing_support::child<QLineEdit>(&dialog, "txtLocDesc"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(node(office)->childCount(), 1);
 }
@@ -258,18 +268,21 @@ TEST_F(LocationUtilities, AddKeepsTheDialogOpenAndPutsEveryNodeUnderTheSameParen
     QStringList seen;
     WhenModal<frmLocationMaint> action([&](frmLocationMaint* dialog) {
         seen << dialog->windowTitle();
-        QTest::keyClicks(dialog->txtLocDesc, QStringLiteral("shelf a"));
-        QTest::keyClick(dialog->txtLocDesc, Qt::Key_Return); // Enter acts as "&Add"
+        QTest::keyClicks(testing_support::child<QLineEdit>(dialog, "txtLocDesc"),
+                         QStringLiteral("shelf a"));
+        QTest::keyClick(testing_support::child<QLineEdit>(dialog, "txtLocDesc"),
+                        Qt::Key_Return); // Enter acts as "&Add"
         EXPECT_TRUE(dialog->isVisible());
-        EXPECT_TRUE(dialog->txtLocDesc->text().isEmpty());
-        EXPECT_EQ(dialog->focusWidget(), dialog->txtLocDesc);
-        QTest::keyClicks(dialog->txtLocDesc, QStringLiteral("  Shelf B"));
-        QTest::mouseClick(dialog->btnAdd, Qt::LeftButton);
+        EXPECT_TRUE(testing_support::child<QLineEdit>(dialog, "txtLocDesc")->text().isEmpty());
+        EXPECT_EQ(dialog->focusWidget(), testing_support::child<QLineEdit>(dialog, "txtLocDesc"));
+        QTest::keyClicks(testing_support::child<QLineEdit>(dialog, "txtLocDesc"),
+                         QStringLiteral("  Shelf B"));
+        QTest::mouseClick(testing_support::child<QPushButton>(dialog, "btnAdd"), Qt::LeftButton);
         EXPECT_TRUE(dialog->isVisible());
-        QTest::mouseClick(dialog->btnClose, Qt::LeftButton);
+        QTest::mouseClick(testing_support::child<QPushButton>(dialog, "btnClose"), Qt::LeftButton);
         EXPECT_FALSE(dialog->isVisible());
     });
-    window->mnuLoc[0]->trigger();
+    window->menuItem(QStringLiteral("mnuLoc"), 0)->trigger();
     ASSERT_TRUE(action.ran());
     EXPECT_EQ(seen, QStringList{"Adding a new location"});
     EXPECT_TRUE(messages.shown().empty());
@@ -307,14 +320,15 @@ TEST_F(LocationUtilities, ModifyOpensWithTheShownTextAndRenamesTheNode) {
     rightClick(office);
     RenameSeen seen;
     WhenModal<frmLocationMaint> action([&](frmLocationMaint* dialog) {
-        seen.text = dialog->txtLocDesc->text();
+        seen.text = testing_support::child<QLineEdit>(dialog, "txtLocDesc")->text();
         seen.caption = dialog->windowTitle();
-        dialog->txtLocDesc->clear();
-        QTest::keyClicks(dialog->txtLocDesc, QStringLiteral("help desk "));
-        QTest::mouseClick(dialog->btnAdd, Qt::LeftButton);
+        testing_support::child<QLineEdit>(dialog, "txtLocDesc")->clear();
+        QTest::keyClicks(testing_support::child<QLineEdit>(dialog, "txtLocDesc"),
+                         QStringLiteral("help desk "));
+        QTest::mouseClick(testing_support::child<QPushButton>(dialog, "btnAdd"), Qt::LeftButton);
         seen.closed = !dialog->isVisible();
     });
-    window->mnuLoc[1]->trigger();
+    window->menuItem(QStringLiteral("mnuLoc"), 1)->trigger();
     ASSERT_TRUE(action.ran());
     EXPECT_EQ(seen.text, QStringLiteral("It Office"));
     EXPECT_EQ(seen.caption, QStringLiteral("Modifying an existing location"));
@@ -330,11 +344,11 @@ TEST_F(LocationUtilities, FailedRenameLeavesTheTreeAsItWas) {
     removeRow(cupboard); // the row goes before the rename reaches it
     RenameSeen seen;
     WhenModal<frmLocationMaint> action([&](frmLocationMaint* dialog) {
-        dialog->txtLocDesc->setText(QStringLiteral("Store"));
-        QTest::mouseClick(dialog->btnAdd, Qt::LeftButton);
+        testing_support::child<QLineEdit>(dialog, "txtLocDesc")->setText(QStringLiteral("Store"));
+        QTest::mouseClick(testing_support::child<QPushButton>(dialog, "btnAdd"), Qt::LeftButton);
         seen.closed = !dialog->isVisible();
     });
-    window->mnuLoc[1]->trigger();
+    window->menuItem(QStringLiteral("mnuLoc"), 1)->trigger();
     ASSERT_TRUE(action.ran());
     EXPECT_TRUE(seen.closed);
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Modifying location"});
@@ -346,11 +360,12 @@ TEST_F(LocationUtilities, FailedAddLeavesTheTreeAsItWas) {
     rightClick(cupboard);
     removeRow(cupboard);
     WhenModal<frmLocationMaint> action([&](frmLocationMaint* dialog) {
-        QTest::keyClicks(dialog->txtLocDesc, QStringLiteral("Shelf"));
-        QTest::keyClick(dialog->txtLocDesc, Qt::Key_Return);
-        EXPECT_TRUE(dialog->txtLocDesc->text().isEmpty());
+        QTest::keyClicks(testing_support::child<QLineEdit>(dialog, "txtLocDesc"),
+                         QStringLiteral("Shelf"));
+        QTest::keyClick(testing_support::child<QLineEdit>(dialog, "txtLocDesc"), Qt::Key_Return);
+        EXPECT_TRUE(testing_support::child<QLineEdit>(dialog, "txtLocDesc")->text().isEmpty());
     });
-    window->mnuLoc[0]->trigger();
+    window->menuItem(QStringLiteral("mnuLoc"), 0)->trigger();
     ASSERT_TRUE(action.ran());
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Selecting Parent Node"});
     EXPECT_EQ(node(cupboard)->childCount(), 0);
@@ -378,7 +393,7 @@ TEST_F(LocationUtilities, DeleteParksOrRemovesTheNodeOnlyWhenTheDatabaseDid) {
         for (bool yes : c.answers)
             messages.answer({yes});
         rightClick(c.id);
-        window->mnuLoc[2]->trigger();
+        window->menuItem(QStringLiteral("mnuLoc"), 2)->trigger();
         EXPECT_EQ(messages.pendingAnswers(), 0);
         EXPECT_EQ(parentKeyOf(c.id), c.parentAfter);
         if (c.parentAfter.isEmpty()) {

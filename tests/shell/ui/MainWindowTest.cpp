@@ -1,15 +1,16 @@
+#include "common/Session.h"
+#include "common/ui/Page.h"
+#include "common/ui/ReportList.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
-#include "shell/Session.h"
 #include "shell/StartUp.h"
-#include "shell/ui/Page.h"
 #include "shell/ui/Program.h"
-#include "shell/ui/ReportList.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmVemora.h"
 #include "store/StoreConstants.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/TestHooks.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -27,8 +28,8 @@
 
 #include <gtest/gtest.h>
 
+using common::MessageKind;
 using shell::frmVemora;
-using shell::MessageKind;
 using testing_support::ScriptedMessages;
 using testing_support::TestDatabase;
 
@@ -36,15 +37,15 @@ namespace {
 
 const QString Quit = QStringLiteral("Are you sure you wish to Quit ?");
 
-const char* const Captions[frmVemora::PageCount] = {"Enquire by &Location",
-                                                    "Enquire by &Products",
-                                                    "Location   &Utilities",
-                                                    "&Category Utilities",
-                                                    "P&roduct   Utilities",
-                                                    " &Allocation",
-                                                    "R&eports"};
+const char* const Captions[common::PageCount] = {"Enquire by &Location",
+                                                 "Enquire by &Products",
+                                                 "Location   &Utilities",
+                                                 "&Category Utilities",
+                                                 "P&roduct   Utilities",
+                                                 " &Allocation",
+                                                 "R&eports"};
 
-const char* const Hints[frmVemora::PageCount] = {
+const char* const Hints[common::PageCount] = {
     "Select a location from the tree to show stock and/or licences.",
     "Select a category and a product to show locations, right click for history",
     "Select and right click a location to Add, Modify or Delete",
@@ -74,7 +75,8 @@ protected:
 
     TestDatabase t;
     ScriptedMessages messages;
-    shell::Session session{t.db(), messages};
+    testing_support::TestHooks hooks;
+    common::Session session{t.db(), messages, hooks.clock, hooks.files};
     std::unique_ptr<frmVemora> window;
 };
 
@@ -133,7 +135,7 @@ TEST_F(MainWindow, TitleAndTheSevenTabCaptions) {
     EXPECT_TRUE(window->isVisible());
     QTabWidget* tabs = window->SSTab1();
     EXPECT_EQ(tabs->objectName(), QStringLiteral("SSTab1"));
-    ASSERT_EQ(tabs->count(), frmVemora::PageCount);
+    ASSERT_EQ(tabs->count(), common::PageCount);
     for (int i = 0; i < tabs->count(); ++i) {
         EXPECT_EQ(tabs->tabText(i), QString::fromLatin1(Captions[i])) << i;
         EXPECT_EQ(tabs->widget(i), window->page(i));
@@ -224,8 +226,8 @@ TEST_F(MainWindow, PagesCarryTheirLabelsAndLegends) {
 
 TEST_F(MainWindow, MenuBarShowsFileAndHelpAndTheOtherMenusAreHidden) {
     load();
-    ASSERT_NE(window->mnuFileMenu, nullptr);
-    ASSERT_NE(window->mnuHelp, nullptr);
+    ASSERT_NE(window->findChild<QMenu*>(QStringLiteral("mnuFileMenu")), nullptr);
+    ASSERT_NE(window->findChild<QMenu*>(QStringLiteral("mnuHelp")), nullptr);
     QStringList bar;
     for (const QAction* a : window->menuBar()->actions())
         bar << a->text();
@@ -255,11 +257,11 @@ TEST_F(MainWindow, MenuBarShowsFileAndHelpAndTheOtherMenusAreHidden) {
         EXPECT_EQ(actionTexts(menu), m.items);
         EXPECT_FALSE(menu->isVisible());
     }
-    EXPECT_EQ(actionTexts(window->mnuDBaseMenu),
+    EXPECT_EQ(actionTexts(menuItem(*window, QStringLiteral("mnuFile"), 0)->menu()),
               (QStringList{"&Restore Database", "&BackUp Database"}));
     const QStringList maint{"Add", "Modify", "View", "Delete"};
-    EXPECT_EQ(actionTexts(window->mnuSMaintMenu), maint);
-    EXPECT_EQ(actionTexts(window->mnuLMaintMenu), maint);
+    EXPECT_EQ(actionTexts(menuItem(*window, QStringLiteral("mnuStockL"), 0)->menu()), maint);
+    EXPECT_EQ(actionTexts(menuItem(*window, QStringLiteral("mnuStockL"), 1)->menu()), maint);
 }
 
 TEST_F(MainWindow, MenuItemsAreControlArraysFoundByNameAndIndex) {
@@ -297,9 +299,11 @@ TEST_F(MainWindow, MenuItemsAreControlArraysFoundByNameAndIndex) {
         ASSERT_NE(a, nullptr) << i.array << "(" << i.index << ")";
         EXPECT_EQ(a->text(), QString::fromLatin1(i.caption)) << i.array << "(" << i.index << ")";
     }
-    EXPECT_EQ(menuItem(*window, QStringLiteral("mnuStockL"), 0)->menu(), window->mnuSMaintMenu);
-    EXPECT_EQ(menuItem(*window, QStringLiteral("mnuStockL"), 1)->menu(), window->mnuLMaintMenu);
-    EXPECT_EQ(menuItem(*window, QStringLiteral("mnuFile"), 0)->menu(), window->mnuDBaseMenu);
+    QMenu* stockL = window->sharedMenu(common::SharedMenu::StockLicences);
+    EXPECT_EQ(menuItem(*window, QStringLiteral("mnuStockL"), 0)->menu()->parent(), stockL);
+    EXPECT_EQ(menuItem(*window, QStringLiteral("mnuStockL"), 1)->menu()->parent(), stockL);
+    EXPECT_EQ(menuItem(*window, QStringLiteral("mnuFile"), 0)->menu()->title(),
+              QStringLiteral("&Database Utils"));
 }
 
 TEST_F(MainWindow, EachPageShowsItsHintWhenSelectedAndTheClockPanels) {
@@ -341,8 +345,8 @@ TEST_F(MainWindow, SelectingATreePageAgainShowsLocationsAddedMeanwhile) {
 
 TEST_F(MainWindow, EnteringTheFirstPageEmptiesItsLists) {
     load();
-    auto* stock = control<shell::ReportList>(0, "lvStockTable");
-    auto* licences = control<shell::ReportList>(0, "lvLicenceTable");
+    auto* stock = control<common::ReportList>(0, "lvStockTable");
+    auto* licences = control<common::ReportList>(0, "lvLicenceTable");
     stock->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1"}}});
     licences->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1", "0"}}});
     select(4);
@@ -425,7 +429,7 @@ TEST_F(MainWindow, AnsweringNoToQuitLeavesEverythingAsItWas) {
     const int nodes = static_cast<int>(
         tv->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive).size());
     messages.answer({false});
-    window->mnuFileExit->trigger();
+    menuItem(*window, QStringLiteral("mnuFile"), 1)->trigger();
 
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown().front().kind, MessageKind::Question);
@@ -437,7 +441,7 @@ TEST_F(MainWindow, AnsweringNoToQuitLeavesEverythingAsItWas) {
               nodes);
     EXPECT_EQ(window->statusPanel(1)->text(), QString::fromLatin1(Hints[2]));
     // The shared logic objects are kept: the page's mode is still set.
-    EXPECT_EQ(session.locations().Mode, QStringLiteral("ALL"));
+    EXPECT_EQ(session.logic<locations::clsLocations>().Mode, QStringLiteral("ALL"));
 
     // The close box asks the same.
     messages.answer({false});
@@ -449,17 +453,18 @@ TEST_F(MainWindow, AnsweringNoToQuitLeavesEverythingAsItWas) {
 TEST_F(MainWindow, AnsweringYesClosesAndLetsGoOfTheLogicObjects) {
     load();
     select(2);
-    ASSERT_EQ(session.locations().Mode, QStringLiteral("ALL"));
+    ASSERT_EQ(session.logic<locations::clsLocations>().Mode, QStringLiteral("ALL"));
     messages.answer({true});
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(messages.texts(), QStringList{Quit});
-    EXPECT_EQ(session.locations().Mode, QString()) << "logic objects were not released";
+    EXPECT_EQ(session.logic<locations::clsLocations>().Mode, QString())
+        << "logic objects were not released";
 }
 
 TEST_F(MainWindow, AfterARestoreTheWindowClosesWithoutAsking) {
     load();
-    window->skipQuitConfirmation = true;
+    window->skipQuitConfirmation();
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     EXPECT_TRUE(messages.shown().empty());
@@ -538,7 +543,8 @@ TEST_F(ProgramStart, ARefusedDateOrderEndsBeforeTheDatabaseIsOpened) {
     for (const char* locale : {"en_US", "ja_JP"}) {
         QTemporaryDir empty;
         ScriptedMessages shown;
-        shell::Program program(shown);
+        testing_support::TestHooks hooks;
+        shell::Program program(shown, hooks.clock, hooks.files);
         EXPECT_FALSE(program.Main(options(empty.path(), locale)));
         ASSERT_EQ(shown.shown().size(), 1u) << "the database was tried: " << locale;
         EXPECT_EQ(shown.shown().front().kind, MessageKind::Failure);
@@ -551,7 +557,8 @@ TEST_F(ProgramStart, ARefusedDateOrderEndsBeforeTheDatabaseIsOpened) {
 TEST_F(ProgramStart, AMissingDatabaseIsReportedThenStartUpAborts) {
     QTemporaryDir empty;
     const QWidgetList before = visibleWindows();
-    shell::Program program(messages);
+    testing_support::TestHooks hooks;
+    shell::Program program(messages, hooks.clock, hooks.files);
     EXPECT_FALSE(program.Main(options(empty.path())));
     ASSERT_EQ(messages.shown().size(), 2u);
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
@@ -567,7 +574,8 @@ TEST_F(ProgramStart, AMissingDatabaseIsReportedThenStartUpAborts) {
 TEST_F(ProgramStart, OpensTheMainWindowOnTheFirstPageAndVersionsTheAboutBox) {
     TestDatabase t;
     const int office = t.addLocation(QStringLiteral("Office"), 1, 2, 1);
-    shell::Program program(messages);
+    testing_support::TestHooks hooks;
+    shell::Program program(messages, hooks.clock, hooks.files);
     ASSERT_TRUE(program.Main(options(t.dir())));
     EXPECT_TRUE(messages.shown().empty());
     frmVemora* main = program.mainWindow();

@@ -5,6 +5,7 @@
 #include "support/InsideEventLoop.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/TestHooks.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -50,7 +51,8 @@ frmSplash* shownSplash() {
 TEST(Splash, StartUpShowsItModallyWithTheVersionAndOpensTheMainWindowAfterIt) {
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;
-    shell::Program program(messages);
+    testing_support::TestHooks hooks;
+    shell::Program program(messages, hooks.clock, hooks.files);
     shell::Program::Options options;
     options.locale = QLocale(QStringLiteral("en_GB"));
     options.directory = t.dir();

@@ -1,0 +1,46 @@
+#pragma once
+
+// The one way logic classes talk to the user. Windows answer with message
+// boxes (BoxMessages), tests with a script (ScriptedMessages). Every message
+// is also written as one line to standard error just before it is shown.
+
+#include <QString>
+
+namespace store {
+class DbError;
+}
+
+namespace common {
+
+inline const QString MessageTitle = QStringLiteral("Vemora! Assets");
+
+enum class MessageKind {
+    Refusal,  // exclamation icon, OK: refused input or action
+    Failure,  // critical icon, OK
+    Notice,   // information icon, OK
+    Question, // question icon, Yes/No, Yes the default
+};
+
+QString kindName(MessageKind kind);
+
+class Messages {
+public:
+    virtual ~Messages() = default;
+
+    void refuse(const QString& text) { show(MessageKind::Refusal, text); }
+    void fail(const QString& text) { show(MessageKind::Failure, text); }
+    void notify(const QString& text) { show(MessageKind::Notice, text); }
+    // True for Yes.
+    bool ask(const QString& text);
+    // An unexpected database error: one critical message naming it.
+    void reportError(const store::DbError& error);
+
+protected:
+    // Shows the message and, for a question, returns true for Yes.
+    virtual bool present(MessageKind kind, const QString& text) = 0;
+
+private:
+    bool show(MessageKind kind, const QString& text);
+};
+
+} // namespace common

@@ -1,0 +1,87 @@
+#include "common/Messages.h"
+#include "store/Database.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using common::MessageKind;
+
+namespace {
+
+// Records what standard error held at the moment each message was presented.
+class StderrAtPresent : public common::Messages {
+public:
+    std::vector<std::string> seen;
+    bool answer = false;
+
+protected:
+    bool present(MessageKind, const QString&) override {
+        seen.push_back(::testing::internal::GetCapturedStderr());
+        return answer;
+    }
+};
+
+struct LogCase {
+    MessageKind kind;
+    const char* text;
+    const char* line;
+};
+
+const LogCase Logged[] = {
+    {MessageKind::Refusal, "Only 50 characters allowed", "[warning] Only 50 characters allowed\n"},
+    {MessageKind::Failure, "Cannot access database, aborting...",
+     "[critical] Cannot access database, aborting...\n"},
+    {MessageKind::Notice, "Report Printed", "[information] Report Printed\n"},
+    {MessageKind::Question, "Are you sure you wish to Quit ?",
+     "[question] Are you sure you wish to Quit ?\n"},
+    // Multi-line texts still make one line each.
+    {MessageKind::Failure, "first line.\r\nsecond line.",
+     "[critical] first line. / second line.\n"},
+    {MessageKind::Question, "remove Desk\rThis will go", "[question] remove Desk / This will go\n"},
+    {MessageKind::Failure, "one\ntwo", "[critical] one / two\n"},
+};
+
+void show(common::Messages& messages, MessageKind kind, const QString& text) {
+    switch (kind) {
+    case MessageKind::Refusal:
+        messages.refuse(text);
+        break;
+    case MessageKind::Failure:
+        messages.fail(text);
+        break;
+    case MessageKind::Notice:
+        messages.notify(text);
+        break;
+    case MessageKind::Question:
+        messages.ask(text);
+        break;
+    }
+}
+
+} // namespace
+
+TEST(Messages, EachMessageIsOneStderrLineWithItsKindWrittenBeforeItIsShown) {
+    for (const LogCase& c : Logged) {
+        StderrAtPresent messages;
+        ::testing::internal::CaptureStderr();
+        show(messages, c.kind, QString::fromUtf8(c.text));
+        ASSERT_EQ(messages.seen.size(), 1u) << c.text;
+        EXPECT_EQ(messages.seen.front(), c.line);
+    }
+}
+
+TEST(Messages, AskReturnsTheAnswerAndErrorsAreShownAsDescriptionAndNumber) {
+    for (const bool answer : {true, false}) {
+        StderrAtPresent messages;
+        messages.answer = answer;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(messages.ask(QStringLiteral("Sure ?")), answer);
+    }
+    StderrAtPresent messages;
+    ::testing::internal::CaptureStderr();
+    messages.reportError(store::DbError(QStringLiteral("database is locked"), 5));
+    ASSERT_EQ(messages.seen.size(), 1u);
+    EXPECT_EQ(messages.seen.front(), "[critical] database is locked - 5\n");
+}

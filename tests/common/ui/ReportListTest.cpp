@@ -1,0 +1,156 @@
+#include "common/ui/ReportList.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using common::ListRows;
+using common::ReportList;
+
+namespace {
+
+// Keys and texts chosen so that every column orders the rows differently,
+// and counts that sort differently as text and as numbers.
+const ListRows Rows = {
+    {QStringLiteral("P1"), {"Mouse", "9", "b"}},
+    {QStringLiteral("P2"), {"Keyboard", "10", "c"}},
+    {QStringLiteral("P3"), {"Screen", "2", "a"}},
+};
+
+class Sorting : public ::testing::Test {
+protected:
+    Sorting() : list({QStringLiteral("Name"), QStringLiteral("Count"), QStringLiteral("Code")}) {
+        list.setRows(Rows);
+    }
+
+    QStringList column(int col) const {
+        QStringList out;
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            out << list.topLevelItem(i)->text(col);
+        return out;
+    }
+
+    QStringList keys() const {
+        QStringList out;
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            out << list.keyOf(list.topLevelItem(i));
+        return out;
+    }
+
+    // Every row still carries the key it was given with its texts.
+    void expectKeysWithRows() const {
+        for (int i = 0; i < list.topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list.topLevelItem(i);
+            bool found = false;
+            for (const auto& row : Rows)
+                if (row.key == list.keyOf(item)) {
+                    found = true;
+                    for (int c = 0; c < row.texts.size(); ++c)
+                        EXPECT_EQ(item->text(c), row.texts.at(c)) << row.key.toStdString();
+                }
+            EXPECT_TRUE(found) << list.keyOf(item).toStdString();
+        }
+    }
+
+    ReportList list;
+};
+
+struct Click {
+    int column;
+    Qt::SortOrder direction; // after the click
+    QStringList keys;        // row order after the click
+};
+
+} // namespace
+
+TEST_F(Sorting, StartsUnsortedInTheOrderGiven) {
+    EXPECT_FALSE(list.isSorted());
+    EXPECT_EQ(keys(), (QStringList{"P1", "P2", "P3"}));
+    EXPECT_EQ(list.direction(), Qt::AscendingOrder);
+}
+
+TEST_F(Sorting, OneDirectionFlipsOnEveryClickWhicheverColumn) {
+    const std::vector<std::vector<Click>> sequences = {
+        // The same column three times: descending, ascending, descending.
+        {{0, Qt::DescendingOrder, {"P3", "P1", "P2"}},
+         {0, Qt::AscendingOrder, {"P2", "P1", "P3"}},
+         {0, Qt::DescendingOrder, {"P3", "P1", "P2"}}},
+        // A second column continues the alternation instead of starting again.
+        {{0, Qt::DescendingOrder, {"P3", "P1", "P2"}},
+         {2, Qt::AscendingOrder, {"P3", "P1", "P2"}},
+         {1, Qt::DescendingOrder, {"P1", "P3", "P2"}},
+         {2, Qt::AscendingOrder, {"P3", "P1", "P2"}}},
+        // Counts compare as text: "10" before "2" before "9".
+        {{1, Qt::DescendingOrder, {"P1", "P3", "P2"}}, {1, Qt::AscendingOrder, {"P2", "P3", "P1"}}},
+    };
+    for (size_t s = 0; s < sequences.size(); ++s) {
+        ReportList fresh({QStringLiteral("Name"), QStringLiteral("Count"), QStringLiteral("Code")});
+        fresh.setRows(Rows);
+        for (size_t i = 0; i < sequences[s].size(); ++i) {
+            const Click& click = sequences[s][i];
+            fresh.headingClicked(click.column);
+            SCOPED_TRACE(::testing::Message() << "sequence " << s << " click " << i);
+            EXPECT_TRUE(fresh.isSorted());
+            EXPECT_EQ(fresh.sortColumnIndex(), click.column);
+            EXPECT_EQ(fresh.direction(), click.direction);
+            QStringList order;
+            for (int r = 0; r < fresh.topLevelItemCount(); ++r)
+                order << fresh.keyOf(fresh.topLevelItem(r));
+            EXPECT_EQ(order, click.keys);
+            EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        }
+    }
+}
+
+TEST_F(Sorting, RowsOfALaterFillArePlacedByTheLastSort) {
+    list.headingClicked(2); // descending by code
+    list.headingClicked(1); // ascending by count, as text
+    const ListRows refill = {
+        {QStringLiteral("P7"), {"Cable", "100", "z"}},
+        {QStringLiteral("P8"), {"Dock", "3", "y"}},
+        {QStringLiteral("P9"), {"Hub", "21", "x"}},
+    };
+    list.setRows(refill);
+    EXPECT_EQ(column(1), (QStringList{"100", "21", "3"}));
+    EXPECT_EQ(keys(), (QStringList{"P7", "P9", "P8"}));
+    list.clearRows();
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    list.setRows(Rows);
+    EXPECT_EQ(column(1), (QStringList{"10", "2", "9"}));
+    expectKeysWithRows();
+}
+
+TEST_F(Sorting, KeysStayWithTheirRowsAndTheSelectionIsFoundByKey) {
+    list.headingClicked(0);
+    list.headingClicked(1);
+    expectKeysWithRows();
+    QTreeWidgetItem* keyboard = list.findKey(QStringLiteral("P2"));
+    ASSERT_NE(keyboard, nullptr);
+    EXPECT_EQ(keyboard->text(0), QStringLiteral("Keyboard"));
+    EXPECT_EQ(list.selectedKey(), QString());
+    keyboard->setSelected(true);
+    EXPECT_EQ(list.selectedKey(), QStringLiteral("P2"));
+    EXPECT_EQ(list.findKey(QStringLiteral("P4")), nullptr);
+}
+
+TEST_F(Sorting, ClickingAHeadingWithTheMouseSorts) {
+    list.resize(400, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QHeaderView* header = list.header();
+    const auto clickHeading = [&](int column) {
+        const QPoint centre(header->sectionViewportPosition(column) +
+                                header->sectionSize(column) / 2,
+                            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+    };
+    clickHeading(0);
+    EXPECT_EQ(keys(), (QStringList{"P3", "P1", "P2"}));
+    clickHeading(1);
+    EXPECT_EQ(list.sortColumnIndex(), 1);
+    EXPECT_EQ(list.direction(), Qt::AscendingOrder);
+    EXPECT_EQ(column(1), (QStringList{"10", "2", "9"}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
