@@ -21,22 +21,39 @@ QString kindName(MessageKind kind) {
 }
 
 bool Messages::show(MessageKind kind, const QString& text) {
-    // One line per message, whatever line breaks the text holds.
+    const QString line = logLine(text);
+    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(kindName(kind)), qUtf8Printable(line));
+    std::fflush(stderr);
+    return present(kind, text);
+}
+
+QString logLine(const QString& text) {
+    // One line per message, whatever line breaks the text holds; every
+    // other control character is written as an escape, so that a stored
+    // text cannot forge a log line or drive the terminal.
     QString line = text;
     line.replace(QLatin1String("\r\n"), QLatin1String(" / "))
         .replace(QLatin1Char('\r'), QLatin1String(" / "))
         .replace(QLatin1Char('\n'), QLatin1String(" / "));
-    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(kindName(kind)), qUtf8Printable(line));
-    std::fflush(stderr);
-    return present(kind, text);
+    QString out;
+    out.reserve(line.size());
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        const bool control = u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+        if (control)
+            out += QStringLiteral("\\u%1").arg(static_cast<int>(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 bool Messages::ask(const QString& text) {
     return show(MessageKind::Question, text);
 }
 
-void Messages::reportError(const store::DbError& error) {
-    fail(error.text());
+void Messages::reportError(const store::DbError& error, ErrorForm form) {
+    fail(form == ErrorForm::Full ? error.text() : error.description());
 }
 
 } // namespace common

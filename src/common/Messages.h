@@ -23,6 +23,14 @@ enum class MessageKind {
 
 QString kindName(MessageKind kind);
 
+// A message as its log line shows it: on one line, control characters
+// escaped ("\u001b").
+QString logLine(const QString& text);
+
+// How an unexpected error is named: "description - number", or (where a
+// handler says so) the description alone.
+enum class ErrorForm { Full, Description };
+
 class Messages {
 public:
     virtual ~Messages() = default;
@@ -33,7 +41,7 @@ public:
     // True for Yes.
     bool ask(const QString& text);
     // An unexpected database error: one critical message naming it.
-    void reportError(const store::DbError& error);
+    void reportError(const store::DbError& error, ErrorForm form = ErrorForm::Full);
 
 protected:
     // Shows the message and, for a question, returns true for Yes.

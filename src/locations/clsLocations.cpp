@@ -135,6 +135,22 @@ bool clsLocations::ModifyLocation(const QString& newdesc) {
 }
 
 bool clsLocations::UpdateLocation(int thisNodeID, int parentNodeID) {
+    // The drop rules hold here too, whoever calls: nothing goes directly
+    // under the root or the removed rows 3-5, nor under itself, and only a
+    // location without child locations moves (so nothing can go under one
+    // of its own descendants).
+    const bool reservedParent =
+        parentNodeID == store::loc::None || parentNodeID == store::loc::RemovedLocations ||
+        parentNodeID == store::loc::RemovedLicences || parentNodeID == store::loc::RemovedStock;
+    if (reservedParent || thisNodeID == parentNodeID) {
+        messages_.fail(QStringLiteral("Internal Error: Modifying location"));
+        return false;
+    }
+    if (db_.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ParentID = ?"),
+                   thisNodeID)) {
+        messages_.refuse(QStringLiteral("You may only drag locations that have no sub locations"));
+        return false;
+    }
     store::Query parent(
         db_, QStringLiteral("SELECT Loc_Level, Loc_Top FROM Locations WHERE Loc_ID = ?"));
     parent.bindAll(parentNodeID);
@@ -187,8 +203,9 @@ DeleteResult clsLocations::DeleteLocation(int selectedImage) {
                            QStringLiteral("\rThis will be completely removed from your database")))
             return DeleteResult::Nothing;
         const int deleted =
-            db_.execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ? AND Loc_Level > ?"),
-                        id, store::loc::ReservedLevel);
+            db_.execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ? AND Loc_Level > ? "
+                                       "AND Loc_Top = ?"),
+                        id, store::loc::ReservedLevel, store::loc::RemovedLocations);
         if (deleted != 1) {
             messages_.fail(QStringLiteral("Internal Error: Deleting location"));
             return DeleteResult::Nothing;

@@ -29,6 +29,7 @@ pgEnquireByLocation::pgEnquireByLocation(common::MainWindow& main) : main_(main)
     auto* frame = new QGroupBox(this);
     lblViewingLoc = new QLabel(QStringLiteral("Location:"), frame);
     lblViewingLoc->setObjectName(QStringLiteral("lblViewingLoc"));
+    lblViewingLoc->setTextFormat(Qt::PlainText);
     QFont bold = lblViewingLoc->font();
     bold.setBold(true);
     lblViewingLoc->setFont(bold);
@@ -37,11 +38,14 @@ pgEnquireByLocation::pgEnquireByLocation(common::MainWindow& main) : main_(main)
                                            QStringLiteral("Category"), QStringLiteral("Stock")},
                                           frame);
     lvStockTable->setObjectName(QStringLiteral("lvStockTable"));
+    lvStockTable->setColumnKind(3, common::ReportList::ColumnKind::Number);
     lvLicenceTable = new common::ReportList(
         {QStringLiteral("Product Code"), QStringLiteral("Product Description"),
          QStringLiteral("Category"), QStringLiteral("Norm"), QStringLiteral("Temp")},
         frame);
     lvLicenceTable->setObjectName(QStringLiteral("lvLicenceTable"));
+    lvLicenceTable->setColumnKind(3, common::ReportList::ColumnKind::Number);
+    lvLicenceTable->setColumnKind(4, common::ReportList::ColumnKind::Number);
     auto* lists = new QVBoxLayout(frame);
     lists->addWidget(lblViewingLoc);
     lists->addWidget(new QLabel(QStringLiteral("Stock Items"), frame));

@@ -13,22 +13,36 @@ bool BoxMessages::present(MessageKind kind, const QString& text) {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(parent);
+    box.setWindowTitle(MessageTitle);
+    // Texts hold stored data: shown as typed, never read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown);
     switch (kind) {
     case MessageKind::Refusal:
-        QMessageBox::warning(parent, MessageTitle, shown);
-        return true;
+        box.setIcon(QMessageBox::Warning);
+        break;
     case MessageKind::Failure:
-        QMessageBox::critical(parent, MessageTitle, shown);
-        return true;
+        box.setIcon(QMessageBox::Critical);
+        break;
     case MessageKind::Notice:
-        QMessageBox::information(parent, MessageTitle, shown);
-        return true;
+        box.setIcon(QMessageBox::Information);
+        break;
     case MessageKind::Question:
-        return QMessageBox::question(parent, MessageTitle, shown,
-                                     QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes) == QMessageBox::Yes;
+        box.setIcon(QMessageBox::Question);
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
     }
-    return false;
+    // A message met during long work shows the normal pointer; the
+    // hourglass comes back afterwards if the work goes on.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return kind != MessageKind::Question || answer == QMessageBox::Yes;
 }
 
 } // namespace common

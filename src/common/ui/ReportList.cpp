@@ -2,25 +2,88 @@
 
 #include "common/ui/WaitCursor.h"
 
+#include "common/SortKey.h"
+
+#include <QDate>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QTime>
+
+#include <optional>
 
 namespace common {
 
 namespace {
 
 constexpr int KeyRole = Qt::UserRole + 1;
+constexpr int SortRole = Qt::UserRole + 2;
 
-// Rows compare by the plain text of the sort column, case-sensitive, so
-// that "10" sorts before "9" as the lists have always shown it.
-class TextRow : public QTreeWidgetItem {
+// Rows compare by the sort value that each cell got when it was filled.
+class SortedRow : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return text(column) < other.text(column);
+        const QVariant a = data(column, SortRole);
+        const QVariant b = other.data(column, SortRole);
+        if (a.typeId() == QMetaType::Double && b.typeId() == QMetaType::Double)
+            return a.toDouble() < b.toDouble();
+        // An empty or unreadable number or date sorts before every other.
+        if (a.typeId() == QMetaType::Double || b.typeId() == QMetaType::Double)
+            return b.typeId() == QMetaType::Double;
+        return a.toString() < b.toString();
     }
 };
+
+// "dd/MM/yy" optionally followed by " HH:mm" or " HH:mm:ss"; two-digit
+// years are read as 2000-2069 and 1970-1999.
+std::optional<double> dateValue(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.size() < 8 || t.at(2) != QLatin1Char('/') || t.at(5) != QLatin1Char('/'))
+        return std::nullopt;
+    bool okDay = false, okMonth = false, okYear = false;
+    const int day = t.mid(0, 2).toInt(&okDay);
+    const int month = t.mid(3, 2).toInt(&okMonth);
+    int year = t.mid(6, 2).toInt(&okYear);
+    if (!okDay || !okMonth || !okYear)
+        return std::nullopt;
+    year += year < 70 ? 2000 : 1900;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    QTime time(0, 0);
+    if (t.size() > 8) {
+        time = QTime::fromString(t.mid(9), t.size() > 14 ? QStringLiteral("HH:mm:ss")
+                                                         : QStringLiteral("HH:mm"));
+        if (!time.isValid())
+            return std::nullopt;
+    }
+    return static_cast<double>(date.toJulianDay()) * 86400.0 + time.msecsSinceStartOfDay() / 1000.0;
+}
+
+std::optional<double> numberValue(const QString& text) {
+    QString t = text.trimmed();
+    t.remove(QLatin1Char(','));
+    bool ok = false;
+    const double value = t.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+QVariant sortValue(ReportList::ColumnKind kind, const QString& text) {
+    std::optional<double> value;
+    switch (kind) {
+    case ReportList::ColumnKind::Text:
+        return textSortKey(text);
+    case ReportList::ColumnKind::Number:
+        value = numberValue(text);
+        break;
+    case ReportList::ColumnKind::Date:
+        value = dateValue(text);
+        break;
+    }
+    // Unreadable values sort first, among themselves by text.
+    return value ? QVariant(*value) : QVariant(textSortKey(text));
+}
 
 } // namespace
 
@@ -39,6 +102,18 @@ ReportList::ReportList(const QStringList& headings, QWidget* parent) : QTreeWidg
     connect(header(), &QHeaderView::sectionClicked, this, &ReportList::headingClicked);
 }
 
+void ReportList::setColumnKind(int column, ColumnKind kind) {
+    if (column < 0 || column >= columnCount())
+        return;
+    if (kinds_.size() < columnCount())
+        kinds_.resize(columnCount(), ColumnKind::Text);
+    kinds_[column] = kind;
+}
+
+ReportList::ColumnKind ReportList::columnKind(int column) const {
+    return column >= 0 && column < kinds_.size() ? kinds_.at(column) : ColumnKind::Text;
+}
+
 void ReportList::clearRows() {
     clear();
 }
@@ -48,8 +123,10 @@ void ReportList::setRows(const ListRows& rows) {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<int>(rows.size()));
     for (const ListRow& row : rows) {
-        auto* item = new TextRow(row.texts);
+        auto* item = new SortedRow(row.texts);
         item->setData(0, KeyRole, row.key);
+        for (int c = 0; c < row.texts.size(); ++c)
+            item->setData(c, SortRole, sortValue(columnKind(c), row.texts.at(c)));
         items << item;
     }
     addTopLevelItems(items);

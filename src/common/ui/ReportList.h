@@ -10,12 +10,20 @@ namespace common {
 // Sorting follows one rule for every such list of the program: a heading
 // click makes that column the sort column and flips the list's one
 // direction, whichever column was clicked (the first click sorts
-// descending); texts compare as text. Once sorted, a list stays sorted:
-// rows given to later fills are placed by the last column and direction.
+// descending). A column of counts or amounts sorts by number and a column
+// of dates ("dd/MM/yy", with or without a time) by date; every other column
+// as text, in dictionary order. Once sorted, a list stays sorted: rows given
+// to later fills are placed by the last column and direction.
 class ReportList : public QTreeWidget {
     Q_OBJECT
 public:
+    enum class ColumnKind { Text, Number, Date };
+
     explicit ReportList(const QStringList& headings, QWidget* parent = nullptr);
+
+    // How a column sorts; Text unless set. Set it before the rows are given.
+    void setColumnKind(int column, ColumnKind kind);
+    ColumnKind columnKind(int column) const;
 
     // Replaces every row.
     void setRows(const ListRows& rows);
@@ -44,6 +52,7 @@ protected:
 private:
     void applySort();
 
+    QVector<ColumnKind> kinds_;
     bool sorted_ = false;
     int sortColumn_ = 0;
     Qt::SortOrder direction_ = Qt::AscendingOrder;

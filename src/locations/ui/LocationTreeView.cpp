@@ -8,6 +8,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 
@@ -149,7 +150,7 @@ void LocationTreeView::setNodeDragging(bool on) {
     setDropIndicatorShown(false);
 }
 
-void LocationTreeView::setTargetRule(std::function<bool(const QTreeWidgetItem*)> rule) {
+void LocationTreeView::setTargetRule(TargetRule rule) {
     targetRule_ = std::move(rule);
 }
 
@@ -184,6 +185,15 @@ void LocationTreeView::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
 }
 
+void LocationTreeView::keyPressEvent(QKeyEvent* event) {
+    QTreeWidgetItem* before = selectedNode();
+    QTreeWidget::keyPressEvent(event);
+    QTreeWidgetItem* after = selectedNode();
+    // Reaching a node with the arrow keys chooses it as a click does.
+    if (after && after != before)
+        emit nodeClicked(after);
+}
+
 void LocationTreeView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton)
         event->accept();
@@ -211,7 +221,7 @@ QTreeWidgetItem* LocationTreeView::draggedBy(const QDropEvent* event) const {
 
 void LocationTreeView::markTarget(QTreeWidgetItem* dragged, const QPoint& pos) {
     QTreeWidgetItem* under = itemAt(pos);
-    if (targetRule_ && !targetRule_(dragged))
+    if (targetRule_ && under && !targetRule_(dragged, under))
         under = nullptr;
     setDropHighlight(under);
 }

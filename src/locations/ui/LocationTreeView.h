@@ -53,10 +53,12 @@ public:
 
     // Lets the user drag nodes within this tree. Off unless a tree asks.
     void setNodeDragging(bool on);
-    // Whether dragging a node marks drop targets; a node it refuses
-    // highlights nothing, and its drop comes without a target. Every node
-    // marks targets while no rule is set.
-    void setTargetRule(std::function<bool(const QTreeWidgetItem* dragged)> rule);
+    // Whether a dragged node may be dropped on the node under the pointer;
+    // a refused target is not highlighted, and a drop there comes without a
+    // target. Every node is a target while no rule is set.
+    using TargetRule =
+        std::function<bool(const QTreeWidgetItem* dragged, const QTreeWidgetItem* target)>;
+    void setTargetRule(TargetRule rule);
     // The node highlighted as the drop target, or null.
     QTreeWidgetItem* dropHighlight() const;
     void setDropHighlight(QTreeWidgetItem* item);
@@ -65,7 +67,8 @@ public:
     static QString nodeMimeType();
 
 signals:
-    // The user clicked a node, which is now the selected node.
+    // The user chose a node, by a click or by moving to it with the keys;
+    // it is now the selected node.
     void nodeClicked(QTreeWidgetItem* item);
     // A mouse button was released over the tree (pos on the screen).
     void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
@@ -76,6 +79,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
@@ -93,7 +97,7 @@ private:
     void markTarget(QTreeWidgetItem* dragged, const QPoint& pos);
 
     QHash<QString, QTreeWidgetItem*> byKey_;
-    std::function<bool(const QTreeWidgetItem*)> targetRule_;
+    TargetRule targetRule_;
     QString highlightKey_;
     // A drop seen while this tree's own drag is running: the keys of the
     // dragged node and of the target (empty for none).

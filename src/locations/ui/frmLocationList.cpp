@@ -1,5 +1,6 @@
 #include "locations/ui/frmLocationList.h"
 
+#include "common/DialogMode.h"
 #include "common/ListRow.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -45,10 +46,8 @@ frmLocationList::frmLocationList(common::Session& session, QWidget* parent)
             [this](QTreeWidgetItem*, int) { tvLocations_DblClick(); });
     // Select never stays enabled for a node that cannot be chosen, however
     // the selection moved there (keys, the expand button).
-    connect(tvLocations, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (!choosableSelection())
-            btnSelect->setEnabled(false);
-    });
+    connect(tvLocations, &QTreeWidget::itemSelectionChanged, this,
+            [this] { btnSelect->setEnabled(choosableSelection() != nullptr); });
     connect(btnExpand, &QPushButton::clicked, this, &frmLocationList::btnExpand_Click);
     connect(btnSelect, &QPushButton::clicked, this, &frmLocationList::btnSelect_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmLocationList::btnClose_Click);
@@ -118,7 +117,7 @@ std::optional<std::pair<int, QString>> pickLocation(common::Session& session, QW
     std::optional<std::pair<int, QString>> chosen;
     common::guarded(session.messages(), [&] {
         clsLocations& logic = session.logic<locations::clsLocations>();
-        logic.Mode = QStringLiteral("PRODUCT");
+        logic.Mode = common::mode::Product;
         frmLocationList picker(session, parent);
         if (picker.exec() == QDialog::Accepted && !logic.SelectedLocName.trimmed().isEmpty())
             chosen = std::make_pair(logic.SelectedLocID, logic.SelectedLocName);

@@ -28,11 +28,6 @@ public:
     // Loads the dialog with its tree filled.
     explicit frmLocationList(common::Session& session, QWidget* parent = nullptr);
 
-    LocationTreeView* tvLocations = nullptr;
-    QPushButton* btnExpand = nullptr;
-    QPushButton* btnSelect = nullptr;
-    QPushButton* btnClose = nullptr;
-
     void Form_Load();
     void tvLocations_NodeClick(QTreeWidgetItem* node);
     // Double click or Enter in the tree: Select, when the selected node is a
@@ -50,6 +45,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    LocationTreeView* tvLocations = nullptr;
+    QPushButton* btnExpand = nullptr;
+    QPushButton* btnSelect = nullptr;
+    QPushButton* btnClose = nullptr;
+
     // The selected node when it may be returned, else null.
     QTreeWidgetItem* choosableSelection() const;
 

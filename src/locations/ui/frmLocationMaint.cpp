@@ -1,5 +1,6 @@
 #include "locations/ui/frmLocationMaint.h"
 
+#include "common/DialogMode.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -15,8 +16,8 @@ namespace locations {
 
 namespace {
 constexpr int DescriptionLimit = 50;
-const QString ModeAdd = QStringLiteral("ADD");
-const QString ModeModify = QStringLiteral("MODIFY");
+const QString& ModeAdd = common::mode::Add;
+const QString& ModeModify = common::mode::Modify;
 } // namespace
 
 frmLocationMaint::frmLocationMaint(common::Session& session, QWidget* parent)
@@ -50,6 +51,10 @@ frmLocationMaint::frmLocationMaint(common::Session& session, QWidget* parent)
                                btnAdd);
     connect(btnAdd, &QPushButton::clicked, this, &frmLocationMaint::btnAdd_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmLocationMaint::btnClose_Click);
+}
+
+void frmLocationMaint::setDescription(const QString& text) {
+    txtLocDesc->setText(text);
 }
 
 void frmLocationMaint::showEvent(QShowEvent* event) {

@@ -27,10 +27,8 @@ public:
     // "ADD" or "MODIFY", set before the dialog is shown.
     QString Mode;
 
-    QLabel* lblLoc = nullptr;
-    QLineEdit* txtLocDesc = nullptr;
-    QPushButton* btnAdd = nullptr;
-    QPushButton* btnClose = nullptr;
+    // The description shown for a change.
+    void setDescription(const QString& text);
 
     // Sets the caption and the action button from Mode.
     void Form_Paint();
@@ -47,6 +45,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QLabel* lblLoc = nullptr;
+    QLineEdit* txtLocDesc = nullptr;
+    QPushButton* btnAdd = nullptr;
+    QPushButton* btnClose = nullptr;
     clsLocations& logic_;
     common::Messages& messages_;
 };

@@ -46,7 +46,7 @@ pgLocationUtilities::pgLocationUtilities(common::MainWindow& main) : main_(main)
     // Locations are moved by dragging; the root and the reserved rows stay
     // where they are and mark no drop target.
     tvLocations2->setNodeDragging(true);
-    tvLocations2->setTargetRule([](const QTreeWidgetItem* dragged) {
+    tvLocations2->setTargetRule([](const QTreeWidgetItem* dragged, const QTreeWidgetItem*) {
         return LocationTreeView::imageOf(dragged) != image::SystemNode;
     });
 
@@ -110,7 +110,7 @@ void pgLocationUtilities::mnuLoc_Click(int index) {
         } else {
             dialog.Mode = common::mode::Modify;
             QTreeWidgetItem* selected = tvLocations2->selectedNode();
-            dialog.txtLocDesc->setText(selected ? selected->text(0).trimmed() : QString());
+            dialog.setDescription(selected ? selected->text(0).trimmed() : QString());
         }
         connect(&dialog, &frmLocationMaint::locationAdded, this,
                 &pgLocationUtilities::showAddedLocation);
@@ -160,18 +160,23 @@ void pgLocationUtilities::showDeletedLocation(DeleteResult result) {
 
 void pgLocationUtilities::dropLocation(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
     clsLocations& logic = main_.session().logic<locations::clsLocations>();
-    common::guarded(main_.session().messages(), [&] {
-        // The node follows only a move the database has taken.
-        if (logic.DropLocation(LocationTreeView::infoOf(dragged),
-                               LocationTreeView::infoOf(target)) != DropResult::Moved)
-            return;
-        tvLocations2->reparent(LocationTreeView::keyOf(dragged), LocationTreeView::keyOf(target));
-        // The icon follows the new branch at once: it decides whether a
-        // later removal parks the location or deletes it for good.
-        tvLocations2->setImage(dragged, LocationTreeView::imageOf(target) == image::RemovedLocation
-                                            ? image::RemovedLocation
-                                            : image::Location);
-    });
+    common::guarded(
+        main_.session().messages(),
+        [&] {
+            // The node follows only a move the database has taken.
+            if (logic.DropLocation(LocationTreeView::infoOf(dragged),
+                                   LocationTreeView::infoOf(target)) != DropResult::Moved)
+                return;
+            tvLocations2->reparent(LocationTreeView::keyOf(dragged),
+                                   LocationTreeView::keyOf(target));
+            // The icon follows the new branch at once: it decides whether a
+            // later removal parks the location or deletes it for good.
+            tvLocations2->setImage(dragged,
+                                   LocationTreeView::imageOf(target) == image::RemovedLocation
+                                       ? image::RemovedLocation
+                                       : image::Location);
+        },
+        common::ErrorForm::Description);
     tvLocations2->clearSelection();
     tvLocations2->setDropHighlight(nullptr);
 }

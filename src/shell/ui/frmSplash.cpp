@@ -28,6 +28,10 @@ frmSplash::frmSplash(QWidget* parent)
     Timer1_->start();
 }
 
+void frmSplash::reject() {
+    // Escape and the close box do not end the splash: its timer does.
+}
+
 void frmSplash::Timer1_Timer() {
     const int remembered = ticks_++;
     if (remembered == 2) {

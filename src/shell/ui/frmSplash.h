@@ -18,6 +18,8 @@ public:
     QTimer* Timer1() const { return Timer1_; }
     // The tick counter, 0 when the splash is shown.
     int ticks() const { return ticks_; }
+    // Ignored: the splash closes on its third tick, however the user tries.
+    void reject() override;
 
     void Timer1_Timer();
 
