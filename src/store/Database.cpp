@@ -1,6 +1,7 @@
 #define SQLITE_HAS_CODEC 1
 #include "store/Database.h"
 
+#include "store/Collation.h"
 #include "store/StoreConstants.h"
 
 #include <QFileInfo>
@@ -11,13 +12,10 @@ namespace store {
 
 namespace {
 
-// Case-insensitive comparison that folds every letter Qt knows, accented
-// ones included, not only ASCII.
-int compareIgnoringCase(void*, int lenA, const void* a, int lenB, const void* b) {
+int collateUnicase(void*, int lenA, const void* a, int lenB, const void* b) {
     const QString sa = QString::fromUtf8(static_cast<const char*>(a), lenA);
     const QString sb = QString::fromUtf8(static_cast<const char*>(b), lenB);
-    const int c = QString::compare(sa, sb, Qt::CaseInsensitive);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return compareText(sa, sb);
 }
 
 } // namespace
@@ -66,7 +64,7 @@ void Database::configure() {
     run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     run(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; "
                        "PRAGMA foreign_keys = ON;"));
-    if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, compareIgnoringCase,
+    if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, collateUnicase,
                                     nullptr) != SQLITE_OK)
         fail();
 }
