@@ -1,6 +1,7 @@
 #define SQLITE_HAS_CODEC 1
 #include "store/Database.h"
 
+#include "store/Collation.h"
 #include "store/StoreConstants.h"
 
 #include <QFileInfo>
@@ -11,13 +12,20 @@ namespace store {
 
 namespace {
 
-// Case-insensitive comparison that folds every letter Qt knows, accented
-// ones included, not only ASCII.
-int compareIgnoringCase(void*, int lenA, const void* a, int lenB, const void* b) {
+// Page cache per connection, in KiB when negative: 64 MiB keeps the whole
+// register in memory once read.
+constexpr int CacheKiB = 65536;
+
+int collateUnicase(void*, int lenA, const void* a, int lenB, const void* b) {
     const QString sa = QString::fromUtf8(static_cast<const char*>(a), lenA);
     const QString sb = QString::fromUtf8(static_cast<const char*>(b), lenB);
-    const int c = QString::compare(sa, sb, Qt::CaseInsensitive);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    return compareText(sa, sb);
+}
+
+// The primary result code (SQLITE_CORRUPT, SQLITE_NOTADB, ...) of an
+// extended one.
+int primary(int code) {
+    return code & 0xff;
 }
 
 } // namespace
@@ -30,6 +38,10 @@ QString DbError::text() const {
     return description_ + QStringLiteral(" - ") + QString::number(number_);
 }
 
+bool DbError::isDamage() const {
+    return number_ == SQLITE_CORRUPT || number_ == SQLITE_NOTADB;
+}
+
 // ---------------------------------------------------------------- Database
 
 Database::Database(sqlite3* db) : db_(db) {}
@@ -39,10 +51,10 @@ Database::~Database() {
 }
 
 void Database::fail() const {
-    throw DbError(QString::fromUtf8(sqlite3_errmsg(db_)), sqlite3_extended_errcode(db_) & 0xff);
+    throw DbError(QString::fromUtf8(sqlite3_errmsg(db_)), primary(sqlite3_extended_errcode(db_)));
 }
 
-std::unique_ptr<Database> Database::connect(const QString& path, const QString& key, int flags) {
+std::unique_ptr<Database> Database::connect(const QString& path, const QString* key, int flags) {
     sqlite3* raw = nullptr;
     const QByteArray file = path.toUtf8();
     const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
@@ -53,10 +65,14 @@ std::unique_ptr<Database> Database::connect(const QString& path, const QString& 
         throw DbError(message, rc);
     }
     std::unique_ptr<Database> db(new Database(raw));
-    const QByteArray k = key.toUtf8();
-    if (sqlite3_key(raw, k.constData(), k.size()) != SQLITE_OK)
-        db->fail();
+    if (key) {
+        const QByteArray k = key->toUtf8();
+        if (sqlite3_key(raw, k.constData(), k.size()) != SQLITE_OK)
+            db->fail();
+    }
     db->configure();
+    if (key)
+        db->refuseReadOnly();
     return db;
 }
 
@@ -64,21 +80,38 @@ void Database::configure() {
     // The first statement after keying reads the file header: a wrong key or
     // a file that is not a database fails here.
     run(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    // PRAGMA takes no parameters; the values are program constants.
     run(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; "
-                       "PRAGMA foreign_keys = ON;"));
-    if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, compareIgnoringCase,
+                       "PRAGMA foreign_keys = ON; PRAGMA cache_size = -%1;")
+            .arg(CacheKiB));
+    if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, collateUnicase,
                                     nullptr) != SQLITE_OK)
         fail();
 }
 
+void Database::refuseReadOnly() const {
+    // Asked for read-write, the engine quietly settles for reading a file it
+    // cannot write; and a DELETE journal is a new file beside the database,
+    // so its directory must take one. Either way the first change would fail
+    // half-way through the user's work: refuse the file now instead.
+    const QString file = QString::fromUtf8(sqlite3_db_filename(db_, "main"));
+    if (sqlite3_db_readonly(db_, "main") == 1 ||
+        !QFileInfo(QFileInfo(file).absolutePath()).isWritable())
+        throw DbError(QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY)), SQLITE_READONLY);
+}
+
 std::unique_ptr<Database> Database::open(const QString& path, const QString& key) {
-    return connect(path, key, SQLITE_OPEN_READWRITE);
+    return connect(path, &key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI);
 }
 
 std::unique_ptr<Database> Database::create(const QString& path, const QString& key) {
     if (QFileInfo::exists(path))
         throw DbError(QStringLiteral("file already exists: %1").arg(path), SQLITE_CANTOPEN);
-    return connect(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    return connect(path, &key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+std::unique_ptr<Database> Database::openInMemory() {
+    return connect(QStringLiteral(":memory:"), nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 
 void Database::run(const QString& sql) {
@@ -87,7 +120,7 @@ void Database::run(const QString& sql) {
     if (sqlite3_exec(db_, text.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(db_));
         sqlite3_free(error);
-        throw DbError(message, sqlite3_extended_errcode(db_) & 0xff);
+        throw DbError(message, primary(sqlite3_extended_errcode(db_)));
     }
 }
 
@@ -116,7 +149,7 @@ Query::Query(Database& db, const QString& sql) : db_(&db) {
 
 Query::Query(Query&& other) noexcept
     : db_(other.db_), stmt_(other.stmt_), columns_(std::move(other.columns_)),
-      hasRow_(other.hasRow_) {
+      spellings_(std::move(other.spellings_)), hasRow_(other.hasRow_) {
     other.stmt_ = nullptr;
 }
 
@@ -165,6 +198,9 @@ int Query::execute() {
 int Query::columnIndex(const QString& column) const {
     if (!hasRow_)
         throw DbError(QStringLiteral("No current row"), SQLITE_MISUSE);
+    const auto known = spellings_.constFind(column);
+    if (known != spellings_.cend())
+        return known.value();
     if (columns_.isEmpty()) {
         const int count = sqlite3_column_count(stmt_);
         for (int i = 0; i < count; ++i)
@@ -174,6 +210,7 @@ int Query::columnIndex(const QString& column) const {
     if (it == columns_.cend())
         throw DbError(QStringLiteral("Item not found in this collection: %1").arg(column),
                       SQLITE_RANGE);
+    spellings_.insert(column, it.value());
     return it.value();
 }
 

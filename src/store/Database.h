@@ -3,7 +3,7 @@
 // A small layer over the SQLCipher C API: one keyed connection, prepared
 // statements with bound parameters, rows read by column name, and RAII
 // transactions. Every failure raises DbError carrying the engine's own
-// description and result code.
+// description and result code (SQLite's primary result code, SQLITE_...).
 
 #include "store/Money.h"
 
@@ -28,6 +28,9 @@ public:
     int number() const { return number_; }
     // "description - number", the form in which the program reports it.
     QString text() const;
+    // True when the engine found the file damaged or no longer a database
+    // (SQLITE_CORRUPT, SQLITE_NOTADB): only a backup can bring it back.
+    bool isDamage() const;
 
 private:
     QString description_;
@@ -90,17 +93,28 @@ private:
 
     Database* db_;
     sqlite3_stmt* stmt_ = nullptr;
+    // The statement's column names in lower case, made on the first read.
     mutable QHash<QString, int> columns_;
+    // Each spelling a caller has read by, so a loop over rows finds its
+    // columns without lower-casing the name again.
+    mutable QHash<QString, int> spellings_;
     bool hasRow_ = false;
 };
 
 class Database {
 public:
-    // Opens an existing database file with the given key. A missing file, a
-    // wrong key or a file that is not a database fails here with DbError.
+    // Opens an existing database file with the given key, for reading and
+    // writing. A missing file, a wrong key or a file that is not a database
+    // fails here with DbError, and so does a file that could only be read
+    // (the file or its directory is not writable): SQLITE_READONLY. The path
+    // may also be a "file:" URI.
     static std::unique_ptr<Database> open(const QString& path, const QString& key);
     // Creates a new, empty, keyed database file; refuses an existing path.
     static std::unique_ptr<Database> create(const QString& path, const QString& key);
+    // A new, empty database held in memory, with the settings and collation
+    // of a file but no key (and so none of the cost of deriving one). Gone
+    // when the connection closes.
+    static std::unique_ptr<Database> openInMemory();
 
     ~Database();
     Database(const Database&) = delete;
@@ -133,8 +147,9 @@ public:
 
 private:
     explicit Database(sqlite3* db);
-    static std::unique_ptr<Database> connect(const QString& path, const QString& key, int flags);
+    static std::unique_ptr<Database> connect(const QString& path, const QString* key, int flags);
     void configure();
+    void refuseReadOnly() const;
 
     sqlite3* db_;
 };

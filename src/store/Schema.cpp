@@ -3,11 +3,18 @@
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
+#include <iterator>
+
+#include <sqlite3.h>
+
 namespace store {
 
 namespace {
 
-const char* const Tables = R"SQL(
+// The tables and indexes as version 1 made them. Never edited: a later
+// version changes the schema by a migration below, which a new database
+// runs too, so new and upgraded files end up alike.
+const char* const Version1 = R"SQL(
 CREATE TABLE Categories (
     Cat_ID   INTEGER PRIMARY KEY AUTOINCREMENT,
     Cat_Desc TEXT NOT NULL
@@ -93,11 +100,92 @@ struct ReservedRow {
     const QString& status;
 };
 
+// Version 2: the contents of a location (its licences by type and product,
+// its stock by product) are read from an index alone. The covering indexes
+// start with Loc_ID, so the single-column ones they replace go.
+void coveringLocationIndexes(Database& db) {
+    db.run(QStringLiteral("CREATE INDEX ixLicencesLocationType ON Licences (Loc_ID, Type, Prod_ID);"
+                          "CREATE INDEX ixStockLocationProduct ON Stock (Loc_ID, Prod_ID);"
+                          "DROP INDEX IF EXISTS ixLicencesLocation;"
+                          "DROP INDEX IF EXISTS ixStockLocation;"));
+}
+
+// Migrations[i] takes a database from version i + 1 to version i + 2; a new
+// version is one more function at the end and SchemaVersion one higher.
+using Migration = void (*)(Database&);
+const Migration Migrations[] = {
+    coveringLocationIndexes, // 1 -> 2
+};
+static_assert(std::size(Migrations) == SchemaVersion - 1, "one migration per later version");
+
+// The seven tables and the columns the program reads and writes.
+struct Table {
+    const char* name;
+    const char* columns;
+};
+const Table Tables[] = {
+    {"Categories", "Cat_ID, Cat_Desc"},
+    {"Suppliers", "Supplier_ID, Supp_Name, Add_1, Add_2, Add_3, Town, County, Post_Code, Area, "
+                  "Telephone, FaxArea, Fax, Email, Web_Address, Contact, Supp_Date"},
+    {"Locations", "Loc_ID, Loc_Desc, Loc_Status, Loc_Level, Loc_ParentID, Loc_Top"},
+    {"Products", "Prod_ID, Prod_Code, Prod_Desc, Prod_Cat_ID, Supp_ID, Prod_Cost, Date_Added"},
+    {"Stock", "Stock_ID, Stock_Code, Prod_ID, Loc_ID, Supp_ID, Cost, Date_Added"},
+    {"Licences",
+     "Licence_ID, Licence_Name, Prod_ID, Loc_ID, Supp_ID, Exp_Date, Cost, Type, Date_Added"},
+    {"StockHistory", "Stock_Lic_ID, Loc_Desc, move_date, Type"},
+};
+
+[[noreturn]] void notAssetDatabase(const char* table) {
+    throw DbError(QStringLiteral("The file is not an asset database: table %1 is missing or "
+                                 "incomplete")
+                      .arg(QString::fromLatin1(table)),
+                  SQLITE_NOTADB);
+}
+
+// Every table is there before a migration works on it.
+void requireTables(Database& db) {
+    for (const Table& table : Tables) {
+        if (!db.exists(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                      "AND name = ? COLLATE NOCASE"),
+                       QString::fromLatin1(table.name)))
+            notAssetDatabase(table.name);
+    }
+}
+
+// Every table reads with all its columns.
+void requireColumns(Database& db) {
+    for (const Table& table : Tables) {
+        // Table and column names are program constants, not values.
+        try {
+            Query q(db,
+                    QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
+                        .arg(QString::fromLatin1(table.columns), QString::fromLatin1(table.name)));
+            q.next();
+        } catch (const DbError& error) {
+            // "no such table/column"; damage and the like pass as they are.
+            if (error.number() != SQLITE_ERROR)
+                throw;
+            notAssetDatabase(table.name);
+        }
+    }
+}
+
+// Steps a database of the given version up to SchemaVersion, each step in
+// a transaction of its own that also records the version it reaches.
+void migrate(Database& db, int version) {
+    for (; version < SchemaVersion; ++version) {
+        Transaction tx(db);
+        Migrations[version - 1](db);
+        db.setUserVersion(version + 1);
+        tx.commit();
+    }
+}
+
 } // namespace
 
 void createSchema(Database& db) {
     Transaction tx(db);
-    db.run(QString::fromUtf8(Tables));
+    db.run(QString::fromUtf8(Version1));
     const ReservedRow rows[] = {
         {loc::AvailableLocations, "Available Locations", StatusMainBranch},
         {loc::AvailableLicences, "Available Licences", StatusMainBranch},
@@ -109,7 +197,8 @@ void createSchema(Database& db) {
         db.execute(QStringLiteral("INSERT INTO Locations (Loc_ID, Loc_Desc, Loc_Status, Loc_Level, "
                                   "Loc_ParentID, Loc_Top) VALUES (?, ?, ?, ?, 0, 0)"),
                    row.id, QString::fromUtf8(row.desc), row.status, loc::ReservedLevel);
-    db.setUserVersion(SchemaVersion);
+    db.setUserVersion(1);
+    migrate(db, 1);
     tx.commit();
 }
 
@@ -120,12 +209,15 @@ void createAssetDatabase(const QString& path) {
 
 void checkSchema(Database& db) {
     const int version = db.userVersion();
-    if (version == 0)
-        throw DbError(QStringLiteral("The file is not an asset database"), 26);
+    if (version <= 0)
+        throw DbError(QStringLiteral("The file is not an asset database"), SQLITE_NOTADB);
     if (version > SchemaVersion)
         throw DbError(
-            QStringLiteral("The asset database was made by a newer version of the program"), 26);
-    // Later schema versions add their migration steps here, one per version.
+            QStringLiteral("The asset database was made by a newer version of the program"),
+            SQLITE_NOTADB);
+    requireTables(db);
+    migrate(db, version);
+    requireColumns(db);
 }
 
 } // namespace store

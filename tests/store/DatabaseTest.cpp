@@ -7,10 +7,12 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using store::Database;
 using store::DbError;
 using testing_support::TestDatabase;
+using Storage = testing_support::TestDatabase::Storage;
 
 namespace {
 
@@ -66,7 +68,7 @@ TEST(Schema, HistoryTableTakesRowsWithoutAColumnList) {
 }
 
 TEST(Schema, CreateRefusesAnExistingFile) {
-    TestDatabase t;
+    TestDatabase t{Storage::KeyedFile};
     try {
         store::createAssetDatabase(t.path());
         FAIL() << "an existing file was overwritten";
@@ -90,12 +92,12 @@ TEST(Schema, DatabaseRefusesBrokenReferences) {
 }
 
 TEST(Open, RefusesWrongKeyAndNonDatabaseFilesWithTheEngineError) {
-    TestDatabase t;
+    TestDatabase t{Storage::KeyedFile};
     try {
         Database::open(t.path(), QStringLiteral("wrong"));
         FAIL() << "opened with a wrong key";
     } catch (const DbError& e) {
-        EXPECT_EQ(e.number(), 26);
+        EXPECT_EQ(e.number(), SQLITE_NOTADB);
         EXPECT_FALSE(e.description().isEmpty());
         EXPECT_EQ(e.text(), e.description() + QStringLiteral(" - 26"));
     }
@@ -112,13 +114,13 @@ TEST(Open, RefusesWrongKeyAndNonDatabaseFilesWithTheEngineError) {
         Database::open(dir.filePath(QStringLiteral("absent.mdb")), store::DatabaseKey);
         FAIL() << "opened a missing file";
     } catch (const DbError& e) {
-        EXPECT_EQ(e.number(), 14);
+        EXPECT_EQ(e.number(), SQLITE_CANTOPEN);
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("absent.mdb"))));
 }
 
 TEST(Open, TheFileOnDiskIsEncrypted) {
-    TestDatabase t;
+    TestDatabase t{Storage::KeyedFile};
     QFile f(t.path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
@@ -158,7 +160,7 @@ TEST(Statements, NewKeysComeFromTheEngineAndAreNeverReused) {
 }
 
 TEST(Statements, ReadingAColumnThatIsNotThereIsAnError) {
-    TestDatabase t;
+    TestDatabase t{Storage::KeyedFile};
     store::Query q(t.db(), QStringLiteral("SELECT Loc_ID FROM Locations"));
     ASSERT_TRUE(q.next());
     EXPECT_THROW(q.integer(QStringLiteral("Loc_Desc")), DbError);
@@ -194,4 +196,36 @@ TEST(Transactions, CommittedWorkStaysAndNestedRollbackKeepsTheOuterWork) {
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.text(QStringLiteral("Cat_Desc")), QStringLiteral("kept"));
     EXPECT_FALSE(q.next());
+}
+
+TEST(Statements, ColumnsAreFoundByAnySpellingOnEveryRowOfTheirOwnStatement) {
+    TestDatabase t;
+    store::Query q(t.db(), QStringLiteral("SELECT Loc_ID, Loc_Desc AS Name FROM Locations "
+                                          "WHERE Loc_ID <= 2 ORDER BY Loc_ID"));
+    const QStringList idSpellings{"Loc_ID", "loc_id", "LOC_ID"};
+    for (const QString& desc :
+         {QStringLiteral("Available Locations"), QStringLiteral("Available Licences")}) {
+        SCOPED_TRACE(desc.toStdString());
+        ASSERT_TRUE(q.next());
+        for (const QString& spelling : idSpellings)
+            EXPECT_EQ(q.integer(spelling), q.integer(QStringLiteral("Loc_ID")))
+                << spelling.toStdString();
+        EXPECT_EQ(q.text(QStringLiteral("NAME")), desc);
+        EXPECT_EQ(q.text(QStringLiteral("name")), desc);
+        // An alias hides the column's own name; a name read before does not
+        // make an unknown one readable.
+        EXPECT_THROW(q.text(QStringLiteral("Loc_Desc")), DbError);
+    }
+    EXPECT_FALSE(q.next());
+    EXPECT_THROW(q.integer(QStringLiteral("Loc_ID")), DbError) << "no current row";
+
+    // Names learnt by one statement mean nothing to another.
+    store::Query other(t.db(), QStringLiteral("SELECT Loc_Desc AS Loc_ID FROM Locations "
+                                              "WHERE Loc_ID = 3"));
+    ASSERT_TRUE(other.next());
+    EXPECT_EQ(other.text(QStringLiteral("loc_id")), QStringLiteral("Removed Locations"));
+    EXPECT_THROW(other.text(QStringLiteral("Name")), DbError);
+
+    store::Query moved(std::move(other));
+    EXPECT_EQ(moved.text(QStringLiteral("LOC_ID")), QStringLiteral("Removed Locations"));
 }

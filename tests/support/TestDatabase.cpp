@@ -3,19 +3,50 @@
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 
+#include <QDir>
+
 #include <stdexcept>
 
 namespace testing_support {
 
-TestDatabase::TestDatabase() {
-    if (!dir_.isValid())
-        throw std::runtime_error("cannot make a temporary directory");
+TestDatabase::TestDatabase(Storage storage) {
+    if (storage == Storage::Memory) {
+        db_ = store::Database::openInMemory();
+        store::createSchema(*db_);
+        return;
+    }
+    makeDir();
     store::createAssetDatabase(path());
     db_ = store::Database::open(path(), store::DatabaseKey);
 }
 
-QString TestDatabase::path() const {
-    return dir_.filePath(store::DatabaseFileName);
+void TestDatabase::makeDir() {
+    dir_.emplace();
+    if (!dir_->isValid())
+        throw std::runtime_error("cannot make a temporary directory");
+}
+
+QString TestDatabase::dir() {
+    if (inMemory())
+        moveToFile();
+    return dir_->path();
+}
+
+QString TestDatabase::path() {
+    return QDir(dir()).filePath(store::DatabaseFileName);
+}
+
+void TestDatabase::moveToFile() {
+    makeDir();
+    const QString file = dir_->filePath(store::DatabaseFileName);
+    const int version = db_->userVersion();
+    db_->execute(QStringLiteral("ATTACH DATABASE ? AS keyed KEY ?"), file, store::DatabaseKey);
+    db_->run(QStringLiteral("SELECT sqlcipher_export('keyed')"));
+    // PRAGMA takes no parameters; the version is the database's own number.
+    db_->run(QStringLiteral("PRAGMA keyed.user_version = %1").arg(version));
+    db_->run(QStringLiteral("DETACH DATABASE keyed"));
+    retired_ = std::move(db_);
+    db_ = store::Database::open(file, store::DatabaseKey);
 }
 
 int TestDatabase::addLocation(const QString& desc, int parent, int level, int top) {

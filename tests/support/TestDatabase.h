@@ -1,7 +1,12 @@
 #pragma once
 
-// A fresh asset database of the test's own, in a temporary directory that
-// goes when the fixture goes.
+// A fresh asset database of the test's own: the full schema and the
+// reserved rows, at the current schema version.
+//
+// By default it lives in memory (no file, no key to derive), which is what
+// most tests want. Tests of the file itself (opening, keying, start-up) ask
+// for Storage::KeyedFile: a keyed AssetManagement.mdb in a temporary
+// directory that goes when the fixture goes.
 
 #include "store/Database.h"
 
@@ -9,15 +14,24 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace testing_support {
 
 class TestDatabase {
 public:
-    TestDatabase();
+    enum class Storage { Memory, KeyedFile };
+
+    explicit TestDatabase(Storage storage = Storage::Memory);
     store::Database& db() { return *db_; }
-    QString dir() const { return dir_.path(); }
-    QString path() const;
+    bool inMemory() const { return !dir_; }
+
+    // The directory holding AssetManagement.mdb, and the file's path. An
+    // in-memory database asked for them is first written, as it stands, to
+    // a keyed file, and db() is from then on a connection to that file: ask
+    // before handing db() to anything that keeps it.
+    QString dir();
+    QString path();
 
     // Helpers that insert rows directly, for arranging a test.
     int addLocation(const QString& desc, int parent, int level, int top);
@@ -27,8 +41,14 @@ public:
     int addLicence(const QString& key, int product, int location, const QString& type);
 
 private:
-    QTemporaryDir dir_;
+    void makeDir();
+    void moveToFile();
+
+    std::optional<QTemporaryDir> dir_;
     std::unique_ptr<store::Database> db_;
+    // The in-memory connection a moved database came from, kept open so that
+    // a reference taken before the move does not dangle.
+    std::unique_ptr<store::Database> retired_;
 };
 
 } // namespace testing_support
