@@ -89,7 +89,7 @@ QString engineText(int code) {
 } // namespace
 
 TEST(OpenAssetDatabase, OpensTheDatabaseBesideTheProgramWithItsKey) {
-    testing_support::TestDatabase t;
+    testing_support::TestDatabase t{testing_support::TestDatabase::Storage::KeyedFile};
     const int office = t.addLocation(QStringLiteral("Office"), 1, 2, 1);
     ScriptedMessages messages;
     auto db = shell::OpenAssetDatabase(t.dir(), messages);

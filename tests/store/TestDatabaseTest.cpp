@@ -33,22 +33,21 @@ TEST(TestDatabase, BothKindsHoldTheWholeCurrentSchema) {
     }
 }
 
-TEST(TestDatabase, AskedForItsFileAnInMemoryDatabaseMovesThereWithItsRows) {
-    TestDatabase t;
+TEST(TestDatabase, AKeyedFileDatabaseIsOnDiskAndKeyed) {
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
     t.addLocation(QStringLiteral("Office"), 1, 2, 1);
-    const QString path = t.path();
-    EXPECT_FALSE(t.inMemory());
-    EXPECT_EQ(t.dir() + QStringLiteral("/") + store::DatabaseFileName, path);
+    EXPECT_EQ(t.dir() + QStringLiteral("/") + store::DatabaseFileName, t.path());
 
-    auto opened = store::Database::open(path, store::DatabaseKey);
+    auto opened = store::Database::open(t.path(), store::DatabaseKey);
     store::checkSchema(*opened);
     EXPECT_EQ(locationsIn(*opened), 6);
 
-    // From now on the fixture writes to the file.
-    t.addLocation(QStringLiteral("Store"), 1, 2, 1);
-    EXPECT_EQ(locationsIn(*opened), 7);
-
-    QFile f(path);
+    QFile f(t.path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_FALSE(f.readAll().contains("Office")) << "the file is keyed";
+}
+
+TEST(TestDatabase, AnInMemoryDatabaseHasNoFile) {
+    TestDatabase t;
+    EXPECT_THROW(t.dir(), std::logic_error);
 }

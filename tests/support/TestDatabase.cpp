@@ -26,27 +26,14 @@ void TestDatabase::makeDir() {
         throw std::runtime_error("cannot make a temporary directory");
 }
 
-QString TestDatabase::dir() {
-    if (inMemory())
-        moveToFile();
+QString TestDatabase::dir() const {
+    if (!dir_)
+        throw std::logic_error("an in-memory test database has no directory");
     return dir_->path();
 }
 
-QString TestDatabase::path() {
+QString TestDatabase::path() const {
     return QDir(dir()).filePath(store::DatabaseFileName);
-}
-
-void TestDatabase::moveToFile() {
-    makeDir();
-    const QString file = dir_->filePath(store::DatabaseFileName);
-    const int version = db_->userVersion();
-    db_->execute(QStringLiteral("ATTACH DATABASE ? AS keyed KEY ?"), file, store::DatabaseKey);
-    db_->run(QStringLiteral("SELECT sqlcipher_export('keyed')"));
-    // PRAGMA takes no parameters; the version is the database's own number.
-    db_->run(QStringLiteral("PRAGMA keyed.user_version = %1").arg(version));
-    db_->run(QStringLiteral("DETACH DATABASE keyed"));
-    retired_ = std::move(db_);
-    db_ = store::Database::open(file, store::DatabaseKey);
 }
 
 int TestDatabase::addLocation(const QString& desc, int parent, int level, int top) {

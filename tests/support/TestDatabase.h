@@ -26,12 +26,10 @@ public:
     store::Database& db() { return *db_; }
     bool inMemory() const { return !dir_; }
 
-    // The directory holding AssetManagement.mdb, and the file's path. An
-    // in-memory database asked for them is first written, as it stands, to
-    // a keyed file, and db() is from then on a connection to that file: ask
-    // before handing db() to anything that keeps it.
-    QString dir();
-    QString path();
+    // KeyedFile only: the directory holding AssetManagement.mdb, and the
+    // file's path.
+    QString dir() const;
+    QString path() const;
 
     // Helpers that insert rows directly, for arranging a test.
     int addLocation(const QString& desc, int parent, int level, int top);
@@ -42,13 +40,9 @@ public:
 
 private:
     void makeDir();
-    void moveToFile();
 
     std::optional<QTemporaryDir> dir_;
     std::unique_ptr<store::Database> db_;
-    // The in-memory connection a moved database came from, kept open so that
-    // a reference taken before the move does not dangle.
-    std::unique_ptr<store::Database> retired_;
 };
 
 } // namespace testing_support

@@ -2,7 +2,7 @@
 
 #include "common/ui/WaitCursor.h"
 
-#include "common/SortKey.h"
+#include "store/Collation.h"
 
 #include <QDate>
 #include <QHeaderView>
@@ -10,29 +10,46 @@
 #include <QTime>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace common {
 
 namespace {
 
 constexpr int KeyRole = Qt::UserRole + 1;
-constexpr int SortRole = Qt::UserRole + 2;
 
-// Rows compare by the sort value that each cell got when it was filled.
+// The value a cell sorts by: a number or date where its column holds them
+// and the text reads as one, and always the text's dictionary key.
+struct SortCell {
+    std::optional<double> value;
+    store::SortKey text;
+};
+
+// Rows compare by the sort values that their cells got when filled.
 class SortedRow : public QTreeWidgetItem {
 public:
-    using QTreeWidgetItem::QTreeWidgetItem;
+    SortedRow(const QStringList& texts, std::vector<SortCell> cells)
+        : QTreeWidgetItem(texts), cells_(std::move(cells)) {}
+
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const QVariant a = data(column, SortRole);
-        const QVariant b = other.data(column, SortRole);
-        if (a.typeId() == QMetaType::Double && b.typeId() == QMetaType::Double)
-            return a.toDouble() < b.toDouble();
+        const auto* row = dynamic_cast<const SortedRow*>(&other);
+        if (!row || column < 0 || static_cast<size_t>(column) >= cells_.size() ||
+            static_cast<size_t>(column) >= row->cells_.size())
+            return QTreeWidgetItem::operator<(other);
+        const SortCell& a = cells_[static_cast<size_t>(column)];
+        const SortCell& b = row->cells_[static_cast<size_t>(column)];
+        if (a.value && b.value)
+            return *a.value < *b.value;
         // An empty or unreadable number or date sorts before every other.
-        if (a.typeId() == QMetaType::Double || b.typeId() == QMetaType::Double)
-            return b.typeId() == QMetaType::Double;
-        return a.toString() < b.toString();
+        if (a.value || b.value)
+            return b.value.has_value();
+        return a.text < b.text;
     }
+
+private:
+    std::vector<SortCell> cells_;
 };
 
 // "dd/MM/yy" optionally followed by " HH:mm" or " HH:mm:ss"; two-digit
@@ -69,20 +86,16 @@ std::optional<double> numberValue(const QString& text) {
     return ok ? std::optional<double>(value) : std::nullopt;
 }
 
-QVariant sortValue(ReportList::ColumnKind kind, const QString& text) {
-    std::optional<double> value;
+SortCell sortCell(ReportList::ColumnKind kind, const QString& text) {
     switch (kind) {
     case ReportList::ColumnKind::Text:
-        return textSortKey(text);
+        break;
     case ReportList::ColumnKind::Number:
-        value = numberValue(text);
-        break;
+        return {numberValue(text), store::sortKey(text)};
     case ReportList::ColumnKind::Date:
-        value = dateValue(text);
-        break;
+        return {dateValue(text), store::sortKey(text)};
     }
-    // Unreadable values sort first, among themselves by text.
-    return value ? QVariant(*value) : QVariant(textSortKey(text));
+    return {std::nullopt, store::sortKey(text)};
 }
 
 } // namespace
@@ -123,10 +136,12 @@ void ReportList::setRows(const ListRows& rows) {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<int>(rows.size()));
     for (const ListRow& row : rows) {
-        auto* item = new SortedRow(row.texts);
-        item->setData(0, KeyRole, row.key);
+        std::vector<SortCell> cells;
+        cells.reserve(static_cast<size_t>(row.texts.size()));
         for (int c = 0; c < row.texts.size(); ++c)
-            item->setData(c, SortRole, sortValue(columnKind(c), row.texts.at(c)));
+            cells.push_back(sortCell(columnKind(c), row.texts.at(c)));
+        auto* item = new SortedRow(row.texts, std::move(cells));
+        item->setData(0, KeyRole, row.key);
         items << item;
     }
     addTopLevelItems(items);

@@ -572,7 +572,7 @@ TEST_F(ProgramStart, AMissingDatabaseIsReportedThenStartUpAborts) {
 }
 
 TEST_F(ProgramStart, OpensTheMainWindowOnTheFirstPageAndVersionsTheAboutBox) {
-    TestDatabase t;
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
     const int office = t.addLocation(QStringLiteral("Office"), 1, 2, 1);
     testing_support::TestHooks hooks;
     shell::Program program(messages, hooks.clock, hooks.files);

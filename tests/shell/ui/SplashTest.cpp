@@ -49,7 +49,7 @@ frmSplash* shownSplash() {
 } // namespace
 
 TEST(Splash, StartUpShowsItModallyWithTheVersionAndOpensTheMainWindowAfterIt) {
-    testing_support::TestDatabase t;
+    testing_support::TestDatabase t{testing_support::TestDatabase::Storage::KeyedFile};
     testing_support::ScriptedMessages messages;
     testing_support::TestHooks hooks;
     shell::Program program(messages, hooks.clock, hooks.files);
