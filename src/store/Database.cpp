@@ -195,6 +195,12 @@ int Query::execute() {
     return sqlite3_changes(db_->handle());
 }
 
+void Query::reset() {
+    // A failed step has already raised its error; reset repeats that code.
+    sqlite3_reset(stmt_);
+    hasRow_ = false;
+}
+
 int Query::columnIndex(const QString& column) const {
     if (!hasRow_)
         throw DbError(QStringLiteral("No current row"), SQLITE_MISUSE);

@@ -79,6 +79,9 @@ public:
     // Runs a statement that changes rows and returns how many it changed.
     int execute();
 
+    // Makes the statement ready to run again; bind the new values after it.
+    void reset();
+
     bool isNull(const QString& column) const;
     std::int64_t integer(const QString& column) const;
     // Text of the column trimmed of leading and trailing blanks; NULL reads as "".
