@@ -53,7 +53,12 @@ bool Messages::ask(const QString& text) {
 }
 
 void Messages::reportError(const store::DbError& error, ErrorForm form) {
-    fail(form == ErrorForm::Full ? error.text() : error.description());
+    QString text = form == ErrorForm::Full ? error.text() : error.description();
+    // A damaged file met during work: the user needs to know what it means
+    // and what to do, and the program stays open so that a restore can run.
+    if (error.isDamage())
+        text += QStringLiteral("\r") + DamagedDatabase;
+    fail(text);
 }
 
 } // namespace common

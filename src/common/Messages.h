@@ -14,6 +14,11 @@ namespace common {
 
 inline const QString MessageTitle = QStringLiteral("Vemora! Assets");
 
+// Added to the message of an error that shows the database file damaged.
+inline const QString DamagedDatabase =
+    QStringLiteral("The database is damaged. Restore a backup copy with File, Database Utils, "
+                   "Restore Database.");
+
 enum class MessageKind {
     Refusal,  // exclamation icon, OK: refused input or action
     Failure,  // critical icon, OK

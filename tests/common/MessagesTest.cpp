@@ -41,6 +41,12 @@ const LogCase Logged[] = {
      "[critical] first line. / second line.\n"},
     {MessageKind::Question, "remove Desk\rThis will go", "[question] remove Desk / This will go\n"},
     {MessageKind::Failure, "one\ntwo", "[critical] one / two\n"},
+    // Every other control character is escaped: a stored text cannot forge
+    // a line or drive the terminal.
+    {MessageKind::Refusal, "a\x1b[2Jb", "[warning] a\\u001b[2Jb\n"},
+    {MessageKind::Refusal, "tab\there\vvt\fff", "[warning] tab\\u0009here\\u000bvt\\u000cff\n"},
+    {MessageKind::Refusal, "nel\u0085ls\u2028ps\u2029", "[warning] nel\\u0085ls\\u2028ps\\u2029\n"},
+    {MessageKind::Refusal, "École – ok", "[warning] École – ok\n"},
 };
 
 void show(common::Messages& messages, MessageKind kind, const QString& text) {
@@ -84,4 +90,35 @@ TEST(Messages, AskReturnsTheAnswerAndErrorsAreShownAsDescriptionAndNumber) {
     messages.reportError(store::DbError(QStringLiteral("database is locked"), 5));
     ASSERT_EQ(messages.seen.size(), 1u);
     EXPECT_EQ(messages.seen.front(), "[critical] database is locked - 5\n");
+}
+
+TEST(Messages, ErrorsNameTheirNumberUnlessAskedNotToAndADamagedFileSaysWhatToDo) {
+    struct Case {
+        int number;
+        common::ErrorForm form;
+        QString shown;
+    };
+    const QString damaged = QStringLiteral("\r") + common::DamagedDatabase;
+    const Case cases[] = {
+        {5, common::ErrorForm::Full, QStringLiteral("oops - 5")},
+        {5, common::ErrorForm::Description, QStringLiteral("oops")},
+        {11, common::ErrorForm::Full, QStringLiteral("oops - 11") + damaged},
+        {26, common::ErrorForm::Description, QStringLiteral("oops") + damaged},
+    };
+    for (const Case& c : cases) {
+        struct Recording : common::Messages {
+            QString text;
+            MessageKind kind{};
+            bool present(MessageKind k, const QString& t) override {
+                kind = k;
+                text = t;
+                return true;
+            }
+        } messages;
+        ::testing::internal::CaptureStderr();
+        messages.reportError(store::DbError(QStringLiteral("oops"), c.number), c.form);
+        ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(messages.kind, MessageKind::Failure);
+        EXPECT_EQ(messages.text.toStdString(), c.shown.toStdString()) << c.number;
+    }
 }
