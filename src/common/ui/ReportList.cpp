@@ -12,12 +12,16 @@ namespace {
 constexpr int KeyRole = Qt::UserRole + 1;
 
 // Rows compare by the plain text of the sort column, case-sensitive, so
-// that "10" sorts before "9" as the lists have always shown it.
+// that "10" sorts before "9" as the lists have always shown it; count
+// columns compare by their numbers.
 class TextRow : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const auto* list = qobject_cast<const ReportList*>(treeWidget());
+        if (list && list->isNumericColumn(column))
+            return text(column).toLongLong() < other.text(column).toLongLong();
         return text(column) < other.text(column);
     }
 };

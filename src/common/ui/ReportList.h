@@ -26,6 +26,10 @@ public:
     QString selectedKey() const;
     QTreeWidgetItem* findKey(const QString& key) const;
 
+    // Columns that hold counts sort by their numbers ("9" before "10").
+    void setNumericColumns(const QList<int>& columns) { numericColumns_ = columns; }
+    bool isNumericColumn(int column) const { return numericColumns_.contains(column); }
+
     bool isSorted() const { return sorted_; }
     int sortColumnIndex() const { return sortColumn_; }
     Qt::SortOrder direction() const { return direction_; }
@@ -44,6 +48,7 @@ protected:
 private:
     void applySort();
 
+    QList<int> numericColumns_;
     bool sorted_ = false;
     int sortColumn_ = 0;
     Qt::SortOrder direction_ = Qt::AscendingOrder;
