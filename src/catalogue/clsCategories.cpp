@@ -1,14 +1,121 @@
 #include "catalogue/clsCategories.h"
 
+#include "common/KeyRule.h"
+#include "common/Messages.h"
 #include "store/Database.h"
+#include "store/StoreConstants.h"
 
 namespace catalogue {
+
+namespace {
+const QString PleaseEnter = QStringLiteral("Please enter a category");
+} // namespace
 
 clsCategories::clsCategories(store::Database& db, common::Messages& messages)
     : db_(db), messages_(messages) {}
 
 bool clsCategories::AnyCategory() {
     return db_.exists(QStringLiteral("SELECT Cat_ID FROM Categories LIMIT 1"));
+}
+
+Choices clsCategories::FillComboWithCats() {
+    Choices out;
+    store::Query q(db_,
+                   QStringLiteral("SELECT Cat_ID, Cat_Desc FROM Categories ORDER BY Cat_Desc") +
+                       store::IgnoreCase + QStringLiteral(", Cat_ID"));
+    while (q.next())
+        out.push_back({static_cast<int>(q.integer(QStringLiteral("Cat_ID"))),
+                       q.text(QStringLiteral("Cat_Desc"))});
+    return out;
+}
+
+common::ListRows clsCategories::FillListViewWithCats() {
+    common::ListRows rows;
+    store::Query q(
+        db_,
+        QStringLiteral("SELECT c.Cat_ID, c.Cat_Desc, "
+                       "(SELECT count(*) FROM Products p WHERE p.Prod_Cat_ID = c.Cat_ID) AS ProdC, "
+                       "(SELECT count(*) FROM Stock s JOIN Products p ON s.Prod_ID = p.Prod_ID "
+                       " WHERE p.Prod_Cat_ID = c.Cat_ID AND s.Loc_ID <> ?) AS StockC, "
+                       "(SELECT count(*) FROM Licences l JOIN Products p ON l.Prod_ID = p.Prod_ID "
+                       " WHERE p.Prod_Cat_ID = c.Cat_ID AND l.Loc_ID <> ?) AS LicenceC "
+                       "FROM Categories c ORDER BY c.Cat_Desc") +
+            store::IgnoreCase + QStringLiteral(", c.Cat_ID"));
+    q.bindAll(store::loc::RemovedStock, store::loc::RemovedLicences);
+    while (q.next())
+        rows.push_back({QStringLiteral("C") + QString::number(q.integer(QStringLiteral("Cat_ID"))),
+                        {q.rawText(QStringLiteral("Cat_Desc")),
+                         QString::number(q.integer(QStringLiteral("ProdC"))),
+                         QString::number(q.integer(QStringLiteral("StockC"))),
+                         QString::number(q.integer(QStringLiteral("LicenceC")))}});
+    return rows;
+}
+
+std::optional<QString> clsCategories::checkedDescription(const QString& typed) {
+    const QString desc = cleanFreeText(typed);
+    if (desc.isEmpty()) {
+        messages_.refuse(PleaseEnter);
+        return std::nullopt;
+    }
+    if (desc.size() > CategoryLimit) {
+        messages_.refuse(common::limitMessage(CategoryLimit));
+        return std::nullopt;
+    }
+    return desc;
+}
+
+std::optional<int> clsCategories::AddNewCategory(const QString& typed) {
+    const std::optional<QString> desc = checkedDescription(typed);
+    if (!desc)
+        return std::nullopt;
+    if (db_.exists(QStringLiteral("SELECT Cat_ID FROM Categories WHERE Cat_Desc = ?") +
+                       store::IgnoreCase,
+                   *desc)) {
+        messages_.refuse(QStringLiteral("You may not create duplicate categorys"));
+        return std::nullopt;
+    }
+    if (db_.execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), *desc) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: adding category"));
+        return std::nullopt;
+    }
+    return static_cast<int>(db_.lastInsertId());
+}
+
+bool clsCategories::ModifyCategory(int catId, const QString& typed) {
+    const std::optional<QString> desc = checkedDescription(typed);
+    if (!desc)
+        return false;
+    // Another category by the same name (letter case ignored), or this one
+    // unchanged, is refused; this one in other letter case is a rename.
+    store::Query own(db_, QStringLiteral("SELECT Cat_Desc FROM Categories WHERE Cat_ID = ?"));
+    own.bindAll(catId);
+    const bool found = own.next();
+    if ((found && own.text(QStringLiteral("Cat_Desc")) == *desc) ||
+        db_.exists(QStringLiteral("SELECT Cat_ID FROM Categories WHERE Cat_Desc = ?") +
+                       store::IgnoreCase + QStringLiteral(" AND Cat_ID <> ?"),
+                   *desc, catId)) {
+        messages_.refuse(QStringLiteral("This category already exists"));
+        return false;
+    }
+    if (!found || db_.execute(QStringLiteral("UPDATE Categories SET Cat_Desc = ? WHERE Cat_ID = ?"),
+                              *desc, catId) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Modfying category"));
+        return false;
+    }
+    return true;
+}
+
+bool clsCategories::DeleteNewCategory(int catId) {
+    if (db_.exists(QStringLiteral("SELECT Prod_ID FROM Products WHERE Prod_Cat_ID = ?"), catId)) {
+        messages_.refuse(
+            QStringLiteral("You cannot delete a category with a product(s) tied to it."));
+        return false;
+    }
+    if (db_.execute(QStringLiteral("DELETE FROM Categories WHERE Cat_ID = ?"), catId) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Deleting category"));
+        return false;
+    }
+    return true;
 }
 
 } // namespace catalogue

@@ -2,6 +2,7 @@
 
 #include "assets/clsStock.h"
 #include "catalogue/clsCategories.h"
+#include "catalogue/ui/ProductMenu.h"
 #include "common/ListRow.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -118,10 +119,15 @@ void pgEnquireByLocation::listMouseDown(common::ReportList* list, Qt::MouseButto
         for (int i = 1; i < 4; ++i)
             main_.menuItem(QStringLiteral("mnuProd"), i)->setEnabled(anyCategory && rowSelected);
     });
-    // The Products menu's actions come with the product dialog; until then
-    // a choice in it goes nowhere.
     if (button == Qt::RightButton)
-        main_.popUpMenu(common::SharedMenu::Products, globalPos, nullptr);
+        main_.popUpMenu(common::SharedMenu::Products, globalPos, this);
+}
+
+void pgEnquireByLocation::menuChosen(const QString& array, int index) {
+    if (array != catalogue::ProductMenuArray)
+        return;
+    catalogue::mnuProd_Click(main_, index, window());
+    common::guarded(main_.session().messages(), [this] { refillForSelectedNode(); });
 }
 
 } // namespace assets

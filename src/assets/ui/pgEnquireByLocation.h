@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
 class QLabel;
@@ -7,7 +8,6 @@ class QPushButton;
 class QTreeWidgetItem;
 
 namespace common {
-class MainWindow;
 class ReportList;
 } // namespace common
 namespace locations {
@@ -17,7 +17,7 @@ class LocationTreeView;
 namespace assets {
 
 // Page "Enquire by &Location": what is held directly at a chosen location.
-class pgEnquireByLocation : public common::Page {
+class pgEnquireByLocation : public common::Page, public common::MenuClient {
     Q_OBJECT
 public:
     explicit pgEnquireByLocation(common::MainWindow& main);
@@ -34,6 +34,10 @@ public:
     void refillForSelectedNode();
     // A mouse button pressed over one of the two lists.
     void listMouseDown(common::ReportList* list, Qt::MouseButton button, const QPoint& globalPos);
+
+    // A choice in the Products menu that one of the lists popped up; the
+    // lists then refill for the selected location.
+    void menuChosen(const QString& array, int index) override;
 
 private:
     common::MainWindow& main_;

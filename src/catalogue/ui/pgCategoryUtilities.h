@@ -1,16 +1,18 @@
 #pragma once
 
+#include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
 namespace common {
-class MainWindow;
 class ReportList;
 } // namespace common
 
 namespace catalogue {
 
-// Page "&Category Utilities": every category with its counts.
-class pgCategoryUtilities : public common::Page {
+// Page "&Category Utilities": every category with its counts; its context
+// menu adds, renames and deletes categories, and a double-click shows the
+// category's products on the product page.
+class pgCategoryUtilities : public common::Page, public common::MenuClient {
     Q_OBJECT
 public:
     explicit pgCategoryUtilities(common::MainWindow& main);
@@ -18,6 +20,18 @@ public:
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+
+    // Refills the list from the database.
+    void FillListViewWithCats();
+    // A mouse button pressed over the list: sets the menu's items and, for
+    // the right button, pops the Category menu up.
+    void lvCategories_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    // Shows the products of the selected category on the product page.
+    void lvCategories_DblClick();
+    // The Category menu: 0 "Add Category", 1 "Modify Category", 2 "Delete Category".
+    void mnuCat_Click(int index);
+
+    void menuChosen(const QString& array, int index) override;
 
 private:
     common::MainWindow& main_;

@@ -1,11 +1,19 @@
 #include "catalogue/ui/pgProductUtilities.h"
 
-#include "common/ui/MainWindow.h"
+#include "catalogue/clsCategories.h"
+#include "catalogue/clsProducts.h"
+#include "catalogue/ui/ProductMenu.h"
+#include "common/DialogMode.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QSignalBlocker>
+#include <QStackedWidget>
 
 namespace catalogue {
 
@@ -14,20 +22,33 @@ pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
     auto* grid = new QGridLayout(this);
     cboCategories = new QComboBox(this);
     cboCategories->setObjectName(QStringLiteral("cboCategories"));
+    cboCategories->setMinimumContentsLength(30);
     lvProdList = new common::ReportList({QStringLiteral("Code"), QStringLiteral("Description"),
                                          QStringLiteral("No. of Stock Items"),
                                          QStringLiteral("No. of Licences"),
                                          QStringLiteral("No. of Temp Licences")},
                                         this);
     lvProdList->setObjectName(QStringLiteral("lvProdList"));
+    for (int column : {2, 3, 4})
+        lvProdList->setColumnKind(column, common::ReportList::ColumnKind::Number);
     grid->addWidget(new QLabel(QStringLiteral("Select Category"), this), 0, 0);
     grid->addWidget(cboCategories, 0, 1);
     grid->addWidget(lvProdList, 1, 0, 1, 3);
     grid->setColumnStretch(2, 1);
+
+    // Emptying the chooser reports an index of -1: that is no choice.
+    connect(cboCategories, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            common::guarded(main_.session().messages(), [this] { FillListViewWithProds(); });
+    });
+    connect(lvProdList, &common::ReportList::mousePressed, this,
+            &pgProductUtilities::lvProdList_MouseDown);
+    connect(lvProdList, &QTreeWidget::itemDoubleClicked, this,
+            &pgProductUtilities::lvProdList_DblClick);
 }
 
 void pgProductUtilities::rebuild() {
-    lvProdList->clearRows();
+    FillComboWithCats();
 }
 
 QWidgetList pgProductUtilities::tabOrder() const {
@@ -37,6 +58,75 @@ QWidgetList pgProductUtilities::tabOrder() const {
 QString pgProductUtilities::hint() const {
     return QStringLiteral("Shows all products for the selected category together with numbers of "
                           "Stock, Licences and Temporary Licences");
+}
+
+bool pgProductUtilities::isShowing() const {
+    const auto* stack = qobject_cast<const QStackedWidget*>(parentWidget());
+    return stack && stack->currentWidget() == this;
+}
+
+void pgProductUtilities::FillComboWithCats() {
+    const Choices categories =
+        main_.session().logic<catalogue::clsCategories>().FillComboWithCats();
+    {
+        const QSignalBlocker blocker(cboCategories);
+        cboCategories->clear();
+        for (const Choice& c : categories)
+            cboCategories->addItem(c.text, c.id);
+        cboCategories->setCurrentIndex(categories.empty() ? -1 : 0);
+    }
+    if (categories.empty())
+        lvProdList->clearRows();
+    else
+        FillListViewWithProds();
+}
+
+void pgProductUtilities::FillListViewWithProds() {
+    if (!isShowing() || cboCategories->currentIndex() < 0)
+        return;
+    const auto rows = main_.session().logic<catalogue::clsProducts>().FillListViewWithProds(
+        cboCategories->currentData().toInt(), cboCategories->currentText());
+    if (rows)
+        lvProdList->setRows(*rows);
+}
+
+void pgProductUtilities::chooseCategory(int catId) {
+    const int index = cboCategories->findData(catId);
+    if (index >= 0)
+        cboCategories->setCurrentIndex(index);
+}
+
+void pgProductUtilities::lvProdList_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button == Qt::RightButton && cboCategories->count() == 0) {
+        for (int i = AddProduct; i <= DeleteProduct; ++i)
+            main_.menuItem(ProductMenuArray, i)->setEnabled(false);
+    } else {
+        const QString key = lvProdList->selectedKey();
+        if (!key.isEmpty())
+            main_.setSelectedProdId(common::idOfKey(key));
+        main_.menuItem(ProductMenuArray, AddProduct)->setEnabled(true);
+        for (int i = ModifyProduct; i <= DeleteProduct; ++i)
+            main_.menuItem(ProductMenuArray, i)->setEnabled(!key.isEmpty());
+    }
+    if (button == Qt::RightButton)
+        main_.popUpMenu(common::SharedMenu::Products, globalPos, this);
+}
+
+void pgProductUtilities::lvProdList_DblClick() {
+    const QString key = lvProdList->selectedKey();
+    if (key.isEmpty())
+        return;
+    main_.setSelectedProdId(common::idOfKey(key));
+    showProductDialog(main_, common::mode::View, main_.selectedProdId(), window());
+    emit productsActed();
+}
+
+void pgProductUtilities::menuChosen(const QString& array, int index) {
+    if (array != ProductMenuArray)
+        return;
+    mnuProd_Click(main_, index, window());
+    common::guarded(main_.session().messages(), [this] { FillListViewWithProds(); });
+    emit productsActed();
 }
 
 } // namespace catalogue

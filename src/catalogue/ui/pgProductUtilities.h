@@ -1,27 +1,52 @@
 #pragma once
 
+#include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
 class QComboBox;
 
 namespace common {
-class MainWindow;
 class ReportList;
 } // namespace common
 
 namespace catalogue {
 
-// Page "P&roduct   Utilities": the products of a chosen category.
-class pgProductUtilities : public common::Page {
+// Page "P&roduct   Utilities": the products of a chosen category with their
+// live counts; its context menu is the shared Products menu.
+class pgProductUtilities : public common::Page, public common::MenuClient {
     Q_OBJECT
 public:
     explicit pgProductUtilities(common::MainWindow& main);
 
+    // Refills the category chooser, which lists the first category's products.
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
+    // Refills the category chooser and selects its first entry; with no
+    // category the product list is emptied.
+    void FillComboWithCats();
+    // Lists the products of the chosen category, while this page is showing.
+    void FillListViewWithProds();
+    // Chooses a category by its id, when the chooser holds it.
+    void chooseCategory(int catId);
+
+    // A mouse button pressed over the product list: sets SelectedProdID and
+    // the menu's items and, for the right button, pops the Products menu up.
+    void lvProdList_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    // Views the selected product.
+    void lvProdList_DblClick();
+
+    void menuChosen(const QString& array, int index) override;
+
+signals:
+    // A product dialog closed or a product was deleted from this page: the
+    // location contents view refills for its selected location.
+    void productsActed();
+
 private:
+    bool isShowing() const;
+
     common::MainWindow& main_;
     QComboBox* cboCategories = nullptr;
     common::ReportList* lvProdList = nullptr;

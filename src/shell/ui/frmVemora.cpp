@@ -90,6 +90,12 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
 
     buildStatusBar();
     connect(SSTab1_, &QTabWidget::currentChanged, this, &frmVemora::SSTab1_Click);
+    // After a Products menu action on the product page, the location
+    // contents view refills for its selected location.
+    connect(static_cast<catalogue::pgProductUtilities*>(pages_.at(common::ProductUtilities)),
+            &catalogue::pgProductUtilities::productsActed,
+            static_cast<assets::pgEnquireByLocation*>(pages_.at(common::EnquireByLocation)),
+            &assets::pgEnquireByLocation::refillForSelectedNode);
 }
 
 frmVemora::~frmVemora() = default;
@@ -225,6 +231,10 @@ QLabel* frmVemora::statusPanel(int panel) const {
 void frmVemora::Form_Load(const QStringList& printers) {
     show();
     Do_the_Click();
+    common::guarded(session_.messages(), [&] {
+        static_cast<catalogue::pgProductUtilities*>(pages_.at(common::ProductUtilities))
+            ->FillComboWithCats();
+    });
     static_cast<reports::pgReports*>(pages_.at(common::Reports))->setPrinters(printers);
     SetTabOrder(common::EnquireByLocation);
 }

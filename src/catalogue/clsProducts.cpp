@@ -1,0 +1,212 @@
+#include "catalogue/clsProducts.h"
+
+#include "common/Clock.h"
+#include "common/DialogMode.h"
+#include "common/KeyRule.h"
+#include "common/Messages.h"
+#include "store/Database.h"
+#include "store/StoreConstants.h"
+
+namespace catalogue {
+
+clsProducts::clsProducts(store::Database& db, common::Messages& messages, common::Clock& clock)
+    : db_(db), messages_(messages), clock_(clock) {}
+
+std::optional<common::ListRows> clsProducts::FillListViewWithProds(int catId,
+                                                                   const QString& catDesc) {
+    CurCatDesc = catDesc.trimmed();
+    if (!db_.exists(QStringLiteral("SELECT Cat_ID FROM Categories WHERE Cat_ID = ?"), catId)) {
+        messages_.fail(QStringLiteral("Internal Error: selecting category"));
+        return std::nullopt;
+    }
+    CurCatID = catId;
+    common::ListRows rows;
+    store::Query q(
+        db_, QStringLiteral(
+                 "SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, "
+                 "(SELECT count(*) FROM Stock s WHERE s.Prod_ID = p.Prod_ID AND s.Loc_ID <> ?) "
+                 " AS StockCount, "
+                 "(SELECT count(*) FROM Licences l WHERE l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
+                 " AND l.Type = ?) AS LicCount, "
+                 "(SELECT count(*) FROM Licences l WHERE l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
+                 " AND l.Type = ?) AS TempLicCount "
+                 "FROM Products p WHERE p.Prod_Cat_ID = ? ORDER BY p.Prod_Desc") +
+                 store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
+    q.bindAll(store::loc::RemovedStock, store::loc::RemovedLicences, store::LicenceNormal,
+              store::loc::RemovedLicences, store::LicenceTemporary, catId);
+    while (q.next())
+        rows.push_back(
+            {QStringLiteral("P") + QString::number(q.integer(QStringLiteral("Prod_ID"))),
+             {q.rawText(QStringLiteral("Prod_Code")), q.text(QStringLiteral("Prod_Desc")),
+              QString::number(q.integer(QStringLiteral("StockCount"))),
+              QString::number(q.integer(QStringLiteral("LicCount"))),
+              QString::number(q.integer(QStringLiteral("TempLicCount")))}});
+    return rows;
+}
+
+ProductCheck clsProducts::ValidateProduct(const QString& mode, const ProductFields& fields,
+                                          int prodId) {
+    ProductCheck out;
+    const auto refuse = [&](ProductField field, const QString& text) {
+        messages_.refuse(text);
+        out.refused = field;
+        return out;
+    };
+    if (mode != common::mode::Mod && mode != common::mode::Add) {
+        messages_.fail(QStringLiteral("Internal Error: Invalid Validation Type"));
+        return out;
+    }
+    ProductValues values;
+    values.code = cleanFreeText(fields.code);
+    if (values.code.isEmpty())
+        return refuse(ProductField::Code, QStringLiteral("Please enter a product code"));
+    if (values.code.size() > ProductCodeLimit)
+        return refuse(ProductField::Code, common::limitMessage(ProductCodeLimit));
+    values.desc = cleanFreeText(fields.desc);
+    if (values.desc.isEmpty())
+        return refuse(ProductField::Description,
+                      QStringLiteral("Please enter a product description"));
+    if (values.desc.size() > ProductDescLimit)
+        return refuse(ProductField::Description, common::limitMessage(ProductDescLimit));
+    if (!fields.catId)
+        return refuse(ProductField::Category, QStringLiteral("Please select a category"));
+    values.catId = *fields.catId;
+    // Decimal point, thousands in groups of three after commas, at most two
+    // decimals, no sign: read once, exactly, into hundredths.
+    const std::optional<store::Money> cost = store::Money::parse(fields.cost);
+    if (!cost)
+        return refuse(ProductField::Cost, QStringLiteral("Please enter a valid product cost"));
+    if (*cost > MaxProductCost)
+        return refuse(ProductField::Cost,
+                      QStringLiteral("Product cost cannot exceed 1,000,000.00"));
+    values.cost = *cost;
+    if (!fields.cost.trimmed().isEmpty())
+        out.costText = cost->display();
+    values.suppId = fields.suppId;
+
+    const QString duplicate =
+        QStringLiteral("SELECT Prod_ID FROM Products WHERE Prod_Code = ?") + store::IgnoreCase;
+    const bool taken =
+        mode == common::mode::Add
+            ? db_.exists(duplicate, values.code)
+            : db_.exists(duplicate + QStringLiteral(" AND Prod_ID <> ?"), values.code, prodId);
+    if (taken)
+        return refuse(ProductField::Code,
+                      QStringLiteral("You may not create duplicate a product with the same code"));
+    out.values = std::move(values);
+    return out;
+}
+
+ProductSave clsProducts::save(const QString& mode, int prodId, const ProductFields& fields) {
+    const ProductCheck check = ValidateProduct(mode, fields, prodId);
+    ProductSave out{std::nullopt, check.refused, check.costText};
+    if (!check.values)
+        return out;
+    const ProductValues& v = *check.values;
+    if (!db_.exists(QStringLiteral("SELECT Cat_ID FROM Categories WHERE Cat_ID = ?"), v.catId)) {
+        messages_.fail(QStringLiteral("Internal Error: Getting CategoryID"));
+        return out;
+    }
+    const QString stamp = clock_.now().toString(store::StoredDateTime);
+    if (mode == common::mode::Add) {
+        db_.execute(QStringLiteral("INSERT INTO Products (Prod_Desc, Prod_Code, Prod_Cat_ID, "
+                                   "Supp_ID, Prod_Cost, Date_Added) VALUES (?, ?, ?, ?, ?, ?)"),
+                    v.desc, v.code, v.catId, v.suppId, v.cost, stamp);
+        out.prodId = static_cast<int>(db_.lastInsertId());
+        return out;
+    }
+    const int changed =
+        db_.execute(QStringLiteral("UPDATE Products SET Prod_Desc = ?, Prod_Code = ?, "
+                                   "Prod_Cat_ID = ?, Supp_ID = ?, Prod_Cost = ?, Date_Added = ? "
+                                   "WHERE Prod_ID = ?"),
+                    v.desc, v.code, v.catId, v.suppId, v.cost, stamp, prodId);
+    if (changed != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Modifying Product"));
+        return out;
+    }
+    out.prodId = prodId;
+    return out;
+}
+
+ProductSave clsProducts::AddNewProduct(const ProductFields& fields) {
+    return save(common::mode::Add, 0, fields);
+}
+
+ProductSave clsProducts::ModifyProduct(int prodId, const ProductFields& fields) {
+    return save(common::mode::Mod, prodId, fields);
+}
+
+bool clsProducts::DeleteProduct(int OldProdID) {
+    const int p = OldProdID;
+    if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this product")))
+        return false;
+    if (db_.exists(QStringLiteral("SELECT Licence_ID FROM Licences WHERE Loc_ID <> ? AND "
+                                  "Prod_ID = ?"),
+                   store::loc::RemovedLicences, p)) {
+        messages_.refuse(QStringLiteral("Cant Remove this product, licences are still tied to it"));
+        return false;
+    }
+    if (db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Loc_ID <> ? AND Prod_ID = ?"),
+                   store::loc::RemovedStock, p)) {
+        messages_.refuse(QStringLiteral("Cant Remove this product, stock is still tied to it"));
+        return false;
+    }
+    const bool removedItems =
+        db_.exists(QStringLiteral("SELECT Licence_ID FROM Licences WHERE Loc_ID = ? AND "
+                                  "Prod_ID = ?"),
+                   store::loc::RemovedLicences, p) ||
+        db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Loc_ID = ? AND Prod_ID = ?"),
+                   store::loc::RemovedStock, p);
+    if (removedItems &&
+        !messages_.ask(QStringLiteral(
+            "WARNING !!\r"
+            "You have removed stock and licences for this product on the system.\r"
+            "These will be completely removed including any historic data\r"
+            "Remove this product together with its removed stock items and licences\r")))
+        return false;
+
+    // The items, their history and the product go together or not at all.
+    store::Transaction tx(db_);
+    if (removedItems) {
+        db_.execute(QStringLiteral("DELETE FROM StockHistory WHERE Type = ? AND Stock_Lic_ID IN "
+                                   "(SELECT Stock_ID FROM Stock WHERE Prod_ID = ?)"),
+                    store::HistoryStock, p);
+        db_.execute(QStringLiteral("DELETE FROM StockHistory WHERE Type = ? AND Stock_Lic_ID IN "
+                                   "(SELECT Licence_ID FROM Licences WHERE Prod_ID = ?)"),
+                    store::HistoryLicence, p);
+        db_.execute(QStringLiteral("DELETE FROM Stock WHERE Prod_ID = ?"), p);
+        db_.execute(QStringLiteral("DELETE FROM Licences WHERE Prod_ID = ?"), p);
+    }
+    if (db_.execute(QStringLiteral("DELETE FROM Products WHERE Prod_ID = ?"), p) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Deleting Product"));
+        return false; // the transaction rolls back as it goes
+    }
+    tx.commit();
+    return true;
+}
+
+Choices clsProducts::FillComboWithCats() {
+    Choices out;
+    store::Query q(db_,
+                   QStringLiteral("SELECT Cat_ID, Cat_Desc FROM Categories ORDER BY Cat_Desc") +
+                       store::IgnoreCase + QStringLiteral(", Cat_ID"));
+    while (q.next())
+        out.push_back({static_cast<int>(q.integer(QStringLiteral("Cat_ID"))),
+                       q.text(QStringLiteral("Cat_Desc"))});
+    return out;
+}
+
+Choices clsProducts::FillUpCombo(int catId) {
+    Choices out;
+    store::Query q(db_,
+                   QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products WHERE Prod_Cat_ID = ? "
+                                  "ORDER BY Prod_Desc") +
+                       store::IgnoreCase + QStringLiteral(", Prod_ID"));
+    q.bindAll(catId);
+    while (q.next())
+        out.push_back({static_cast<int>(q.integer(QStringLiteral("Prod_ID"))),
+                       q.rawText(QStringLiteral("Prod_Desc"))});
+    return out;
+}
+
+} // namespace catalogue

@@ -1,0 +1,108 @@
+#pragma once
+
+// Products: the list of a category's products with live counts, checking
+// and storing the product dialog's fields, deleting a product with its
+// removed items and their history, and the product enquiry's choosers.
+
+#include "catalogue/FreeText.h"
+#include "common/ListRow.h"
+#include "store/Money.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace store {
+class Database;
+}
+namespace common {
+class Clock;
+class Messages;
+} // namespace common
+
+namespace catalogue {
+
+inline constexpr int ProductCodeLimit = 50;
+inline constexpr int ProductDescLimit = 255;
+// 1,000,000.00, the highest cost a product may carry.
+inline constexpr store::Money MaxProductCost = store::Money::fromCents(100000000);
+
+// The product dialog's fields as typed. The category and the supplier are
+// chosen from lists and come as ids (no value: none chosen).
+struct ProductFields {
+    QString code;
+    QString desc;
+    std::optional<int> catId;
+    QString cost;
+    std::optional<int> suppId;
+};
+
+// The fields once checked: texts cleaned, the cost read.
+struct ProductValues {
+    QString code;
+    QString desc;
+    int catId = 0;
+    store::Money cost;
+    std::optional<int> suppId;
+};
+
+// The field a refusal names, so that the dialog can put the focus on it.
+enum class ProductField { None, Code, Description, Category, Cost };
+
+struct ProductCheck {
+    std::optional<ProductValues> values; // no value: refused, a message shown
+    ProductField refused = ProductField::None;
+    // The cost as the dialog now shows it ("##,##0.00"), once it was read;
+    // empty until then.
+    QString costText;
+};
+
+struct ProductSave {
+    std::optional<int> prodId; // the product stored; no value after a message
+    ProductField refused = ProductField::None;
+    // The cost as the dialog now shows it ("##,##0.00"), once it was read.
+    QString costText;
+};
+
+class clsProducts {
+public:
+    clsProducts(store::Database& db, common::Messages& messages, common::Clock& clock);
+
+    // The category whose products the product page lists.
+    QString CurCatDesc;
+    int CurCatID = 0;
+
+    // The rows of the product list for the category catId (shown as
+    // catDesc), by description: key "P" + id, code, description, live stock
+    // items, live normal licences, live temporary licences. One statement,
+    // however many products. No value, and "Internal Error: selecting
+    // category", when the category is gone.
+    std::optional<common::ListRows> FillListViewWithProds(int catId, const QString& catDesc);
+
+    // Checks the fields in mode "ADD" or "MOD" (prodId: the product being
+    // changed, whose own code is no duplicate).
+    ProductCheck ValidateProduct(const QString& mode, const ProductFields& fields, int prodId);
+    ProductSave AddNewProduct(const ProductFields& fields);
+    ProductSave ModifyProduct(int prodId, const ProductFields& fields);
+
+    // Deletes a product after asking; one with live stock or licences is
+    // refused, one with removed items only goes with them and their history
+    // after a second question. True when the product was deleted.
+    bool DeleteProduct(int OldProdID);
+
+    // The product enquiry's choosers: every category, and the products of
+    // one category by description (descriptions as stored).
+    Choices FillComboWithCats();
+    Choices FillUpCombo(int catId);
+
+private:
+    // Checks the fields and stores them as a new row (prodId 0) or over
+    // the row prodId.
+    ProductSave save(const QString& mode, int prodId, const ProductFields& fields);
+
+    store::Database& db_;
+    common::Messages& messages_;
+    common::Clock& clock_;
+};
+
+} // namespace catalogue
