@@ -142,7 +142,9 @@ bool clsLocations::UpdateLocation(int thisNodeID, int parentNodeID) {
     const bool reservedParent =
         parentNodeID == store::loc::None || parentNodeID == store::loc::RemovedLocations ||
         parentNodeID == store::loc::RemovedLicences || parentNodeID == store::loc::RemovedStock;
-    if (reservedParent || thisNodeID == parentNodeID) {
+    const bool reservedRow =
+        thisNodeID >= store::loc::AvailableLocations && thisNodeID <= store::loc::RemovedStock;
+    if (reservedParent || reservedRow || thisNodeID == parentNodeID) {
         messages_.fail(QStringLiteral("Internal Error: Modifying location"));
         return false;
     }

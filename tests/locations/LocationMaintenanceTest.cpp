@@ -598,3 +598,56 @@ TEST(LocationRules, OnlyLocationsOfTheTwoAvailableBranchesCanBeChosen) {
         EXPECT_EQ(locations::clsLocations::IsChoosable(image), image == locations::image::Location);
     }
 }
+
+// ---- The move rules held by the logic itself ------------------------------
+
+TEST_F(Locations, UpdateLocationRefusesEveryMoveTheDropRulesForbid) {
+    struct Case {
+        const char* name;
+        int moved;
+        int parent;
+        MessageKind kind;
+        QString message;
+    };
+    const Case cases[] = {
+        {"under the root", cupboard, 0, MessageKind::Failure, "Internal Error: Modifying location"},
+        {"under removed locations", cupboard, store::loc::RemovedLocations, MessageKind::Failure,
+         "Internal Error: Modifying location"},
+        {"under removed licences", cupboard, store::loc::RemovedLicences, MessageKind::Failure,
+         "Internal Error: Modifying location"},
+        {"under removed stock", cupboard, store::loc::RemovedStock, MessageKind::Failure,
+         "Internal Error: Modifying location"},
+        {"under itself", cupboard, cupboard, MessageKind::Failure,
+         "Internal Error: Modifying location"},
+        {"under its own child", office, desk, MessageKind::Refusal,
+         "You may only drag locations that have no sub locations"},
+        {"a location with children", office, store::loc::AvailableLicences, MessageKind::Refusal,
+         "You may only drag locations that have no sub locations"},
+        {"a reserved row", store::loc::AvailableLicences, store::loc::AvailableLocations,
+         MessageKind::Failure, "Internal Error: Modifying location"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        const auto before = row(c.moved);
+        EXPECT_FALSE(logic.UpdateLocation(c.moved, c.parent));
+        EXPECT_EQ(row(c.moved), before);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown().front().kind, c.kind);
+        EXPECT_EQ(messages.texts().front(), c.message);
+    }
+    // A leaf still moves.
+    messages.clear();
+    EXPECT_TRUE(logic.UpdateLocation(cupboard, licRoom));
+    EXPECT_EQ(row(cupboard), (Row{"Cupboard", "U", 3, licRoom, 2}));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(Removal, PermanentRemovalTouchesOnlyARowOfTheRemovedBranch) {
+    // The node says "removed" but the row is live: nothing is deleted.
+    makeCurrent(cupboard, QStringLiteral("Cupboard"));
+    messages.answer({true});
+    EXPECT_EQ(logic.DeleteLocation(locations::image::RemovedLocation), DeleteResult::Nothing);
+    EXPECT_TRUE(row(cupboard).has_value());
+    EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: Deleting location"));
+}

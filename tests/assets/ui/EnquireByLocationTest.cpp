@@ -146,3 +146,27 @@ TEST_F(EnquireByLocation, MousePressSetsTheProductMenuFromCategoriesAndSelection
     EXPECT_EQ(window->selectedProdId(), word);
     EXPECT_EQ(menuStates(), (std::array<bool, 4>{true, true, true, true}));
 }
+
+TEST_F(EnquireByLocation, ArrowKeysShowTheContentsOfTheLocationReached) {
+    const int cat = t.addCategory(QStringLiteral("PCs"));
+    const int pc = t.addProduct(QStringLiteral("PC1"), QStringLiteral("Desktop"), cat);
+    t.addStock(QStringLiteral("S1"), pc, office);
+    window->SSTab1_Click(common::EnquireByLocation);
+
+    auto* tree = testing_support::child<locations::LocationTreeView>(page, "tvLocations");
+    tree->selectNode(tree->node(QStringLiteral("L1")));
+    tree->expandAll();
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down); // onto the branch's first location
+    ASSERT_EQ(tree->selectedNode(), tree->node(QStringLiteral("L%1").arg(office)));
+    EXPECT_EQ(testing_support::child<QLabel>(page, "lblViewingLoc")->text(),
+              QStringLiteral("Location: It Office"));
+    EXPECT_EQ(column(testing_support::child<common::ReportList>(page, "lvStockTable"), 0),
+              QStringList{"PC1"});
+
+    QTest::keyClick(tree, Qt::Key_Up); // back onto the branch, which holds nothing
+    EXPECT_EQ(testing_support::child<QLabel>(page, "lblViewingLoc")->text(),
+              QStringLiteral("Location: Available Locations"));
+    EXPECT_EQ(testing_support::child<common::ReportList>(page, "lvStockTable")->topLevelItemCount(),
+              0);
+}

@@ -1,4 +1,5 @@
 #include "common/ui/BoxMessages.h"
+#include "common/ui/WaitCursor.h"
 #include "support/InsideEventLoop.h"
 
 #include <QAbstractButton>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 using common::MessageKind;
 
@@ -95,4 +97,39 @@ TEST(BoxMessages, AQuestionAnswersTrueOnlyForYes) {
         ASSERT_TRUE(seen.box);
         EXPECT_EQ(yes, press == QMessageBox::Yes);
     }
+}
+
+TEST(BoxMessages, StoredTextIsShownAsTypedNeverAsMarkup) {
+    Boxes boxes;
+    QString format;
+    testing_support::InsideEventLoop read([&format] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            format = box->textFormat() == Qt::PlainText ? QStringLiteral("plain")
+                                                        : QStringLiteral("other");
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    boxes.show(MessageKind::Refusal, QStringLiteral("<b>x</b> already exists"));
+    EXPECT_EQ(format, QStringLiteral("plain"));
+}
+
+TEST(BoxMessages, DuringLongWorkTheBoxShowsTheNormalPointerAndTheHourglassReturns) {
+    Boxes boxes;
+    std::optional<Qt::CursorShape> whileShown;
+    testing_support::InsideEventLoop read([&whileShown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            whileShown = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                        : Qt::ArrowCursor;
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    {
+        common::WaitCursor wait;
+        boxes.show(MessageKind::Failure, QStringLiteral("database is locked - 5"));
+        ASSERT_TRUE(whileShown.has_value());
+        EXPECT_EQ(*whileShown, Qt::ArrowCursor);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

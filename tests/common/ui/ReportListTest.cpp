@@ -154,3 +154,40 @@ TEST_F(Sorting, ClickingAHeadingWithTheMouseSorts) {
     EXPECT_EQ(column(1), (QStringList{"10", "2", "9"}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
+
+TEST(SortingByKind, CountsSortAsNumbersDatesAsDatesAndTextInDictionaryOrder) {
+    ReportList list({QStringLiteral("Name"), QStringLiteral("Count"), QStringLiteral("Added")});
+    list.setColumnKind(1, ReportList::ColumnKind::Number);
+    list.setColumnKind(2, ReportList::ColumnKind::Date);
+    list.setRows({
+        {QStringLiteral("A"), {"Zone", "9", "31/12/25"}},
+        {QStringLiteral("B"), {"école", "10", "02/01/26"}},
+        {QStringLiteral("C"), {"Ecole", "1,200", "02/01/26 08:15"}},
+        {QStringLiteral("D"), {"ecoles", "", "01/02/99"}},
+    });
+    const auto keysAfter = [&list](int column) {
+        list.headingClicked(column);
+        if (list.direction() != Qt::AscendingOrder)
+            list.headingClicked(column);
+        QStringList out;
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            out << list.keyOf(list.topLevelItem(i));
+        return out;
+    };
+    struct Case {
+        int column;
+        QStringList ascending;
+    };
+    const Case cases[] = {
+        // "9" before "10"; an empty count first.
+        {1, {"D", "A", "B", "C"}},
+        // 1999, then 31/12/25 before 02/01/26, and a time after its day.
+        {2, {"D", "A", "B", "C"}},
+        // Case and accents ignored: Ecole, école, ecoles, Zone.
+        {0, {"C", "B", "D", "A"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keysAfter(c.column), c.ascending) << "column " << c.column;
+    EXPECT_EQ(list.columnKind(0), ReportList::ColumnKind::Text);
+    EXPECT_EQ(list.columnKind(7), ReportList::ColumnKind::Text);
+}

@@ -259,3 +259,20 @@ TEST_F(LocationPicker, PickLocationShowsThePickerModallyAndHandsBackTheChoice) {
     EXPECT_EQ(logic().SelectedLocID, 0);
     EXPECT_TRUE(messages.shown().empty());
 }
+
+TEST_F(LocationPicker, ArrowKeysOntoALocationEnableSelectAsAClickDoes) {
+    auto picker = open();
+    auto* tree = testing_support::child<locations::LocationTreeView>(picker.get(), "tvLocations");
+    auto* select = testing_support::child<QPushButton>(picker.get(), "btnSelect");
+    tree->selectNode(node(*picker, store::loc::AvailableLocations));
+    tree->setFocus();
+    ASSERT_FALSE(select->isEnabled());
+    tree->expandAll();
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down); // onto the branch's first location
+    ASSERT_EQ(tree->selectedNode(), node(*picker, office));
+    EXPECT_TRUE(select->isEnabled());
+    QTest::mouseClick(select, Qt::LeftButton);
+    EXPECT_EQ(picker->result(), QDialog::Accepted);
+    EXPECT_EQ(logic().SelectedLocID, office);
+}

@@ -560,3 +560,16 @@ TEST_F(LocationUtilities, DraggingASystemNodeMarksNoTargetAndMovesNothing) {
     EXPECT_EQ(parentKeyOf(store::loc::AvailableLicences), Root);
     EXPECT_EQ(parentKeyOf(office), QStringLiteral("L1"));
 }
+
+TEST_F(LocationUtilities, AFailedDropShowsTheErrorsDescriptionAloneAndMovesNothing) {
+    t.db().run(QStringLiteral("CREATE TRIGGER lockMoves BEFORE UPDATE ON Locations "
+                              "BEGIN SELECT RAISE(ABORT, 'moves are locked'); END"));
+    messages.answer({true});
+    tree->selectNode(node(desk));
+    page->dropLocation(node(desk), node(store::loc::AvailableLicences));
+    ASSERT_FALSE(messages.shown().empty());
+    EXPECT_EQ(messages.shown().back().kind, MessageKind::Failure);
+    EXPECT_EQ(messages.texts().last(), QStringLiteral("moves are locked"));
+    EXPECT_EQ(parentKeyOf(desk), locations::locationKey(office));
+    EXPECT_EQ(stored(desk), (std::array<int, 3>{3, office, 1}));
+}

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -94,4 +95,18 @@ TEST(Splash, StartUpShowsItModallyWithTheVersionAndOpensTheMainWindowAfterIt) {
     ASSERT_NE(program.mainWindow(), nullptr);
     EXPECT_TRUE(program.mainWindow()->isVisible());
     EXPECT_EQ(shownSplash(), nullptr);
+}
+
+TEST(Splash, EscapeAndTheCloseBoxDoNotEndItBeforeTheThirdTick) {
+    frmSplash splash;
+    splash.Timer1()->stop();
+    splash.show();
+    QTest::keyClick(&splash, Qt::Key_Escape);
+    EXPECT_TRUE(splash.isVisible()) << "Escape closed the splash";
+    splash.close();
+    EXPECT_TRUE(splash.isVisible()) << "the close box closed the splash";
+    for (int tick = 0; tick < 3; ++tick)
+        splash.Timer1_Timer();
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_EQ(splash.result(), QDialog::Accepted);
 }
