@@ -235,7 +235,10 @@ std::optional<std::int64_t> Query::optionalInteger(const QString& column) const 
 }
 
 QString Query::rawText(const QString& column) const {
-    const int i = columnIndex(column);
+    return rawTextAt(columnIndex(column));
+}
+
+QString Query::rawTextAt(int i) const {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(stmt_, i)) : QString();
 }

@@ -88,6 +88,8 @@ public:
     QString text(const QString& column) const;
     // Text exactly as stored; NULL reads as "".
     QString rawText(const QString& column) const;
+    // Text of the column at a position (0-based), exactly as stored.
+    QString rawTextAt(int index) const;
     Money money(const QString& column) const;
     std::optional<std::int64_t> optionalInteger(const QString& column) const;
 

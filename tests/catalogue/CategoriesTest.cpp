@@ -15,15 +15,10 @@ namespace {
 class Categories : public ::testing::Test {
 protected:
     QString descOf(int id) {
-        store::Query q(t.db(), QStringLiteral("SELECT Cat_Desc FROM Categories WHERE Cat_ID = ?"));
-        q.bindAll(id);
-        return q.next() ? q.rawText(QStringLiteral("Cat_Desc")) : QStringLiteral("<gone>");
+        return t.value(QStringLiteral("SELECT Cat_Desc FROM Categories WHERE Cat_ID = ?"), id)
+            .value_or(QStringLiteral("<gone>"));
     }
-    int count() {
-        store::Query q(t.db(), QStringLiteral("SELECT count(*) AS n FROM Categories"));
-        q.next();
-        return static_cast<int>(q.integer(QStringLiteral("n")));
-    }
+    int count() { return t.count(QStringLiteral("Categories")); }
 
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;

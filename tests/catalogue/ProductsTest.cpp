@@ -39,11 +39,7 @@ protected:
                       q.isNull(QStringLiteral("Supp_ID")),
                       q.rawText(QStringLiteral("Date_Added"))};
     }
-    int rows(const QString& table) {
-        store::Query q(t.db(), QStringLiteral("SELECT count(*) AS n FROM ") + table);
-        q.next();
-        return static_cast<int>(q.integer(QStringLiteral("n")));
-    }
+    int rows(const QString& table) { return t.count(table); }
     void addHistory(int itemId, const QString& type) {
         t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, "
                                       "move_date, Type) VALUES (?, 'Somewhere', '2026-01-01', ?)"),

@@ -67,11 +67,7 @@ protected:
                    static_cast<int>(q.integer(QStringLiteral("Loc_Top")))};
     }
 
-    int locationCount() {
-        store::Query q(t.db(), QStringLiteral("SELECT count(*) AS n FROM Locations"));
-        q.next();
-        return static_cast<int>(q.integer(QStringLiteral("n")));
-    }
+    int locationCount() { return t.count(QStringLiteral("Locations")); }
 
     void removeRow(int id) {
         ASSERT_EQ(t.db().execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ?"), id), 1);

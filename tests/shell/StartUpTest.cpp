@@ -137,3 +137,18 @@ TEST(OpenAssetDatabase, AKeyedFileThatIsNoAssetDatabaseIsRefused) {
     EXPECT_TRUE(messages.shown().front().text.endsWith(QStringLiteral(" - 26")))
         << messages.shown().front().text.toStdString();
 }
+
+TEST(OpenAssetDatabase, AFileMissingOneOfTheTablesIsRefused) {
+    for (const char* table : {"Locations", "Suppliers", "StockHistory"}) {
+        SCOPED_TRACE(table);
+        testing_support::TestDatabase t{testing_support::TestDatabase::Storage::KeyedFile};
+        t.db().run(QStringLiteral("PRAGMA foreign_keys = OFF; DROP TABLE %1")
+                       .arg(QString::fromLatin1(table)));
+        ScriptedMessages messages;
+        EXPECT_EQ(shell::OpenAssetDatabase(t.dir(), messages), nullptr);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown().front().kind, MessageKind::Failure);
+        EXPECT_TRUE(messages.shown().front().text.endsWith(QStringLiteral(" - 26")))
+            << messages.shown().front().text.toStdString();
+    }
+}

@@ -36,6 +36,12 @@ QString TestDatabase::path() const {
     return QDir(dir()).filePath(store::DatabaseFileName);
 }
 
+int TestDatabase::count(const QString& table) {
+    store::Query q(*db_, QStringLiteral("SELECT count(*) AS n FROM ") + table);
+    q.next();
+    return static_cast<int>(q.integer(QStringLiteral("n")));
+}
+
 int TestDatabase::addLocation(const QString& desc, int parent, int level, int top) {
     db_->execute(QStringLiteral("INSERT INTO Locations (Loc_Desc, Loc_Status, Loc_Level, "
                                 "Loc_ParentID, Loc_Top) VALUES (?, 'U', ?, ?, ?)"),

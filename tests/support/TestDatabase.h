@@ -31,6 +31,19 @@ public:
     QString dir() const;
     QString path() const;
 
+    // Reading what a test left behind: the number of rows of a table (a name
+    // from the test's own text), and the first column of the first row a
+    // query returns as raw text, or no value without a row.
+    int count(const QString& table);
+    template <typename... Args>
+    std::optional<QString> value(const QString& sql, const Args&... args) {
+        store::Query q(*db_, sql);
+        q.bindAll(args...);
+        if (!q.next())
+            return std::nullopt;
+        return q.rawTextAt(0);
+    }
+
     // Helpers that insert rows directly, for arranging a test.
     int addLocation(const QString& desc, int parent, int level, int top);
     int addCategory(const QString& desc);

@@ -196,11 +196,7 @@ TEST(ProductPageBoxes, DeleteAsksTwiceForRemovedItemsAndRefillsTheList) {
     QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                       list->visualItemRect(list->topLevelItem(0)).center());
 
-    const auto productCount = [&] {
-        store::Query q(t.db(), QStringLiteral("SELECT count(*) AS n FROM Products"));
-        q.next();
-        return q.integer(QStringLiteral("n"));
-    };
+    const auto productCount = [&] { return t.count(QStringLiteral("Products")); };
     {
         catalogue_testing::BoxAnswers answers{QMessageBox::Yes, QMessageBox::No};
         window.menuItem(QStringLiteral("mnuProd"), 3)->trigger();

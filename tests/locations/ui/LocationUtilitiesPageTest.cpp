@@ -100,9 +100,8 @@ protected:
                                   static_cast<int>(q.integer(QStringLiteral("Loc_Top")))};
     }
     QString storedDesc(int id) {
-        store::Query q(t.db(), QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
-        q.bindAll(id);
-        return q.next() ? q.rawText(QStringLiteral("Loc_Desc")) : QString();
+        return t.value(QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"), id)
+            .value_or(QString());
     }
     void removeRow(int id) {
         ASSERT_EQ(t.db().execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ?"), id), 1);
