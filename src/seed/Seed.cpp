@@ -688,7 +688,7 @@ private:
     void planHistory(int current, int rows, const std::vector<int>& earlier, bool startInPool) {
         where_.assign(static_cast<size_t>(rows), current);
         for (int j = rows - 2; j >= 0; --j) {
-            const QString& next = descOf_[static_cast<size_t>(where_[static_cast<size_t>(j + 1)])];
+            const QString& next = descOf_[static_cast<size_t>(where_[static_cast<size_t>(j) + 1])];
             int candidate = rng_.pick(earlier);
             if (j == 0 && startInPool)
                 candidate = store::loc::AvailableLicences;

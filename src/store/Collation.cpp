@@ -34,8 +34,8 @@ int compareText(QStringView a, QStringView b) {
     return sign(dictionary != 0 ? dictionary : folded);
 }
 
-SortKey::SortKey(QCollatorSortKey key, QString folded)
-    : key_(std::move(key)), folded_(std::move(folded)) {}
+SortKey::SortKey(const QCollatorSortKey& key, QString folded)
+    : key_(key), folded_(std::move(folded)) {}
 
 SortKey sortKey(const QString& text) {
     return SortKey(collator().sortKey(text), text.toCaseFolded());

@@ -31,7 +31,7 @@ public:
 
 private:
     friend SortKey sortKey(const QString& text);
-    SortKey(QCollatorSortKey key, QString folded);
+    SortKey(const QCollatorSortKey& key, QString folded);
 
     QCollatorSortKey key_;
     QString folded_;
