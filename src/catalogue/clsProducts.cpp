@@ -1,5 +1,7 @@
 #include "catalogue/clsProducts.h"
 
+#include "catalogue/clsCategories.h"
+
 #include "common/Clock.h"
 #include "common/DialogMode.h"
 #include "common/KeyRule.h"
@@ -186,14 +188,8 @@ bool clsProducts::DeleteProduct(int OldProdID) {
 }
 
 Choices clsProducts::FillComboWithCats() {
-    Choices out;
-    store::Query q(db_,
-                   QStringLiteral("SELECT Cat_ID, Cat_Desc FROM Categories ORDER BY Cat_Desc") +
-                       store::IgnoreCase + QStringLiteral(", Cat_ID"));
-    while (q.next())
-        out.push_back({static_cast<int>(q.integer(QStringLiteral("Cat_ID"))),
-                       q.text(QStringLiteral("Cat_Desc"))});
-    return out;
+    // The same chooser as the category page's.
+    return clsCategories(db_, messages_).FillComboWithCats();
 }
 
 Choices clsProducts::FillUpCombo(int catId) {
