@@ -101,10 +101,9 @@ common::ListRows clsProducts::FillStockListView(int ProdID) {
 
 common::ListRows clsProducts::FillLicenceListView(int ProdID) {
     common::ListRows rows;
-    store::Query q(db_,
-                   QStringLiteral("SELECT c.Licence_ID, c.Licence_Name, c.Type, l.Loc_Desc "
-                                  "FROM Licences c JOIN Locations l ON c.Loc_ID = l.Loc_ID "
-                                  "WHERE c.Prod_ID = ? ORDER BY c.Licence_ID"));
+    store::Query q(db_, QStringLiteral("SELECT c.Licence_ID, c.Licence_Name, c.Type, l.Loc_Desc "
+                                       "FROM Licences c JOIN Locations l ON c.Loc_ID = l.Loc_ID "
+                                       "WHERE c.Prod_ID = ? ORDER BY c.Licence_ID"));
     q.bindAll(ProdID);
     while (q.next())
         rows.push_back(

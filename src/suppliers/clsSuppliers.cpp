@@ -248,8 +248,8 @@ SupplierSave clsSuppliers::InsertSupplier(const SupplierFields& fields) {
                                "County, Post_Code, Area, Telephone, FaxArea, Fax, Email, "
                                "Web_Address, Contact, Supp_Date) "
                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                f.name, f.add1, f.add2, f.add3, f.town, f.county, f.postCode, f.area,
-                f.telephone, f.faxArea, f.fax, f.email, f.web, f.contact, storedDate(f.date));
+                f.name, f.add1, f.add2, f.add3, f.town, f.county, f.postCode, f.area, f.telephone,
+                f.faxArea, f.fax, f.email, f.web, f.contact, storedDate(f.date));
     out.stored = true;
     out.suppId = static_cast<int>(db_.lastInsertId());
     return out;

@@ -23,7 +23,7 @@ namespace suppliers {
 // The longest texts the supplier dialog's fields take.
 inline constexpr int SupplierTextLimit = 50; // name, address lines, town, county, ...
 inline constexpr int PostCodeLimit = 10;
-inline constexpr int AreaLimit = 6;       // telephone and fax area codes
+inline constexpr int AreaLimit = 6;         // telephone and fax area codes
 inline constexpr int PhoneNumberLimit = 20; // telephone and fax numbers
 
 // The supplier dialog's fields as typed (or as loaded). date: the date

@@ -67,8 +67,8 @@ TEST_F(ProductDialogData, StockAndLicenceListsShowRemovedItemsToo) {
     const int s2 = t.addStock(QStringLiteral("PC2"), prod, store::loc::RemovedStock);
     const int l1 = t.addLicence(QStringLiteral("K-1"), prod, store::loc::AvailableLicences,
                                 store::LicenceNormal);
-    const int l2 =
-        t.addLicence(QStringLiteral("K-2"), prod, store::loc::RemovedLicences, store::LicenceTemporary);
+    const int l2 = t.addLicence(QStringLiteral("K-2"), prod, store::loc::RemovedLicences,
+                                store::LicenceTemporary);
     const common::ListRows stock = logic.FillStockListView(prod);
     ASSERT_EQ(stock.size(), 2u);
     EXPECT_EQ(stock[0], (common::ListRow{QStringLiteral("S%1").arg(s1), {"PC1", "Office"}}));

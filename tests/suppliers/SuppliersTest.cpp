@@ -1,7 +1,7 @@
-#include "suppliers/clsSuppliers.h"
 #include "common/Clock.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
+#include "suppliers/clsSuppliers.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"

@@ -10,8 +10,7 @@
 
 namespace catalogue {
 
-void showProductDialog(common::MainWindow& main, const QString& mode, int prodId,
-                       QWidget* parent) {
+void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent) {
     frmProductMaint dialog(main.session(), parent);
     dialog.Mode = mode;
     dialog.ProdID = prodId;

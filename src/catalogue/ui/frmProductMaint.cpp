@@ -119,7 +119,8 @@ frmProductMaint::frmProductMaint(common::Session& session, QWidget* parent)
 
     btnAction = button(this, QStringLiteral("&Add"), "btnAction");
     btnClose = button(this, QStringLiteral("&Close"), "btnClose");
-    btnViewStockLics = button(this, QStringLiteral("&View Stock / Licences >>"), "btnViewStockLics");
+    btnViewStockLics =
+        button(this, QStringLiteral("&View Stock / Licences >>"), "btnViewStockLics");
 
     lvStock = new common::ReportList({QStringLiteral("Stock Ref"), QStringLiteral("Location")});
     lvStock->setObjectName(QStringLiteral("lvStock"));
@@ -268,8 +269,7 @@ void frmProductMaint::FillStockListView() {
 }
 
 void frmProductMaint::FillLicenceListView() {
-    common::guarded(messages_,
-                    [this] { lvLicences->setRows(logic_.FillLicenceListView(ProdID)); });
+    common::guarded(messages_, [this] { lvLicences->setRows(logic_.FillLicenceListView(ProdID)); });
 }
 
 void frmProductMaint::ClearProdMaintForm() {

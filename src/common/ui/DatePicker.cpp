@@ -17,8 +17,8 @@ DatePicker::DatePicker(bool withTime, QWidget* parent) : QWidget(parent), withTi
                                      : QStringLiteral("dd/MM/yy"));
     // Two-digit years are shown; the pop-up reaches any year.
     edit_->setMinimumDate(QDate(1900, 1, 1));
-    edit_->setDateTime(QDateTime(QDate::currentDate(), withTime ? QTime::currentTime()
-                                                                : QTime(0, 0)));
+    edit_->setDateTime(
+        QDateTime(QDate::currentDate(), withTime ? QTime::currentTime() : QTime(0, 0)));
     setFocusProxy(edit_);
 
     auto* row = new QHBoxLayout(this);

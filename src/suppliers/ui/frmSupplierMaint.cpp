@@ -86,12 +86,15 @@ frmSupplierMaint::frmSupplierMaint(common::Session& session, QWidget* parent)
     line(QStringLiteral("County"), txtCounty);
     label(QStringLiteral("Post Code"), txtPostCode);
     grid->addWidget(txtPostCode, row++, 1);
-    label(QStringLiteral("Phone"), txtPhoneArea);
-    grid->addWidget(txtPhoneArea, row, 1);
-    grid->addWidget(txtPhone, row++, 2, 1, 2);
-    label(QStringLiteral("Fax No"), txtFaxArea);
-    grid->addWidget(txtFaxArea, row, 1);
-    grid->addWidget(txtFaxNo, row++, 2, 1, 2);
+    const auto number = [&](const QString& text, QLineEdit* areaCode, QLineEdit* digits) {
+        label(text, areaCode);
+        auto* pair = new QHBoxLayout;
+        pair->addWidget(areaCode);
+        pair->addWidget(digits, 1);
+        grid->addLayout(pair, row++, 1, 1, 3);
+    };
+    number(QStringLiteral("Phone"), txtPhoneArea, txtPhone);
+    number(QStringLiteral("Fax No"), txtFaxArea, txtFaxNo);
     line(QStringLiteral("Email"), txtEmail);
     line(QStringLiteral("Web Address"), txtWeb);
     line(QStringLiteral("Contact"), txtContact);
@@ -111,8 +114,8 @@ frmSupplierMaint::frmSupplierMaint(common::Session& session, QWidget* parent)
     using common::FieldKind;
     using common::KeyFilter;
     KeyFilter::install(txtSupp, messages_, FieldKind::FreeText, SupplierTextLimit, btnOK);
-    for (QLineEdit* e : {txtAdd1[0], txtAdd1[1], txtAdd1[2], txtTown, txtCounty, txtContact,
-                         txtEmail, txtWeb}) {
+    for (QLineEdit* e :
+         {txtAdd1[0], txtAdd1[1], txtAdd1[2], txtTown, txtCounty, txtContact, txtEmail, txtWeb}) {
         // Enter does nothing here: a filter without an action button drops it.
         KeyFilter::install(e, messages_, FieldKind::FreeText, SupplierTextLimit);
     }

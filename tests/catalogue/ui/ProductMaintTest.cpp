@@ -2,8 +2,8 @@
 #include "catalogue/ui/frmProductMaint.h"
 #include "common/DialogMode.h"
 #include "common/Session.h"
-#include "common/ui/Page.h"
 #include "common/ui/DatePicker.h"
+#include "common/ui/Page.h"
 #include "common/ui/ReportList.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
@@ -34,8 +34,8 @@ using testing_support::WhenModal;
 
 namespace {
 
-const char* const TabButtons[] = {"btnAddStock",   "btnModStock",   "btnViewStock",
-                                  "btnDelStock",   "btnAddLicence", "btnModLicence",
+const char* const TabButtons[] = {"btnAddStock",    "btnModStock",   "btnViewStock",
+                                  "btnDelStock",    "btnAddLicence", "btnModLicence",
                                   "btnViewLicence", "btnDelLicence"};
 
 class ProductMaint : public ::testing::Test {
@@ -70,19 +70,16 @@ protected:
         q.bindAll(id);
         if (!q.next())
             return std::nullopt;
-        return Stored{q.rawText(QStringLiteral("Prod_Code")),
-                      q.rawText(QStringLiteral("Prod_Desc")),
-                      static_cast<int>(q.integer(QStringLiteral("Prod_Cat_ID"))),
-                      q.integer(QStringLiteral("Prod_Cost")),
-                      q.optionalInteger(QStringLiteral("Supp_ID"))};
+        return Stored{
+            q.rawText(QStringLiteral("Prod_Code")), q.rawText(QStringLiteral("Prod_Desc")),
+            static_cast<int>(q.integer(QStringLiteral("Prod_Cat_ID"))),
+            q.integer(QStringLiteral("Prod_Cost")), q.optionalInteger(QStringLiteral("Supp_ID"))};
     }
     int addSupplier(const QString& name) {
         t.db().execute(QStringLiteral("INSERT INTO Suppliers (Supp_Name) VALUES (?)"), name);
         return static_cast<int>(t.db().lastInsertId());
     }
-    static QLineEdit* edit(const QWidget* d, const char* name) {
-        return child<QLineEdit>(d, name);
-    }
+    static QLineEdit* edit(const QWidget* d, const char* name) { return child<QLineEdit>(d, name); }
     static QPushButton* button(const QWidget* d, const char* name) {
         return child<QPushButton>(d, name);
     }
@@ -118,8 +115,8 @@ TEST_F(ProductMaint, AddFromTheProductPageStaysOpenForTheNextProduct) {
         EXPECT_TRUE(d->isVisible());
         firstId = d->ProdID;
         EXPECT_NE(firstId, 0);
-        for (const char* name : {"txtProdCode", "txtProdDesc", "txtProdCost", "txtSuppName",
-                                 "txtSuppID"})
+        for (const char* name :
+             {"txtProdCode", "txtProdDesc", "txtProdCost", "txtSuppName", "txtSuppID"})
             EXPECT_TRUE(edit(d, name)->text().isEmpty()) << name;
         EXPECT_EQ(child<common::DatePicker>(d, "dteDateAdded")->date(),
                   testing_support::testNow().date());
@@ -188,8 +185,8 @@ TEST_F(ProductMaint, ModifyShowsTheCostAsZeroPointTwoDecimalsAndStoresIt) {
     ASSERT_NE(other, 0);
 
     edit(d.get(), "txtProdCode")->setText(QStringLiteral("D1"));
-    child<QComboBox>(d.get(), "cboCategory")->setCurrentIndex(
-        child<QComboBox>(d.get(), "cboCategory")->findData(audio));
+    child<QComboBox>(d.get(), "cboCategory")
+        ->setCurrentIndex(child<QComboBox>(d.get(), "cboCategory")->findData(audio));
     button(d.get(), "btnAction")->click();
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->ProdID, 0); // reset as it closes
@@ -319,9 +316,8 @@ TEST_F(ProductMaint, SupplierChosenClearedAndStored) {
     d = open(common::mode::Modify, desktop);
     edit(d.get(), "txtSuppID")->setText(QString::number(acme));
     edit(d.get(), "txtSuppName")->setText(QStringLiteral("Acme"));
-    WhenModal<suppliers::frmSupplierList> close([](suppliers::frmSupplierList* list) {
-        child<QPushButton>(list, "btnClose")->click();
-    });
+    WhenModal<suppliers::frmSupplierList> close(
+        [](suppliers::frmSupplierList* list) { child<QPushButton>(list, "btnClose")->click(); });
     child<QToolButton>(d.get(), "btnSupplier")->click();
     EXPECT_TRUE(close.ran());
     EXPECT_TRUE(edit(d.get(), "txtSuppName")->text().isEmpty());
