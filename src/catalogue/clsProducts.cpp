@@ -46,6 +46,76 @@ std::optional<common::ListRows> clsProducts::FillListViewWithProds(int catId,
     return rows;
 }
 
+Choices clsProducts::FillProdMaintCatCombo() {
+    return FillComboWithCats();
+}
+
+std::optional<ProductDetails> clsProducts::FillProdFormWithDets(int ProdID) {
+    store::Query q(db_, QStringLiteral("SELECT * FROM Products WHERE Prod_ID = ?"));
+    q.bindAll(ProdID);
+    if (!q.next()) {
+        messages_.fail(QStringLiteral("Internal Error: selecting product"));
+        return std::nullopt;
+    }
+    ProductDetails out;
+    out.code = q.text(QStringLiteral("Prod_Code"));
+    out.desc = q.text(QStringLiteral("Prod_Desc"));
+    if (!q.isNull(QStringLiteral("Supp_ID")))
+        out.suppId = static_cast<int>(q.integer(QStringLiteral("Supp_ID")));
+    if (!q.isNull(QStringLiteral("Prod_Cost")))
+        out.cost = q.money(QStringLiteral("Prod_Cost")).field();
+    const int catId = static_cast<int>(q.integer(QStringLiteral("Prod_Cat_ID")));
+    const QString added = q.text(QStringLiteral("Date_Added"));
+
+    if (out.suppId) {
+        store::Query s(db_,
+                       QStringLiteral("SELECT Supp_Name FROM Suppliers WHERE Supplier_ID = ?"));
+        s.bindAll(*out.suppId);
+        if (s.next())
+            out.suppName = s.text(QStringLiteral("Supp_Name"));
+        else
+            messages_.fail(QStringLiteral("Internal Error: selecting supplier"));
+    }
+    if (!db_.exists(QStringLiteral("SELECT Cat_ID FROM Categories WHERE Cat_ID = ?"), catId)) {
+        messages_.fail(
+            QStringLiteral("Internal Error: getting category description for this product"));
+        return out;
+    }
+    out.catId = catId;
+    out.dateAdded = QDateTime::fromString(added, store::StoredDateTime).date();
+    if (!out.dateAdded.isValid())
+        out.dateAdded = QDate::fromString(added, store::StoredDate);
+    return out;
+}
+
+common::ListRows clsProducts::FillStockListView(int ProdID) {
+    common::ListRows rows;
+    store::Query q(db_, QStringLiteral("SELECT s.Stock_ID, s.Stock_Code, l.Loc_Desc "
+                                       "FROM Stock s JOIN Locations l ON s.Loc_ID = l.Loc_ID "
+                                       "WHERE s.Prod_ID = ? ORDER BY s.Stock_ID"));
+    q.bindAll(ProdID);
+    while (q.next())
+        rows.push_back(
+            {QStringLiteral("S") + QString::number(q.integer(QStringLiteral("Stock_ID"))),
+             {q.text(QStringLiteral("Stock_Code")), q.text(QStringLiteral("Loc_Desc"))}});
+    return rows;
+}
+
+common::ListRows clsProducts::FillLicenceListView(int ProdID) {
+    common::ListRows rows;
+    store::Query q(db_, QStringLiteral("SELECT c.Licence_ID, c.Licence_Name, c.Type, l.Loc_Desc "
+                                       "FROM Licences c JOIN Locations l ON c.Loc_ID = l.Loc_ID "
+                                       "WHERE c.Prod_ID = ? ORDER BY c.Licence_ID"));
+    q.bindAll(ProdID);
+    while (q.next())
+        rows.push_back(
+            {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
+             {q.text(QStringLiteral("Licence_Name")), q.text(QStringLiteral("Loc_Desc")),
+              q.text(QStringLiteral("Type")) == store::LicenceNormal ? QStringLiteral("NORM")
+                                                                     : QStringLiteral("TEMP")}});
+    return rows;
+}
+
 ProductCheck clsProducts::ValidateProduct(const QString& mode, const ProductFields& fields,
                                           int prodId) {
     ProductCheck out;

@@ -8,6 +8,7 @@
 #include "common/ListRow.h"
 #include "store/Money.h"
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -57,6 +58,25 @@ struct ProductCheck {
     QString costText;
 };
 
+// One product's fields as the product dialog loads them.
+struct ProductDetails {
+    QString code;
+    QString desc;
+    // The product's category; no value when its description could not be
+    // found ("Internal Error: getting category description for this
+    // product" has been shown).
+    std::optional<int> catId;
+    // Prod_Cost as "0.00" (no thousands separator).
+    QString cost;
+    std::optional<int> suppId;
+    // The supplier's name, trimmed; empty without a supplier, or when the
+    // supplier is gone ("Internal Error: selecting supplier").
+    QString suppName;
+    // The date added or last changed; invalid when none is stored (or the
+    // category was not found).
+    QDate dateAdded;
+};
+
 struct ProductSave {
     std::optional<int> prodId; // the product stored; no value after a message
     ProductField refused = ProductField::None;
@@ -78,6 +98,20 @@ public:
     // however many products. No value, and "Internal Error: selecting
     // category", when the category is gone.
     std::optional<common::ListRows> FillListViewWithProds(int catId, const QString& catDesc);
+
+    // The categories for the product dialog's chooser, by description.
+    Choices FillProdMaintCatCombo();
+
+    // The product's fields for its dialog. No value, after "Internal Error:
+    // selecting product", when there is no such product.
+    std::optional<ProductDetails> FillProdFormWithDets(int ProdID);
+
+    // Every stock item of the product, removed ones included: key "S" +
+    // Stock_ID, code, location description.
+    common::ListRows FillStockListView(int ProdID);
+    // Every licence of the product, removed ones included: key "L" +
+    // Licence_ID, licence key, location description, "NORM" or "TEMP".
+    common::ListRows FillLicenceListView(int ProdID);
 
     // Checks the fields in mode "ADD" or "MOD" (prodId: the product being
     // changed, whose own code is no duplicate).

@@ -1,6 +1,8 @@
 #include "catalogue/ui/ProductMenu.h"
 
 #include "catalogue/clsProducts.h"
+#include "catalogue/ui/frmProductMaint.h"
+#include "catalogue/ui/pgProductUtilities.h"
 #include "common/DialogMode.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -8,8 +10,17 @@
 
 namespace catalogue {
 
-void showProductDialog(common::MainWindow&, const QString&, int, QWidget*) {
-    // frmProductMaint comes with the supplier records; see the header.
+void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent) {
+    frmProductMaint dialog(main.session(), parent);
+    dialog.Mode = mode;
+    dialog.ProdID = prodId;
+    if (auto* window = dynamic_cast<QObject*>(&main))
+        if (auto* page = window->findChild<pgProductUtilities*>())
+            dialog.PageCatID = page->shownCategoryId();
+    // The stock and licence dialogs connect to dialog's stockDialogRequested,
+    // licenceDialogRequested, stockDeleteRequested and licenceDeleteRequested
+    // here when they come (the stock-and-licences issue).
+    dialog.exec();
 }
 
 void mnuProd_Click(common::MainWindow& main, int index, QWidget* parent) {

@@ -21,9 +21,9 @@ enum ProductMenuItem { AddProduct = 0, ModifyProduct = 1, ViewProduct = 2, Delet
 // Opens the product dialog modally in mode "ADD", "MODIFY" or "VIEW" for
 // the product prodId (0 for a new one) and returns when it has closed.
 //
-// The product dialog (frmProductMaint) is not part of the program yet: until
-// it is, nothing opens here. It takes the place of this body: set Mode and
-// ProdID, exec(), and let the list pages refill as they already do on return.
+// The dialog preselects the category of the product page when that page is
+// showing. This is the one place that opens frmProductMaint: the stock and
+// licence dialogs (Parts 6.1, 6.2) connect to its request signals here.
 void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent);
 
 // Carries out one item of the Products menu on the main window's

@@ -96,6 +96,12 @@ void pgProductUtilities::chooseCategory(int catId) {
         cboCategories->setCurrentIndex(index);
 }
 
+std::optional<int> pgProductUtilities::shownCategoryId() const {
+    if (!isShowing() || cboCategories->currentIndex() < 0)
+        return std::nullopt;
+    return cboCategories->currentData().toInt();
+}
+
 void pgProductUtilities::lvProdList_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
     if (button == Qt::RightButton && cboCategories->count() == 0) {
         for (int i = AddProduct; i <= DeleteProduct; ++i)

@@ -3,6 +3,8 @@
 #include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
+#include <optional>
+
 class QComboBox;
 
 namespace common {
@@ -30,6 +32,9 @@ public:
     void FillListViewWithProds();
     // Chooses a category by its id, when the chooser holds it.
     void chooseCategory(int catId);
+    // The category chosen, while this page is showing: the product dialog
+    // preselects it.
+    std::optional<int> shownCategoryId() const;
 
     // A mouse button pressed over the product list: sets SelectedProdID and
     // the menu's items and, for the right button, pops the Products menu up.

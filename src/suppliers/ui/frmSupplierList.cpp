@@ -1,0 +1,218 @@
+#include "suppliers/ui/frmSupplierList.h"
+
+#include "common/ListRow.h"
+#include "common/Messages.h"
+#include "common/NodeKey.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
+#include "common/ui/ReportList.h"
+#include "suppliers/clsSuppliers.h"
+#include "suppliers/ui/frmSupplierMaint.h"
+
+#include <QAction>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+
+namespace suppliers {
+
+namespace {
+
+const QString MenuArray = QStringLiteral("mnuSup");
+
+QPushButton* button(QWidget* parent, const QString& caption, const char* name) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    // Enter belongs to the list; no button takes it as the default.
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+frmSupplierList::frmSupplierList(common::Session& session, QWidget* parent)
+    : QDialog(parent), session_(session), logic_(session.logic<suppliers::clsSuppliers>()),
+      messages_(session.messages()) {
+    setObjectName(QStringLiteral("frmSupplierList"));
+    setWindowTitle(QStringLiteral("Supply List"));
+    setModal(true);
+
+    lvSupplyList = new common::ReportList(
+        {QStringLiteral("Name"), QStringLiteral("Telephone"), QStringLiteral("Contact")}, this);
+    lvSupplyList->setObjectName(QStringLiteral("lvSupplyList"));
+    btnSelect = button(this, QStringLiteral("&Select"), "btnSelect");
+    btnAdd = button(this, QStringLiteral("&Add"), "btnAdd");
+    btnModify = button(this, QStringLiteral("&Modify"), "btnModify");
+    btnView = button(this, QStringLiteral("&View"), "btnView");
+    btnDelete = button(this, QStringLiteral("&Delete"), "btnDelete");
+    btnClose = button(this, QStringLiteral("&Close"), "btnClose");
+
+    mnuSuppliers = new QMenu(QStringLiteral("Supplier"), this);
+    mnuSuppliers->setObjectName(QStringLiteral("mnuSuppliers"));
+    const QString captions[] = {QStringLiteral("Add"), QStringLiteral("Modify"),
+                                QStringLiteral("View"), QStringLiteral("Delete")};
+    for (int i = 0; i < 4; ++i) {
+        QAction* item = mnuSuppliers->addAction(captions[i]);
+        item->setObjectName(MenuArray);
+        item->setProperty("index", i);
+        connect(item, &QAction::triggered, this, [this, i] { mnuSup_Click(i); });
+    }
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lvSupplyList, 0, 0, 7, 1);
+    int row = 0;
+    for (QPushButton* b : {btnSelect, btnAdd, btnModify, btnView, btnDelete, btnClose})
+        grid->addWidget(b, row++, 1);
+    grid->setRowStretch(6, 1);
+    grid->setColumnStretch(0, 1);
+    resize(600, 360);
+
+    connect(btnSelect, &QPushButton::clicked, this, &frmSupplierList::btnSelect_Click);
+    connect(btnAdd, &QPushButton::clicked, this, &frmSupplierList::btnAdd_Click);
+    connect(btnModify, &QPushButton::clicked, this, &frmSupplierList::btnModify_Click);
+    connect(btnView, &QPushButton::clicked, this, &frmSupplierList::btnView_Click);
+    connect(btnDelete, &QPushButton::clicked, this, &frmSupplierList::btnDelete_Click);
+    connect(btnClose, &QPushButton::clicked, this, &frmSupplierList::btnClose_Click);
+    connect(lvSupplyList, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem*, int) { lvSupplyList_DblClick(); });
+    connect(lvSupplyList, &common::ReportList::mousePressed, this,
+            &frmSupplierList::lvSupplyList_MouseDown);
+    lvSupplyList->installEventFilter(this);
+
+    Form_Load();
+}
+
+void frmSupplierList::Form_Load() {
+    // No earlier (perhaps since deleted) supplier goes back to a caller.
+    logic_.clearChoice();
+    GetSuppNames();
+}
+
+void frmSupplierList::GetSuppNames() {
+    common::guarded(messages_, [this] {
+        const common::ListRows rows = logic_.GetSuppNames();
+        lvSupplyList->setRows(rows);
+        const bool any = !rows.empty();
+        for (QPushButton* b : {btnDelete, btnModify, btnSelect, btnView})
+            b->setEnabled(any);
+    });
+}
+
+int frmSupplierList::selectedId() const {
+    const QString key = lvSupplyList->selectedKey();
+    return key.isEmpty() ? 0 : common::idOfKey(key);
+}
+
+void frmSupplierList::btnSelect_Click() {
+    const auto items = lvSupplyList->selectedItems();
+    if (items.isEmpty())
+        return;
+    logic_.chooseSupplier(common::idOfKey(lvSupplyList->keyOf(items.first())),
+                          items.first()->text(0));
+    accept();
+}
+
+void frmSupplierList::btnAdd_Click() {
+    frmSupplierMaint dialog(session_, this);
+    dialog.setAddMode();
+    connect(&dialog, &frmSupplierMaint::suppliersChanged, this, &frmSupplierList::GetSuppNames);
+    dialog.exec();
+}
+
+void frmSupplierList::btnModify_Click() {
+    const int id = selectedId();
+    if (id == 0)
+        return;
+    frmSupplierMaint dialog(session_, this);
+    dialog.GetSuppDets(id);
+    dialog.setModifyMode();
+    connect(&dialog, &frmSupplierMaint::suppliersChanged, this, &frmSupplierList::GetSuppNames);
+    dialog.exec();
+}
+
+void frmSupplierList::btnView_Click() {
+    const int id = selectedId();
+    if (id == 0)
+        return;
+    frmSupplierMaint dialog(session_, this);
+    dialog.GetSuppDets(id);
+    dialog.setViewMode();
+    dialog.exec();
+}
+
+void frmSupplierList::btnDelete_Click() {
+    const int id = selectedId();
+    if (id == 0)
+        return;
+    if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this supplier")))
+        return;
+    common::guarded(messages_, [&] { logic_.RemoveSupplier(id); });
+    GetSuppNames();
+}
+
+void frmSupplierList::btnClose_Click() {
+    reject();
+}
+
+void frmSupplierList::lvSupplyList_DblClick() {
+    btnSelect_Click();
+}
+
+void frmSupplierList::lvSupplyList_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
+    const bool selected = selectedId() != 0;
+    const auto actions = mnuSuppliers->actions();
+    actions.at(SupAdd)->setEnabled(true);
+    for (int i : {SupModify, SupView, SupDelete})
+        actions.at(i)->setEnabled(selected);
+    if (button == Qt::RightButton)
+        popUp(mnuSuppliers, globalPos);
+}
+
+void frmSupplierList::popUp(QMenu* menu, const QPoint& globalPos) {
+    menu->exec(globalPos);
+}
+
+void frmSupplierList::mnuSup_Click(int index) {
+    switch (index) {
+    case SupAdd:
+        btnAdd_Click();
+        break;
+    case SupModify:
+        btnModify_Click();
+        break;
+    case SupView:
+        btnView_Click();
+        break;
+    case SupDelete:
+        btnDelete_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+bool frmSupplierList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lvSupplyList && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            btnSelect_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+std::optional<std::pair<int, QString>> pickSupplier(common::Session& session, QWidget* parent) {
+    std::optional<std::pair<int, QString>> chosen;
+    common::guarded(session.messages(), [&] {
+        clsSuppliers& logic = session.logic<suppliers::clsSuppliers>();
+        frmSupplierList list(session, parent);
+        list.exec();
+        if (logic.SelSuppID != 0)
+            chosen = std::make_pair(logic.SelSuppID, logic.SelSuppName);
+    });
+    return chosen;
+}
+
+} // namespace suppliers
