@@ -1,17 +1,30 @@
 // vemora-admin: maintenance commands for asset database files.
 //   vemora-admin create PATH             makes a new empty asset database at PATH
 //   vemora-admin seed PATH [--scale S]   makes a new asset database filled with demo data
+//   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--pdf FILE] [--db PATH]
+//                                        writes a report's text to standard output, or a PDF
 
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "reports/ReportCatalogue.h"
+#include "reports/clsReports.h"
+#include "reports/ui/ReportPaper.h"
 #include "seed/Seed.h"
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "store/StoreConstants.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
 #include <exception>
+#include <memory>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -19,12 +32,129 @@ int usage() {
     std::fprintf(stderr,
                  "usage: vemora-admin create PATH\n"
                  "       vemora-admin seed PATH [--scale S]\n"
+                 "       vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--pdf FILE] "
+                 "[--db PATH]\n"
                  "  create PATH   make a new empty asset database at PATH\n"
                  "  seed PATH     make a new asset database at PATH filled with a demo register,\n"
                  "                the same for the same scale; --scale S multiplies every count\n"
                  "                (default 1: 5,000 locations, 100,000 stock items, 100,000\n"
-                 "                licences, 1,000,000 history rows)\n");
+                 "                licences, 1,000,000 history rows)\n"
+                 "  report NAME   write the report's text (CR LF line ends) to standard output,\n"
+                 "                or with --pdf FILE to a PDF; NAME is a report's name or its\n"
+                 "                number 1-8, --order the caption of one of its order buttons\n"
+                 "                (default Category), --db the asset database (default the\n"
+                 "                AssetManagement.mdb beside the program)\n");
     return 2;
+}
+
+// Messages of a run without windows: each is already written to standard
+// error as it is shown, and a question has no one to answer it.
+class ConsoleMessages : public common::Messages {
+protected:
+    bool present(common::MessageKind, const QString&) override { return false; }
+};
+
+struct ReportArgs {
+    QString report;
+    QString order;
+    QString pdf;
+    QString db;
+};
+
+// Reads the report command's arguments; no value when they do not parse.
+std::optional<ReportArgs> reportArgs(const QStringList& args) {
+    ReportArgs out;
+    bool named = false;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        QString* option = arg == QLatin1String("--order") ? &out.order
+                          : arg == QLatin1String("--pdf") ? &out.pdf
+                          : arg == QLatin1String("--db")  ? &out.db
+                                                          : nullptr;
+        if (option) {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            *option = args.at(++i);
+        } else if (!named && !arg.startsWith(QLatin1String("--"))) {
+            out.report = arg;
+            named = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!named)
+        return std::nullopt;
+    return out;
+}
+
+QString reportList() {
+    QString list;
+    int number = 0;
+    for (const reports::ReportDef& report : reports::reportCatalogue())
+        list += QStringLiteral("\n  %1  %2").arg(++number).arg(report.name);
+    return list;
+}
+
+int fail(int status, const QString& text) {
+    std::fprintf(stderr, "vemora-admin: %s\n", qUtf8Printable(text));
+    return status;
+}
+
+int runReport(const ReportArgs& args) {
+    // The report by its number in the list or its name, in any case.
+    const reports::ReportDef* report = nullptr;
+    bool isNumber = false;
+    const int number = args.report.trimmed().toInt(&isNumber);
+    const std::vector<reports::ReportDef>& catalogue = reports::reportCatalogue();
+    if (isNumber && number >= 1 && number <= static_cast<int>(catalogue.size()))
+        report = &catalogue.at(static_cast<size_t>(number - 1));
+    for (const reports::ReportDef& r : catalogue)
+        if (!isNumber && r.name.compare(args.report.trimmed(), Qt::CaseInsensitive) == 0)
+            report = &r;
+    if (!report)
+        return fail(
+            2,
+            QStringLiteral("no report \"%1\"; the reports are:%2").arg(args.report, reportList()));
+
+    int order = reports::OrderCategory;
+    if (!args.order.isEmpty()) {
+        order = -1;
+        QStringList offered;
+        for (int index : reports::offeredOrders(report->name)) {
+            offered << reports::orderCaption(index);
+            if (reports::orderCaption(index).compare(args.order.trimmed(), Qt::CaseInsensitive) ==
+                0)
+                order = index;
+        }
+        if (order < 0)
+            return fail(2, QStringLiteral("\"%1\" has no order \"%2\"; its orders are: %3")
+                               .arg(report->name, args.order, offered.join(QStringLiteral(", "))));
+    }
+
+    const QString path =
+        args.db.isEmpty()
+            ? QDir(QCoreApplication::applicationDirPath()).filePath(store::DatabaseFileName)
+            : args.db;
+    std::unique_ptr<store::Database> db;
+    try {
+        db = store::Database::open(path, store::DatabaseKey);
+        store::checkSchema(*db);
+    } catch (const store::DbError& error) {
+        return fail(1, QStringLiteral("cannot open %1: %2").arg(path, error.text()));
+    }
+
+    common::SystemClock clock;
+    ConsoleMessages messages;
+    reports::clsReports reportsLogic(*db, messages, clock);
+    const reports::ReportRun run = reportsLogic.RunReport(report->name, order);
+    if (!args.pdf.isEmpty()) {
+        if (const auto failure = reports::writeReportPdf(args.pdf, run.text))
+            return fail(1, QStringLiteral("cannot write %1: %2").arg(args.pdf, failure->text()));
+        return 0;
+    }
+    const QByteArray bytes = run.text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int runSeed(const QString& path, double scale) {
@@ -45,11 +175,29 @@ int runSeed(const QString& path, double scale) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // A PDF needs fonts and a paint engine: a GUI application, which needs
+    // no display on the offscreen platform.
+    bool pdf = false;
+    for (int i = 1; i < argc; ++i)
+        pdf = pdf || std::string_view(argv[i]) == "--pdf";
+    std::unique_ptr<QCoreApplication> app;
+    if (pdf) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.size() < 2)
         return usage();
     try {
+        if (args.at(0) == QLatin1String("report")) {
+            const std::optional<ReportArgs> report = reportArgs(args);
+            if (!report)
+                return usage();
+            return runReport(*report);
+        }
         if (args.at(0) == QLatin1String("create") && args.size() == 2) {
             store::createAssetDatabase(args.at(1));
             std::printf("created %s\n", qUtf8Printable(args.at(1)));

@@ -1,62 +1,91 @@
 #include "reports/ui/pgReports.h"
 
+#include "common/FileChooser.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
 #include "common/ui/MainWindow.h"
+#include "common/ui/WaitCursor.h"
+#include "reports/ReportCatalogue.h"
+#include "reports/clsReports.h"
+#include "reports/ui/ReportPaper.h"
 
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QGridLayout>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace reports {
 
-pgReports::pgReports(common::MainWindow& main) : main_(main) {
+pgReports::pgReports(common::MainWindow& main)
+    : main_(main), printers_(std::make_shared<SystemPrinters>()) {
     setObjectName(QStringLiteral("pgReports"));
-    auto* grid = new QGridLayout(this);
     cboReports = new QComboBox(this);
     cboReports->setObjectName(QStringLiteral("cboReports"));
+    cboReports->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     frLicDetsOB = new QGroupBox(QStringLiteral("Order by"), this);
     frLicDetsOB->setObjectName(QStringLiteral("frLicDetsOB"));
-    auto* orderGrid = new QGridLayout(frLicDetsOB);
-    for (int i = 0; i < 10; ++i) {
-        auto* button = new QPushButton(frLicDetsOB);
+    orderLayout_ = new QHBoxLayout(frLicDetsOB);
+    // All ten in index order until a report lays them out.
+    for (int i = 0; i < OrderButtonCount; ++i) {
+        auto* button = new QPushButton(orderCaption(i), frLicDetsOB);
         button->setObjectName(QStringLiteral("btnOrderBy"));
         button->setProperty("index", i);
-        button->setVisible(false);
-        orderGrid->addWidget(button, i / 2, i % 2);
+        orderLayout_->addWidget(button);
         btnOrderBy[static_cast<size_t>(i)] = button;
+        connect(button, &QPushButton::clicked, this, [this, i] { btnOrderBy_Click(i); });
     }
+    orderLayout_->addStretch(1);
     rtbReport = new QPlainTextEdit(this);
     rtbReport->setObjectName(QStringLiteral("rtbReport"));
     rtbReport->setReadOnly(true);
     rtbReport->setLineWrapMode(QPlainTextEdit::NoWrap);
-    rtbReport->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    rtbReport->setFont(reportFont(ScreenPointSize));
     rtbReport->setFocusPolicy(Qt::ClickFocus);
     cboPrinters = new QComboBox(this);
     cboPrinters->setObjectName(QStringLiteral("cboPrinters"));
+    cboPrinters->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     btnPrint = new QPushButton(QStringLiteral("Print"), this);
     btnPrint->setObjectName(QStringLiteral("btnPrint"));
+    btnPdf = new QPushButton(QStringLiteral("PDF"), this);
+    btnPdf->setObjectName(QStringLiteral("btnPdf"));
     btnExportReport = new QPushButton(QStringLiteral("Export"), this);
     btnExportReport->setObjectName(QStringLiteral("btnExportReport"));
+    setActions(false, false);
 
-    grid->addWidget(new QLabel(QStringLiteral("Report to Show"), this), 0, 0);
-    grid->addWidget(cboReports, 0, 1);
-    grid->addWidget(frLicDetsOB, 1, 0, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("Available Printers"), this), 2, 0);
-    grid->addWidget(cboPrinters, 2, 1);
-    grid->addWidget(btnPrint, 3, 0);
-    grid->addWidget(btnExportReport, 3, 1);
-    grid->addWidget(rtbReport, 0, 2, 5, 1);
-    grid->setRowStretch(4, 1);
-    grid->setColumnStretch(2, 1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Report to Show"), this));
+    top->addWidget(cboReports);
+    top->addStretch(1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("Available Printers"), this));
+    bottom->addWidget(cboPrinters);
+    bottom->addStretch(1);
+    bottom->addWidget(btnPrint);
+    bottom->addWidget(btnPdf);
+    bottom->addWidget(btnExportReport);
+    auto* page = new QVBoxLayout(this);
+    page->addLayout(top);
+    page->addWidget(frLicDetsOB);
+    page->addWidget(rtbReport, 1);
+    page->addLayout(bottom);
+
+    connect(cboReports, &QComboBox::activated, this, [this] { cboReports_Click(); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { PrintForm(); });
+    connect(btnPdf, &QPushButton::clicked, this, [this] { SaveAsPdf(); });
+    connect(btnExportReport, &QPushButton::clicked, this,
+            [this] { emit exportRequested(chosenReport()); });
 }
 
+pgReports::~pgReports() = default;
+
 void pgReports::rebuild() {
-    // The report catalogue fills cboReports; until it does, the page has
-    // nothing to offer.
-    cboReports->clear();
+    FillUpReportCombo();
 }
 
 void pgReports::setPrinters(const QStringList& printers) {
@@ -65,10 +94,16 @@ void pgReports::setPrinters(const QStringList& printers) {
     cboPrinters->setCurrentIndex(printers.isEmpty() ? -1 : 0);
 }
 
+void pgReports::setPrinterService(std::shared_ptr<ReportPrinters> printers) {
+    printers_ = std::move(printers);
+}
+
 QWidgetList pgReports::tabOrder() const {
     QWidgetList order{cboReports};
     for (QPushButton* b : btnOrderBy)
         order << b;
+    // The page's keyboard order is fixed at these fourteen controls; the PDF
+    // button is reached with the mouse.
     order << cboPrinters << btnPrint << btnExportReport;
     return order;
 }
@@ -76,6 +111,126 @@ QWidgetList pgReports::tabOrder() const {
 QString pgReports::hint() const {
     return QStringLiteral(
         "Select the desired report, order if required, select your printer, hit Print or Export");
+}
+
+QString pgReports::chosenReport() const {
+    return cboReports->currentText().trimmed();
+}
+
+void pgReports::setActions(bool print, bool exportable) {
+    btnPrint->setEnabled(print);
+    btnExportReport->setEnabled(exportable);
+    btnPdf->setEnabled(exportable);
+}
+
+void pgReports::FillUpReportCombo() {
+    {
+        const QSignalBlocker blocker(cboReports);
+        cboReports->clear();
+        cboReports->addItems(main_.session().logic<clsReports>().FillUpReportCombo());
+        cboReports->setCurrentIndex(0);
+    }
+    cboReports_Click();
+}
+
+void pgReports::cboReports_Click() {
+    if (cboReports->currentText() == SelectAReport) {
+        setActions(false, false);
+        return;
+    }
+    const QString name = chosenReport();
+    SetUpFrame(name);
+    RunReport(name, OrderCategory);
+}
+
+void pgReports::btnOrderBy_Click(int index) {
+    RunReport(chosenReport(), index);
+}
+
+void pgReports::SetUpFrame(const QString& reportName) {
+    for (QPushButton* button : btnOrderBy) {
+        button->hide();
+        orderLayout_->removeWidget(button);
+    }
+    const std::vector<int> shown = main_.session().logic<clsReports>().SetUpFrame(reportName);
+    for (size_t place = 0; place < shown.size(); ++place) {
+        QPushButton* button = btnOrderBy[static_cast<size_t>(shown[place])];
+        orderLayout_->insertWidget(static_cast<int>(place), button);
+        button->show();
+    }
+}
+
+void pgReports::showText(const QString& text) {
+    reportText_ = text;
+    // The text goes in once, however long the report: no redraw per line.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (shown.endsWith(QLatin1Char('\n')))
+        shown.chop(1);
+    rtbReport->setPlainText(shown);
+}
+
+void pgReports::RunReport(const QString& reportName, int orderIndex) {
+    common::Session& session = main_.session();
+    clsReports& reports = session.logic<clsReports>();
+    // The heading shows at once, and stays when nothing is found.
+    QString text = reports.WriteReportHeading(reportName);
+    showText(text);
+    if (!findReport(reportName))
+        return;
+    common::guarded(session.messages(), [&] {
+        int lines = 0;
+        {
+            common::WaitCursor wait;
+            lines = reports.RunReportQuery(reportName, orderIndex, text);
+            if (lines > 0)
+                showText(text);
+        }
+        setActions(!cboPrinters->currentText().isEmpty(), lines > 0);
+    });
+}
+
+void pgReports::PrintForm() {
+    common::Messages& messages = main_.session().messages();
+    const QString name = cboPrinters->currentText();
+    // A printer removed since the list was made: print nowhere else.
+    if (!printers_->names().contains(name)) {
+        messages.refuse(QStringLiteral("The printer \"%1\" is no longer installed. Choose "
+                                       "another printer and print again.")
+                            .arg(name));
+        return;
+    }
+    std::optional<PaperFailure> failure;
+    {
+        common::WaitCursor wait;
+        const std::unique_ptr<QPrinter> printer = printers_->printer(name);
+        failure = printReportText(*printer, reportText_);
+    }
+    if (failure)
+        messages.fail(failure->text());
+    else
+        messages.notify(QStringLiteral("Report Printed"));
+}
+
+void pgReports::SaveAsPdf() {
+    common::Session& session = main_.session();
+    common::FileRequest request;
+    request.purpose = common::FileRequest::Save;
+    request.title = QStringLiteral("Save Report as PDF");
+    request.filter = QStringLiteral("PDF Files (*.pdf)");
+    const std::optional<QString> chosen = session.files().choose(request);
+    if (!chosen || chosen->trimmed().isEmpty())
+        return;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    std::optional<PaperFailure> failure;
+    {
+        common::WaitCursor wait;
+        failure = writeReportPdf(path, reportText_);
+    }
+    if (failure)
+        session.messages().fail(failure->text());
 }
 
 } // namespace reports

@@ -3,9 +3,11 @@
 #include "common/ui/Page.h"
 
 #include <array>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -15,11 +17,15 @@ class MainWindow;
 
 namespace reports {
 
-// Page "R&eports": choose a report and its order, read, print or export it.
+class ReportPrinters;
+
+// Page "R&eports": choose a report and its order, read it as fixed-pitch
+// text, print it, save it as PDF or export it.
 class pgReports : public common::Page {
     Q_OBJECT
 public:
     explicit pgReports(common::MainWindow& main);
+    ~pgReports() override;
 
     void rebuild() override;
     QWidgetList tabOrder() const override;
@@ -27,15 +33,47 @@ public:
 
     // The installed printers' device names, the first one chosen.
     void setPrinters(const QStringList& printers);
+    // Where print jobs go; the system's printers unless replaced.
+    void setPrinterService(std::shared_ptr<ReportPrinters> printers);
+
+    // The report shown, exactly as written (CR LF line ends): what printing
+    // prints and the text export writes.
+    const QString& reportText() const { return reportText_; }
+
+    // Fills cboReports and selects "(Select a Report)".
+    void FillUpReportCombo();
+    // Shows the order buttons the report offers, in its order.
+    void SetUpFrame(const QString& reportName);
+    // Shows the report in the order of button orderIndex.
+    void RunReport(const QString& reportName, int orderIndex);
+    // Prints the report shown on the printer named in cboPrinters.
+    void PrintForm();
+    // Writes the report shown to a PDF file the user chooses.
+    void SaveAsPdf();
+
+signals:
+    // Export was pressed for the report of that name; the export page's
+    // seam.
+    void exportRequested(const QString& reportName);
 
 private:
+    void cboReports_Click();
+    void btnOrderBy_Click(int index);
+    void showText(const QString& text);
+    void setActions(bool print, bool exportable);
+    QString chosenReport() const;
+
     common::MainWindow& main_;
+    std::shared_ptr<ReportPrinters> printers_;
+    QString reportText_;
     QComboBox* cboReports = nullptr;
     QGroupBox* frLicDetsOB = nullptr;
+    QHBoxLayout* orderLayout_ = nullptr;
     std::array<QPushButton*, 10> btnOrderBy{};
     QPlainTextEdit* rtbReport = nullptr;
     QComboBox* cboPrinters = nullptr;
     QPushButton* btnPrint = nullptr;
+    QPushButton* btnPdf = nullptr;
     QPushButton* btnExportReport = nullptr;
 };
 

@@ -1,0 +1,82 @@
+#include "reports/ui/ReportPaper.h"
+
+#include "reports/ReportLayout.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+
+namespace reports {
+
+QFont reportFont(double pointSize) {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch())
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& text) {
+    QStringList lines = text.split(LineEnd);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (!lines.isEmpty())
+        printer.setDocName(lines.first());
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return PaperFailure{QStringLiteral("The print job could not be started"), CannotStartJob};
+    // The painter's origin is the printable area's top left corner.
+    const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
+    QFont font = reportFont(PaperPointSize);
+    // A fixed-pitch font: the line with the most characters is the widest.
+    const auto longest =
+        std::max_element(lines.cbegin(), lines.cend(),
+                         [](const QString& a, const QString& b) { return a.size() < b.size(); });
+    const qreal widest =
+        longest == lines.cend() ? 0 : QFontMetricsF(font, &printer).horizontalAdvance(*longest);
+    if (widest > area.width())
+        font.setPointSizeF(PaperPointSize * area.width() / widest * 0.99);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, &printer);
+    qreal baseline = metrics.ascent();
+    for (const QString& line : lines) {
+        if (baseline + metrics.descent() > area.height()) {
+            if (!printer.newPage())
+                return PaperFailure{QStringLiteral("A new page could not be started"),
+                                    NewPageFailed};
+            baseline = metrics.ascent();
+        }
+        painter.drawText(QPointF(0, baseline), line);
+        baseline += metrics.lineSpacing();
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error ||
+        printer.printerState() == QPrinter::Aborted)
+        return PaperFailure{QStringLiteral("The print job failed"), JobFailed};
+    return std::nullopt;
+}
+
+std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    return printReportText(printer, text);
+}
+
+QStringList SystemPrinters::names() const {
+    return QPrinterInfo::availablePrinterNames();
+}
+
+std::unique_ptr<QPrinter> SystemPrinters::printer(const QString& name) const {
+    return std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
+}
+
+} // namespace reports

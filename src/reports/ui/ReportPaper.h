@@ -1,0 +1,61 @@
+#pragma once
+
+// Putting report text on paper (a printer or a PDF file) and on screen, in
+// "Courier New" or, where that font is missing, another fixed-pitch font.
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QPrinter;
+
+namespace reports {
+
+// The report font at a size: "Courier New" when it resolves to a
+// fixed-pitch font, else the system's fixed-pitch font.
+QFont reportFont(double pointSize);
+
+// The size of the report text area's font.
+inline constexpr double ScreenPointSize = 6.75;
+// The size on paper unless the longest line needs a smaller one to fit.
+inline constexpr double PaperPointSize = 10.0;
+
+// Why a report did not reach the paper: "description number".
+struct PaperFailure {
+    QString description;
+    int number = 0;
+    QString text() const { return description + QLatin1Char(' ') + QString::number(number); }
+};
+
+enum PaperError { CannotStartJob = 1, NewPageFailed = 2, JobFailed = 3 };
+
+// Prints the report text (CR LF line ends) on the printer in landscape:
+// line by line, unchanged, a new page whenever one is full, the heading
+// only where the text has it (once, at the top). The font size is chosen
+// so that the longest line fits the printable width. No value on success.
+std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& text);
+
+// Writes the report text to a PDF file with the same layout as printing.
+std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text);
+
+// The installed printers, by device name; replaced in tests.
+class ReportPrinters {
+public:
+    virtual ~ReportPrinters() = default;
+    // Device names in the system's order.
+    virtual QStringList names() const = 0;
+    // A printer for the device of that name (one of names()).
+    virtual std::unique_ptr<QPrinter> printer(const QString& name) const = 0;
+};
+
+// The printers the system has installed.
+class SystemPrinters : public ReportPrinters {
+public:
+    QStringList names() const override;
+    std::unique_ptr<QPrinter> printer(const QString& name) const override;
+};
+
+} // namespace reports
