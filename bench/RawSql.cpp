@@ -22,22 +22,24 @@ Statements locationTreeStatements() {
 Statements locationContentsStatements(int locId) {
     return {
         {QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                        "count(*) AS stockcount "
-                        "FROM Stock s JOIN Products p ON s.Prod_ID = p.Prod_ID "
+                        "t.stockcount "
+                        "FROM (SELECT Prod_ID, count(*) AS stockcount FROM Stock "
+                        "WHERE Loc_ID = ? GROUP BY Prod_ID) t "
+                        "JOIN Products p ON p.Prod_ID = t.Prod_ID "
                         "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                        "WHERE s.Loc_ID = ? "
-                        "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
                         "ORDER BY p.Prod_Desc") +
              store::IgnoreCase + QStringLiteral(", p.Prod_ID"),
          {locId}},
         {QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                        "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS normalcount, "
-                        "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS tempcount "
-                        "FROM Licences l JOIN Products p ON l.Prod_ID = p.Prod_ID "
+                        "t.normalcount, t.tempcount "
+                        "FROM (SELECT Prod_ID, "
+                        "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS normalcount, "
+                        "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS tempcount "
+                        "FROM Licences WHERE Loc_ID = ? AND Type IN (?, ?) "
+                        "GROUP BY Prod_ID) t "
+                        "JOIN Products p ON p.Prod_ID = t.Prod_ID "
                         "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                        "WHERE l.Loc_ID = ? AND l.Type IN (?, ?) "
-                        "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
-                        "ORDER BY normalcount = 0, p.Prod_Desc") +
+                        "ORDER BY t.normalcount = 0, p.Prod_Desc") +
              store::IgnoreCase + QStringLiteral(", p.Prod_ID"),
          {store::LicenceNormal, store::LicenceTemporary, locId, store::LicenceNormal,
           store::LicenceTemporary}},
