@@ -83,7 +83,6 @@ void LocationTreeView::fill(const std::vector<TreeNode>& nodes) {
     // The items are made and joined to their parents off the widget, where
     // setting their data tells no one, and the whole tree goes in at once:
     // the view hears of one insertion instead of one per node.
-    byKey_.reserve(static_cast<qsizetype>(nodes.size()));
     QList<QTreeWidgetItem*> topLevel;
     for (const TreeNode& n : nodes) {
         QTreeWidgetItem* parent = nullptr;
