@@ -11,13 +11,15 @@ clsStock::clsStock(store::Database& db, common::Messages& messages)
 LocationContents clsStock::FillStockListUsingLocation(int LocID) {
     LocationContents out;
     {
+        // Counted by product from the location's index alone; only the
+        // products found are then looked up.
         store::Query q(db_,
                        QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                                      "count(*) AS stockcount "
-                                      "FROM Stock s JOIN Products p ON s.Prod_ID = p.Prod_ID "
+                                      "t.stockcount "
+                                      "FROM (SELECT Prod_ID, count(*) AS stockcount FROM Stock "
+                                      "WHERE Loc_ID = ? GROUP BY Prod_ID) t "
+                                      "JOIN Products p ON p.Prod_ID = t.Prod_ID "
                                       "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                                      "WHERE s.Loc_ID = ? "
-                                      "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
                                       "ORDER BY p.Prod_Desc") +
                            store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
         q.bindAll(LocID);
@@ -29,17 +31,20 @@ LocationContents clsStock::FillStockListUsingLocation(int LocID) {
                   QString::number(q.integer(QStringLiteral("stockcount")))}});
     }
     {
-        // One grouped statement gives both counts; products with no normal
-        // licence sort after the others.
+        // One grouped statement gives both counts, counted by product from
+        // the location's index alone; products with no normal licence sort
+        // after the others.
         store::Query q(db_,
                        QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                                      "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS normalcount, "
-                                      "sum(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS tempcount "
-                                      "FROM Licences l JOIN Products p ON l.Prod_ID = p.Prod_ID "
+                                      "t.normalcount, t.tempcount "
+                                      "FROM (SELECT Prod_ID, "
+                                      "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS normalcount, "
+                                      "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS tempcount "
+                                      "FROM Licences WHERE Loc_ID = ? AND Type IN (?, ?) "
+                                      "GROUP BY Prod_ID) t "
+                                      "JOIN Products p ON p.Prod_ID = t.Prod_ID "
                                       "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                                      "WHERE l.Loc_ID = ? AND l.Type IN (?, ?) "
-                                      "GROUP BY p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc "
-                                      "ORDER BY normalcount = 0, p.Prod_Desc") +
+                                      "ORDER BY t.normalcount = 0, p.Prod_Desc") +
                            store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
         q.bindAll(store::LicenceNormal, store::LicenceTemporary, LocID, store::LicenceNormal,
                   store::LicenceTemporary);

@@ -5,7 +5,11 @@
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
-#include <QSet>
+#include <QHash>
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 namespace locations {
 
@@ -17,11 +21,14 @@ const QString SelectColumns =
 } // namespace
 
 QString locationKey(int locId) {
-    return QStringLiteral("L") + QString::number(locId);
+    // Made in one piece: a tree fill makes thousands.
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "L%d", locId);
+    return QString::fromLatin1(text, length);
 }
 
-QString properCase(const QString& text) {
-    QString out = text;
+QString properCase(QString text) {
+    QString out = std::move(text);
     bool startOfWord = true;
     for (QChar& c : out) {
         if (c.isSpace()) {
@@ -39,23 +46,25 @@ clsLocations::clsLocations(store::Database& db, common::Messages& messages)
 
 std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
     std::vector<TreeNode> nodes;
+    // The keys of the nodes made so far by id; a row whose parent is not
+    // among them has no place in the tree. A child shares its parent's key.
+    QHash<int, QString> known{{store::loc::None, RootKey}};
     {
         store::Query q(db_, SelectColumns + QStringLiteral("WHERE Loc_Level = ? ORDER BY Loc_ID"));
         q.bindAll(store::loc::ReservedLevel);
-        while (q.next())
-            nodes.push_back({locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ID")))),
-                             RootKey, properCase(q.text(QStringLiteral("Loc_Desc"))),
-                             image::SystemNode, false});
+        while (q.next()) {
+            const int id = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+            nodes.push_back({locationKey(id), RootKey,
+                             properCase(q.text(QStringLiteral("Loc_Desc"))), image::SystemNode,
+                             false});
+            known.insert(id, nodes.back().key);
+        }
     }
     if (nodes.empty()) {
         messages_.fail(QStringLiteral("Internal Error: There are No System Locations"));
         return std::nullopt;
     }
     nodes.insert(nodes.begin(), TreeNode{RootKey, QString(), RootText, image::SystemNode, false});
-
-    QSet<QString> known;
-    for (const TreeNode& n : nodes)
-        known.insert(n.key);
 
     const int branches[] = {store::loc::AvailableLocations, store::loc::AvailableLicences,
                             store::loc::RemovedLocations};
@@ -69,21 +78,25 @@ std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
         const int nodeImage =
             branch == store::loc::RemovedLocations ? image::RemovedLocation : image::Location;
         while (q.next()) {
-            TreeNode node{locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ID")))),
-                          locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ParentID")))),
-                          properCase(q.text(QStringLiteral("Loc_Desc"))), nodeImage, false};
-            if (!known.contains(node.parentKey)) {
-                orphans << node.text;
+            const int id = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+            const int parentId = static_cast<int>(q.integer(QStringLiteral("Loc_ParentID")));
+            QString text = properCase(q.text(QStringLiteral("Loc_Desc")));
+            const auto parent = known.constFind(parentId);
+            if (parent == known.cend()) {
+                orphans << text;
                 continue;
             }
-            known.insert(node.key);
-            nodes.push_back(std::move(node));
+            nodes.push_back({locationKey(id), parent.value(), std::move(text), nodeImage, false});
+            known.insert(id, nodes.back().key);
         }
     }
+    // The root and the three branches that hold locations open expanded.
+    const QString expandedKeys[] = {RootKey, locationKey(store::loc::AvailableLocations),
+                                    locationKey(store::loc::AvailableLicences),
+                                    locationKey(store::loc::RemovedLocations)};
     for (TreeNode& n : nodes)
-        n.expanded = n.key == RootKey || n.key == locationKey(store::loc::AvailableLocations) ||
-                     n.key == locationKey(store::loc::AvailableLicences) ||
-                     n.key == locationKey(store::loc::RemovedLocations);
+        n.expanded = std::find(std::begin(expandedKeys), std::end(expandedKeys), n.key) !=
+                     std::end(expandedKeys);
     if (!orphans.isEmpty())
         messages_.fail(QStringLiteral("Internal Error: these locations have no parent location "
                                       "in their branch and are not shown: ") +

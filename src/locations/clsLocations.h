@@ -29,7 +29,7 @@ inline const QString RootText = QStringLiteral("SYSTEM");
 QString locationKey(int locId);
 
 // Every letter that begins a word upper case, every other letter lower case.
-QString properCase(const QString& text);
+QString properCase(QString text);
 
 // One node to add to a tree: parentKey is empty for the root.
 struct TreeNode {

@@ -17,8 +17,52 @@
 namespace locations {
 
 namespace {
+
 constexpr int KeyRole = Qt::UserRole + 1;
 constexpr int ImageRole = Qt::UserRole + 2;
+
+// A node of a location tree. Its key and image index are plain members and
+// its icon comes from the image index when asked for, so that making and
+// dropping thousands of nodes costs one stored value (the text) each
+// rather than four. Read through data() they are the same roles as ever.
+class LocationItem : public QTreeWidgetItem {
+public:
+    LocationItem(const QString& text, QString key, int imageIndex)
+        : QTreeWidgetItem(UserType), key_(std::move(key)), image_(imageIndex) {
+        setText(0, text);
+    }
+
+    QVariant data(int column, int role) const override {
+        if (column == 0) {
+            if (role == KeyRole)
+                return key_;
+            if (role == ImageRole)
+                return image_;
+            if (role == Qt::DecorationRole) {
+                const QVariant set = QTreeWidgetItem::data(column, role);
+                return set.isValid() ? set : QVariant(common::imlLocation(image_));
+            }
+        }
+        return QTreeWidgetItem::data(column, role);
+    }
+
+    void setData(int column, int role, const QVariant& value) override {
+        if (column == 0 && role == KeyRole) {
+            key_ = value.toString();
+        } else if (column == 0 && role == ImageRole) {
+            image_ = value.toInt();
+        } else {
+            QTreeWidgetItem::setData(column, role, value);
+            return;
+        }
+        emitDataChanged();
+    }
+
+private:
+    QString key_;
+    int image_;
+};
+
 } // namespace
 
 LocationTreeView::LocationTreeView(QWidget* parent) : QTreeWidget(parent) {
@@ -36,8 +80,26 @@ void LocationTreeView::fill(const std::vector<TreeNode>& nodes) {
     clear();
     byKey_.clear();
     highlightKey_.clear();
-    for (const TreeNode& n : nodes)
-        addNode(n);
+    // The items are made and joined to their parents off the widget, where
+    // setting their data tells no one, and the whole tree goes in at once:
+    // the view hears of one insertion instead of one per node.
+    QList<QTreeWidgetItem*> topLevel;
+    for (const TreeNode& n : nodes) {
+        QTreeWidgetItem* parent = nullptr;
+        if (!n.parentKey.isEmpty()) {
+            parent = node(n.parentKey);
+            if (!parent)
+                continue;
+        }
+        const QString key = n.key.trimmed();
+        QTreeWidgetItem* item = makeItem(n.text, key, n.image);
+        if (parent)
+            parent->addChild(item);
+        else
+            topLevel << item;
+        byKey_.insert(key, item);
+    }
+    addTopLevelItems(topLevel);
     for (const TreeNode& n : nodes)
         if (n.expanded)
             if (QTreeWidgetItem* item = node(n.key))
@@ -56,20 +118,25 @@ QTreeWidgetItem* LocationTreeView::node(const QString& key) const {
     return byKey_.value(key.trimmed(), nullptr);
 }
 
+QTreeWidgetItem* LocationTreeView::makeItem(const QString& text, const QString& key,
+                                            int imageIndex) {
+    return new LocationItem(text, key, imageIndex);
+}
+
 QTreeWidgetItem* LocationTreeView::addNode(const TreeNode& n) {
-    QTreeWidgetItem* item = nullptr;
-    if (n.parentKey.isEmpty()) {
-        item = new QTreeWidgetItem(this);
-    } else {
-        QTreeWidgetItem* parent = node(n.parentKey);
+    QTreeWidgetItem* parent = nullptr;
+    if (!n.parentKey.isEmpty()) {
+        parent = node(n.parentKey);
         if (!parent)
             return nullptr;
-        item = new QTreeWidgetItem(parent);
     }
-    item->setText(0, n.text);
-    item->setData(0, KeyRole, n.key.trimmed());
-    setImage(item, n.image);
-    byKey_.insert(n.key.trimmed(), item);
+    const QString key = n.key.trimmed();
+    QTreeWidgetItem* item = makeItem(n.text, key, n.image);
+    if (parent)
+        parent->addChild(item);
+    else
+        addTopLevelItem(item);
+    byKey_.insert(key, item);
     return item;
 }
 
@@ -105,7 +172,9 @@ void LocationTreeView::reparent(const QString& key, const QString& parentKey) {
 
 void LocationTreeView::setImage(QTreeWidgetItem* item, int imageIndex) {
     item->setData(0, ImageRole, imageIndex);
-    item->setIcon(0, common::imlLocation(imageIndex));
+    // A location node draws the icon of its image; any other item is told.
+    if (!dynamic_cast<LocationItem*>(item))
+        item->setIcon(0, common::imlLocation(imageIndex));
 }
 
 QString LocationTreeView::keyOf(const QTreeWidgetItem* item) {

@@ -39,7 +39,7 @@ public:
     void removeNode(const QString& key);
     // Makes parentKey's node the parent of key's node.
     void reparent(const QString& key, const QString& parentKey);
-    void setImage(QTreeWidgetItem* item, int imageIndex);
+    static void setImage(QTreeWidgetItem* item, int imageIndex);
 
     static QString keyOf(const QTreeWidgetItem* item);
     static int imageOf(const QTreeWidgetItem* item);
@@ -89,6 +89,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // A node's item, not yet in any tree.
+    static QTreeWidgetItem* makeItem(const QString& text, const QString& key, int imageIndex);
     void forget(QTreeWidgetItem* item);
     // The node a drag over this tree carries, or null when the drag comes
     // from elsewhere or names none of our nodes.

@@ -1,0 +1,85 @@
+#pragma once
+
+// The benchmark's cases and how they are timed.
+//
+// A case is one user operation run through the program's own code (the
+// windows under the offscreen platform, or the logic classes), with beside
+// it the raw SQL of the same work: the same statements, stepped through the
+// same rows on the same connection with the engine's C interface and
+// nothing else. Each is run once to warm up, then N times; the table shows
+// the median and minimum of the operation, the median of its raw SQL and
+// the ratio of the two medians.
+//
+// A new operation is one more Case added by a case group (see Cases.h).
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <functional>
+#include <vector>
+
+struct sqlite3;
+
+namespace store {
+class Database;
+}
+
+namespace bench {
+
+// One statement with its values, bound by position.
+struct RawStatement {
+    QString sql;
+    QVariantList values;
+};
+using Statements = std::vector<RawStatement>;
+
+// Prepares, binds and steps each statement through all its rows; returns
+// the number of rows stepped. Throws store::DbError on failure.
+int stepThrough(sqlite3* connection, const Statements& statements);
+
+struct Case {
+    QString name;
+    // The operation as the user meets it.
+    std::function<void()> run;
+    // How many rows the operation shows or changes; asked once, untimed,
+    // after the warm-up run and before its after().
+    std::function<int()> rows;
+    // Untimed work around every run of the operation and of its raw SQL:
+    // a fresh row to act on, an undo, the page to show first.
+    std::function<void()> before;
+    std::function<void()> after;
+
+    // The raw SQL, either as statements stepped on the operation's own
+    // connection (made after before(), so they may name a fresh row) ...
+    store::Database* connection = nullptr;
+    std::function<Statements()> statements;
+    // ... or as work of its own, for operations that open their own
+    // connection. Neither: the table shows no raw figure.
+    std::function<void()> raw;
+};
+
+struct Options {
+    int runs = 15;
+    // Only the cases whose name contains this text; all when empty.
+    QString only;
+};
+
+class Bench {
+public:
+    void add(Case c) { cases_.push_back(std::move(c)); }
+
+    // Times every case and prints the table to standard output. A case that
+    // fails has its reason in the table and the others still run; false
+    // when any failed.
+    bool runAll(const Options& options);
+
+    // Called after every run of an operation; throws to fail the case, e.g.
+    // when the program showed the user a message. Optional.
+    std::function<void()> check;
+
+private:
+    std::vector<Case> cases_;
+};
+
+} // namespace bench

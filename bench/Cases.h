@@ -1,0 +1,29 @@
+#pragma once
+
+// The case groups. Each adds its operations to the bench; a later
+// operation joins the group it belongs to, or comes in a new group listed
+// in main.cpp.
+
+#include "Bench.h"
+
+namespace bench {
+
+class Context;
+
+// Opening the database and start-up to the main window shown.
+void addStartUpCases(Bench& bench, Context& context);
+// Page rebuilds and the contents of a location on page 0.
+void addPageCases(Bench& bench, Context& context);
+// Location maintenance through the locations logic.
+void addLocationCases(Bench& bench, Context& context);
+
+// The statements the program runs for the work the cases time, written
+// out as it writes them: the bench checks on its warm-up run that the
+// operation runs each of them.
+
+// Filling a location tree (clsLocations::FillUpLocationTree).
+Statements locationTreeStatements();
+// What a location holds (clsStock::FillStockListUsingLocation).
+Statements locationContentsStatements(int locId);
+
+} // namespace bench

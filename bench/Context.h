@@ -1,0 +1,83 @@
+#pragma once
+
+// What the cases share: a working copy of the seeded database, the hooks a
+// session needs, and one main window made as start-up makes it, whose
+// connection and logic objects the cases use.
+
+#include "common/Clock.h"
+#include "common/FileChooser.h"
+#include "common/Messages.h"
+#include "shell/ui/Program.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace store {
+class Database;
+}
+namespace common {
+class Session;
+}
+namespace shell {
+class frmVemora;
+}
+
+namespace bench {
+
+// Answers Yes to every question, as a user going ahead would, and keeps
+// every other message: an operation that shows one was refused or failed,
+// and its time means nothing.
+class BenchMessages : public common::Messages {
+public:
+    QStringList takeTrouble() { return std::exchange(trouble_, {}); }
+
+protected:
+    bool present(common::MessageKind kind, const QString& text) override;
+
+private:
+    QStringList trouble_;
+};
+
+// The user cancels every file dialog; no benchmarked operation asks for one.
+class NoFiles : public common::FileChooser {
+public:
+    std::optional<QString> choose(const common::FileRequest&) override { return std::nullopt; }
+};
+
+class Context {
+public:
+    // Copies the seeded database into a new directory beside it (so on the
+    // same disk), under the name the program looks for, and starts the main
+    // window on it. The copy goes when the bench ends.
+    explicit Context(const QString& seededFile);
+    ~Context();
+
+    QString directory() const { return dir_.path(); }
+    BenchMessages& messages() { return messages_; }
+    common::Clock& clock() { return clock_; }
+    common::FileChooser& files() { return files_; }
+
+    // Start-up as the bench runs it: no splash (it holds start-up for three
+    // seconds), a day/month/year locale, this directory's database.
+    shell::Program::Options startOptions() const;
+
+    shell::frmVemora& window();
+    common::Session& session();
+    store::Database& db();
+
+    // Throws when the program has shown a message since the last call.
+    void requireNoMessages();
+
+private:
+    QTemporaryDir dir_;
+    BenchMessages messages_;
+    common::SystemClock clock_;
+    NoFiles files_;
+    std::unique_ptr<shell::Program> program_;
+};
+
+} // namespace bench

@@ -1,0 +1,127 @@
+#include "Cases.h"
+#include "Context.h"
+
+#include "assets/clsStock.h"
+#include "assets/ui/pgEnquireByLocation.h"
+#include "common/Session.h"
+#include "common/ui/MainWindow.h"
+#include "common/ui/Page.h"
+#include "common/ui/ReportList.h"
+#include "locations/ui/LocationTreeView.h"
+#include "seed/Seed.h"
+#include "shell/ui/frmVemora.h"
+#include "store/Database.h"
+#include "store/StoreConstants.h"
+
+#include <QApplication>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace bench {
+
+namespace {
+
+// Shows a page without rebuilding it, so that a timed rebuild finds it on
+// screen as the user does.
+void showQuietly(shell::frmVemora& window, int page) {
+    const QSignalBlocker blocker(window.SSTab1());
+    window.SSTab1()->setCurrentIndex(page);
+    QApplication::processEvents();
+}
+
+int treeRows(const QWidget* page) {
+    int rows = 0;
+    for (QTreeWidgetItemIterator it(page->findChild<locations::LocationTreeView*>()); *it; ++it)
+        ++rows;
+    return rows;
+}
+
+int listRows(const QWidget* page) {
+    int rows = 0;
+    for (const auto* list : page->findChildren<common::ReportList*>())
+        rows += list->topLevelItemCount();
+    return rows;
+}
+
+// The location under "Available Locations" holding the most live stock.
+int busiestStockLocation(store::Database& db) {
+    store::Query q(db, QStringLiteral("SELECT s.Loc_ID, count(*) AS n FROM Stock s "
+                                      "JOIN Locations l ON l.Loc_ID = s.Loc_ID "
+                                      "WHERE l.Loc_Top = ? GROUP BY s.Loc_ID "
+                                      "ORDER BY n DESC, s.Loc_ID LIMIT 1"));
+    q.bindAll(store::loc::AvailableLocations);
+    return q.next() ? static_cast<int>(q.integer(QStringLiteral("Loc_ID"))) : 0;
+}
+
+void addRebuild(Bench& bench, Context& context, int page, const char* title) {
+    Case c;
+    c.name = QStringLiteral("page %1 rebuild (%2)").arg(page).arg(QString::fromLatin1(title));
+    c.before = [&context, page] {
+        showQuietly(context.window(), page);
+    };
+    c.run = [&context, page] {
+        context.window().SSTab1_Click(page);
+        QApplication::processEvents();
+    };
+    c.rows = [&context, page] {
+        return treeRows(context.window().page(page));
+    };
+    c.connection = &context.db();
+    c.statements = [] {
+        return locationTreeStatements();
+    };
+    bench.add(c);
+}
+
+void addContents(Bench& bench, Context& context, int locId, const QString& which) {
+    Case page;
+    page.name = QStringLiteral("page 0 contents, %1").arg(which);
+    page.before = [&context] {
+        showQuietly(context.window(), common::EnquireByLocation);
+    };
+    page.run = [&context, locId] {
+        static_cast<assets::pgEnquireByLocation*>(context.window().page(common::EnquireByLocation))
+            ->FillStockListUsingLocation(locId);
+        QApplication::processEvents();
+    };
+    page.rows = [&context] {
+        return listRows(context.window().page(common::EnquireByLocation));
+    };
+    page.connection = &context.db();
+    page.statements = [locId] {
+        return locationContentsStatements(locId);
+    };
+    bench.add(page);
+
+    auto shown = std::make_shared<int>(0);
+    Case logic;
+    logic.name = QStringLiteral("clsStock contents, %1").arg(which);
+    logic.run = [&context, locId, shown] {
+        const assets::LocationContents contents =
+            context.session().logic<assets::clsStock>().FillStockListUsingLocation(locId);
+        *shown = static_cast<int>(contents.stock.size() + contents.licences.size());
+    };
+    logic.rows = [shown] {
+        return *shown;
+    };
+    logic.connection = &context.db();
+    logic.statements = [locId] {
+        return locationContentsStatements(locId);
+    };
+    bench.add(logic);
+}
+
+} // namespace
+
+void addPageCases(Bench& bench, Context& context) {
+    addRebuild(bench, context, common::EnquireByLocation, "enquire by location");
+    addRebuild(bench, context, common::LocationUtilities, "location utilities");
+    addRebuild(bench, context, common::Allocation, "allocation");
+    addContents(bench, context, seed::busiestLicenceLocation(context.db()),
+                QStringLiteral("busiest licence location"));
+    addContents(bench, context, busiestStockLocation(context.db()),
+                QStringLiteral("busiest stock location"));
+}
+
+} // namespace bench

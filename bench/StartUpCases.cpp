@@ -1,0 +1,112 @@
+#define SQLITE_HAS_CODEC 1
+#include "Cases.h"
+#include "Context.h"
+
+#include "common/ui/Page.h"
+#include "locations/ui/LocationTreeView.h"
+#include "shell/StartUp.h"
+#include "shell/ui/Program.h"
+#include "shell/ui/frmVemora.h"
+#include "store/Collation.h"
+#include "store/Database.h"
+#include "store/StoreConstants.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTreeWidgetItemIterator>
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace bench {
+
+namespace {
+
+int compareUnicase(void*, int lenA, const void* a, int lenB, const void* b) {
+    return store::compareText(QString::fromUtf8(static_cast<const char*>(a), lenA),
+                              QString::fromUtf8(static_cast<const char*>(b), lenB));
+}
+
+// A connection of the engine's own, closed when let go.
+struct RawConnection {
+    ~RawConnection() { sqlite3_close_v2(handle); }
+    sqlite3* handle = nullptr;
+};
+
+// Opens and keys the file and reads its header, as the store's open does
+// before anything else (the key derivation is most of the cost), and gives
+// the connection the text order that the program's statements name.
+std::unique_ptr<RawConnection> rawOpen(const QString& path) {
+    auto connection = std::make_unique<RawConnection>();
+    const QByteArray file = path.toUtf8();
+    if (sqlite3_open_v2(file.constData(), &connection->handle, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+        throw std::runtime_error("cannot open " + path.toStdString());
+    const QByteArray key = store::DatabaseKey.toUtf8();
+    if (sqlite3_key(connection->handle, key.constData(), static_cast<int>(key.size())) != SQLITE_OK)
+        throw std::runtime_error("cannot key " + path.toStdString());
+    stepThrough(connection->handle, {{QStringLiteral("SELECT count(*) FROM sqlite_master"), {}}});
+    if (sqlite3_create_collation_v2(connection->handle, "UNICASE", SQLITE_UTF8, nullptr,
+                                    compareUnicase, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot add the collation");
+    return connection;
+}
+
+int treeRows(QWidget* page) {
+    int rows = 0;
+    auto* tree = page->findChild<locations::LocationTreeView*>();
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        ++rows;
+    return rows;
+}
+
+} // namespace
+
+void addStartUpCases(Bench& bench, Context& context) {
+    const QString file = QDir(context.directory()).filePath(store::DatabaseFileName);
+    auto opened = std::make_shared<std::unique_ptr<store::Database>>();
+    auto program = std::make_shared<std::unique_ptr<shell::Program>>();
+    auto raw = std::make_shared<std::unique_ptr<RawConnection>>();
+
+    Case open;
+    open.name = QStringLiteral("open + key derivation");
+    open.run = [&context, opened] {
+        *opened = shell::OpenAssetDatabase(context.directory(), context.messages());
+        if (!*opened)
+            throw std::runtime_error("the database did not open");
+    };
+    open.after = [opened, raw] {
+        opened->reset();
+        raw->reset();
+    };
+    open.raw = [raw, file] {
+        *raw = rawOpen(file);
+    };
+    bench.add(open);
+
+    Case start;
+    start.name = QStringLiteral("start-up to main window shown");
+    start.run = [&context, program] {
+        *program =
+            std::make_unique<shell::Program>(context.messages(), context.clock(), context.files());
+        if (!(*program)->Main(context.startOptions()))
+            throw std::runtime_error("start-up failed");
+        QApplication::processEvents();
+    };
+    start.rows = [program] {
+        return treeRows((*program)->mainWindow()->page(0));
+    };
+    start.after = [program, raw] {
+        program->reset();
+        raw->reset();
+    };
+    start.raw = [raw, file] {
+        *raw = rawOpen(file);
+        stepThrough((*raw)->handle, locationTreeStatements());
+    };
+    bench.add(start);
+}
+
+} // namespace bench

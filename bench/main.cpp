@@ -1,0 +1,81 @@
+// vemora-bench DATABASE [--runs N] [--only TEXT]
+//
+// Times the program's operations on a copy of a seeded asset database (see
+// "vemora-admin seed" and scripts/bench.sh) and prints one table: each
+// operation with the rows it shows or changes, the median and minimum of N
+// runs in milliseconds, the median of the raw SQL of the same work, and the
+// ratio of the two medians. The windows run under the offscreen platform
+// unless another is set.
+
+#include "Bench.h"
+#include "Cases.h"
+#include "Context.h"
+
+#include "store/Database.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: vemora-bench DATABASE [--runs N] [--only TEXT]\n");
+    return 2;
+}
+
+// The case groups, in the order their rows appear in the table.
+using CaseGroup = void (*)(bench::Bench&, bench::Context&);
+const CaseGroup Groups[] = {bench::addStartUpCases, bench::addPageCases, bench::addLocationCases};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QStringList args = QApplication::arguments().mid(1);
+    bench::Options options;
+    QString database;
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QLatin1String("--runs") && !args.isEmpty()) {
+            bool ok = false;
+            options.runs = args.takeFirst().toInt(&ok);
+            if (!ok || options.runs < 1)
+                return usage();
+        } else if (arg == QLatin1String("--only") && !args.isEmpty()) {
+            options.only = args.takeFirst();
+        } else if (database.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
+            database = arg;
+        } else {
+            return usage();
+        }
+    }
+    if (database.isEmpty())
+        return usage();
+    if (!QFileInfo(database).isFile()) {
+        std::fprintf(stderr, "vemora-bench: no such file: %s\n", qPrintable(database));
+        return 1;
+    }
+
+    try {
+        bench::Context context(database);
+        bench::Bench bench;
+        bench.check = [&context] {
+            context.requireNoMessages();
+        };
+        for (CaseGroup group : Groups)
+            group(bench, context);
+        std::printf("%s, %d runs each\n", qPrintable(QFileInfo(database).fileName()), options.runs);
+        return bench.runAll(options) ? 0 : 1;
+    } catch (const store::DbError& error) {
+        std::fprintf(stderr, "vemora-bench: %s\n", qPrintable(error.text()));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vemora-bench: %s\n", error.what());
+    }
+    return 1;
+}
