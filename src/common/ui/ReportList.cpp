@@ -29,8 +29,11 @@ struct SortCell {
 // Rows compare by the sort values that their cells got when filled.
 class SortedRow : public QTreeWidgetItem {
 public:
-    SortedRow(const QStringList& texts, std::vector<SortCell> cells)
-        : QTreeWidgetItem(texts), cells_(std::move(cells)) {}
+    using QTreeWidgetItem::QTreeWidgetItem;
+
+    // Computed when the list is first sorted, not for every fill.
+    bool hasSortCells() const { return !cells_.empty(); }
+    void setSortCells(std::vector<SortCell> cells) { cells_ = std::move(cells); }
 
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
@@ -136,11 +139,7 @@ void ReportList::setRows(const ListRows& rows) {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<int>(rows.size()));
     for (const ListRow& row : rows) {
-        std::vector<SortCell> cells;
-        cells.reserve(static_cast<size_t>(row.texts.size()));
-        for (int c = 0; c < row.texts.size(); ++c)
-            cells.push_back(sortCell(columnKind(c), row.texts.at(c)));
-        auto* item = new SortedRow(row.texts, std::move(cells));
+        auto* item = new SortedRow(row.texts);
         item->setData(0, KeyRole, row.key);
         items << item;
     }
@@ -174,6 +173,16 @@ void ReportList::headingClicked(int column) {
 }
 
 void ReportList::applySort() {
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        auto* row = dynamic_cast<SortedRow*>(topLevelItem(i));
+        if (!row || row->hasSortCells())
+            continue;
+        std::vector<SortCell> cells;
+        cells.reserve(static_cast<size_t>(columnCount()));
+        for (int c = 0; c < columnCount(); ++c)
+            cells.push_back(sortCell(columnKind(c), row->text(c)));
+        row->setSortCells(std::move(cells));
+    }
     sortItems(sortColumn_, direction_);
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(sortColumn_, direction_);
