@@ -1,12 +1,18 @@
 #include "allocation/ui/pgAllocation.h"
 
+#include "allocation/clsAllocations.h"
+#include "common/Messages.h"
+#include "common/NodeKey.h"
 #include "common/Session.h"
+#include "common/ui/Guard.h"
 #include "common/ui/Legend.h"
 #include "common/ui/MainWindow.h"
 #include "locations/ui/LocationTreeView.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QTreeWidgetItemIterator>
 
 namespace allocation {
 
@@ -19,7 +25,7 @@ pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
     btnExpandAlloc->setObjectName(QStringLiteral("btnExpandAlloc"));
     connect(btnExpandAlloc, &QPushButton::clicked, tvSourceLoc,
             &locations::LocationTreeView::expandAllAndSelectRoot);
-    using namespace locations::image;
+    using namespace common::image;
     QGroupBox* legend =
         common::makeLegend(this,
                            {{SystemNode, QStringLiteral("System Node")},
@@ -38,12 +44,153 @@ pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
     grid->addWidget(legend, 1, 1);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(0, 1);
+
+    tvSourceLoc->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tvSourceLoc->setNodeDragging(true);
+    tvSourceLoc->setDragRule(
+        [this](QTreeWidgetItem* dragged) { return !refuseDragStart(dragged); });
+    tvSourceLoc->setTargetRule([](const QTreeWidgetItem* dragged, const QTreeWidgetItem* target) {
+        using locations::LocationTreeView;
+        return clsAllocations::IsItem(LocationTreeView::imageOf(dragged)) &&
+               clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
+                                            LocationTreeView::imageOf(target));
+    });
+    connect(tvSourceLoc, &locations::LocationTreeView::nodeDropped, this, &pgAllocation::dropItem);
 }
 
 void pgAllocation::rebuild() {
-    // The locations; the assets held in each are added by the allocation
-    // logic.
-    tvSourceLoc->FillUpLocationTree(main_.session().logic<locations::clsLocations>());
+    common::Session& session = main_.session();
+    auto nodes = session.logic<locations::clsLocations>().FillUpLocationTree();
+    if (!nodes)
+        return;
+    std::vector<locations::TreeNode> items = session.logic<clsAllocations>().FillAllocationItems();
+    nodes->insert(nodes->end(), std::make_move_iterator(items.begin()),
+                  std::make_move_iterator(items.end()));
+    tvSourceLoc->fill(*nodes);
+}
+
+bool pgAllocation::refuseDragStart(QTreeWidgetItem* dragged) {
+    using locations::LocationTreeView;
+    if (clsAllocations::IsItem(LocationTreeView::imageOf(dragged)))
+        return false;
+    main_.session().messages().refuse(QStringLiteral("You can only move stock or licences"));
+    tvSourceLoc->clearSelection();
+    return true;
+}
+
+void pgAllocation::finishDrop() {
+    tvSourceLoc->clearSelection();
+    tvSourceLoc->setDropHighlight(nullptr);
+}
+
+void pgAllocation::dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+    using locations::LocationTreeView;
+    QList<QTreeWidgetItem*> items;
+    for (QTreeWidgetItem* item : tvSourceLoc->selectedItems())
+        if (clsAllocations::IsItem(LocationTreeView::imageOf(item)))
+            items << item;
+    const bool wholeGroup = (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) && dragged &&
+                            LocationTreeView::keyOf(dragged).at(0) != QLatin1Char('S');
+    if (dragged && (items.size() > 1 || wholeGroup)) {
+        if (!items.contains(dragged))
+            items << dragged;
+        dropItems(items, target);
+        return;
+    }
+    if (!dragged || !target || !clsAllocations::IsItem(LocationTreeView::imageOf(dragged)) ||
+        !clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
+                                      LocationTreeView::imageOf(target))) {
+        finishDrop();
+        return;
+    }
+    common::Session& session = main_.session();
+    if (dragged->parent() == target) {
+        session.messages().refuse(QStringLiteral("This item is already under this location"));
+        finishDrop();
+        return;
+    }
+    common::guarded(
+        session.messages(),
+        [&] {
+            const auto update = session.logic<clsAllocations>().MoveStockLic(
+                LocationTreeView::keyOf(dragged), LocationTreeView::keyOf(dragged->parent()),
+                LocationTreeView::keyOf(target));
+            if (update)
+                showMove(*update);
+        },
+        common::ErrorForm::Description);
+    finishDrop();
+}
+
+void pgAllocation::dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target) {
+    using locations::LocationTreeView;
+    if (!target || !clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
+                                                 LocationTreeView::imageOf(target))) {
+        finishDrop();
+        return;
+    }
+    QStringList keys;
+    for (const QTreeWidgetItem* item : items)
+        if (clsAllocations::IsItem(LocationTreeView::imageOf(item)))
+            keys << LocationTreeView::keyOf(item);
+    common::Session& session = main_.session();
+    bool moved = false;
+    common::guarded(
+        session.messages(),
+        [&] {
+            moved = session.logic<clsAllocations>().MoveItems(
+                        keys, common::idOfKey(LocationTreeView::keyOf(target))) > 0;
+        },
+        common::ErrorForm::Description);
+    finishDrop();
+    if (moved) {
+        // Many nodes changed: the tree is built again once, as it is kept
+        // open where it was.
+        const QString targetKey = LocationTreeView::keyOf(target);
+        QStringList open;
+        for (QTreeWidgetItemIterator it(tvSourceLoc); *it; ++it)
+            if ((*it)->isExpanded())
+                open << LocationTreeView::keyOf(*it);
+        common::guarded(session.messages(), [this] { rebuild(); });
+        for (const QString& key : open)
+            if (QTreeWidgetItem* node = tvSourceLoc->node(key))
+                node->setExpanded(true);
+        if (QTreeWidgetItem* node = tvSourceLoc->node(targetKey))
+            node->setExpanded(true);
+    }
+}
+
+void pgAllocation::showMove(const MoveUpdate& update) {
+    using locations::LocationTreeView;
+    const QString targetKey = locations::locationKey(update.targetLocId);
+    QTreeWidgetItem* target = tvSourceLoc->node(targetKey);
+    if (update.kind == QLatin1Char('S')) {
+        tvSourceLoc->reparent(update.stockKey, targetKey);
+        if (QTreeWidgetItem* node = tvSourceLoc->node(update.stockKey))
+            LocationTreeView::setImage(node, common::image::Stock);
+    } else {
+        replaceGroups(update.sourceLocId, update.kind, update, false);
+        replaceGroups(update.targetLocId, update.kind, update, true);
+    }
+    if (target && !target->isExpanded())
+        target->setExpanded(true);
+}
+
+void pgAllocation::replaceGroups(int locId, QChar kind, const MoveUpdate& update, bool atTarget) {
+    using locations::LocationTreeView;
+    QTreeWidgetItem* location = tvSourceLoc->node(locations::locationKey(locId));
+    if (!location)
+        return;
+    QStringList gone;
+    for (int i = 0; i < location->childCount(); ++i) {
+        const QString key = LocationTreeView::keyOf(location->child(i));
+        if (key.startsWith(kind))
+            gone << key;
+    }
+    for (const QString& key : gone)
+        tvSourceLoc->removeNode(key);
+    for (const locations::TreeNode& node : atTarget ? update.targetGroups : update.sourceGroups)
+        tvSourceLoc->addNode(node);
 }
 
 QWidgetList pgAllocation::tabOrder() const {

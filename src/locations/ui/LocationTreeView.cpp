@@ -219,6 +219,10 @@ void LocationTreeView::setNodeDragging(bool on) {
     setDropIndicatorShown(false);
 }
 
+void LocationTreeView::setDragRule(DragRule rule) {
+    dragRule_ = std::move(rule);
+}
+
 void LocationTreeView::setTargetRule(TargetRule rule) {
     targetRule_ = std::move(rule);
 }
@@ -300,6 +304,9 @@ void LocationTreeView::startDrag(Qt::DropActions) {
     if (!dragged)
         dragged = currentItem();
     if (!dragged)
+        return;
+    setDropHighlight(nullptr);
+    if (dragRule_ && !dragRule_(dragged))
         return;
     auto* payload = new QMimeData;
     payload->setData(nodeMimeType(), keyOf(dragged).toUtf8());

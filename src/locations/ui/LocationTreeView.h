@@ -53,6 +53,10 @@ public:
 
     // Lets the user drag nodes within this tree. Off unless a tree asks.
     void setNodeDragging(bool on);
+    // Whether a node may be dragged at all; a refused node starts no drag
+    // (the rule may say why). Every node may while no rule is set.
+    using DragRule = std::function<bool(QTreeWidgetItem* dragged)>;
+    void setDragRule(DragRule rule);
     // Whether a dragged node may be dropped on the node under the pointer;
     // a refused target is not highlighted, and a drop there comes without a
     // target. Every node is a target while no rule is set.
@@ -100,6 +104,7 @@ private:
 
     QHash<QString, QTreeWidgetItem*> byKey_;
     TargetRule targetRule_;
+    DragRule dragRule_;
     QString highlightKey_;
     // A drop seen while this tree's own drag is running: the keys of the
     // dragged node and of the target (empty for none).

@@ -1,0 +1,283 @@
+#include "allocation/clsAllocations.h"
+
+#include "common/Clock.h"
+#include "common/Messages.h"
+#include "common/NodeKey.h"
+#include "store/Database.h"
+#include "store/History.h"
+#include "store/StoreConstants.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace allocation {
+
+namespace image = common::image;
+using locations::locationKey;
+using locations::properCase;
+
+namespace {
+
+const QString StockKind = QStringLiteral("S");
+
+bool isLicenceKind(QChar kind) {
+    return kind == QLatin1Char('N') || kind == QLatin1Char('T');
+}
+
+QString licenceType(QChar kind) {
+    return kind == QLatin1Char('T') ? store::LicenceTemporary : store::LicenceNormal;
+}
+
+int groupImage(QChar kind, int locId) {
+    const bool removed = locId == store::loc::RemovedLicences;
+    if (kind == QLatin1Char('T'))
+        return removed ? image::RemovedTemporaryLicence : image::TemporaryLicence;
+    return removed ? image::RemovedLicence : image::Licence;
+}
+
+// shownDesc is the product's description as the tree shows it.
+QString groupText(QChar kind, const QString& shownDesc, qint64 count) {
+    return shownDesc +
+           (kind == QLatin1Char('T') ? QStringLiteral(" - (Temp Licences x ")
+                                     : QStringLiteral(" - (Licences x ")) +
+           QString::number(count) + QLatin1Char(')');
+}
+
+} // namespace
+
+clsAllocations::clsAllocations(store::Database& db, common::Messages& messages,
+                               common::Clock& clock)
+    : db_(db), messages_(messages), clock_(clock) {}
+
+std::vector<TreeNode> clsAllocations::FillAllocationItems() {
+    // Products in description order, once: the item rows are then put in
+    // that order by rank, without a text comparison per row.
+    QHash<qint64, int> rank;
+    std::vector<QString> shown;
+    {
+        store::Query q(db_, QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY "
+                                           "Prod_Desc") +
+                                store::IgnoreCase + QStringLiteral(", Prod_ID"));
+        while (q.next()) {
+            rank.insert(q.integer(QStringLiteral("Prod_ID")), static_cast<int>(shown.size()));
+            shown.push_back(properCase(q.text(QStringLiteral("Prod_Desc"))));
+        }
+    }
+
+    struct Row {
+        int rank;
+        qint64 id;
+        TreeNode node;
+    };
+    std::vector<TreeNode> nodes;
+    const auto appendSorted = [&nodes](std::vector<Row>& rows) {
+        std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+            return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
+        });
+        for (Row& r : rows)
+            nodes.push_back(std::move(r.node));
+    };
+
+    std::vector<Row> stock;
+    {
+        store::Query q(db_,
+                       QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock"));
+        while (q.next()) {
+            const auto found = rank.constFind(q.integer(QStringLiteral("Prod_ID")));
+            if (found == rank.constEnd())
+                continue;
+            const qint64 id = q.integer(QStringLiteral("Stock_ID"));
+            const int locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+            stock.push_back(
+                {*found, id,
+                 TreeNode{StockKind + QString::number(id), locationKey(locId),
+                          shown[static_cast<size_t>(*found)] + QStringLiteral(" - (") +
+                              q.text(QStringLiteral("Stock_Code")) + QLatin1Char(')'),
+                          locId == store::loc::RemovedStock ? image::RemovedStock : image::Stock,
+                          false}});
+        }
+    }
+    nodes.reserve(stock.size());
+    appendSorted(stock);
+
+    for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
+        std::vector<Row> groups;
+        store::Query q(db_, QStringLiteral("SELECT Prod_ID, Loc_ID, count(*) AS n FROM Licences "
+                                           "WHERE Type = ? GROUP BY Loc_ID, Prod_ID"));
+        q.bindAll(licenceType(kind));
+        while (q.next()) {
+            const qint64 prodId = q.integer(QStringLiteral("Prod_ID"));
+            const auto found = rank.constFind(prodId);
+            if (found == rank.constEnd())
+                continue;
+            const int locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+            QString text =
+                groupText(kind, shown[static_cast<size_t>(*found)], q.integer(QStringLiteral("n")));
+            groups.push_back(
+                {*found, locId,
+                 TreeNode{common::licenceGroupKey(kind == QLatin1Char('T'),
+                                                  static_cast<int>(prodId), locId),
+                          locationKey(locId), std::move(text), groupImage(kind, locId), false}});
+        }
+        appendSorted(groups);
+    }
+    return nodes;
+}
+
+std::vector<TreeNode> clsAllocations::LicenceGroups(QChar type, int locId) {
+    std::vector<TreeNode> nodes;
+    store::Query q(db_, QStringLiteral("SELECT l.Prod_ID, p.Prod_Desc, count(*) AS n "
+                                       "FROM Licences l JOIN Products p ON p.Prod_ID = l.Prod_ID "
+                                       "WHERE l.Type = ? AND l.Loc_ID = ? "
+                                       "GROUP BY l.Prod_ID, p.Prod_Desc ORDER BY p.Prod_Desc") +
+                            store::IgnoreCase + QStringLiteral(", l.Prod_ID"));
+    q.bindAll(licenceType(type), locId);
+    while (q.next()) {
+        const int prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
+        nodes.push_back({common::licenceGroupKey(type == QLatin1Char('T'), prodId, locId),
+                         locationKey(locId),
+                         groupText(type, properCase(q.text(QStringLiteral("Prod_Desc"))),
+                                   q.integer(QStringLiteral("n"))),
+                         groupImage(type, locId), false});
+    }
+    return nodes;
+}
+
+std::optional<int> clsAllocations::firstLicenceOf(QChar type, int prodId, int locId) {
+    store::Query q(db_, QStringLiteral("SELECT min(Licence_ID) AS id FROM Licences "
+                                       "WHERE Type = ? AND Prod_ID = ? AND Loc_ID = ?"));
+    q.bindAll(licenceType(type), prodId, locId);
+    if (!q.next() || q.isNull(QStringLiteral("id")))
+        return std::nullopt;
+    return static_cast<int>(q.integer(QStringLiteral("id")));
+}
+
+std::optional<MoveUpdate> clsAllocations::MoveStockLic(const QString& dragFromKey,
+                                                       const QString& dragFromLocKey,
+                                                       const QString& curNodeKey) {
+    const int targetId = common::idOfKey(curNodeKey);
+    if (dragFromLocKey.trimmed() == curNodeKey.trimmed()) {
+        messages_.refuse(QStringLiteral("You have copied the stock/licence from this location"));
+        return std::nullopt;
+    }
+    const common::NodeKey item = common::parseNodeKey(dragFromKey);
+    if (item.kind == QLatin1Char('S')) {
+        if (!MoveItemToLocation(item.kind, item.id, targetId))
+            return std::nullopt;
+        return MoveUpdate{
+            item.kind, common::idOfKey(dragFromLocKey), targetId, dragFromKey.trimmed(), {}, {}};
+    }
+    if (!isLicenceKind(item.kind))
+        return std::nullopt;
+    const auto licence = firstLicenceOf(item.kind, item.id, item.locId);
+    if (!licence) {
+        messages_.fail(QStringLiteral("Internal Error: Getting a single Licence ID"));
+        return std::nullopt;
+    }
+    if (!MoveItemToLocation(item.kind, *licence, targetId))
+        return std::nullopt;
+    return MoveUpdate{item.kind,
+                      item.locId,
+                      targetId,
+                      QString(),
+                      LicenceGroups(item.kind, item.locId),
+                      LicenceGroups(item.kind, targetId)};
+}
+
+std::optional<QString> clsAllocations::locationDesc(int locId) {
+    store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
+    q.bindAll(locId);
+    if (!q.next()) {
+        messages_.fail(QStringLiteral("Internal Error: Getting Location Description"));
+        return std::nullopt;
+    }
+    return q.text(QStringLiteral("Loc_Desc"));
+}
+
+bool clsAllocations::moveOne(QChar itemType, int itemId, int locId, const QString& locDesc) {
+    const bool stock = !isLicenceKind(itemType);
+    if (store::writeHistory(db_, itemId, stock ? store::HistoryStock : store::HistoryLicence,
+                            locDesc, clock_.now()) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: Inserting into StockHistory"));
+        return false;
+    }
+    const int changed =
+        stock ? db_.execute(QStringLiteral("UPDATE Stock SET Loc_ID = ? WHERE Stock_ID = ?"), locId,
+                            itemId)
+              : db_.execute(QStringLiteral("UPDATE Licences SET Loc_ID = ? WHERE Licence_ID = ?"),
+                            locId, itemId);
+    if (changed != 1) {
+        messages_.fail(stock ? QStringLiteral("Internal Error: Updating Stock Location")
+                             : QStringLiteral("Internal Error: Updating Licence Location"));
+        return false;
+    }
+    return true;
+}
+
+bool clsAllocations::MoveItemToLocation(QChar itemType, int itemId, int locId) {
+    store::Transaction tx(db_);
+    const auto desc = locationDesc(locId);
+    if (!desc || !moveOne(itemType, itemId, locId, *desc))
+        return false; // the history row goes back with the transaction
+    tx.commit();
+    return true;
+}
+
+int clsAllocations::MoveItems(const QStringList& itemKeys, int locId) {
+    store::Transaction tx(db_);
+    const auto desc = locationDesc(locId);
+    if (!desc)
+        return 0;
+    int moved = 0;
+    for (const QString& key : itemKeys) {
+        const common::NodeKey item = common::parseNodeKey(key);
+        std::vector<int> ids;
+        if (item.kind == QLatin1Char('S')) {
+            // An item already at the target stays as it is.
+            if (!db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Stock_ID = ? AND "
+                                           "Loc_ID <> ?"),
+                            item.id, locId))
+                continue;
+            ids.push_back(item.id);
+        } else if (isLicenceKind(item.kind)) {
+            if (item.locId == locId)
+                continue;
+            store::Query q(db_, QStringLiteral("SELECT Licence_ID FROM Licences WHERE Type = ? "
+                                               "AND Prod_ID = ? AND Loc_ID = ? ORDER BY "
+                                               "Licence_ID"));
+            q.bindAll(licenceType(item.kind), item.id, item.locId);
+            while (q.next())
+                ids.push_back(static_cast<int>(q.integer(QStringLiteral("Licence_ID"))));
+        }
+        for (const int id : ids) {
+            if (!moveOne(item.kind, id, locId, *desc))
+                return 0;
+            ++moved;
+        }
+    }
+    tx.commit();
+    return moved;
+}
+
+bool clsAllocations::IsDropTarget(const QString& key, int imageIndex) {
+    const QString k = key.trimmed();
+    return k == locationKey(store::loc::AvailableLocations) ||
+           k == locationKey(store::loc::AvailableLicences) || imageIndex == image::Location;
+}
+
+bool clsAllocations::IsItem(int imageIndex) {
+    switch (imageIndex) {
+    case image::Stock:
+    case image::Licence:
+    case image::TemporaryLicence:
+    case image::RemovedStock:
+    case image::RemovedLicence:
+    case image::RemovedTemporaryLicence:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace allocation

@@ -1,0 +1,87 @@
+#pragma once
+
+// Moving stock items and licences between locations. The allocation tree
+// shows every location with the items it holds: one node per stock item and
+// one per product, type and location for licences, with their count. A move
+// writes the item's history row and its new location in one transaction;
+// the page changes its tree only after a move was stored.
+
+#include "locations/clsLocations.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace store {
+class Database;
+}
+namespace common {
+class Clock;
+class Messages;
+} // namespace common
+
+namespace allocation {
+
+using locations::TreeNode;
+
+// What a stored move changes in the tree.
+struct MoveUpdate {
+    QChar kind;          // 'S', 'N' or 'T'
+    int sourceLocId = 0; // where the item was
+    int targetLocId = 0; // where it is now
+    QString stockKey;    // a stock item's node, which moves as it is
+    // For licences: the groups of that type now at the source and at the
+    // target, which replace every group node of that type there.
+    std::vector<TreeNode> sourceGroups;
+    std::vector<TreeNode> targetGroups;
+};
+
+class clsAllocations {
+public:
+    clsAllocations(store::Database& db, common::Messages& messages, common::Clock& clock);
+
+    // The item nodes of every location: stock items, then normal and then
+    // temporary licence groups, each ordered by product description. Three
+    // statements, however many locations.
+    std::vector<TreeNode> FillAllocationItems();
+
+    // The licence groups of one type ('N' or 'T') held at one location.
+    std::vector<TreeNode> LicenceGroups(QChar type, int locId);
+
+    // Moves the item of a dragged node (key "S7", "N12-3", "T12-3") out of
+    // the location node sourceLocKey onto the location node curNodeKey. No
+    // value after a message: nothing was stored.
+    std::optional<MoveUpdate> MoveStockLic(const QString& dragFromKey,
+                                           const QString& dragFromLocKey,
+                                           const QString& curNodeKey);
+
+    // Writes the history row and moves one item ("S" stock, "N"/"T"
+    // licence) to a location, in one transaction. False after a message.
+    bool MoveItemToLocation(QChar itemType, int itemId, int locId);
+
+    // Several items at once, each with its history row, all or none.
+    // Licence groups given by their node key move every licence of the group.
+    // Returns the items moved (0 after a message).
+    int MoveItems(const QStringList& itemKeys, int locId);
+
+    // Whether a node can take dropped items: "Available Locations",
+    // "Available Licences" or a live location under them, known by key and
+    // image, never by text.
+    static bool IsDropTarget(const QString& key, int image);
+    // Whether a node is an item that can be dragged.
+    static bool IsItem(int image);
+
+private:
+    // The licence of a group that moves: the lowest id, so the choice is
+    // the same every time.
+    std::optional<int> firstLicenceOf(QChar type, int prodId, int locId);
+    bool moveOne(QChar itemType, int itemId, int locId, const QString& locDesc);
+    std::optional<QString> locationDesc(int locId);
+
+    store::Database& db_;
+    common::Messages& messages_;
+    common::Clock& clock_;
+};
+
+} // namespace allocation

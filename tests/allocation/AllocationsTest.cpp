@@ -1,0 +1,266 @@
+#include "allocation/clsAllocations.h"
+#include "common/TreeImages.h"
+#include "store/StoreConstants.h"
+
+#include "support/QtPrinting.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabase.h"
+#include "support/TestHooks.h"
+
+#include <gtest/gtest.h>
+
+namespace image = common::image;
+using allocation::clsAllocations;
+using common::MessageKind;
+using locations::TreeNode;
+
+namespace {
+
+// A register with:
+//   1 Available Locations / Office (live), Store (live)
+//   2 Available Licences / Lab
+//   3 Removed Locations / Old room (removed)
+// Products "word processor" and "ZIP tool" (licences) and "desk PC" (stock).
+class Allocations : public ::testing::Test {
+protected:
+    Allocations() {
+        office = t.addLocation(QStringLiteral("Office "), 1, 2, 1);
+        storeRoom = t.addLocation(QStringLiteral("store"), 1, 2, 1);
+        lab = t.addLocation(QStringLiteral("Lab"), 2, 2, 2);
+        oldRoom = t.addLocation(QStringLiteral("Old room"), 3, 2, 3);
+        const int cat = t.addCategory(QStringLiteral("All"));
+        word = t.addProduct(QStringLiteral("W"), QStringLiteral("word processor"), cat);
+        zip = t.addProduct(QStringLiteral("Z"), QStringLiteral("ZIP tool"), cat);
+        pc = t.addProduct(QStringLiteral("P"), QStringLiteral("desk PC"), cat);
+    }
+
+    // The text of each node by key, from a full fill.
+    std::map<QString, std::pair<QString, QString>> filled() {
+        std::map<QString, std::pair<QString, QString>> out; // key -> (parent, text)
+        for (const TreeNode& n : logic.FillAllocationItems())
+            out[n.key] = {n.parentKey, n.text};
+        return out;
+    }
+
+    int locationOf(const char* table, const char* idColumn, int id) {
+        return t
+            .value(QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?")
+                       .arg(QString::fromLatin1(table), QString::fromLatin1(idColumn)),
+                   id)
+            .value_or(QStringLiteral("-1"))
+            .toInt();
+    }
+
+    QStringList history(int itemId, const QString& type) {
+        QStringList out;
+        store::Query q(t.db(), QStringLiteral("SELECT Loc_Desc FROM StockHistory WHERE "
+                                              "Stock_Lic_ID = ? AND Type = ? ORDER BY move_date"));
+        q.bindAll(itemId, type);
+        while (q.next())
+            out << q.rawText(QStringLiteral("Loc_Desc"));
+        return out;
+    }
+
+    static QStringList texts(const std::vector<TreeNode>& nodes) {
+        QStringList out;
+        for (const TreeNode& n : nodes)
+            out << n.key + QStringLiteral(" ") + n.text;
+        return out;
+    }
+
+    testing_support::TestDatabase t;
+    testing_support::ScriptedMessages messages;
+    testing_support::TestHooks hooks;
+    clsAllocations logic{t.db(), messages, hooks.clock};
+    int office = 0, storeRoom = 0, lab = 0, oldRoom = 0, word = 0, zip = 0, pc = 0;
+};
+
+} // namespace
+
+TEST_F(Allocations, TheFillPutsStockAndLicenceGroupsUnderTheirLocationsInDescriptionOrder) {
+    const int s1 = t.addStock(QStringLiteral(" ab-1 "), pc, office);
+    const int s2 = t.addStock(QStringLiteral("AB-2"), pc, store::loc::RemovedStock);
+    for (int i = 0; i < 3; ++i)
+        t.addLicence(QStringLiteral("W%1").arg(i), word, lab, store::LicenceNormal);
+    t.addLicence(QStringLiteral("Z1"), zip, lab, store::LicenceTemporary);
+    t.addLicence(QStringLiteral("W9"), word, store::loc::RemovedLicences, store::LicenceTemporary);
+
+    const std::vector<TreeNode> nodes = logic.FillAllocationItems();
+    struct Expected {
+        QString key, parent, text;
+        int image;
+    };
+    const Expected expected[] = {
+        {QStringLiteral("S%1").arg(s1), QStringLiteral("L%1").arg(office), "Desk Pc - (ab-1)",
+         image::Stock},
+        {QStringLiteral("S%1").arg(s2), "L5", "Desk Pc - (AB-2)", image::RemovedStock},
+        {QStringLiteral("N%1-%2").arg(word).arg(lab), QStringLiteral("L%1").arg(lab),
+         "Word Processor - (Licences x 3)", image::Licence},
+        {QStringLiteral("T%1-4").arg(word), "L4", "Word Processor - (Temp Licences x 1)",
+         image::RemovedTemporaryLicence},
+        {QStringLiteral("T%1-%2").arg(zip).arg(lab), QStringLiteral("L%1").arg(lab),
+         "Zip Tool - (Temp Licences x 1)", image::TemporaryLicence},
+    };
+    ASSERT_EQ(nodes.size(), std::size(expected))
+        << texts(nodes).join(QStringLiteral("; ")).toStdString();
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(nodes[i].key, expected[i].key);
+        EXPECT_EQ(nodes[i].parentKey, expected[i].parent);
+        EXPECT_EQ(nodes[i].text, expected[i].text);
+        EXPECT_EQ(nodes[i].image, expected[i].image);
+        EXPECT_FALSE(nodes[i].expanded);
+    }
+}
+
+TEST_F(Allocations, AStockItemMovesWithItsHistoryRowNamingTheStoredDescription) {
+    const int item = t.addStock(QStringLiteral("S1"), pc, store::loc::RemovedStock);
+    const auto update = logic.MoveStockLic(QStringLiteral("S%1").arg(item), QStringLiteral("L5"),
+                                           QStringLiteral("L%1").arg(office));
+    ASSERT_TRUE(update.has_value());
+    EXPECT_EQ(update->kind, QLatin1Char('S'));
+    EXPECT_EQ(update->stockKey, QStringLiteral("S%1").arg(item));
+    EXPECT_EQ(update->targetLocId, office);
+    EXPECT_EQ(locationOf("Stock", "Stock_ID", item), office);
+    EXPECT_EQ(history(item, store::HistoryStock), QStringList{"Office"}) << "stored text, trimmed";
+    EXPECT_EQ(t.value(QStringLiteral("SELECT move_date FROM StockHistory")),
+              QStringLiteral("2026-12-10 09:30:00.000"));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(Allocations, OneLicenceOfAGroupMovesAndBothGroupsAreCountedAgain) {
+    std::vector<int> ids;
+    for (int i = 0; i < 3; ++i)
+        ids.push_back(t.addLicence(QStringLiteral("W%1").arg(i), word, lab, store::LicenceNormal));
+    const QString group = QStringLiteral("N%1-%2").arg(word).arg(lab);
+
+    auto update = logic.MoveStockLic(group, QStringLiteral("L%1").arg(lab),
+                                     QStringLiteral("L%1").arg(office));
+    ASSERT_TRUE(update.has_value());
+    EXPECT_EQ(texts(update->sourceGroups),
+              QStringList{group + QStringLiteral(" Word Processor - (Licences x 2)")});
+    EXPECT_EQ(texts(update->targetGroups),
+              QStringList{
+                  QStringLiteral("N%1-%2 Word Processor - (Licences x 1)").arg(word).arg(office)});
+    // The lowest id goes first, every time.
+    EXPECT_EQ(locationOf("Licences", "Licence_ID", ids[0]), office);
+    EXPECT_EQ(history(ids[0], store::HistoryLicence), QStringList{"Office"});
+
+    logic.MoveStockLic(group, QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office));
+    update = logic.MoveStockLic(group, QStringLiteral("L%1").arg(lab),
+                                QStringLiteral("L%1").arg(office));
+    ASSERT_TRUE(update.has_value());
+    EXPECT_TRUE(update->sourceGroups.empty()) << "the last licence left";
+    EXPECT_EQ(texts(update->targetGroups),
+              QStringList{
+                  QStringLiteral("N%1-%2 Word Processor - (Licences x 3)").arg(word).arg(office)});
+}
+
+TEST_F(Allocations, TemporaryGroupsOfTwoProductsAtOneLocationStayApart) {
+    t.addLicence(QStringLiteral("W1"), word, store::loc::RemovedLicences, store::LicenceTemporary);
+    t.addLicence(QStringLiteral("W2"), word, store::loc::RemovedLicences, store::LicenceTemporary);
+    t.addLicence(QStringLiteral("Z1"), zip, store::loc::RemovedLicences, store::LicenceTemporary);
+    const auto update = logic.MoveStockLic(QStringLiteral("T%1-4").arg(zip), QStringLiteral("L4"),
+                                           QStringLiteral("L%1").arg(lab));
+    ASSERT_TRUE(update.has_value());
+    ASSERT_EQ(update->sourceGroups.size(), 1u);
+    EXPECT_EQ(update->sourceGroups[0].text, QStringLiteral("Word Processor - (Temp Licences x 2)"));
+    EXPECT_EQ(update->sourceGroups[0].image, image::RemovedTemporaryLicence);
+    ASSERT_EQ(update->targetGroups.size(), 1u);
+    EXPECT_EQ(update->targetGroups[0].image, image::TemporaryLicence);
+}
+
+TEST_F(Allocations, RefusalsAndFailuresStoreNothing) {
+    const int item = t.addStock(QStringLiteral("S1"), pc, office);
+    const QString key = QStringLiteral("S%1").arg(item);
+    struct Case {
+        const char* name;
+        QString dragged, from, target;
+        const char* trigger; // makes a statement of the move fail
+        MessageKind kind;
+        QString message;
+    };
+    const Case cases[] = {
+        {"same location", key, QStringLiteral("L%1").arg(office), QStringLiteral("L%1").arg(office),
+         nullptr, MessageKind::Refusal, "You have copied the stock/licence from this location"},
+        {"no licence of that kind", QStringLiteral("N%1-%2").arg(word).arg(lab),
+         QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office), nullptr,
+         MessageKind::Failure, "Internal Error: Getting a single Licence ID"},
+        {"target row gone", key, QStringLiteral("L%1").arg(office), "L99999", nullptr,
+         MessageKind::Failure, "Internal Error: Getting Location Description"},
+        {"history not written", key, QStringLiteral("L%1").arg(office),
+         QStringLiteral("L%1").arg(storeRoom),
+         "CREATE TEMP TRIGGER f BEFORE INSERT ON StockHistory BEGIN SELECT RAISE(IGNORE); END",
+         MessageKind::Failure, "Internal Error: Inserting into StockHistory"},
+        {"item not updated", key, QStringLiteral("L%1").arg(office),
+         QStringLiteral("L%1").arg(storeRoom),
+         "CREATE TEMP TRIGGER f BEFORE UPDATE ON Stock BEGIN SELECT RAISE(IGNORE); END",
+         MessageKind::Failure, "Internal Error: Updating Stock Location"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        t.db().run(QStringLiteral("DROP TRIGGER IF EXISTS temp.f"));
+        if (c.trigger)
+            t.db().run(QString::fromLatin1(c.trigger));
+        EXPECT_FALSE(logic.MoveStockLic(c.dragged, c.from, c.target).has_value());
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].kind, c.kind);
+        EXPECT_EQ(messages.texts()[0], c.message);
+        EXPECT_EQ(locationOf("Stock", "Stock_ID", item), office);
+        EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0) << "no history row without a move";
+    }
+}
+
+TEST_F(Allocations, SeveralItemsAndWholeGroupsMoveTogetherOrNotAtAll) {
+    const int s1 = t.addStock(QStringLiteral("S1"), pc, office);
+    const int s2 = t.addStock(QStringLiteral("S2"), pc, storeRoom);
+    const int here = t.addStock(QStringLiteral("S3"), pc, lab);
+    const int l1 = t.addLicence(QStringLiteral("W1"), word, office, store::LicenceNormal);
+    const int l2 = t.addLicence(QStringLiteral("W2"), word, office, store::LicenceNormal);
+    const QStringList keys{QStringLiteral("S%1").arg(s1), QStringLiteral("S%1").arg(s2),
+                           QStringLiteral("S%1").arg(here),
+                           QStringLiteral("N%1-%2").arg(word).arg(office)};
+
+    t.db().run(QStringLiteral("CREATE TEMP TRIGGER f BEFORE UPDATE ON Licences "
+                              "BEGIN SELECT RAISE(IGNORE); END"));
+    EXPECT_EQ(logic.MoveItems(keys, lab), 0);
+    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Updating Licence Location"});
+    EXPECT_EQ(locationOf("Stock", "Stock_ID", s1), office) << "all or none";
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
+
+    t.db().run(QStringLiteral("DROP TRIGGER temp.f"));
+    messages.clear();
+    EXPECT_EQ(logic.MoveItems(keys, lab), 4) << "the item already there stays";
+    for (const auto& [table, column, id] :
+         {std::tuple{"Stock", "Stock_ID", s1}, std::tuple{"Stock", "Stock_ID", s2},
+          std::tuple{"Licences", "Licence_ID", l1}, std::tuple{"Licences", "Licence_ID", l2}})
+        EXPECT_EQ(locationOf(table, column, id), lab) << table << " " << id;
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
+    EXPECT_TRUE(history(here, store::HistoryStock).isEmpty());
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST(AllocationRules, DropTargetsAreKnownByKeyAndImageNeverByText) {
+    struct Case {
+        const char* key;
+        int image;
+        bool target;
+    };
+    const Case cases[] = {
+        {"L1", image::SystemNode, true},  {"L2", image::SystemNode, true},
+        {"L7", image::Location, true},    {"L3", image::SystemNode, false},
+        {"L4", image::SystemNode, false}, {"L5", image::SystemNode, false},
+        {"L0", image::SystemNode, false}, {"L8", image::RemovedLocation, false},
+        {"S7", image::Stock, false},      {"N1-2", image::Licence, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(clsAllocations::IsDropTarget(QString::fromLatin1(c.key), c.image), c.target)
+            << c.key;
+    for (int i = 1; i <= image::Count; ++i) {
+        const bool item = i == image::Stock || i == image::Licence ||
+                          i == image::TemporaryLicence || i == image::RemovedStock ||
+                          i == image::RemovedLicence || i == image::RemovedTemporaryLicence;
+        EXPECT_EQ(clsAllocations::IsItem(i), item) << i;
+    }
+}
