@@ -23,6 +23,9 @@ void addLocationCases(Bench& bench, Context& context);
 
 // Filling a location tree (clsLocations::FillUpLocationTree).
 Statements locationTreeStatements();
+// The items of every location on the allocation page
+// (clsAllocations::FillAllocationItems).
+Statements allocationItemStatements();
 // What a location holds (clsStock::FillStockListUsingLocation).
 Statements locationContentsStatements(int locId);
 

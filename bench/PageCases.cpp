@@ -68,8 +68,12 @@ void addRebuild(Bench& bench, Context& context, int page, const char* title) {
         return treeRows(context.window().page(page));
     };
     c.connection = &context.db();
-    c.statements = [] {
-        return locationTreeStatements();
+    c.statements = [page] {
+        Statements out = locationTreeStatements();
+        if (page == common::Allocation)
+            for (RawStatement& s : allocationItemStatements())
+                out.push_back(std::move(s));
+        return out;
     };
     bench.add(c);
 }

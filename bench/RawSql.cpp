@@ -19,6 +19,18 @@ Statements locationTreeStatements() {
     return out;
 }
 
+Statements allocationItemStatements() {
+    Statements out{{QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY Prod_Desc") +
+                        store::IgnoreCase + QStringLiteral(", Prod_ID"),
+                    {}},
+                   {QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock"), {}}};
+    for (const QString& type : {store::LicenceNormal, store::LicenceTemporary})
+        out.push_back({QStringLiteral("SELECT Prod_ID, Loc_ID, count(*) AS n FROM Licences "
+                                      "WHERE Type = ? GROUP BY Loc_ID, Prod_ID"),
+                       {type}});
+    return out;
+}
+
 Statements locationContentsStatements(int locId) {
     return {
         {QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
