@@ -16,6 +16,8 @@ void addStartUpCases(Bench& bench, Context& context);
 void addPageCases(Bench& bench, Context& context);
 // Location maintenance through the locations logic.
 void addLocationCases(Bench& bench, Context& context);
+// Moving items on the allocation page.
+void addAllocationCases(Bench& bench, Context& context);
 
 // The statements the program runs for the work the cases time, written
 // out as it writes them: the bench checks on its warm-up run that the
