@@ -91,7 +91,13 @@ void pgAllocation::dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
             items << item;
     const bool wholeGroup = (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) && dragged &&
                             LocationTreeView::keyOf(dragged).at(0) != QLatin1Char('S');
-    if (dragged && (items.size() > 1 || wholeGroup)) {
+    // Shift also extends the selection as the press lands: a Shift-drag of
+    // a group moves that group alone, whatever else got selected.
+    if (wholeGroup) {
+        dropItems({dragged}, target);
+        return;
+    }
+    if (dragged && items.size() > 1) {
         if (!items.contains(dragged))
             items << dragged;
         dropItems(items, target);
