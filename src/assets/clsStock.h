@@ -30,6 +30,11 @@ public:
     // The products of the stock items and licences held directly at LocID.
     LocationContents FillStockListUsingLocation(int LocID);
 
+    // Where every stock item and licence of one product is: key "S" + stock
+    // id or "L" + licence id; location, supplier, code or key with its kind.
+    // Stock first by code, then licences by key; temporary licences flagged.
+    common::ListRows FillStockListUsingProduct(int prodId);
+
 private:
     store::Database& db_;
     common::Messages& messages_;

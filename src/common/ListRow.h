@@ -15,9 +15,11 @@ namespace common {
 struct ListRow {
     QString key;
     QStringList texts;
+    // Drawn in the warning colour (red) in its first column.
+    bool flagged = false;
 
     friend bool operator==(const ListRow& a, const ListRow& b) {
-        return a.key == b.key && a.texts == b.texts;
+        return a.key == b.key && a.texts == b.texts && a.flagged == b.flagged;
     }
 };
 

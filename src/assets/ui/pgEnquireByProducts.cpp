@@ -1,13 +1,38 @@
 #include "assets/ui/pgEnquireByProducts.h"
 
-#include "common/ui/MainWindow.h"
+#include "assets/clsStock.h"
+#include "assets/ui/frmStockLicHist.h"
+#include "catalogue/clsCategories.h"
+#include "catalogue/clsProducts.h"
+#include "common/NodeKey.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 
 namespace assets {
+
+namespace {
+
+const QString StockL = QStringLiteral("mnuStockL");
+const QString SMaint = QStringLiteral("mnuSMaint");
+const QString LMaint = QStringLiteral("mnuLMaint");
+constexpr int History = 2;
+
+void fillChoices(QComboBox* combo, const catalogue::Choices& choices) {
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    for (const catalogue::Choice& c : choices)
+        combo->addItem(c.text, c.id);
+    combo->setCurrentIndex(-1);
+}
+
+} // namespace
 
 pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgEnquireByProducts"));
@@ -20,6 +45,8 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
                                         QStringLiteral("Stock / Licence ")},
                                        this);
     lvEnqProd->setObjectName(QStringLiteral("lvEnqProd"));
+    // Nothing records a licence limit, so the condition this label names is
+    // never computed; it stays hidden.
     lblLicExceed = new QLabel(QStringLiteral("LICENCES EXCEEDED !!"), this);
     lblLicExceed->setObjectName(QStringLiteral("lblLicExceed"));
     lblLicExceed->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
@@ -32,10 +59,23 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
     grid->addWidget(lblLicExceed, 1, 2);
     grid->addWidget(lvEnqProd, 2, 0, 1, 3);
     grid->setColumnStretch(2, 1);
+
+    connect(cboEnqCats, qOverload<int>(&QComboBox::activated), this,
+            [this](int) { cboEnqCats_Click(); });
+    connect(cboEnqProds, qOverload<int>(&QComboBox::activated), this,
+            [this](int) { cboEnqProds_Click(); });
+    connect(lvEnqProd, &common::ReportList::mousePressed, this,
+            &pgEnquireByProducts::lvEnqProd_MouseDown);
 }
 
 void pgEnquireByProducts::rebuild() {
     lvEnqProd->clearRows();
+    fillChoices(cboEnqCats, main_.session().logic<catalogue::clsCategories>().FillComboWithCats());
+    fillChoices(cboEnqProds, {});
+    if (cboEnqCats->count() == 0)
+        return;
+    cboEnqCats->setCurrentIndex(0);
+    cboEnqCats_Click();
 }
 
 QWidgetList pgEnquireByProducts::tabOrder() const {
@@ -45,6 +85,71 @@ QWidgetList pgEnquireByProducts::tabOrder() const {
 QString pgEnquireByProducts::hint() const {
     return QStringLiteral(
         "Select a category and a product to show locations, right click for history");
+}
+
+int pgEnquireByProducts::chosenProdId() const {
+    return cboEnqProds->currentIndex() < 0 ? 0 : cboEnqProds->currentData().toInt();
+}
+
+void pgEnquireByProducts::cboEnqCats_Click() {
+    common::guarded(main_.session().messages(), [&] {
+        lvEnqProd->clearRows();
+        const int catId = cboEnqCats->currentIndex() < 0 ? 0 : cboEnqCats->currentData().toInt();
+        fillChoices(cboEnqProds,
+                    main_.session().logic<catalogue::clsProducts>().FillUpCombo(catId));
+        if (cboEnqProds->count() == 0)
+            return;
+        cboEnqProds->setCurrentIndex(0);
+        cboEnqProds_Click();
+    });
+}
+
+void pgEnquireByProducts::cboEnqProds_Click() {
+    common::guarded(main_.session().messages(), [&] { FillStockListUsingProduct(); });
+}
+
+void pgEnquireByProducts::FillStockListUsingProduct() {
+    const int prodId = chosenProdId();
+    if (prodId == 0)
+        return; // the list keeps its rows
+    lvEnqProd->setRows(main_.session().logic<clsStock>().FillStockListUsingProduct(prodId));
+}
+
+void pgEnquireByProducts::setMenuStates() {
+    for (int i = 0; i <= History; ++i)
+        main_.menuItem(StockL, i)->setEnabled(false);
+    for (int i = 0; i < 4; ++i) {
+        main_.menuItem(SMaint, i)->setEnabled(false);
+        main_.menuItem(LMaint, i)->setEnabled(false);
+    }
+    if (cboEnqProds->count() == 0)
+        return;
+    const QString key = lvEnqProd->selectedKey();
+    const bool stockRow = key.startsWith(QLatin1Char('S'));
+    const bool licenceRow = !key.isEmpty() && !stockRow;
+    main_.menuItem(StockL, 0)->setEnabled(true);
+    main_.menuItem(StockL, 1)->setEnabled(true);
+    main_.menuItem(StockL, History)->setEnabled(!key.isEmpty());
+    main_.menuItem(SMaint, 0)->setEnabled(true);
+    main_.menuItem(LMaint, 0)->setEnabled(true);
+    for (int i = 1; i < 4; ++i) {
+        main_.menuItem(SMaint, i)->setEnabled(stockRow);
+        main_.menuItem(LMaint, i)->setEnabled(licenceRow);
+    }
+}
+
+void pgEnquireByProducts::lvEnqProd_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button != Qt::RightButton)
+        return;
+    setMenuStates();
+    main_.popUpMenu(common::SharedMenu::StockLicences, globalPos, this);
+}
+
+void pgEnquireByProducts::menuChosen(const QString& array, int index) {
+    const QString key = lvEnqProd->selectedKey();
+    common::Session& session = main_.session();
+    if (array == StockL && index == History && !key.isEmpty())
+        showHistory(session, common::idOfKey(key), key.left(1), window());
 }
 
 } // namespace assets

@@ -1,29 +1,46 @@
 #pragma once
 
+#include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
 class QComboBox;
 class QLabel;
 
 namespace common {
-class MainWindow;
 class ReportList;
-} // namespace common
+}
 
 namespace assets {
 
 // Page "Enquire by &Products": where every stock item and licence of a
-// chosen product is.
-class pgEnquireByProducts : public common::Page {
+// chosen product is. Its context menu maintains them and shows an item's
+// history. Categories and products are chosen by id (the combos' item data).
+class pgEnquireByProducts : public common::Page, public common::MenuClient {
     Q_OBJECT
 public:
     explicit pgEnquireByProducts(common::MainWindow& main);
 
+    // Empties the list, then the chain: categories, the first category's
+    // products, the first product's items.
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
+    void cboEnqCats_Click();
+    void cboEnqProds_Click();
+    // Refills the list for the chosen product (nothing without one).
+    void FillStockListUsingProduct();
+    // A mouse button pressed over the list; the right one sets the menu's
+    // states from the selected row and pops it up.
+    void lvEnqProd_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void menuChosen(const QString& array, int index) override;
+
+    // The product chosen, 0 for none.
+    int chosenProdId() const;
+
 private:
+    void setMenuStates();
+
     common::MainWindow& main_;
     QComboBox* cboEnqCats = nullptr;
     QComboBox* cboEnqProds = nullptr;

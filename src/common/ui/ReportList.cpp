@@ -4,6 +4,7 @@
 
 #include "store/Collation.h"
 
+#include <QColor>
 #include <QDate>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -141,6 +142,8 @@ void ReportList::setRows(const ListRows& rows) {
     for (const ListRow& row : rows) {
         auto* item = new SortedRow(row.texts);
         item->setData(0, KeyRole, row.key);
+        if (row.flagged)
+            item->setForeground(0, QColor(255, 0, 0));
         items << item;
     }
     addTopLevelItems(items);

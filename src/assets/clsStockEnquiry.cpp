@@ -1,0 +1,44 @@
+#include "assets/clsStock.h"
+
+#include "store/Database.h"
+#include "store/StoreConstants.h"
+
+namespace assets {
+
+common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
+    common::ListRows rows;
+    {
+        store::Query q(db_, QStringLiteral("SELECT s.Stock_ID, l.Loc_Desc, s.Stock_Code, "
+                                           "p.Supp_Name FROM Stock s "
+                                           "JOIN Locations l ON s.Loc_ID = l.Loc_ID "
+                                           "LEFT JOIN Suppliers p ON s.Supp_ID = p.Supplier_ID "
+                                           "WHERE s.Prod_ID = ? ORDER BY s.Stock_Code") +
+                                store::IgnoreCase + QStringLiteral(", s.Stock_ID"));
+        q.bindAll(prodId);
+        while (q.next())
+            rows.push_back(
+                {QStringLiteral("S") + QString::number(q.integer(QStringLiteral("Stock_ID"))),
+                 {q.text(QStringLiteral("Loc_Desc")), q.text(QStringLiteral("Supp_Name")),
+                  q.text(QStringLiteral("Stock_Code")) + QStringLiteral(" - (Stock)")},
+                 false});
+    }
+    store::Query q(db_, QStringLiteral("SELECT c.Type, c.Licence_ID, c.Licence_Name, p.Supp_Name, "
+                                       "l.Loc_Desc FROM Licences c "
+                                       "LEFT JOIN Suppliers p ON c.Supp_ID = p.Supplier_ID "
+                                       "JOIN Locations l ON c.Loc_ID = l.Loc_ID "
+                                       "WHERE c.Prod_ID = ? ORDER BY c.Licence_Name") +
+                            store::IgnoreCase + QStringLiteral(", c.Licence_ID"));
+    q.bindAll(prodId);
+    while (q.next()) {
+        const bool normal = q.text(QStringLiteral("Type")) == store::LicenceNormal;
+        rows.push_back(
+            {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
+             {q.text(QStringLiteral("Loc_Desc")), q.text(QStringLiteral("Supp_Name")),
+              q.text(QStringLiteral("Licence_Name")) +
+                  (normal ? QStringLiteral(" - (Licence)") : QStringLiteral(" - (Temp Licence)"))},
+             !normal});
+    }
+    return rows;
+}
+
+} // namespace assets

@@ -1,0 +1,72 @@
+#include "assets/clsStockLicenceHist.h"
+
+#include "common/Messages.h"
+#include "store/Database.h"
+#include "store/History.h"
+#include "store/StoreConstants.h"
+
+#include <QDateTime>
+
+namespace assets {
+
+namespace {
+
+// Stamps are written with milliseconds; older rows may have none.
+QString shownStamp(const QString& stored) {
+    for (const QString& form : {store::StoredHistoryStamp, store::StoredDateTime}) {
+        const QDateTime at = QDateTime::fromString(stored, form);
+        if (at.isValid())
+            return at.toString(store::ShownHistoryDateTime);
+    }
+    return stored;
+}
+
+} // namespace
+
+clsStockLicenceHist::clsStockLicenceHist(store::Database& db, common::Messages& messages)
+    : db_(db), messages_(messages) {}
+
+bool clsStockLicenceHist::knownType() const {
+    return ItemType == store::HistoryStock || ItemType == store::HistoryLicence;
+}
+
+std::optional<HistoryItem> clsStockLicenceHist::GetInitData() {
+    if (!knownType())
+        return std::nullopt;
+    const bool stock = ItemType == store::HistoryStock;
+    store::Query q(db_,
+                   stock ? QStringLiteral("SELECT s.Stock_Code AS code, p.Prod_Desc FROM Stock s "
+                                          "JOIN Products p ON p.Prod_ID = s.Prod_ID "
+                                          "WHERE s.Stock_ID = ?")
+                         : QStringLiteral("SELECT l.Licence_Name AS code, p.Prod_Desc "
+                                          "FROM Licences l JOIN Products p ON "
+                                          "p.Prod_ID = l.Prod_ID WHERE l.Licence_ID = ?"));
+    q.bindAll(ItemID);
+    if (!q.next()) {
+        messages_.fail((stock ? QStringLiteral("Internal Error: Getting stock code for ")
+                              : QStringLiteral("Internal Error: Getting licence code for ")) +
+                       QString::number(ItemID));
+        return std::nullopt;
+    }
+    return HistoryItem{q.text(QStringLiteral("code")), q.text(QStringLiteral("Prod_Desc"))};
+}
+
+common::ListRows clsStockLicenceHist::FillHistory() {
+    common::ListRows rows;
+    if (!knownType())
+        return rows;
+    // Within one stamp, rows keep the order they were written in.
+    store::Query q(db_, QStringLiteral("SELECT Loc_Desc, move_date FROM StockHistory "
+                                       "WHERE Type = ? AND Stock_Lic_ID = ? "
+                                       "ORDER BY move_date, rowid"));
+    q.bindAll(ItemType, ItemID);
+    int counter = 0;
+    while (q.next())
+        rows.push_back({QStringLiteral("Z") + QString::number(++counter),
+                        {shownStamp(q.rawText(QStringLiteral("move_date"))),
+                         q.rawText(QStringLiteral("Loc_Desc"))},
+                        false});
+    return rows;
+}
+
+} // namespace assets

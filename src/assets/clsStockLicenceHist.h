@@ -1,0 +1,49 @@
+#pragma once
+
+// The movement history of one stock item or licence, for the history
+// viewer: the item's code and product, and every place it has been.
+
+#include "common/ListRow.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace store {
+class Database;
+}
+namespace common {
+class Messages;
+}
+
+namespace assets {
+
+struct HistoryItem {
+    QString code;     // stock code or licence key
+    QString prodDesc; // its product's description
+};
+
+class clsStockLicenceHist {
+public:
+    clsStockLicenceHist(store::Database& db, common::Messages& messages);
+
+    // The item the viewer shows, set by its opener: an id and "S" for a
+    // stock item or "L" for a licence.
+    int ItemID = 0;
+    QString ItemType;
+
+    // The item's code and product; no value (after a message for an id that
+    // names no item) when there is nothing to show.
+    std::optional<HistoryItem> GetInitData();
+    // The item's movements, oldest first (by stamp, then as written): key
+    // "Z" + counter, the date shown "dd/MM/yy HH:mm", the location as stored.
+    common::ListRows FillHistory();
+
+private:
+    bool knownType() const;
+
+    store::Database& db_;
+    common::Messages& messages_;
+};
+
+} // namespace assets

@@ -1,0 +1,119 @@
+#include "assets/clsStock.h"
+#include "assets/clsStockLicenceHist.h"
+#include "store/History.h"
+#include "store/StoreConstants.h"
+
+#include "support/QtPrinting.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+using common::ListRow;
+
+namespace {
+
+// Two products with the same description; stock at two places, a normal and
+// a temporary licence, and a parked item.
+class ProductEnquiry : public ::testing::Test {
+protected:
+    ProductEnquiry() {
+        office = t.addLocation(QStringLiteral("Office"), 1, 2, 1);
+        lab = t.addLocation(QStringLiteral(" Lab "), 2, 2, 2);
+        const int cat = t.addCategory(QStringLiteral("PCs"));
+        pc = t.addProduct(QStringLiteral("P1"), QStringLiteral("Desk PC"), cat);
+        twin = t.addProduct(QStringLiteral("P2"), QStringLiteral("Desk PC"), cat);
+        t.db().execute(QStringLiteral("INSERT INTO Suppliers (Supp_Name) VALUES (' Acme ')"));
+        acme = static_cast<int>(t.db().lastInsertId());
+    }
+
+    static QStringList shown(const common::ListRows& rows) {
+        QStringList out;
+        for (const ListRow& r : rows)
+            out << r.key + QStringLiteral("|") + r.texts.join(QLatin1Char('|')) +
+                       (r.flagged ? QStringLiteral("|red") : QString());
+        return out;
+    }
+
+    testing_support::TestDatabase t;
+    testing_support::ScriptedMessages messages;
+    assets::clsStock stock{t.db(), messages};
+    int office = 0, lab = 0, pc = 0, twin = 0, acme = 0;
+};
+
+} // namespace
+
+TEST_F(ProductEnquiry, ListsStockByCodeThenLicencesByKeyWithTemporaryOnesInRed) {
+    const int b1 = t.addStock(QStringLiteral("B1"), pc, office);
+    const int a7 = t.addStock(QStringLiteral("a7"), pc, store::loc::RemovedStock);
+    t.db().execute(QStringLiteral("UPDATE Stock SET Supp_ID = ? WHERE Stock_ID = ?"), acme, b1);
+    const int k9 = t.addLicence(QStringLiteral("K9"), pc, lab, store::LicenceTemporary);
+    const int k1 =
+        t.addLicence(QStringLiteral("K1"), pc, store::loc::AvailableLicences, store::LicenceNormal);
+    t.addStock(QStringLiteral("A1"), twin, office); // the other "Desk PC"
+
+    EXPECT_EQ(shown(stock.FillStockListUsingProduct(pc)),
+              (QStringList{QStringLiteral("S%1|Removed Stock||a7 - (Stock)").arg(a7),
+                           QStringLiteral("S%1|Office|Acme|B1 - (Stock)").arg(b1),
+                           QStringLiteral("L%1|Available Licences||K1 - (Licence)").arg(k1),
+                           QStringLiteral("L%1|Lab||K9 - (Temp Licence)|red").arg(k9)}));
+    EXPECT_EQ(stock.FillStockListUsingProduct(twin).size(), 1u);
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(ProductEnquiry, HistoryIsTheItemsOwnOldestFirstAndInWrittenOrderWithinAStamp) {
+    const int item = t.addStock(QStringLiteral("S1"), pc, office);
+    // A licence with the same id as the stock item.
+    t.db().execute(QStringLiteral("INSERT INTO Licences (Licence_ID, Licence_Name, Prod_ID, "
+                                  "Loc_ID, Type) VALUES (?, 'KEY-1', ?, 2, 'N')"),
+                   item, pc);
+    const QDateTime at(QDate(2026, 3, 4), QTime(10, 15, 30));
+    store::writeHistory(t.db(), item, store::HistoryStock, QStringLiteral("Office"), at);
+    store::writeHistory(t.db(), item, store::HistoryStock, QStringLiteral("Removed Stock"), at);
+    store::writeHistory(t.db(), item, store::HistoryStock, QStringLiteral("Lab"),
+                        at.addSecs(-86400));
+    store::writeHistory(t.db(), item, store::HistoryLicence, QStringLiteral("Available Licences"),
+                        at);
+    // A row of the stored form without milliseconds, as demo data has.
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Store', "
+                                  "'2025-12-31 23:59:59', 'S')"),
+                   item);
+
+    assets::clsStockLicenceHist history(t.db(), messages);
+    history.ItemID = item;
+    history.ItemType = store::HistoryStock;
+    const auto data = history.GetInitData();
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ(data->code, QStringLiteral("S1"));
+    EXPECT_EQ(data->prodDesc, QStringLiteral("Desk PC"));
+    EXPECT_EQ(shown(history.FillHistory()),
+              (QStringList{"Z1|31/12/25 23:59|Store", "Z2|03/03/26 10:15|Lab",
+                           "Z3|04/03/26 10:15|Office", "Z4|04/03/26 10:15|Removed Stock"}));
+
+    history.ItemType = store::HistoryLicence;
+    EXPECT_EQ(history.GetInitData()->code, QStringLiteral("KEY-1"));
+    EXPECT_EQ(shown(history.FillHistory()), QStringList{"Z1|04/03/26 10:15|Available Licences"});
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(ProductEnquiry, HistoryOfAnUnknownItemSaysSoAndShowsNothing) {
+    assets::clsStockLicenceHist history(t.db(), messages);
+    struct Case {
+        QString type;
+        QString message;
+    };
+    const Case cases[] = {
+        {store::HistoryStock, "Internal Error: Getting stock code for 404"},
+        {store::HistoryLicence, "Internal Error: Getting licence code for 404"},
+        {QStringLiteral("X"), ""},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        history.ItemID = 404;
+        history.ItemType = c.type;
+        EXPECT_FALSE(history.GetInitData().has_value());
+        EXPECT_EQ(messages.texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+    }
+    history.ItemType = QStringLiteral("X");
+    EXPECT_TRUE(history.FillHistory().empty());
+}
