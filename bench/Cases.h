@@ -18,6 +18,8 @@ void addPageCases(Bench& bench, Context& context);
 void addLocationCases(Bench& bench, Context& context);
 // Moving items on the allocation page.
 void addAllocationCases(Bench& bench, Context& context);
+// The product enquiry list and the history viewer.
+void addEnquiryCases(Bench& bench, Context& context);
 
 // The statements the program runs for the work the cases time, written
 // out as it writes them: the bench checks on its warm-up run that the
@@ -28,6 +30,10 @@ Statements locationTreeStatements();
 // The items of every location on the allocation page
 // (clsAllocations::FillAllocationItems).
 Statements allocationItemStatements();
+// Where a product's items are (clsStock::FillStockListUsingProduct).
+Statements productListStatements(int prodId);
+// One item's history (clsStockLicenceHist).
+Statements historyStatements(int stockId);
 // What a location holds (clsStock::FillStockListUsingLocation).
 Statements locationContentsStatements(int locId);
 

@@ -31,6 +31,31 @@ Statements allocationItemStatements() {
     return out;
 }
 
+Statements productListStatements(int prodId) {
+    return {{QStringLiteral("SELECT s.Stock_ID, l.Loc_Desc, s.Stock_Code, p.Supp_Name FROM Stock s "
+                            "JOIN Locations l ON s.Loc_ID = l.Loc_ID "
+                            "LEFT JOIN Suppliers p ON s.Supp_ID = p.Supplier_ID "
+                            "WHERE s.Prod_ID = ? ORDER BY s.Stock_Code") +
+                 store::IgnoreCase + QStringLiteral(", s.Stock_ID"),
+             {prodId}},
+            {QStringLiteral("SELECT c.Type, c.Licence_ID, c.Licence_Name, p.Supp_Name, "
+                            "l.Loc_Desc FROM Licences c "
+                            "LEFT JOIN Suppliers p ON c.Supp_ID = p.Supplier_ID "
+                            "JOIN Locations l ON c.Loc_ID = l.Loc_ID "
+                            "WHERE c.Prod_ID = ? ORDER BY c.Licence_Name") +
+                 store::IgnoreCase + QStringLiteral(", c.Licence_ID"),
+             {prodId}}};
+}
+
+Statements historyStatements(int stockId) {
+    return {{QStringLiteral("SELECT s.Stock_Code AS code, p.Prod_Desc FROM Stock s "
+                            "JOIN Products p ON p.Prod_ID = s.Prod_ID WHERE s.Stock_ID = ?"),
+             {stockId}},
+            {QStringLiteral("SELECT Loc_Desc, move_date FROM StockHistory "
+                            "WHERE Type = ? AND Stock_Lic_ID = ? ORDER BY move_date, rowid"),
+             {store::HistoryStock, stockId}}};
+}
+
 Statements locationContentsStatements(int locId) {
     return {
         {QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "

@@ -29,7 +29,7 @@ int usage() {
 // The case groups, in the order their rows appear in the table.
 using CaseGroup = void (*)(bench::Bench&, bench::Context&);
 const CaseGroup Groups[] = {bench::addStartUpCases, bench::addPageCases, bench::addLocationCases,
-                            bench::addAllocationCases};
+                            bench::addAllocationCases, bench::addEnquiryCases};
 
 } // namespace
 

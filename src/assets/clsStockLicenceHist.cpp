@@ -5,20 +5,24 @@
 #include "store/History.h"
 #include "store/StoreConstants.h"
 
-#include <QDateTime>
-
 namespace assets {
 
 namespace {
 
-// Stamps are written with milliseconds; older rows may have none.
+// Stored stamps are ISO text ("yyyy-MM-dd HH:mm:ss", with or without
+// milliseconds): the shown form "dd/MM/yy HH:mm" is a rearrangement of it.
 QString shownStamp(const QString& stored) {
-    for (const QString& form : {store::StoredHistoryStamp, store::StoredDateTime}) {
-        const QDateTime at = QDateTime::fromString(stored, form);
-        if (at.isValid())
-            return at.toString(store::ShownHistoryDateTime);
+    static const QString pattern = QStringLiteral("dddd-dd-dd dd:dd");
+    if (stored.size() < pattern.size())
+        return stored;
+    for (int i = 0; i < pattern.size(); ++i) {
+        const QChar c = stored.at(i);
+        const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (pattern.at(i) == QLatin1Char('d') ? !digit : c != pattern.at(i))
+            return stored;
     }
-    return stored;
+    return stored.mid(8, 2) + QLatin1Char('/') + stored.mid(5, 2) + QLatin1Char('/') +
+           stored.mid(2, 2) + QLatin1Char(' ') + stored.mid(11, 5);
 }
 
 } // namespace
