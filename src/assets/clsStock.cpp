@@ -1,12 +1,17 @@
 #include "assets/clsStock.h"
 
+#include "assets/AssetRecords.h"
+#include "common/Clock.h"
+#include "common/KeyRule.h"
+#include "common/Messages.h"
 #include "store/Database.h"
+#include "store/History.h"
 #include "store/StoreConstants.h"
 
 namespace assets {
 
-clsStock::clsStock(store::Database& db, common::Messages& messages)
-    : db_(db), messages_(messages) {}
+clsStock::clsStock(store::Database& db, common::Messages& messages, common::Clock& clock)
+    : db_(db), messages_(messages), clock_(clock) {}
 
 LocationContents clsStock::FillStockListUsingLocation(int LocID) {
     LocationContents out;
@@ -57,6 +62,220 @@ LocationContents clsStock::FillStockListUsingLocation(int LocID) {
                   QString::number(q.integer(QStringLiteral("tempcount")))}});
     }
     return out;
+}
+
+namespace {
+
+const QString CostLimitMessage = QStringLiteral("Stock cost cannot exceed 1,000,000.00");
+const QString AddingToHistory = QStringLiteral("Internal Error: adding Stock to history");
+const QString GettingLocation = QStringLiteral("Internal Error: Getting Location ID");
+const QString DeletingItem = QStringLiteral("Internal Error: deleting item of stock");
+
+} // namespace
+
+std::optional<clsStock::Checked> clsStock::validate(const StockFields& fields, bool adding,
+                                                    StockSave& out) {
+    const auto refuse = [&](StockField field, const QString& text) -> std::optional<Checked> {
+        messages_.refuse(text);
+        out.refused = field;
+        return std::nullopt;
+    };
+    Checked c;
+    c.code = storedCode(fields.code);
+    if (c.code.isEmpty())
+        return refuse(StockField::Code, QStringLiteral("Please enter a stock code reference"));
+    if (c.code.size() > ItemCodeLimit)
+        return refuse(StockField::Code, common::limitMessage(ItemCodeLimit));
+    if (!fields.cost.trimmed().isEmpty()) {
+        // Read once, exactly, into hundredths: no sign, at most two decimals.
+        const std::optional<store::Money> cost = store::Money::parse(fields.cost);
+        if (!cost)
+            return refuse(StockField::Cost, QStringLiteral("Please enter a valid cost"));
+        if (*cost > MaxItemCost)
+            return refuse(StockField::Cost, CostLimitMessage);
+        c.cost = *cost;
+        out.costText = cost->display();
+    }
+    c.locDesc = fields.locDesc.trimmed();
+    if (c.locDesc.isEmpty())
+        return refuse(StockField::Code, QStringLiteral("Please enter a location"));
+    // Stock stands at the available-locations branch or under it. An id
+    // that names no row (the root, a stale field) is refused the same way.
+    const QString underBranch =
+        adding
+            ? QStringLiteral("You can only add stock to locations under (Available Locations)")
+            : QStringLiteral("You can only modify stock to a location under (Available Locations)");
+    if (!fields.locId)
+        return refuse(StockField::Code, underBranch);
+    c.locId = *fields.locId;
+    if (c.locId != store::loc::AvailableLocations) {
+        store::Query q(db_, QStringLiteral("SELECT Loc_Top FROM Locations WHERE Loc_ID = ?"));
+        q.bindAll(c.locId);
+        if (!q.next() || q.integer(QStringLiteral("Loc_Top")) != store::loc::AvailableLocations)
+            return refuse(StockField::Code, underBranch);
+    }
+    return c;
+}
+
+StockSave clsStock::AddStock(const StockFields& fields) {
+    StockSave out;
+    const std::optional<Checked> c = validate(fields, true, out);
+    if (!c)
+        return out;
+    if (db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Stock_Code = ?") +
+                       store::IgnoreCase,
+                   c->code)) {
+        messages_.refuse(QStringLiteral("The Stock Code: ") + c->code +
+                         QStringLiteral(", already exists - unable to add"));
+        out.refused = StockField::Code;
+        return out;
+    }
+    if (!productDescription(db_, fields.prodId)) {
+        messages_.fail(QStringLiteral("Internal Error: ProductID not set"));
+        return out;
+    }
+    // The item and its first history row go together or not at all.
+    store::Transaction tx(db_);
+    const QDateTime now = clock_.now();
+    db_.execute(QStringLiteral("INSERT INTO Stock (Prod_ID, Loc_ID, Supp_ID, Stock_Code, Cost, "
+                               "Date_Added) VALUES (?, ?, ?, ?, ?, ?)"),
+                fields.prodId, c->locId, fields.suppId, c->code, c->cost,
+                now.toString(store::StoredDateTime));
+    const int id = static_cast<int>(db_.lastInsertId());
+    if (store::writeHistory(db_, id, store::HistoryStock, c->locDesc, now) != 1) {
+        messages_.fail(AddingToHistory);
+        out.refused = StockField::Code;
+        return out;
+    }
+    tx.commit();
+    out.stockId = id;
+    return out;
+}
+
+StockSave clsStock::ModifyStock(int StockID, const StockFields& fields) {
+    StockSave out;
+    const std::optional<Checked> c = validate(fields, false, out);
+    if (!c)
+        return out;
+    if (db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Stock_Code = ?") +
+                       store::IgnoreCase + QStringLiteral(" AND Stock_ID <> ?"),
+                   c->code, StockID)) {
+        messages_.refuse(QStringLiteral("The Stock Code: ") + c->code +
+                         QStringLiteral(", already exists - unable to Modify"));
+        out.refused = StockField::Code;
+        return out;
+    }
+    store::Query old(db_, QStringLiteral("SELECT Loc_ID FROM Stock WHERE Stock_ID = ?"));
+    old.bindAll(StockID);
+    if (!old.next()) {
+        messages_.fail(GettingLocation);
+        return out;
+    }
+    const std::int64_t oldLoc = old.integer(QStringLiteral("Loc_ID"));
+    // The product is the one chosen by id, never looked up by description.
+    if (!productDescription(db_, fields.prodId)) {
+        messages_.fail(QStringLiteral("Internal Error: Getting ProductID"));
+        return out;
+    }
+    // The new values and the history row of a move go together.
+    store::Transaction tx(db_);
+    const QDateTime now = clock_.now();
+    const int changed = db_.execute(
+        QStringLiteral("UPDATE Stock SET Prod_ID = ?, Loc_ID = ?, Supp_ID = ?, Stock_Code = ?, "
+                       "Cost = ?, Date_Added = ? WHERE Stock_ID = ?"),
+        fields.prodId, c->locId, fields.suppId, c->code, c->cost,
+        now.toString(store::StoredDateTime), StockID);
+    if (changed != 1) {
+        messages_.fail(GettingLocation);
+        return out;
+    }
+    if (oldLoc != c->locId &&
+        store::writeHistory(db_, StockID, store::HistoryStock, c->locDesc, now) != 1) {
+        messages_.fail(AddingToHistory);
+        return out;
+    }
+    tx.commit();
+    out.stockId = StockID;
+    return out;
+}
+
+StockRemoval clsStock::DeleteStock(int StockID) {
+    store::Query q(db_, QStringLiteral("SELECT Loc_ID FROM Stock WHERE Stock_ID = ?"));
+    q.bindAll(StockID);
+    if (!q.next()) {
+        messages_.fail(GettingLocation);
+        return StockRemoval::None;
+    }
+    if (q.integer(QStringLiteral("Loc_ID")) == store::loc::RemovedStock) {
+        if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this item of stock "
+                                          "from the system\r"
+                                          "All Live and Historical data will be removed, this "
+                                          "data will be irretrievable !!!")))
+            return StockRemoval::None;
+        // The history and the item go together, judged by the item: an item
+        // that has no history rows is still deleted.
+        store::Transaction tx(db_);
+        store::deleteHistory(db_, StockID, store::HistoryStock);
+        if (db_.execute(QStringLiteral("DELETE FROM Stock WHERE Stock_ID = ?"), StockID) != 1) {
+            messages_.fail(DeletingItem);
+            return StockRemoval::None;
+        }
+        tx.commit();
+        return StockRemoval::Deleted;
+    }
+    if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this item of stock")))
+        return StockRemoval::None;
+    // Parked together with its "Removed Stock" row, or not at all.
+    store::Transaction tx(db_);
+    if (db_.execute(QStringLiteral("UPDATE Stock SET Loc_ID = ? WHERE Stock_ID = ?"),
+                    store::loc::RemovedStock, StockID) != 1) {
+        messages_.fail(DeletingItem);
+        return StockRemoval::None;
+    }
+    if (store::writeHistory(db_, StockID, store::HistoryStock, QStringLiteral("Removed Stock"),
+                            clock_.now()) != 1) {
+        messages_.fail(AddingToHistory);
+        return StockRemoval::None;
+    }
+    tx.commit();
+    return StockRemoval::Parked;
+}
+
+std::optional<StockDetails> clsStock::GetStockDets(int StockID) {
+    store::Query q(db_, QStringLiteral("SELECT s.Stock_Code, s.Prod_ID, s.Loc_ID, s.Supp_ID, "
+                                       "s.Cost, s.Date_Added, l.Loc_ID AS FoundLoc, l.Loc_Desc, "
+                                       "p.Supplier_ID AS FoundSupp, p.Supp_Name "
+                                       "FROM Stock s "
+                                       "LEFT JOIN Locations l ON l.Loc_ID = s.Loc_ID "
+                                       "LEFT JOIN Suppliers p ON p.Supplier_ID = s.Supp_ID "
+                                       "WHERE s.Stock_ID = ?"));
+    q.bindAll(StockID);
+    if (!q.next()) {
+        // Nothing to show, and so no location to find.
+        messages_.fail(QStringLiteral("Internal Error: finding Location"));
+        return std::nullopt;
+    }
+    StockDetails d;
+    d.prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
+    d.code = q.text(QStringLiteral("Stock_Code"));
+    d.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+    if (!q.isNull(QStringLiteral("Supp_ID")))
+        d.suppId = static_cast<int>(q.integer(QStringLiteral("Supp_ID")));
+    if (!q.isNull(QStringLiteral("Cost")))
+        d.cost = q.money(QStringLiteral("Cost")).field();
+    d.dateAdded =
+        QDateTime::fromString(q.text(QStringLiteral("Date_Added")), store::StoredDateTime);
+    if (q.isNull(QStringLiteral("FoundLoc")))
+        messages_.fail(QStringLiteral("Internal Error: finding Location"));
+    else
+        d.locDesc = q.text(QStringLiteral("Loc_Desc"));
+    if (d.suppId) {
+        if (q.isNull(QStringLiteral("FoundSupp")))
+            messages_.fail(QStringLiteral("Internal Error: finding supplier"));
+        else
+            d.suppName = q.text(QStringLiteral("Supp_Name"));
+    }
+    return d;
 }
 
 } // namespace assets

@@ -2,6 +2,7 @@
 #include "store/StoreConstants.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/TestHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ protected:
 
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;
+    testing_support::TestHooks hooks;
     int office = 0, cupboard = 0;
     int zebra = 0, apple = 0, word = 0, excel = 0, antivirus = 0;
 };
@@ -41,7 +43,7 @@ TEST_F(LocationContents, StockRowsCountItemsPerProductOrderedByDescription) {
     t.addStock(QStringLiteral("S5"), apple, cupboard); // in a sub-location: not counted
     t.addStock(QStringLiteral("S6"), zebra, store::loc::RemovedStock);
 
-    assets::clsStock stock(t.db(), messages);
+    assets::clsStock stock(t.db(), messages, hooks.clock);
     const auto contents = stock.FillStockListUsingLocation(office);
     const ListRows expected{
         {QStringLiteral("S%1").arg(apple), {"A1", "apple desktop", "PCs", "1"}},
@@ -62,7 +64,7 @@ TEST_F(LocationContents, LicenceRowsPutTemporaryOnlyProductsAfterTheOthers) {
     t.addLicence(QStringLiteral("K5"), antivirus, office, store::LicenceTemporary);
     t.addLicence(QStringLiteral("K6"), antivirus, cupboard, store::LicenceNormal);
 
-    assets::clsStock stock(t.db(), messages);
+    assets::clsStock stock(t.db(), messages, hooks.clock);
     const auto contents = stock.FillStockListUsingLocation(office);
     const ListRows expected{
         {QStringLiteral("L%1").arg(excel), {"E1", "Excel", "Software", "1", "0"}},
@@ -75,7 +77,7 @@ TEST_F(LocationContents, LicenceRowsPutTemporaryOnlyProductsAfterTheOthers) {
 
 TEST_F(LocationContents, RootAndEmptyLocationsGiveEmptyLists) {
     t.addStock(QStringLiteral("S1"), zebra, cupboard);
-    assets::clsStock stock(t.db(), messages);
+    assets::clsStock stock(t.db(), messages, hooks.clock);
     for (int loc : {store::loc::None, office, store::loc::AvailableLocations}) {
         const auto contents = stock.FillStockListUsingLocation(loc);
         EXPECT_TRUE(contents.stock.empty()) << loc;

@@ -10,6 +10,19 @@
 
 namespace catalogue {
 
+namespace {
+
+ProductDialogWiring& wiring() {
+    static ProductDialogWiring instance;
+    return instance;
+}
+
+} // namespace
+
+void setProductDialogWiring(ProductDialogWiring wiring) {
+    catalogue::wiring() = std::move(wiring);
+}
+
 void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent) {
     frmProductMaint dialog(main.session(), parent);
     dialog.Mode = mode;
@@ -17,9 +30,8 @@ void showProductDialog(common::MainWindow& main, const QString& mode, int prodId
     if (auto* window = dynamic_cast<QObject*>(&main))
         if (auto* page = window->findChild<pgProductUtilities*>())
             dialog.PageCatID = page->shownCategoryId();
-    // The stock and licence dialogs connect to dialog's stockDialogRequested,
-    // licenceDialogRequested, stockDeleteRequested and licenceDeleteRequested
-    // here when they come (the stock-and-licences issue).
+    if (wiring())
+        wiring()(dialog, main);
     dialog.exec();
 }
 

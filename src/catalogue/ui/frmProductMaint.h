@@ -27,15 +27,13 @@ namespace catalogue {
 // changes one, or shows one read-only. In modes "MODIFY" and "VIEW" it
 // widens to show the product's stock items and licences on two tabs.
 //
-// The stock and licence dialogs (Parts 6.1, 6.2) are not part of this
+// The stock and licence dialogs are not part of this
 // dialog: its eight tab buttons make their "Please select ..." checks and
 // then ask for them through the four signals below, with the mode, the
-// product and the item every time. Whoever opens the dialog connects them
-// (showProductDialog is the one place that does), and the stock and
-// licence dialogs report a change by calling FillStockListView or
-// FillLicenceListView (connect their change signal to these slots). Until
-// those dialogs exist the signals are not connected and the buttons do
-// nothing more.
+// product and the item every time. showProductDialog, the one place that
+// opens the dialog, has them connected (assets::wireProductDialog), and
+// the stock and licence dialogs report a change through
+// FillStockListView or FillLicenceListView.
 class frmProductMaint : public QDialog {
     Q_OBJECT
 public:

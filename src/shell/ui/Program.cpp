@@ -1,5 +1,6 @@
 #include "shell/ui/Program.h"
 
+#include "assets/ui/ProductDialogWiring.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "shell/StartUp.h"
@@ -31,6 +32,8 @@ bool Program::Main(const Options& options) {
         return false;
     }
     session_ = std::make_unique<common::Session>(*db_, messages_, clock_, files_);
+    // The product dialog's stock and licence buttons open their dialogs.
+    assets::installProductDialogWiring();
 
     about_ = std::make_unique<frmAbout>();
     about_->lblVersion()->setText(VersionText);

@@ -1,0 +1,89 @@
+#include "assets/ui/AssetDialogParts.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace assets::parts {
+
+QLineEdit* textBox(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+QLineEdit* shownOnly(QWidget* parent, const char* name) {
+    QLineEdit* edit = textBox(parent, name);
+    edit->setEnabled(false);
+    edit->setFocusPolicy(Qt::NoFocus);
+    return edit;
+}
+
+QLineEdit* hiddenId(QWidget* parent, const char* name) {
+    QLineEdit* edit = textBox(parent, name);
+    edit->setVisible(false);
+    return edit;
+}
+
+namespace {
+
+QToolButton* toolButton(QWidget* parent, const char* name, const QString& tip,
+                        QStyle::StandardPixmap icon) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setIcon(parent->style()->standardIcon(icon));
+    return b;
+}
+
+} // namespace
+
+QToolButton* pickButton(QWidget* parent, const char* name, const QString& tip) {
+    return toolButton(parent, name, tip, QStyle::SP_FileDialogContentsView);
+}
+
+QToolButton* clearButton(QWidget* parent, const char* name, const QString& tip) {
+    return toolButton(parent, name, tip, QStyle::SP_DialogResetButton);
+}
+
+QPushButton* button(QWidget* parent, const QString& caption, const char* name) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+void FieldGrid::line(const QString& caption, QWidget* field) {
+    auto* label = new QLabel(caption, owner_);
+    label->setBuddy(field);
+    grid_->addWidget(label, row_, 0);
+    grid_->addWidget(field, row_++, 1, 1, 3);
+}
+
+void FieldGrid::picked(const QString& caption, QWidget* field, QWidget* pick, QWidget* clear) {
+    auto* label = new QLabel(caption, owner_);
+    label->setBuddy(pick);
+    grid_->addWidget(label, row_, 0);
+    grid_->addWidget(field, row_, 1);
+    grid_->addWidget(pick, row_, 2);
+    grid_->addWidget(clear, row_++, 3);
+    grid_->setColumnStretch(1, 1);
+    field->setMinimumWidth(220);
+}
+
+void fillProducts(QComboBox* combo, const catalogue::Choices& products) {
+    combo->clear();
+    for (const catalogue::Choice& c : products)
+        combo->addItem(c.text, c.id);
+}
+
+void selectProduct(QComboBox* combo, int prodId) {
+    const int index = combo->findData(prodId);
+    combo->setCurrentIndex(index >= 0 ? index : combo->count() - 1);
+}
+
+} // namespace assets::parts

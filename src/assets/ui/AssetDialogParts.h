@@ -1,0 +1,50 @@
+#pragma once
+
+// The pieces the stock and licence dialogs are built from alike.
+
+#include "catalogue/FreeText.h"
+
+#include <QString>
+
+class QComboBox;
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class QWidget;
+
+namespace assets::parts {
+
+QLineEdit* textBox(QWidget* parent, const char* name);
+// Shows a picked value: disabled and no tab stop.
+QLineEdit* shownOnly(QWidget* parent, const char* name);
+// Keeps a picked id as decimal text, out of sight.
+QLineEdit* hiddenId(QWidget* parent, const char* name);
+QToolButton* pickButton(QWidget* parent, const char* name, const QString& tip);
+QToolButton* clearButton(QWidget* parent, const char* name, const QString& tip);
+// A push button that Enter in a field does not press by itself.
+QPushButton* button(QWidget* parent, const QString& caption, const char* name);
+
+// Labelled rows of a dialog's fields.
+class FieldGrid {
+public:
+    FieldGrid(QGridLayout* grid, QWidget* owner) : grid_(grid), owner_(owner) {}
+    void line(const QString& caption, QWidget* field);
+    // A shown-only value with its pick and clear buttons.
+    void picked(const QString& caption, QWidget* field, QWidget* pick, QWidget* clear);
+    // The next free row.
+    int next() { return row_++; }
+
+private:
+    QGridLayout* grid_;
+    QWidget* owner_;
+    int row_ = 0;
+};
+
+// The product chooser: each description carries its product's id.
+void fillProducts(QComboBox* combo, const catalogue::Choices& products);
+// Selects the product by id; with no such entry the last one stays
+// selected.
+void selectProduct(QComboBox* combo, int prodId);
+
+} // namespace assets::parts
