@@ -6,6 +6,7 @@
 #include "support/QtPrinting.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "support/TestHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,8 @@ protected:
 
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;
-    assets::clsStock stock{t.db(), messages};
+    testing_support::TestHooks hooks;
+    assets::clsStock stock{t.db(), messages, hooks.clock};
     int office = 0, lab = 0, pc = 0, twin = 0, acme = 0;
 };
 
