@@ -6,6 +6,8 @@
 #include "common/ui/Guard.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/WaitCursor.h"
+#include "export/clsExport.h"
+#include "export/ui/DesktopExportHooks.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
@@ -23,7 +25,8 @@
 namespace reports {
 
 pgReports::pgReports(common::MainWindow& main)
-    : main_(main), printers_(std::make_shared<SystemPrinters>()) {
+    : main_(main), printers_(std::make_shared<SystemPrinters>()),
+      exportHooks_(std::make_shared<exports::DesktopExportHooks>()) {
     setObjectName(QStringLiteral("pgReports"));
     cboReports = new QComboBox(this);
     cboReports->setObjectName(QStringLiteral("cboReports"));
@@ -80,6 +83,8 @@ pgReports::pgReports(common::MainWindow& main)
     connect(btnPdf, &QPushButton::clicked, this, [this] { SaveAsPdf(); });
     connect(btnExportReport, &QPushButton::clicked, this,
             [this] { emit exportRequested(chosenReport()); });
+    connect(this, &pgReports::exportRequested, this,
+            [this](const QString& name) { ExportReport(name); });
 }
 
 pgReports::~pgReports() = default;
@@ -96,6 +101,10 @@ void pgReports::setPrinters(const QStringList& printers) {
 
 void pgReports::setPrinterService(std::shared_ptr<ReportPrinters> printers) {
     printers_ = std::move(printers);
+}
+
+void pgReports::setExportHooks(std::shared_ptr<exports::ExportHooks> hooks) {
+    exportHooks_ = std::move(hooks);
 }
 
 QWidgetList pgReports::tabOrder() const {
@@ -231,6 +240,14 @@ void pgReports::SaveAsPdf() {
     }
     if (failure)
         session.messages().fail(failure->text());
+}
+
+void pgReports::ExportReport(const QString& reportName) {
+    common::Session& session = main_.session();
+    common::guarded(session.messages(), [&] {
+        session.logic<exports::clsExport>().ExportReport(reportName, reportText_, session.files(),
+                                                         *exportHooks_);
+    });
 }
 
 } // namespace reports

@@ -1,0 +1,106 @@
+#pragma once
+
+// Export: the report shown on the Reports page to a new spreadsheet
+// workbook (.xlsx, saved in the user's documents folder and opened with the
+// desktop's program for it) or to a text file the user names.
+//
+// The workbook is filled from the report's query, run afresh in the order
+// the rows were recorded; the text file holds the page's text exactly as
+// shown. The desktop is reached through ExportHooks, files are asked for
+// through the file chooser hook.
+
+#include "reports/ReportCatalogue.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace store {
+class Database;
+}
+namespace common {
+class Clock;
+class FileChooser;
+class Messages;
+} // namespace common
+
+namespace exports {
+
+class ExportHooks;
+class SheetWriter;
+
+inline const QString ExportQuestion =
+    QStringLiteral("Yes - Save as Excel sheet, No - Save as Text File");
+inline const QString ExcelProblem =
+    QStringLiteral("Problem loading Excel, please ensure Excel is installed correctly");
+inline const QString TextFilesFilter = QStringLiteral("Text Files (*.txt)");
+
+// Rows of a worksheet, as the .xlsx format counts them.
+inline constexpr qint64 SheetRows = 1048576;
+// Sheet row (0-based) of the first data row: headings in row 1, row 2
+// empty, data from row 3.
+inline constexpr int FirstDataRow = 2;
+// Data rows one sheet can hold below its headings and the empty row.
+inline constexpr qint64 MaxDataRows = SheetRows - FirstDataRow;
+// Width of every heading column, in characters.
+inline constexpr double HeadingColumnWidth = 16;
+
+// The message of an export that finds no row ("No Licences on System"...).
+QString exportEmptyMessage(const reports::ReportDef& report);
+
+class clsExport {
+public:
+    clsExport(store::Database& db, common::Messages& messages, common::Clock& clock);
+
+    // Asks whether to export to a workbook (Yes), to a text file (No) or
+    // not at all (Cancel), and does it. reportText is the report as the page
+    // shows it.
+    void ExportReport(const QString& reportName, const QString& reportText,
+                      common::FileChooser& files, ExportHooks& hooks);
+
+    // Asks for a file and writes the report text and one CR LF to it, UTF-8,
+    // replacing it in one step. True when the file was written; a cancelled
+    // choice is silent, a refused or failed one shows why.
+    bool ExportToTextFile(const QString& reportText, common::FileChooser& files,
+                          ExportHooks& hooks);
+
+    // Writes the report's workbook under a new name in folder; its path, or
+    // no value when nothing was saved (a message has been shown). An empty
+    // report still gives the sheet with its headings, after its message.
+    std::optional<QString> ExportToWorkbook(const QString& reportName, const QString& folder);
+
+    // Names the sheet after the report, sets the columns' widths and the
+    // cost column's format, and writes the headings into row 1.
+    void WriteSheetHeadings(const reports::ReportDef& report, SheetWriter& sheet) const;
+    // Writes the report's rows from row 3 on, in the order they were
+    // recorded; the number of rows written (never more than the limit).
+    qint64 WriteSheetRows(const reports::ReportDef& report, SheetWriter& sheet);
+    // How many rows the report's export finds.
+    qint64 CountExportRows(const reports::ReportDef& report);
+
+    // A path in folder that names no file yet: the report name and the
+    // day, then " (2)", " (3)"... when needed, and ".xlsx".
+    static QString UniqueWorkbookPath(const QString& folder, const QString& reportName,
+                                      const QDate& day);
+
+    // The files a text export may never replace: the open database file
+    // with its journals, the running program and its help file.
+    QStringList protectedFiles() const;
+    bool isProtectedTarget(const QString& path) const;
+
+    // The data rows a sheet may take; MaxDataRows unless a test lowers it.
+    void setDataRowLimit(qint64 rows) { dataRowLimit_ = rows; }
+    qint64 dataRowLimit() const { return dataRowLimit_; }
+
+private:
+    bool writeTextFile(const QString& path, const QString& reportText);
+
+    store::Database& db_;
+    common::Messages& messages_;
+    common::Clock& clock_;
+    qint64 dataRowLimit_ = MaxDataRows;
+};
+
+} // namespace exports
