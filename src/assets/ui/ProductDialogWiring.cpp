@@ -1,13 +1,9 @@
 #include "assets/ui/ProductDialogWiring.h"
 
-#include "assets/clsLicences.h"
-#include "assets/clsStock.h"
-#include "assets/ui/frmLicenceMaint.h"
-#include "assets/ui/frmStockMaint.h"
+#include "assets/ui/AssetDialogs.h"
 #include "catalogue/ui/ProductMenu.h"
 #include "catalogue/ui/frmProductMaint.h"
 #include "common/Session.h"
-#include "common/ui/Guard.h"
 #include "common/ui/MainWindow.h"
 
 namespace assets {
@@ -16,35 +12,19 @@ void wireProductDialog(catalogue::frmProductMaint& dialog, common::Session& sess
     using catalogue::frmProductMaint;
     QObject::connect(&dialog, &frmProductMaint::stockDialogRequested, &dialog,
                      [&dialog, &session](const QString& mode, int prodId, int stockId) {
-                         frmStockMaint stock(session, &dialog);
-                         stock.Mode = mode;
-                         stock.ProdID = prodId;
-                         stock.StockID = stockId;
-                         QObject::connect(&stock, &frmStockMaint::stockChanged, &dialog,
-                                          &frmProductMaint::FillStockListView);
-                         stock.exec();
+                         openStockDialog(session, &dialog, mode, prodId, stockId,
+                                         [&dialog] { dialog.FillStockListView(); });
                      });
     QObject::connect(&dialog, &frmProductMaint::licenceDialogRequested, &dialog,
                      [&dialog, &session](const QString& mode, int prodId, int licId) {
-                         frmLicenceMaint licence(session, &dialog);
-                         licence.Mode = mode;
-                         licence.ProdID = prodId;
-                         licence.LicID = licId;
-                         QObject::connect(&licence, &frmLicenceMaint::licenceChanged, &dialog,
-                                          &frmProductMaint::FillLicenceListView);
-                         licence.exec();
+                         openLicenceDialog(session, &dialog, mode, prodId, licId,
+                                           [&dialog] { dialog.FillLicenceListView(); });
                      });
     // The product dialog refills its list once these return.
-    QObject::connect(
-        &dialog, &frmProductMaint::stockDeleteRequested, &dialog, [&session](int stockId) {
-            common::guarded(session.messages(),
-                            [&] { session.logic<assets::clsStock>().DeleteStock(stockId); });
-        });
-    QObject::connect(
-        &dialog, &frmProductMaint::licenceDeleteRequested, &dialog, [&session](int licId) {
-            common::guarded(session.messages(),
-                            [&] { session.logic<assets::clsLicences>().DeleteLicence(licId); });
-        });
+    QObject::connect(&dialog, &frmProductMaint::stockDeleteRequested, &dialog,
+                     [&session](int stockId) { removeStock(session, stockId); });
+    QObject::connect(&dialog, &frmProductMaint::licenceDeleteRequested, &dialog,
+                     [&session](int licId) { removeLicence(session, licId); });
 }
 
 void installProductDialogWiring() {

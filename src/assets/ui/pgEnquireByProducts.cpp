@@ -1,9 +1,11 @@
 #include "assets/ui/pgEnquireByProducts.h"
 
 #include "assets/clsStock.h"
+#include "assets/ui/AssetDialogs.h"
 #include "assets/ui/frmStockLicHist.h"
 #include "catalogue/clsCategories.h"
 #include "catalogue/clsProducts.h"
+#include "common/DialogMode.h"
 #include "common/NodeKey.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -23,6 +25,7 @@ const QString StockL = QStringLiteral("mnuStockL");
 const QString SMaint = QStringLiteral("mnuSMaint");
 const QString LMaint = QStringLiteral("mnuLMaint");
 constexpr int History = 2;
+enum MaintItem { MaintAdd = 0, MaintModify = 1, MaintView = 2, MaintDelete = 3 };
 
 void fillChoices(QComboBox* combo, const catalogue::Choices& choices) {
     const QSignalBlocker blocker(combo);
@@ -147,9 +150,34 @@ void pgEnquireByProducts::lvEnqProd_MouseDown(Qt::MouseButton button, const QPoi
 
 void pgEnquireByProducts::menuChosen(const QString& array, int index) {
     const QString key = lvEnqProd->selectedKey();
+    const int itemId = common::idOfKey(key);
+    const int prodId = chosenProdId();
     common::Session& session = main_.session();
-    if (array == StockL && index == History && !key.isEmpty())
-        showHistory(session, common::idOfKey(key), key.left(1), window());
+    if (array == StockL) {
+        if (index == History && !key.isEmpty())
+            showHistory(session, itemId, key.left(1), window());
+        return;
+    }
+    if (prodId == 0 || (array != SMaint && array != LMaint))
+        return;
+    const bool stock = array == SMaint;
+    const QString modes[] = {common::mode::Add, common::mode::Modify, common::mode::View};
+    if (index >= 0 && index < 3) {
+        const int id = index == MaintAdd ? 0 : itemId;
+        if (stock)
+            openStockDialog(session, window(), modes[index], prodId, id);
+        else
+            openLicenceDialog(session, window(), modes[index], prodId, id);
+        // Viewing a licence changes nothing.
+        if (!stock && index == MaintView)
+            return;
+    } else if (index == MaintDelete && itemId != 0) {
+        if (stock)
+            removeStock(session, itemId);
+        else
+            removeLicence(session, itemId);
+    }
+    common::guarded(session.messages(), [&] { FillStockListUsingProduct(); });
 }
 
 } // namespace assets

@@ -1,4 +1,5 @@
 #include "assets/ui/frmStockLicHist.h"
+#include "assets/ui/frmStockMaint.h"
 #include "assets/ui/pgEnquireByProducts.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
@@ -145,4 +146,43 @@ TEST_F(EnquireByProducts, TheMenuFollowsTheSelectedRowAndHistoryShowsThatItem) {
     window->menuItem(QStringLiteral("mnuStockL"), 2)->trigger();
     EXPECT_EQ(seen, (QStringList{"K1", "10/12/26 09:30 Pool"}));
     EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(EnquireByProducts, TheMenuMaintainsTheChosenProductsItemsAndRefillsTheList) {
+    const int cat = t.addCategory(QStringLiteral("PCs"));
+    const int office = t.addLocation(QStringLiteral("Office"), 1, 2, 1);
+    t.addProduct(QStringLiteral("P0"), QStringLiteral("Desk PC"), cat);
+    const int pc = t.addProduct(QStringLiteral("P1"), QStringLiteral("Desk PC"), cat);
+    const int item = t.addStock(QStringLiteral("S1"), pc, office);
+    open();
+    combo("cboEnqProds")->setCurrentIndex(1);
+    page->cboEnqProds_Click();
+    ASSERT_EQ(keys(), QStringList{QStringLiteral("S%1").arg(item)});
+
+    // Removing parks the item first, then deletes it for good.
+    const auto locationOfOnlyRow = [this] {
+        return list()->topLevelItemCount() == 1 ? list()->topLevelItem(0)->text(0) : QString();
+    };
+    rightClick(QStringLiteral("S%1").arg(item));
+    messages.answer({true});
+    window->menuItem(QStringLiteral("mnuSMaint"), 3)->trigger();
+    EXPECT_EQ(locationOfOnlyRow(), QStringLiteral("Removed Stock"));
+    rightClick(QStringLiteral("S%1").arg(item));
+    messages.answer({true});
+    window->menuItem(QStringLiteral("mnuSMaint"), 3)->trigger();
+    EXPECT_TRUE(keys().isEmpty());
+    EXPECT_FALSE(messages.unexpectedQuestion());
+
+    // "Add" opens the stock dialog for the product chosen by id.
+    QString mode;
+    int prodId = -1;
+    testing_support::WhenModal<assets::frmStockMaint> read([&](assets::frmStockMaint* d) {
+        mode = d->Mode;
+        prodId = d->ProdID;
+        d->reject();
+    });
+    rightClick(QString());
+    window->menuItem(QStringLiteral("mnuSMaint"), 0)->trigger();
+    EXPECT_EQ(mode, QStringLiteral("ADD"));
+    EXPECT_EQ(prodId, pc);
 }
