@@ -18,6 +18,8 @@ void addPageCases(Bench& bench, Context& context);
 void addLocationCases(Bench& bench, Context& context);
 // Moving items on the allocation page.
 void addAllocationCases(Bench& bench, Context& context);
+// The stock dialog opened and an item stored.
+void addAssetCases(Bench& bench, Context& context);
 // The product enquiry list and the history viewer.
 void addEnquiryCases(Bench& bench, Context& context);
 

@@ -28,8 +28,9 @@ int usage() {
 
 // The case groups, in the order their rows appear in the table.
 using CaseGroup = void (*)(bench::Bench&, bench::Context&);
-const CaseGroup Groups[] = {bench::addStartUpCases, bench::addPageCases, bench::addLocationCases,
-                            bench::addAllocationCases, bench::addEnquiryCases};
+const CaseGroup Groups[] = {bench::addStartUpCases,  bench::addPageCases,
+                            bench::addLocationCases, bench::addAllocationCases,
+                            bench::addEnquiryCases,  bench::addAssetCases};
 
 } // namespace
 
