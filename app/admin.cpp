@@ -1,8 +1,10 @@
 // vemora-admin: maintenance commands for asset database files.
 //   vemora-admin create PATH             makes a new empty asset database at PATH
 //   vemora-admin seed PATH [--scale S]   makes a new asset database filled with demo data
+//   vemora-admin backup DEST [--db PATH] / check [--db PATH]: see shell/AdminCommands.h
 
 #include "seed/Seed.h"
+#include "shell/AdminCommands.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 
@@ -24,6 +26,7 @@ int usage() {
                  "                the same for the same scale; --scale S multiplies every count\n"
                  "                (default 1: 5,000 locations, 100,000 stock items, 100,000\n"
                  "                licences, 1,000,000 history rows)\n");
+    std::fprintf(stderr, "%s", qUtf8Printable(shell::adminUsage()));
     return 2;
 }
 
@@ -47,6 +50,9 @@ int runSeed(const QString& path, double scale) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
+    if (const std::optional<int> status =
+            shell::runAdminCommand(args, QCoreApplication::applicationDirPath(), stdout, stderr))
+        return *status;
     if (args.size() < 2)
         return usage();
     try {
