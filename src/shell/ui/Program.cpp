@@ -32,7 +32,7 @@ bool Program::Main(const Options& options) {
     }
     session_ = std::make_unique<common::Session>(*db_, messages_, clock_, files_);
 
-    about_ = std::make_unique<frmAbout>();
+    about_ = std::make_unique<frmAbout>(messages_);
     about_->lblVersion()->setText(VersionText);
     if (options.showSplash) {
         frmSplash splash;
@@ -41,6 +41,7 @@ bool Program::Main(const Options& options) {
     }
     main_ = std::make_unique<frmVemora>(*session_, about_.get());
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
+    main_->setProgramDirectory(options.directory);
     main_->Form_Load(options.printers);
     return true;
 }
