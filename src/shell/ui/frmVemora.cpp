@@ -15,8 +15,8 @@
 #include "locations/ui/pgLocationUtilities.h"
 #include "reports/ui/pgReports.h"
 #include "shell/DatabaseFile.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/frmAbout.h"
-#include "shell/ui/frmHelp.h"
 #include "store/Database.h"
 
 #include <QCloseEvent>
@@ -312,7 +312,7 @@ void frmVemora::mnuHelpAbout_Click(int index) {
 }
 
 void frmVemora::showHelpTopics() {
-    const QString error = frmHelp::showHelp(helpFile_, this);
+    const QString error = StartHelpViewer(helpFile_, programDir_);
     if (!error.isEmpty())
         session_.messages().fail(error);
 }
