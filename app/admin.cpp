@@ -3,6 +3,7 @@
 //   vemora-admin seed PATH [--scale S]   makes a new asset database filled with demo data
 //   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--pdf FILE] [--db PATH]
 //                                        writes a report's text to standard output, or a PDF
+//   vemora-admin backup DEST [--db PATH] / check [--db PATH]: see shell/AdminCommands.h
 
 #include "common/Clock.h"
 #include "common/Messages.h"
@@ -10,6 +11,7 @@
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
 #include "seed/Seed.h"
+#include "shell/AdminCommands.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -44,6 +46,7 @@ int usage() {
                  "                number 1-8, --order the caption of one of its order buttons\n"
                  "                (default Category), --db the asset database (default the\n"
                  "                AssetManagement.mdb beside the program)\n");
+    std::fprintf(stderr, "%s", qUtf8Printable(shell::adminUsage()));
     return 2;
 }
 
@@ -189,6 +192,9 @@ int main(int argc, char** argv) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     const QStringList args = QCoreApplication::arguments().mid(1);
+    if (const std::optional<int> status =
+            shell::runAdminCommand(args, QCoreApplication::applicationDirPath(), stdout, stderr))
+        return *status;
     if (args.size() < 2)
         return usage();
     try {

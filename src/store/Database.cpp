@@ -38,6 +38,10 @@ QString DbError::text() const {
     return description_ + QStringLiteral(" - ") + QString::number(number_);
 }
 
+bool DbError::isCorrupt() const {
+    return number_ == SQLITE_CORRUPT;
+}
+
 bool DbError::isDamage() const {
     return number_ == SQLITE_CORRUPT || number_ == SQLITE_NOTADB;
 }
@@ -47,10 +51,19 @@ bool DbError::isDamage() const {
 Database::Database(sqlite3* db) : db_(db) {}
 
 Database::~Database() {
-    sqlite3_close_v2(db_);
+    if (db_)
+        sqlite3_close_v2(db_);
+}
+
+sqlite3* Database::handle() const {
+    if (!db_)
+        throw DbError(QStringLiteral("The database connection is closed"), SQLITE_MISUSE);
+    return db_;
 }
 
 void Database::fail() const {
+    if (!db_)
+        throw DbError(QStringLiteral("The database connection is closed"), SQLITE_MISUSE);
     throw DbError(QString::fromUtf8(sqlite3_errmsg(db_)), primary(sqlite3_extended_errcode(db_)));
 }
 
@@ -65,6 +78,9 @@ std::unique_ptr<Database> Database::connect(const QString& path, const QString* 
         throw DbError(message, rc);
     }
     std::unique_ptr<Database> db(new Database(raw));
+    db->path_ = path == QLatin1String(":memory:") ? QString() : path;
+    if (key)
+        db->key_ = *key;
     if (key) {
         const QByteArray k = key->toUtf8();
         if (sqlite3_key(raw, k.constData(), k.size()) != SQLITE_OK)
@@ -114,10 +130,46 @@ std::unique_ptr<Database> Database::openInMemory() {
     return connect(QStringLiteral(":memory:"), nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 
+void Database::backupTo(const QString& path) const {
+    sqlite3* source = handle();
+    std::unique_ptr<Database> copy =
+        connect(path, key_ ? &*key_ : nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    if (copy->userVersion() != 0 || copy->exists(QStringLiteral("SELECT name FROM sqlite_master")))
+        throw DbError(QStringLiteral("The backup file is not empty: %1").arg(path),
+                      SQLITE_CANTOPEN);
+    sqlite3_backup* backup = sqlite3_backup_init(copy->db_, "main", source, "main");
+    if (!backup)
+        copy->fail();
+    const int rc = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE)
+        copy->fail();
+}
+
+void Database::close() {
+    if (!db_)
+        return;
+    if (sqlite3_close(db_) != SQLITE_OK)
+        fail();
+    db_ = nullptr;
+}
+
+void Database::reopen() {
+    if (db_)
+        return;
+    if (path_.isEmpty())
+        throw DbError(QStringLiteral("A database held in memory cannot be opened again"),
+                      SQLITE_MISUSE);
+    std::unique_ptr<Database> fresh =
+        connect(path_, key_ ? &*key_ : nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI);
+    db_ = fresh->db_;
+    fresh->db_ = nullptr;
+}
+
 void Database::run(const QString& sql) {
     char* error = nullptr;
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_exec(db_, text.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+    if (sqlite3_exec(handle(), text.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(db_));
         sqlite3_free(error);
         throw DbError(message, primary(sqlite3_extended_errcode(db_)));
@@ -125,7 +177,7 @@ void Database::run(const QString& sql) {
 }
 
 std::int64_t Database::lastInsertId() const {
-    return sqlite3_last_insert_rowid(db_);
+    return sqlite3_last_insert_rowid(handle());
 }
 
 int Database::userVersion() {

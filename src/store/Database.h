@@ -31,6 +31,9 @@ public:
     // True when the engine found the file damaged or no longer a database
     // (SQLITE_CORRUPT, SQLITE_NOTADB): only a backup can bring it back.
     bool isDamage() const;
+    // True for damage inside a file that is a database (SQLITE_CORRUPT), as
+    // against a file that is none or is read with another key.
+    bool isCorrupt() const;
 
 private:
     QString description_;
@@ -147,8 +150,27 @@ public:
     int userVersion();
     void setUserVersion(int version);
 
-    sqlite3* handle() const { return db_; }
+    sqlite3* handle() const;
     [[noreturn]] void fail() const;
+
+    // The file the connection was opened on ("" in memory).
+    QString path() const { return path_; }
+
+    // Writes a consistent copy of the whole database to a new file at path,
+    // with the connection's key, through the engine's online backup: pages
+    // are copied under a read lock, so the copy is of one committed state
+    // even while the connection is in use. The path must not exist or be an
+    // empty file.
+    void backupTo(const QString& path) const;
+
+    // Closes the connection, so that its file may be replaced. Refuses
+    // (SQLITE_BUSY, connection still open) while a statement is unfinished.
+    // Until reopen() any use fails with SQLITE_MISUSE.
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+    // Opens the same file again with the same key and settings, in place, so
+    // that everything holding this Database carries on with it.
+    void reopen();
 
 private:
     explicit Database(sqlite3* db);
@@ -157,6 +179,8 @@ private:
     void refuseReadOnly() const;
 
     sqlite3* db_;
+    QString path_;
+    std::optional<QString> key_;
 };
 
 // A transaction that rolls back unless commit() is called. Nests: an inner

@@ -207,7 +207,10 @@ void createAssetDatabase(const QString& path) {
     createSchema(*db);
 }
 
-void checkSchema(Database& db) {
+namespace {
+
+// The file's schema version, refused unless this program knows it.
+int knownVersion(Database& db) {
     const int version = db.userVersion();
     if (version <= 0)
         throw DbError(QStringLiteral("The file is not an asset database"), SQLITE_NOTADB);
@@ -215,9 +218,26 @@ void checkSchema(Database& db) {
         throw DbError(
             QStringLiteral("The asset database was made by a newer version of the program"),
             SQLITE_NOTADB);
+    return version;
+}
+
+} // namespace
+
+void checkSchema(Database& db) {
+    const int version = knownVersion(db);
     requireTables(db);
     migrate(db, version);
     requireColumns(db);
+}
+
+int verifySchema(Database& db) {
+    const int version = knownVersion(db);
+    requireTables(db);
+    // An older file's columns are those of its own version until it is
+    // migrated.
+    if (version == SchemaVersion)
+        requireColumns(db);
+    return version;
 }
 
 } // namespace store

@@ -20,4 +20,11 @@ void createAssetDatabase(const QString& path);
 // one from a newer program and one that lacks a table or column.
 void checkSchema(Database& db);
 
+// Checks, without changing anything, that an opened database is an asset
+// database this program can use: a known schema version (an older one is
+// migrated by checkSchema when the file is next opened) and the seven
+// tables, with all their columns when the file is at SchemaVersion. Returns
+// the version; refuses as checkSchema does.
+int verifySchema(Database& db);
+
 } // namespace store

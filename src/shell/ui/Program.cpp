@@ -35,7 +35,7 @@ bool Program::Main(const Options& options) {
     // The product dialog's stock and licence buttons open their dialogs.
     assets::installProductDialogWiring();
 
-    about_ = std::make_unique<frmAbout>();
+    about_ = std::make_unique<frmAbout>(messages_);
     about_->lblVersion()->setText(VersionText);
     if (options.showSplash) {
         frmSplash splash;
@@ -44,6 +44,7 @@ bool Program::Main(const Options& options) {
     }
     main_ = std::make_unique<frmVemora>(*session_, about_.get());
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
+    main_->setProgramDirectory(options.directory);
     main_->Form_Load(options.printers);
     return true;
 }

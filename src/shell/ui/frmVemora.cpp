@@ -6,6 +6,7 @@
 #include "catalogue/ui/pgCategoryUtilities.h"
 #include "catalogue/ui/pgProductUtilities.h"
 #include "common/Clock.h"
+#include "common/FileChooser.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -13,11 +14,15 @@
 #include "common/ui/WaitCursor.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "reports/ui/pgReports.h"
+#include "shell/DatabaseFile.h"
+#include "shell/HelpTopics.h"
 #include "shell/ui/frmAbout.h"
+#include "store/Database.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -118,19 +123,22 @@ void frmVemora::buildMenus() {
     mnuDBaseMenu->setObjectName(QStringLiteral("mnuFile"));
     mnuDBaseMenu->menuAction()->setObjectName(QStringLiteral("mnuFile"));
     mnuDBaseMenu->menuAction()->setProperty("index", 0);
-    item(mnuDBaseMenu, QStringLiteral("&Restore Database"), QStringLiteral("mnuDBase"), 0);
-    item(mnuDBaseMenu, QStringLiteral("&BackUp Database"), QStringLiteral("mnuDBase"), 1);
+    for (int i = 0; i < 2; ++i) {
+        const QString caption =
+            i == 0 ? QStringLiteral("&Restore Database") : QStringLiteral("&BackUp Database");
+        QAction* action = item(mnuDBaseMenu, caption, QStringLiteral("mnuDBase"), i);
+        connect(action, &QAction::triggered, this, [this, i] { mnuDBase_Click(i); });
+    }
     QAction* mnuFileExit = item(mnuFileMenu, QStringLiteral("&Exit"), QStringLiteral("mnuFile"), 1);
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    item(mnuHelp, QStringLiteral("&Help Topics"), QStringLiteral("mnuHelpAbout"), 0);
-    QAction* about = item(mnuHelp, QStringLiteral("&About"), QStringLiteral("mnuHelpAbout"), 1);
-    connect(about, &QAction::triggered, this, [this] {
-        if (about_)
-            about_->exec();
-    });
+    for (int i = 0; i < 2; ++i) {
+        const QString caption = i == 0 ? QStringLiteral("&Help Topics") : QStringLiteral("&About");
+        QAction* action = item(mnuHelp, caption, QStringLiteral("mnuHelpAbout"), i);
+        connect(action, &QAction::triggered, this, [this, i] { mnuHelpAbout_Click(i); });
+    }
 
     QMenu* mnuCategorys =
         hiddenMenu(this, QStringLiteral("mnuCategorys"), QStringLiteral("Category"));
@@ -228,7 +236,90 @@ QLabel* frmVemora::statusPanel(int panel) const {
     return panels_.at(static_cast<size_t>(panel - 1));
 }
 
+void frmVemora::setProgramDirectory(const QString& dir, std::unique_ptr<DatabaseFile> file) {
+    programDir_ = dir;
+    databaseFile_ = file ? std::move(file) : std::make_unique<DatabaseFile>(session_.db(), dir);
+}
+
+void frmVemora::mnuDBase_Click(int index) {
+    if (!databaseFile_)
+        return;
+    // A cancelled file choice is no error and says nothing; any other is
+    // shown as its description immediately followed by its number.
+    try {
+        if (index == 0)
+            restoreDatabase();
+        else
+            backUpDatabase();
+    } catch (const store::DbError& error) {
+        session_.messages().fail(error.description() + QString::number(error.number()));
+    } catch (const FileError& error) {
+        session_.messages().fail(error.description() + QString::number(error.number()));
+    }
+}
+
+void frmVemora::restoreDatabase() {
+    common::Messages& messages = session_.messages();
+    messages.notify(RestoreWarning);
+    common::FileRequest request;
+    request.purpose = common::FileRequest::Open;
+    request.title = RestoreTitle;
+    request.directory = programDir_;
+    request.filter = DatabaseFilter;
+    request.confirmOverwrite = false;
+    const std::optional<QString> chosen = session_.files().choose(request);
+    if (!chosen)
+        return;
+    std::optional<QString> refusal;
+    {
+        common::WaitCursor wait;
+        refusal = databaseFile_->restore(*chosen);
+    }
+    if (refusal) {
+        messages.refuse(*refusal);
+        return;
+    }
+    messages.refuse(DatabaseRestored);
+    skipQuitConfirmation();
+    close();
+}
+
+void frmVemora::backUpDatabase() {
+    common::FileRequest request;
+    request.purpose = common::FileRequest::Save;
+    request.title = BackupTitle;
+    request.directory = programDir_;
+    request.filter = DatabaseFilter;
+    request.confirmOverwrite = false;
+    const std::optional<QString> chosen = session_.files().choose(request);
+    if (!chosen)
+        return;
+    std::optional<QString> refusal;
+    {
+        common::WaitCursor wait;
+        refusal = databaseFile_->backup(backupName(*chosen));
+    }
+    session_.messages().refuse(refusal ? *refusal : DatabaseBackedUp);
+}
+
+void frmVemora::mnuHelpAbout_Click(int index) {
+    if (index == 0) {
+        showHelpTopics();
+        return;
+    }
+    if (about_)
+        about_->exec();
+}
+
+void frmVemora::showHelpTopics() {
+    const QString error = StartHelpViewer(helpFile_, programDir_);
+    if (!error.isEmpty())
+        session_.messages().fail(error);
+}
+
 void frmVemora::Form_Load(const QStringList& printers) {
+    if (!programDir_.isEmpty())
+        helpFile_ = QDir(programDir_).filePath(HelpFileName);
     show();
     Do_the_Click();
     common::guarded(session_.messages(), [&] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ui/MainWindow.h"
+#include "shell/DatabaseFile.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -8,6 +9,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -34,6 +36,19 @@ class frmVemora : public QMainWindow, public common::MainWindow {
 public:
     frmVemora(common::Session& session, frmAbout* about, QWidget* parent = nullptr);
     ~frmVemora() override;
+
+    // The program's directory, where the database and the help file lie.
+    // Backup and restore work on the session's connection to the database
+    // there; file is the one to use instead (tests inject failures with it).
+    void setProgramDirectory(const QString& dir, std::unique_ptr<DatabaseFile> file = nullptr);
+    // The help file, set when the window loads.
+    const QString& helpFile() const { return helpFile_; }
+
+    // The File menu's "&Database Utils": 0 "&Restore Database", 1 "&BackUp
+    // Database".
+    void mnuDBase_Click(int index);
+    // The Help menu: 0 "&Help Topics", 1 "&About".
+    void mnuHelpAbout_Click(int index);
 
     // Shows the window and fills it; printers are the installed printers'
     // device names in the system's order.
@@ -72,6 +87,9 @@ private:
     void buildStatusBar();
     void updateClock();
     void forwardChoice(common::SharedMenu menu, QAction* action);
+    void restoreDatabase();
+    void backUpDatabase();
+    void showHelpTopics();
 
     common::Session& session_;
     frmAbout* about_;
@@ -85,6 +103,9 @@ private:
     // The product on which the Products menu acts.
     int SelectedProdID = 0;
     bool skipQuit_ = false;
+    QString programDir_;
+    QString helpFile_;
+    std::unique_ptr<DatabaseFile> databaseFile_;
 };
 
 } // namespace shell

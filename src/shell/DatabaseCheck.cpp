@@ -1,0 +1,117 @@
+#include "shell/DatabaseCheck.h"
+
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/StoreConstants.h"
+
+namespace shell {
+
+namespace {
+
+// At most this many lines of one kind are listed.
+constexpr int MaxLines = 20;
+
+// A rule as a query counting the rows that break it.
+struct Rule {
+    const char* what;
+    const char* countSql;
+};
+
+// The rules of the register beyond what the schema's constraints enforce.
+const Rule Rules[] = {
+    {"reserved location rows 1-5 missing or not at level 1",
+     "SELECT 5 - count(*) FROM Locations WHERE Loc_ID BETWEEN 1 AND 5 AND Loc_Level = 1"},
+    {"reserved location rows with Loc_Top 1, 2 or 3",
+     "SELECT count(*) FROM Locations WHERE Loc_ID BETWEEN 1 AND 5 AND Loc_Top IN (1, 2, 3)"},
+    {"available branches 1 and 2 not of status 'M'",
+     "SELECT count(*) FROM Locations WHERE Loc_ID IN (1, 2) AND Loc_Status <> 'M'"},
+    {"available branches 1 and 2 not described 'Available Locations' and 'Available Licences'",
+     "SELECT count(*) FROM Locations WHERE (Loc_ID = 1 AND Loc_Desc <> 'Available Locations' "
+     "COLLATE UNICASE) OR (Loc_ID = 2 AND Loc_Desc <> 'Available Licences' COLLATE UNICASE)"},
+    {"other locations at level 1",
+     "SELECT count(*) FROM Locations WHERE Loc_Level <= 1 AND Loc_ID NOT BETWEEN 1 AND 5"},
+    {"locations whose parent is missing or not above them",
+     "SELECT count(*) FROM Locations c LEFT JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
+     "WHERE c.Loc_Level > 1 AND (p.Loc_ID IS NULL OR p.Loc_Level >= c.Loc_Level)"},
+    {"locations whose Loc_Top is not the branch they lie under",
+     "SELECT count(*) FROM Locations c JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
+     "WHERE c.Loc_Level > 1 AND (c.Loc_Top NOT IN (1, 2, 3) OR c.Loc_Top <> "
+     "CASE WHEN p.Loc_Level = 1 THEN p.Loc_ID ELSE p.Loc_Top END)"},
+    {"stock items at a missing location",
+     "SELECT count(*) FROM Stock s LEFT JOIN Locations l ON l.Loc_ID = s.Loc_ID "
+     "WHERE l.Loc_ID IS NULL"},
+    {"licences at a missing location",
+     "SELECT count(*) FROM Licences s LEFT JOIN Locations l ON l.Loc_ID = s.Loc_ID "
+     "WHERE l.Loc_ID IS NULL"},
+    {"history rows of a missing stock item",
+     "SELECT count(*) FROM StockHistory h LEFT JOIN Stock s ON s.Stock_ID = h.Stock_Lic_ID "
+     "WHERE h.Type = 'S' AND s.Stock_ID IS NULL"},
+    {"history rows of a missing licence",
+     "SELECT count(*) FROM StockHistory h LEFT JOIN Licences l ON l.Licence_ID = h.Stock_Lic_ID "
+     "WHERE h.Type = 'L' AND l.Licence_ID IS NULL"},
+    {"duplicate category descriptions",
+     "SELECT count(*) FROM (SELECT Cat_Desc FROM Categories GROUP BY Cat_Desc COLLATE UNICASE "
+     "HAVING count(*) > 1)"},
+    {"duplicate product codes",
+     "SELECT count(*) FROM (SELECT Prod_Code FROM Products GROUP BY Prod_Code COLLATE UNICASE "
+     "HAVING count(*) > 1)"},
+    {"duplicate stock codes",
+     "SELECT count(*) FROM (SELECT Stock_Code FROM Stock GROUP BY Stock_Code COLLATE UNICASE "
+     "HAVING count(*) > 1)"},
+    {"duplicate licence keys",
+     "SELECT count(*) FROM (SELECT Licence_Name FROM Licences GROUP BY Licence_Name COLLATE "
+     "UNICASE HAVING count(*) > 1)"},
+};
+
+// The lines of a PRAGMA that answers "ok" when all is well.
+void integrity(store::Database& db, QStringList& problems) {
+    store::Query q(db, QStringLiteral("PRAGMA integrity_check"));
+    int n = 0;
+    while (q.next() && n < MaxLines) {
+        const QString line = q.rawTextAt(0);
+        if (line == QLatin1String("ok"))
+            return;
+        problems << QStringLiteral("integrity: %1").arg(line);
+        ++n;
+    }
+}
+
+void references(store::Database& db, QStringList& problems) {
+    store::Query q(db, QStringLiteral("PRAGMA foreign_key_check"));
+    int n = 0;
+    while (q.next() && n < MaxLines) {
+        problems << QStringLiteral("reference: row %1 of %2 names a missing row of %3")
+                        .arg(q.rawTextAt(1), q.rawTextAt(0), q.rawTextAt(2));
+        ++n;
+    }
+}
+
+} // namespace
+
+CheckResult checkDatabase(store::Database& db) {
+    CheckResult result;
+    try {
+        integrity(db, result.problems);
+    } catch (const store::DbError& error) {
+        result.problems << QStringLiteral("integrity: %1").arg(error.text());
+        return result;
+    }
+    try {
+        result.version = store::verifySchema(db);
+    } catch (const store::DbError& error) {
+        result.problems << QStringLiteral("schema: %1").arg(error.description());
+        return result;
+    }
+    references(db, result.problems);
+    for (const Rule& rule : Rules) {
+        store::Query q(db, QString::fromUtf8(rule.countSql));
+        q.next();
+        const qint64 count = q.rawTextAt(0).toLongLong();
+        if (count > 0)
+            result.problems
+                << QStringLiteral("%1: %2").arg(QString::fromUtf8(rule.what)).arg(count);
+    }
+    return result;
+}
+
+} // namespace shell

@@ -1,0 +1,97 @@
+#pragma once
+
+// Whole-file work on the live asset database: backing it up to a copy and
+// restoring it from one. Everything here is checked and atomic: a restore
+// installs only a file that opens with the program's key, passes the
+// engine's integrity check and holds the asset register, and it replaces
+// the live file by a rename, so that a failure at any step leaves the
+// previous file in place and open. A backup goes through a temporary file
+// renamed into place, so a failed backup never destroys an older one.
+
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+
+namespace store {
+class Database;
+}
+
+namespace shell {
+
+inline const QString DatabaseFilter = QStringLiteral("Access (*.mdb)");
+inline const QString RestoreTitle = QStringLiteral("Select a Database to be Restored");
+inline const QString BackupTitle = QStringLiteral("Enter a Filename for your Back-Up");
+inline const QString RestoreWarning =
+    QStringLiteral("Restoring a database will over right your current database,\r"
+                   "If you wish to keep the exisiting database please backup first");
+inline const QString CannotRestoreLive = QStringLiteral("You Cannot Restore the System database");
+inline const QString CannotBackUpLive = QStringLiteral("You Cannot BackUp to the System database");
+inline const QString DatabaseRestored = QStringLiteral(
+    "Database restored !!\rYou will need to re-start the application to use the restored database");
+inline const QString DatabaseBackedUp = QStringLiteral("Database backed-up !!");
+// Begins the warning that names why a file cannot be restored.
+inline const QString CannotRestoreFile = QStringLiteral("This file cannot be restored: ");
+
+// A file that could not be read, written or renamed: the system's
+// description and its error number.
+class FileError : public std::runtime_error {
+public:
+    FileError(QString description, int number);
+    const QString& description() const { return description_; }
+    int number() const { return number_; }
+
+private:
+    QString description_;
+    int number_;
+};
+
+// True when both paths name one existing file, however they are written:
+// symbolic links, "." and "..", hard links, other letter case on a file
+// system that ignores it.
+bool sameFile(const QString& a, const QString& b);
+
+// The name a backup is written under: ".mdb" is appended unless the chosen
+// name ends in exactly ".mdb" (so "copy.MDB" becomes "copy.MDB.mdb").
+QString backupName(const QString& chosen);
+
+class DatabaseFile {
+public:
+    // live is the program's open connection to AssetManagement.mdb in
+    // directory.
+    DatabaseFile(store::Database& live, QString directory);
+    virtual ~DatabaseFile();
+    DatabaseFile(const DatabaseFile&) = delete;
+    DatabaseFile& operator=(const DatabaseFile&) = delete;
+
+    const QString& directory() const { return directory_; }
+    QString livePath() const;
+    bool isLiveFile(const QString& path) const;
+
+    // Writes a consistent copy of the live database to destination (the
+    // final name, see backupName), replacing a file there. Returns the
+    // refusal to show when destination is the live file. Throws FileError or
+    // store::DbError on failure; an older file at destination is then kept.
+    std::optional<QString> backup(const QString& destination);
+
+    // Replaces the live file with a checked copy of source. Returns the
+    // refusal to show when source is the live file or not a sound asset
+    // database; nothing has changed then. On success the connection is left
+    // closed: the program ends and the next start opens the restored file.
+    // Throws FileError or store::DbError on failure, after reopening the
+    // previous file, which is still in place.
+    std::optional<QString> restore(const QString& source);
+
+protected:
+    // Renames from over to, replacing to in one step.
+    virtual void replaceFile(const QString& from, const QString& to);
+
+private:
+    // Why a copied file may not become the live database, or nothing.
+    std::optional<QString> unsoundReason(const QString& copy) const;
+
+    store::Database& live_;
+    QString directory_;
+};
+
+} // namespace shell

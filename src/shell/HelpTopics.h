@@ -1,0 +1,21 @@
+#pragma once
+
+// "&Help Topics": the help file AssetsHelp.qch beside the program, shown by
+// the program's help viewer vemora-help (contents, index and full-text
+// search). The viewer is a program of its own, as a help viewer
+// traditionally is: its search index needs an SQLite with full-text search,
+// which the program's own SQLCipher engine does not carry.
+
+#include <QString>
+
+namespace shell {
+
+inline const QString HelpFileName = QStringLiteral("AssetsHelp.qch");
+inline const QString HelpViewerName = QStringLiteral("vemora-help");
+
+// Starts the help viewer found in dir on helpFile. Returns the description
+// of what went wrong (the help file missing or unreadable, the viewer
+// missing or not starting), or "" when the viewer has started.
+QString StartHelpViewer(const QString& helpFile, const QString& dir);
+
+} // namespace shell

@@ -1,0 +1,178 @@
+#include "shell/DatabaseCheck.h"
+#include "shell/AdminCommands.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/StoreConstants.h"
+#include "support/TestDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using testing_support::TestDatabase;
+
+namespace {
+
+// A register that keeps every rule: a location under each branch, a
+// removed one, items of a product and their history.
+void arrangeSoundRegister(TestDatabase& t) {
+    const int room = t.addLocation(QStringLiteral("Room 1"), 1, 2, 1);
+    t.addLocation(QStringLiteral("Desk 1"), room, 3, 1);
+    t.addLocation(QStringLiteral("Office licences"), 2, 2, 2);
+    t.addLocation(QStringLiteral("Old room"), 3, 2, 3);
+    const int cat = t.addCategory(QStringLiteral("Laptops"));
+    const int prod = t.addProduct(QStringLiteral("LT1"), QStringLiteral("Laptop"), cat);
+    const int stock = t.addStock(QStringLiteral("S1"), prod, room);
+    const int lic = t.addLicence(QStringLiteral("K1"), prod, 2, QStringLiteral("N"));
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Room 1', "
+                                  "'2026-12-10 09:30:00', 'S'), (?, 'Available Licences', "
+                                  "'2026-12-10 09:30:00', 'L')"),
+                   stock, lic);
+}
+
+// Text written by a command to a stream.
+QString readBack(std::FILE* f) {
+    std::rewind(f);
+    QByteArray bytes;
+    char buffer[512];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, static_cast<qsizetype>(n));
+    return QString::fromUtf8(bytes);
+}
+
+struct Streams {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ~Streams() {
+        std::fclose(out);
+        std::fclose(err);
+    }
+};
+
+} // namespace
+
+TEST(DatabaseCheck, ASoundRegisterPassesAtTheCurrentVersion) {
+    TestDatabase t;
+    arrangeSoundRegister(t);
+    const shell::CheckResult result = shell::checkDatabase(t.db());
+    EXPECT_TRUE(result.ok()) << result.problems.join('\n').toStdString();
+    EXPECT_EQ(result.version, store::SchemaVersion);
+}
+
+TEST(DatabaseCheck, EachBrokenRuleIsNamed) {
+    const struct {
+        const char* broken;
+        const char* sql; // run with foreign keys off
+        const char* problem;
+    } cases[] = {
+        {"reserved row gone", "DELETE FROM Locations WHERE Loc_ID = 4",
+         "reserved location rows 1-5 missing"},
+        {"reserved row in a branch", "UPDATE Locations SET Loc_Top = 2 WHERE Loc_ID = 5",
+         "reserved location rows with Loc_Top"},
+        {"branch status", "UPDATE Locations SET Loc_Status = 'U' WHERE Loc_ID = 1",
+         "not of status 'M'"},
+        {"branch text", "UPDATE Locations SET Loc_Desc = 'Spare' WHERE Loc_ID = 2",
+         "not described"},
+        {"another level-1 row",
+         "INSERT INTO Locations (Loc_Desc, Loc_Status, Loc_Level) VALUES ('Loose', 'U', 1)",
+         "other locations at level 1"},
+        {"missing parent",
+         "INSERT INTO Locations (Loc_Desc, Loc_Status, Loc_Level, Loc_ParentID, Loc_Top) "
+         "VALUES ('Orphan', 'U', 2, 999, 1)",
+         "parent is missing or not above them"},
+        {"wrong branch", "UPDATE Locations SET Loc_Top = 2 WHERE Loc_Desc = 'Desk 1'",
+         "Loc_Top is not the branch"},
+        {"stock nowhere", "UPDATE Stock SET Loc_ID = 999", "stock items at a missing location"},
+        {"licence nowhere", "UPDATE Licences SET Loc_ID = 999", "licences at a missing location"},
+        {"history of nothing", "DELETE FROM Stock", "history rows of a missing stock item"},
+        {"licence history of nothing", "DELETE FROM Licences", "history rows of a missing licence"},
+        {"duplicate category", "INSERT INTO Categories (Cat_Desc) VALUES ('LAPTOPS')",
+         "duplicate category descriptions"},
+        {"duplicate product",
+         "INSERT INTO Products (Prod_Code, Prod_Desc, Prod_Cat_ID) VALUES ('lt1', 'x', 1)",
+         "duplicate product codes"},
+        {"duplicate stock code",
+         "INSERT INTO Stock (Stock_Code, Prod_ID, Loc_ID) SELECT 's1', Prod_ID, Loc_ID FROM Stock",
+         "duplicate stock codes"},
+        {"duplicate licence key",
+         "INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Type) "
+         "SELECT 'k1', Prod_ID, Loc_ID, 'T' FROM Licences",
+         "duplicate licence keys"},
+        {"no version", "PRAGMA user_version = 0", "schema: The file is not an asset database"},
+        {"table gone", "DROP TABLE StockHistory", "schema: The file is not an asset database"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.broken);
+        TestDatabase t;
+        arrangeSoundRegister(t);
+        t.db().run(QStringLiteral("PRAGMA foreign_keys = OFF"));
+        t.db().run(QString::fromUtf8(c.sql));
+        const shell::CheckResult result = shell::checkDatabase(t.db());
+        EXPECT_FALSE(result.ok());
+        EXPECT_TRUE(result.problems.join('\n').contains(QString::fromUtf8(c.problem)))
+            << result.problems.join('\n').toStdString();
+    }
+}
+
+TEST(DatabaseCheck, ReferencesToMissingRowsAreListed) {
+    TestDatabase t;
+    arrangeSoundRegister(t);
+    t.db().run(QStringLiteral("PRAGMA foreign_keys = OFF; UPDATE Products SET Prod_Cat_ID = 77"));
+    const shell::CheckResult result = shell::checkDatabase(t.db());
+    EXPECT_TRUE(result.problems.join('\n').contains(
+        QStringLiteral("reference: row 1 of Products names a missing row of Categories")))
+        << result.problems.join('\n').toStdString();
+}
+
+TEST(AdminCommands, CheckAndBackupAnswerWithTheirExitStatus) {
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
+    arrangeSoundRegister(t);
+    QTemporaryDir elsewhere;
+    const QString copy = QDir(elsewhere.path()).filePath(QStringLiteral("nightly.mdb"));
+    const QString programDir = t.dir();
+    const auto run = [&](const QStringList& args, Streams& s) {
+        return shell::runAdminCommand(args, programDir, s.out, s.err);
+    };
+
+    {
+        Streams s;
+        EXPECT_EQ(run({"check"}, s), 0);
+        EXPECT_TRUE(readBack(s.out).contains(QStringLiteral(": ok, schema version 2")));
+    }
+    {
+        Streams s;
+        EXPECT_EQ(run({"backup", copy}, s), 0) << readBack(s.err).toStdString();
+        EXPECT_EQ(run({"check", "--db", copy}, s), 0);
+    }
+    {
+        Streams s;
+        EXPECT_EQ(run({"backup", t.path()}, s), 1);
+        EXPECT_TRUE(readBack(s.err).contains(QStringLiteral("You Cannot BackUp")));
+    }
+    {
+        // Problems found: listed, status 1.
+        store::Database::open(copy, store::DatabaseKey)
+            ->run(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = 5"));
+        Streams s;
+        EXPECT_EQ(run({"check", "--db", copy}, s), 1);
+        EXPECT_TRUE(readBack(s.out).contains(QStringLiteral("reserved location rows 1-5")));
+    }
+    {
+        Streams s;
+        EXPECT_EQ(run({"check", "--db", QDir(elsewhere.path()).filePath("none.mdb")}, s), 1);
+        EXPECT_FALSE(readBack(s.err).isEmpty());
+    }
+    for (const QStringList& wrong : {QStringList{"backup"}, QStringList{"check", "extra"},
+                                     QStringList{"check", "--db"}, QStringList{"check", "--x"}}) {
+        Streams s;
+        EXPECT_EQ(run(wrong, s), 2) << wrong.join(' ').toStdString();
+    }
+    Streams s;
+    EXPECT_EQ(run({"seed", "x"}, s), std::nullopt);
+    EXPECT_EQ(run({}, s), std::nullopt);
+}

@@ -1,0 +1,376 @@
+#include "shell/DatabaseFile.h"
+#include "shell/StartUp.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/StoreConstants.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sqlite3.h>
+
+using shell::DatabaseFile;
+using shell::FileError;
+using testing_support::TestDatabase;
+
+namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// The categories of a database file, in id order, read with the key.
+QStringList categoriesIn(const QString& path) {
+    auto db = store::Database::open(path, store::DatabaseKey);
+    store::Query q(*db, QStringLiteral("SELECT Cat_Desc FROM Categories ORDER BY Cat_ID"));
+    QStringList out;
+    while (q.next())
+        out << q.text(QStringLiteral("Cat_Desc"));
+    return out;
+}
+
+QStringList categoriesIn(store::Database& db) {
+    store::Query q(db, QStringLiteral("SELECT Cat_Desc FROM Categories ORDER BY Cat_ID"));
+    QStringList out;
+    while (q.next())
+        out << q.text(QStringLiteral("Cat_Desc"));
+    return out;
+}
+
+// The file names in a directory, hidden ones too.
+QStringList filesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// A DatabaseFile whose rename fails, as a full disk or a pulled drive
+// would make it fail between the copy and the rename.
+class FailingRename : public DatabaseFile {
+public:
+    using DatabaseFile::DatabaseFile;
+    int attempts = 0;
+
+protected:
+    void replaceFile(const QString&, const QString&) override {
+        ++attempts;
+        throw FileError(QStringLiteral("Input/output error"), 5);
+    }
+};
+
+// A live keyed database in its own directory, with a few categories, and a
+// second directory for the user's copies.
+class DatabaseFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(elsewhere.isValid());
+        t.addCategory(QStringLiteral("Laptops"));
+        t.addCategory(QStringLiteral("Printers"));
+    }
+
+    QString copyPath(const QString& name) const { return QDir(elsewhere.path()).filePath(name); }
+
+    // A sound asset database file at path holding the given categories.
+    static void makeAssetFile(const QString& path, const QStringList& categories) {
+        store::createAssetDatabase(path);
+        auto db = store::Database::open(path, store::DatabaseKey);
+        for (const QString& c : categories)
+            db->execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), c);
+    }
+
+    // The live connection answers and takes a change.
+    void expectLiveUsable() {
+        ASSERT_TRUE(t.db().isOpen());
+        EXPECT_NO_THROW(t.addCategory(QStringLiteral("Still working")));
+        EXPECT_EQ(categoriesIn(t.db()).last(), QStringLiteral("Still working"));
+    }
+
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
+    QTemporaryDir elsewhere;
+    DatabaseFile file{t.db(), t.dir()};
+};
+
+} // namespace
+
+TEST(BackupName, DotMdbIsAppendedUnlessTheNameEndsInExactlyDotMdb) {
+    const struct {
+        const char* chosen;
+        const char* written;
+    } cases[] = {
+        {"/b/copy", "/b/copy.mdb"},
+        {"/b/copy.mdb", "/b/copy.mdb"},
+        {"/b/copy.MDB", "/b/copy.MDB.mdb"},
+        {"/b/copy.Mdb", "/b/copy.Mdb.mdb"},
+        {"/b/copy.mdbx", "/b/copy.mdbx.mdb"},
+        {"/b/copy.txt", "/b/copy.txt.mdb"},
+        {"/b/.mdb", "/b/.mdb"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shell::backupName(QString::fromLatin1(c.chosen)), QString::fromLatin1(c.written))
+            << c.chosen;
+}
+
+TEST_F(DatabaseFileTest, TheLiveFileIsKnownHoweverItsPathIsWritten) {
+    const QString live = t.path();
+    const QString sub = QDir(t.dir()).filePath(QStringLiteral("sub"));
+    ASSERT_TRUE(QDir().mkpath(sub));
+    const QString viaDots = sub + QStringLiteral("/../") + store::DatabaseFileName;
+    const QString link = copyPath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::link(live, link));
+    const QString hardLink = copyPath(QStringLiteral("hard.mdb"));
+    std::filesystem::create_hard_link(live.toStdString(), hardLink.toStdString());
+    const QString other = copyPath(QStringLiteral("other.mdb"));
+    makeAssetFile(other, {});
+
+    EXPECT_TRUE(file.isLiveFile(live));
+    EXPECT_TRUE(file.isLiveFile(viaDots));
+    EXPECT_TRUE(file.isLiveFile(link));
+    EXPECT_TRUE(file.isLiveFile(hardLink));
+    EXPECT_FALSE(file.isLiveFile(other));
+    EXPECT_FALSE(file.isLiveFile(copyPath(QStringLiteral("missing.mdb"))));
+    // On a file system that tells capitals apart, another spelling is
+    // another (here missing) file.
+    EXPECT_FALSE(file.isLiveFile(QDir(t.dir()).filePath(QStringLiteral("ASSETMANAGEMENT.MDB"))));
+}
+
+TEST_F(DatabaseFileTest, BackupOfTheOpenDatabaseRestoresToTheSameRows) {
+    const QString backup = copyPath(QStringLiteral("monday.mdb"));
+    ASSERT_EQ(file.backup(backup), std::nullopt);
+    EXPECT_EQ(categoriesIn(backup), (QStringList{"Laptops", "Printers"}));
+
+    // Work goes on after the backup, then the backup is restored.
+    t.addCategory(QStringLiteral("Monitors"));
+    t.db().execute(QStringLiteral("DELETE FROM Categories WHERE Cat_Desc = ?"),
+                   QStringLiteral("Laptops"));
+    ASSERT_EQ(file.restore(backup), std::nullopt);
+
+    EXPECT_FALSE(t.db().isOpen()) << "the program ends after a restore";
+    EXPECT_EQ(categoriesIn(t.path()), (QStringList{"Laptops", "Printers"}));
+    EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName}) << "no temporary file left";
+    EXPECT_TRUE(QFile::exists(backup)) << "the source is copied, not moved";
+}
+
+TEST_F(DatabaseFileTest, BackupReplacesAnOlderFileOfTheSameNameAndLeavesNoTemporaryFile) {
+    const QString backup = copyPath(QStringLiteral("weekly.mdb"));
+    writeBytes(backup, "last week's copy");
+    ASSERT_EQ(file.backup(backup), std::nullopt);
+    EXPECT_EQ(categoriesIn(backup), (QStringList{"Laptops", "Printers"}));
+    EXPECT_EQ(filesIn(elsewhere.path()), QStringList{QStringLiteral("weekly.mdb")});
+}
+
+TEST_F(DatabaseFileTest, BackupThroughALinkReplacesTheFileTheLinkNames) {
+    const QString target = copyPath(QStringLiteral("target.mdb"));
+    writeBytes(target, "old");
+    const QString link = copyPath(QStringLiteral("latest.mdb"));
+    ASSERT_TRUE(QFile::link(target, link));
+    ASSERT_EQ(file.backup(link), std::nullopt);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(categoriesIn(target), (QStringList{"Laptops", "Printers"}));
+}
+
+TEST_F(DatabaseFileTest, AFailedBackupKeepsTheOlderBackup) {
+    const QString backup = copyPath(QStringLiteral("weekly.mdb"));
+    makeAssetFile(backup, {QStringLiteral("Last week")});
+    const QByteArray before = bytesOf(backup);
+    FailingRename failing(t.db(), t.dir());
+    EXPECT_THROW(failing.backup(backup), FileError);
+    EXPECT_EQ(failing.attempts, 1);
+    EXPECT_EQ(bytesOf(backup), before);
+    EXPECT_EQ(filesIn(elsewhere.path()), QStringList{QStringLiteral("weekly.mdb")});
+    expectLiveUsable();
+}
+
+TEST_F(DatabaseFileTest, BackupIntoAMissingFolderFailsWithTheSystemsDescription) {
+    try {
+        file.backup(copyPath(QStringLiteral("no/such/folder/copy.mdb")));
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_FALSE(error.description().isEmpty());
+    }
+    expectLiveUsable();
+}
+
+TEST_F(DatabaseFileTest, NeitherBackupOntoNorRestoreFromTheLiveFileIsPossible) {
+    const QString link = copyPath(QStringLiteral("link.mdb"));
+    ASSERT_TRUE(QFile::link(t.path(), link));
+    const QString viaDots = copyPath(QStringLiteral("..")) + QStringLiteral("/") +
+                            QDir(QFileInfo(t.path()).absolutePath()).dirName() +
+                            QStringLiteral("/") + store::DatabaseFileName;
+    ASSERT_TRUE(QFileInfo::exists(viaDots)) << viaDots.toStdString();
+    const QByteArray before = bytesOf(t.path());
+    for (const QString& path : {t.path(), link, viaDots}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(file.backup(path), shell::CannotBackUpLive);
+        EXPECT_EQ(file.restore(path), shell::CannotRestoreLive);
+        EXPECT_EQ(bytesOf(t.path()), before);
+    }
+    EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName});
+    expectLiveUsable();
+}
+
+TEST_F(DatabaseFileTest, RestoreRefusesUnsoundFilesAndLeavesTheLiveFileAsItWas) {
+    const QString notDb = copyPath(QStringLiteral("notes.mdb"));
+    writeBytes(notDb, QByteArray("These are not the droids you are looking for.\n").repeated(200));
+
+    const QString otherKey = copyPath(QStringLiteral("otherkey.mdb"));
+    {
+        auto db = store::Database::create(otherKey, QStringLiteral("not the key"));
+        store::createSchema(*db);
+    }
+
+    // The asset tables in a file with no key at all.
+    const QString plain = copyPath(QStringLiteral("plain.mdb"));
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(plain.toUtf8().constData(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw,
+                               "CREATE TABLE Categories (Cat_ID INTEGER PRIMARY KEY, Cat_Desc "
+                               "TEXT); PRAGMA user_version = 2;",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+
+    const QString otherSchema = copyPath(QStringLiteral("otherschema.mdb"));
+    {
+        auto db = store::Database::create(otherSchema, store::DatabaseKey);
+        db->run(
+            QStringLiteral("CREATE TABLE Invoices (Inv_ID INTEGER PRIMARY KEY, Total INTEGER)"));
+        db->setUserVersion(1);
+    }
+
+    const QString newer = copyPath(QStringLiteral("newer.mdb"));
+    makeAssetFile(newer, {});
+    store::Database::open(newer, store::DatabaseKey)->setUserVersion(store::SchemaVersion + 1);
+
+    // Damage in the schema's pages near the start, and in the rows' pages
+    // near the end.
+    const QString damaged = copyPath(QStringLiteral("damaged.mdb"));
+    const QString damagedRows = copyPath(QStringLiteral("damagedrows.mdb"));
+    {
+        QStringList many;
+        for (int i = 0; i < 400; ++i)
+            many << QStringLiteral("Category %1 with a long enough description").arg(i);
+        makeAssetFile(damaged, many);
+        const QByteArray sound = bytesOf(damaged);
+        ASSERT_GT(sound.size(), 8 * 4096);
+        const auto spoil = [&](const QString& path, int offset) {
+            QByteArray bytes = sound;
+            for (int i = offset; i < offset + 60; ++i)
+                bytes[i] = static_cast<char>(bytes[i] ^ 0x5a);
+            writeBytes(path, bytes);
+        };
+        spoil(damaged, 3 * 4096 + 200);
+        spoil(damagedRows, static_cast<int>(sound.size()) - 2 * 4096 + 200);
+    }
+
+    const QString empty = copyPath(QStringLiteral("empty.mdb"));
+    writeBytes(empty, QByteArray());
+
+    const struct {
+        QString path;
+        const char* reason; // a part of the reason given
+    } cases[] = {
+        {notDb, "not an asset database, or it is protected by another password"},
+        {otherKey, "not an asset database, or it is protected by another password"},
+        {plain, "not an asset database, or it is protected by another password"},
+        {otherSchema, "does not hold an asset register"},
+        {newer, "newer version"},
+        {damaged, "it is damaged"},
+        {damagedRows, "it is damaged"},
+        {empty, "does not hold an asset register"},
+        {copyPath(QStringLiteral("missing.mdb")), "cannot be read"},
+    };
+    const QByteArray before = bytesOf(t.path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const std::optional<QString> refusal = file.restore(c.path);
+        ASSERT_TRUE(refusal.has_value());
+        EXPECT_TRUE(refusal->startsWith(shell::CannotRestoreFile)) << refusal->toStdString();
+        EXPECT_TRUE(refusal->contains(QLatin1String(c.reason))) << refusal->toStdString();
+        EXPECT_EQ(bytesOf(t.path()), before);
+        EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName});
+        EXPECT_TRUE(t.db().isOpen());
+        EXPECT_EQ(categoriesIn(t.db()), (QStringList{"Laptops", "Printers"}));
+    }
+    expectLiveUsable();
+}
+
+TEST_F(DatabaseFileTest, AFailureBetweenCopyAndRenameLeavesTheOldFileOpenAndWorking) {
+    const QString backup = copyPath(QStringLiteral("good.mdb"));
+    makeAssetFile(backup, {QStringLiteral("From the backup")});
+    const QByteArray before = bytesOf(t.path());
+    FailingRename failing(t.db(), t.dir());
+    EXPECT_THROW(failing.restore(backup), FileError);
+    EXPECT_EQ(failing.attempts, 1);
+    EXPECT_EQ(bytesOf(t.path()), before);
+    EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName});
+    EXPECT_EQ(categoriesIn(t.db()), (QStringList{"Laptops", "Printers"}));
+    expectLiveUsable();
+}
+
+TEST_F(DatabaseFileTest, RestoreRemovesAStaleJournalOfTheReplacedFile) {
+    const QString backup = copyPath(QStringLiteral("good.mdb"));
+    makeAssetFile(backup, {QStringLiteral("From the backup")});
+    const QString journal = t.path() + QStringLiteral("-journal");
+    writeBytes(journal, QByteArray(4096, 'j'));
+    ASSERT_EQ(file.restore(backup), std::nullopt);
+    EXPECT_FALSE(QFile::exists(journal));
+    EXPECT_EQ(categoriesIn(t.path()), QStringList{QStringLiteral("From the backup")});
+}
+
+TEST_F(DatabaseFileTest, AnOlderSchemaVersionIsRestoredAndMigratedAtTheNextStart) {
+    const QString old = copyPath(QStringLiteral("old.mdb"));
+    makeAssetFile(old, {QStringLiteral("Old")});
+    // Back to the first version's indexes, as that version left them.
+    store::Database::open(old, store::DatabaseKey)
+        ->run(QStringLiteral("DROP INDEX ixLicencesLocationType; DROP INDEX ixStockLocationProduct;"
+                             "CREATE INDEX ixLicencesLocation ON Licences (Loc_ID);"
+                             "CREATE INDEX ixStockLocation ON Stock (Loc_ID);"
+                             "PRAGMA user_version = 1;"));
+    ASSERT_EQ(file.restore(old), std::nullopt);
+
+    testing_support::ScriptedMessages messages;
+    auto db = shell::OpenAssetDatabase(t.dir(), messages);
+    ASSERT_NE(db, nullptr) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(db->userVersion(), store::SchemaVersion);
+    EXPECT_EQ(categoriesIn(*db), QStringList{QStringLiteral("Old")});
+}
+
+TEST(DatabaseReopen, AClosedConnectionRefusesWorkUntilReopenedInPlace) {
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
+    t.addCategory(QStringLiteral("Kept"));
+    store::Database& db = t.db();
+    db.close();
+    EXPECT_FALSE(db.isOpen());
+    try {
+        t.count(QStringLiteral("Categories"));
+        FAIL() << "a closed connection ran a statement";
+    } catch (const store::DbError& error) {
+        EXPECT_EQ(error.number(), 21); // SQLITE_MISUSE
+    }
+    db.reopen();
+    EXPECT_EQ(t.count(QStringLiteral("Categories")), 1);
+    EXPECT_EQ(db.path(), t.path());
+}
+
+TEST(DatabaseReopen, CloseRefusesWhileAStatementIsUnfinished) {
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
+    store::Query q(t.db(), QStringLiteral("SELECT Loc_ID FROM Locations"));
+    ASSERT_TRUE(q.next());
+    EXPECT_THROW(t.db().close(), store::DbError);
+    EXPECT_TRUE(t.db().isOpen());
+}
