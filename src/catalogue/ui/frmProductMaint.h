@@ -85,10 +85,10 @@ public slots:
     void FillLicenceListView();
 
 signals:
-    // Open the stock dialog (Part 6.1) in mode "ADD", "MODIFY" or "VIEW"
+    // Open the stock dialog in mode "ADD", "MODIFY" or "VIEW"
     // for the product prodId and the item stockId (0 when adding).
     void stockDialogRequested(const QString& mode, int prodId, int stockId);
-    // Open the licence dialog (Part 6.2); licId 0 when adding.
+    // Open the licence dialog likewise; licId 0 when adding.
     void licenceDialogRequested(const QString& mode, int prodId, int licId);
     // Delete a stock item / a licence (DeleteStock, DeleteLicence). The
     // dialog refills the list when the handler returns.
