@@ -20,6 +20,8 @@ void addLocationCases(Bench& bench, Context& context);
 void addAllocationCases(Bench& bench, Context& context);
 // The stock dialog opened and an item stored.
 void addAssetCases(Bench& bench, Context& context);
+// Each report shown on its page.
+void addReportCases(Bench& bench, Context& context);
 // The product enquiry list and the history viewer.
 void addEnquiryCases(Bench& bench, Context& context);
 

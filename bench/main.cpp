@@ -30,7 +30,8 @@ int usage() {
 using CaseGroup = void (*)(bench::Bench&, bench::Context&);
 const CaseGroup Groups[] = {bench::addStartUpCases,  bench::addPageCases,
                             bench::addLocationCases, bench::addAllocationCases,
-                            bench::addEnquiryCases,  bench::addAssetCases};
+                            bench::addEnquiryCases,  bench::addAssetCases,
+                            bench::addReportCases};
 
 } // namespace
 
