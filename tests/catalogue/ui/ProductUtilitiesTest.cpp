@@ -196,7 +196,9 @@ TEST(ProductPageBoxes, DeleteAsksTwiceForRemovedItemsAndRefillsTheList) {
     QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                       list->visualItemRect(list->topLevelItem(0)).center());
 
-    const auto productCount = [&] { return t.count(QStringLiteral("Products")); };
+    const auto productCount = [&] {
+        return t.count(QStringLiteral("Products"));
+    };
     {
         catalogue_testing::BoxAnswers answers{QMessageBox::Yes, QMessageBox::No};
         window.menuItem(QStringLiteral("mnuProd"), 3)->trigger();
