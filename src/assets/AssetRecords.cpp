@@ -1,5 +1,9 @@
 #include "assets/AssetRecords.h"
 
+#include "store/History.h"
+
+#include "common/Messages.h"
+
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
@@ -41,6 +45,50 @@ std::optional<QString> productDescription(store::Database& db, int prodId) {
     if (!q.next())
         return std::nullopt;
     return q.text(QStringLiteral("Prod_Desc"));
+}
+
+Removal removeInTwoStages(store::Database& db, common::Messages& messages, const QDateTime& now,
+                          const RemovalRules& rules, int id) {
+    // Table and column names are the program's own constants.
+    store::Query q(
+        db, QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?").arg(rules.table, rules.idColumn));
+    q.bindAll(id);
+    if (!q.next()) {
+        messages.fail(rules.failLookup);
+        return Removal::None;
+    }
+    if (q.integer(QStringLiteral("Loc_ID")) == rules.removedLocation) {
+        if (!messages.ask(rules.askDelete))
+            return Removal::None;
+        // The history and the item go together, judged by the item: an item
+        // that has no history rows is still deleted.
+        store::Transaction tx(db);
+        store::deleteHistory(db, id, rules.historyType);
+        if (db.execute(
+                QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(rules.table, rules.idColumn),
+                id) != 1) {
+            messages.fail(rules.failDelete);
+            return Removal::None;
+        }
+        tx.commit();
+        return Removal::Deleted;
+    }
+    if (!messages.ask(rules.askPark))
+        return Removal::None;
+    // Parked together with its history row, or not at all.
+    store::Transaction tx(db);
+    if (db.execute(QStringLiteral("UPDATE %1 SET Loc_ID = ? WHERE %2 = ?")
+                       .arg(rules.table, rules.idColumn),
+                   rules.removedLocation, id) != 1) {
+        messages.fail(rules.failPark);
+        return Removal::None;
+    }
+    if (store::writeHistory(db, id, rules.historyType, rules.removedDesc, now) != 1) {
+        messages.fail(rules.failHistory);
+        return Removal::None;
+    }
+    tx.commit();
+    return Removal::Parked;
 }
 
 } // namespace assets

@@ -7,12 +7,17 @@
 #include "catalogue/FreeText.h"
 #include "store/Money.h"
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
 
 namespace store {
 class Database;
+}
+
+namespace common {
+class Messages;
 }
 
 namespace assets {
@@ -40,5 +45,26 @@ catalogue::Choices productChoices(store::Database& db);
 // One product's description as stored; no value when there is no such
 // product.
 std::optional<QString> productDescription(store::Database& db, int prodId);
+
+// Two-stage removal, the same for stock items and licences: an item at its
+// removed location goes for good with its history (judged by the item
+// delete), any other is parked there with its history row. Each stage asks
+// first and runs in one transaction.
+enum class Removal { None, Parked, Deleted };
+struct RemovalRules {
+    QString table;       // "Stock" or "Licences" (program text, never typed)
+    QString idColumn;    // "Stock_ID" or "Licence_ID"
+    int removedLocation; // where parked items stand
+    QString historyType; // "S" or "L"
+    QString removedDesc; // the parked place as the history names it
+    QString askDelete;   // the question before deleting for good
+    QString askPark;     // the question before parking
+    QString failDelete;  // a delete that removed no row
+    QString failPark;    // a park that moved no row
+    QString failLookup;  // the item is not there
+    QString failHistory; // the history row was not written
+};
+Removal removeInTwoStages(store::Database& db, common::Messages& messages, const QDateTime& now,
+                          const RemovalRules& rules, int id);
 
 } // namespace assets

@@ -163,45 +163,29 @@ LicenceSave clsLicences::ModifyLicencedets(int LicID, const LicenceFields& field
 }
 
 LicenceRemoval clsLicences::DeleteLicence(int LicID) {
-    store::Query q(db_, QStringLiteral("SELECT Loc_ID FROM Licences WHERE Licence_ID = ?"));
-    q.bindAll(LicID);
-    if (!q.next()) {
-        messages_.fail(GettingLocation);
-        return LicenceRemoval::None;
-    }
-    if (q.integer(QStringLiteral("Loc_ID")) == store::loc::RemovedLicences) {
-        if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this licence from the "
-                                          "system\r"
-                                          "All Live and Historical data will be removed, this "
-                                          "data will be irretrievable !!!")))
-            return LicenceRemoval::None;
-        // The history and the licence go together, judged by the licence: a
-        // licence that has no history rows is still deleted.
-        store::Transaction tx(db_);
-        store::deleteHistory(db_, LicID, store::HistoryLicence);
-        if (db_.execute(QStringLiteral("DELETE FROM Licences WHERE Licence_ID = ?"), LicID) != 1) {
-            messages_.fail(QStringLiteral("Internal Error: deleting licences"));
-            return LicenceRemoval::None;
-        }
-        tx.commit();
+    static const RemovalRules rules{
+        QStringLiteral("Licences"),
+        QStringLiteral("Licence_ID"),
+        store::loc::RemovedLicences,
+        store::HistoryLicence,
+        QStringLiteral("Removed Licences"),
+        QStringLiteral("Are you sure you wish to delete this licence from the system\r"
+                       "All Live and Historical data will be removed, this data will be "
+                       "irretrievable !!!"),
+        QStringLiteral("Are you sure you wish to delete this licence"),
+        QStringLiteral("Internal Error: deleting licences"),
+        QStringLiteral("Internal Error: deleting licence"),
+        GettingLocation,
+        AddingToHistory};
+    switch (removeInTwoStages(db_, messages_, clock_.now(), rules, LicID)) {
+    case Removal::Parked:
+        return LicenceRemoval::Parked;
+    case Removal::Deleted:
         return LicenceRemoval::Deleted;
+    case Removal::None:
+        break;
     }
-    if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this licence")))
-        return LicenceRemoval::None;
-    // Parked together with its "Removed Licences" row, or not at all.
-    store::Transaction tx(db_);
-    if (db_.execute(QStringLiteral("UPDATE Licences SET Loc_ID = ? WHERE Licence_ID = ?"),
-                    store::loc::RemovedLicences, LicID) != 1) {
-        messages_.fail(QStringLiteral("Internal Error: deleting licence"));
-        return LicenceRemoval::None;
-    }
-    if (store::writeHistory(db_, LicID, store::HistoryLicence, QStringLiteral("Removed Licences"),
-                            clock_.now()) != 1) {
-        messages_.fail(AddingToHistory);
-        return LicenceRemoval::None;
-    }
-    tx.commit();
-    return LicenceRemoval::Parked;
+    return LicenceRemoval::None;
 }
 
 std::optional<LicenceDetails> clsLicences::GetLicDets(int LicID) {

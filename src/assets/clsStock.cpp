@@ -200,45 +200,29 @@ StockSave clsStock::ModifyStock(int StockID, const StockFields& fields) {
 }
 
 StockRemoval clsStock::DeleteStock(int StockID) {
-    store::Query q(db_, QStringLiteral("SELECT Loc_ID FROM Stock WHERE Stock_ID = ?"));
-    q.bindAll(StockID);
-    if (!q.next()) {
-        messages_.fail(GettingLocation);
-        return StockRemoval::None;
-    }
-    if (q.integer(QStringLiteral("Loc_ID")) == store::loc::RemovedStock) {
-        if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this item of stock "
-                                          "from the system\r"
-                                          "All Live and Historical data will be removed, this "
-                                          "data will be irretrievable !!!")))
-            return StockRemoval::None;
-        // The history and the item go together, judged by the item: an item
-        // that has no history rows is still deleted.
-        store::Transaction tx(db_);
-        store::deleteHistory(db_, StockID, store::HistoryStock);
-        if (db_.execute(QStringLiteral("DELETE FROM Stock WHERE Stock_ID = ?"), StockID) != 1) {
-            messages_.fail(DeletingItem);
-            return StockRemoval::None;
-        }
-        tx.commit();
+    static const RemovalRules rules{
+        QStringLiteral("Stock"),
+        QStringLiteral("Stock_ID"),
+        store::loc::RemovedStock,
+        store::HistoryStock,
+        QStringLiteral("Removed Stock"),
+        QStringLiteral("Are you sure you wish to delete this item of stock from the system\r"
+                       "All Live and Historical data will be removed, this data will be "
+                       "irretrievable !!!"),
+        QStringLiteral("Are you sure you wish to delete this item of stock"),
+        DeletingItem,
+        DeletingItem,
+        GettingLocation,
+        AddingToHistory};
+    switch (removeInTwoStages(db_, messages_, clock_.now(), rules, StockID)) {
+    case Removal::Parked:
+        return StockRemoval::Parked;
+    case Removal::Deleted:
         return StockRemoval::Deleted;
+    case Removal::None:
+        break;
     }
-    if (!messages_.ask(QStringLiteral("Are you sure you wish to delete this item of stock")))
-        return StockRemoval::None;
-    // Parked together with its "Removed Stock" row, or not at all.
-    store::Transaction tx(db_);
-    if (db_.execute(QStringLiteral("UPDATE Stock SET Loc_ID = ? WHERE Stock_ID = ?"),
-                    store::loc::RemovedStock, StockID) != 1) {
-        messages_.fail(DeletingItem);
-        return StockRemoval::None;
-    }
-    if (store::writeHistory(db_, StockID, store::HistoryStock, QStringLiteral("Removed Stock"),
-                            clock_.now()) != 1) {
-        messages_.fail(AddingToHistory);
-        return StockRemoval::None;
-    }
-    tx.commit();
-    return StockRemoval::Parked;
+    return StockRemoval::None;
 }
 
 std::optional<StockDetails> clsStock::GetStockDets(int StockID) {
