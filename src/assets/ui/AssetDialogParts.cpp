@@ -1,5 +1,13 @@
 #include "assets/ui/AssetDialogParts.h"
 
+#include "assets/AssetRecords.h"
+
+#include "common/ui/KeyFilter.h"
+
+#include <QVBoxLayout>
+
+#include <QHBoxLayout>
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -84,6 +92,27 @@ void fillProducts(QComboBox* combo, const catalogue::Choices& products) {
 void selectProduct(QComboBox* combo, int prodId) {
     const int index = combo->findData(prodId);
     combo->setCurrentIndex(index >= 0 ? index : combo->count() - 1);
+}
+
+ActionButtons layOutDialog(QWidget* dialog, QWidget* fields) {
+    ActionButtons out{button(dialog, QStringLiteral("&Add"), "btnAdd"),
+                      button(dialog, QStringLiteral("&Close"), "btnCancel")};
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(out.add);
+    buttons->addWidget(out.close);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(fields);
+    layout->addLayout(buttons);
+    return out;
+}
+
+void filterCodeAndCost(QLineEdit* code, QLineEdit* cost, common::Messages& messages,
+                       QPushButton* add, QObject* watcher) {
+    using common::FieldKind;
+    common::KeyFilter::install(code, messages, FieldKind::FreeText, ItemCodeLimit, add);
+    common::KeyFilter::install(cost, messages, FieldKind::Cost, 0, add);
+    code->installEventFilter(watcher);
 }
 
 } // namespace assets::parts

@@ -11,7 +11,12 @@ class QGridLayout;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class QObject;
 class QWidget;
+
+namespace common {
+class Messages;
+}
 
 namespace assets::parts {
 
@@ -40,6 +45,19 @@ private:
     QWidget* owner_;
     int row_ = 0;
 };
+
+// The dialog's frame of fields above its "&Add" and "&Close" buttons; the
+// two buttons are made here and handed back.
+struct ActionButtons {
+    QPushButton* add = nullptr;
+    QPushButton* close = nullptr;
+};
+ActionButtons layOutDialog(QWidget* dialog, QWidget* fields);
+
+// The key rules of the code (or key) and cost fields: Enter in either acts
+// as "&Add"; watcher also sees the code's keys.
+void filterCodeAndCost(QLineEdit* code, QLineEdit* cost, common::Messages& messages,
+                       QPushButton* add, QObject* watcher);
 
 // The product chooser: each description carries its product's id.
 void fillProducts(QComboBox* combo, const catalogue::Choices& products);

@@ -64,20 +64,10 @@ frmStockMaint::frmStockMaint(common::Session& session, QWidget* parent)
     grid->addWidget(txtLocID, rows.next(), 1);
     grid->addWidget(txtSuppID, rows.next(), 1);
 
-    btnAdd = parts::button(this, QStringLiteral("&Add"), "btnAdd");
-    btnCancel = parts::button(this, QStringLiteral("&Close"), "btnCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnAdd);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(framStock);
-    layout->addLayout(buttons);
-
-    using common::FieldKind;
-    common::KeyFilter::install(txtCode, messages_, FieldKind::FreeText, ItemCodeLimit, btnAdd);
-    common::KeyFilter::install(txtCost, messages_, FieldKind::Cost, 0, btnAdd);
-    txtCode->installEventFilter(this);
+    const parts::ActionButtons actions = parts::layOutDialog(this, framStock);
+    btnAdd = actions.add;
+    btnCancel = actions.close;
+    parts::filterCodeAndCost(txtCode, txtCost, messages_, btnAdd, this);
 
     connect(btnAdd, &QPushButton::clicked, this, &frmStockMaint::btnAdd_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmStockMaint::btnCancel_Click);
