@@ -6,8 +6,6 @@
 #include "common/ui/Guard.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/WaitCursor.h"
-#include "export/clsExport.h"
-#include "export/ui/DesktopExportHooks.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
@@ -25,8 +23,7 @@
 namespace reports {
 
 pgReports::pgReports(common::MainWindow& main)
-    : main_(main), printers_(std::make_shared<SystemPrinters>()),
-      exportHooks_(std::make_shared<exports::DesktopExportHooks>()) {
+    : main_(main), printers_(std::make_shared<SystemPrinters>()) {
     setObjectName(QStringLiteral("pgReports"));
     cboReports = new QComboBox(this);
     cboReports->setObjectName(QStringLiteral("cboReports"));
@@ -83,8 +80,6 @@ pgReports::pgReports(common::MainWindow& main)
     connect(btnPdf, &QPushButton::clicked, this, [this] { SaveAsPdf(); });
     connect(btnExportReport, &QPushButton::clicked, this,
             [this] { emit exportRequested(chosenReport()); });
-    connect(this, &pgReports::exportRequested, this,
-            [this](const QString& name) { ExportReport(name); });
 }
 
 pgReports::~pgReports() = default;
@@ -101,10 +96,6 @@ void pgReports::setPrinters(const QStringList& printers) {
 
 void pgReports::setPrinterService(std::shared_ptr<ReportPrinters> printers) {
     printers_ = std::move(printers);
-}
-
-void pgReports::setExportHooks(std::shared_ptr<exports::ExportHooks> hooks) {
-    exportHooks_ = std::move(hooks);
 }
 
 QWidgetList pgReports::tabOrder() const {
@@ -240,14 +231,6 @@ void pgReports::SaveAsPdf() {
     }
     if (failure)
         session.messages().fail(failure->text());
-}
-
-void pgReports::ExportReport(const QString& reportName) {
-    common::Session& session = main_.session();
-    common::guarded(session.messages(), [&] {
-        session.logic<exports::clsExport>().ExportReport(reportName, reportText_, session.files(),
-                                                         *exportHooks_);
-    });
 }
 
 } // namespace reports

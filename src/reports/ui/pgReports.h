@@ -14,9 +14,6 @@ class QPushButton;
 namespace common {
 class MainWindow;
 } // namespace common
-namespace exports {
-class ExportHooks;
-} // namespace exports
 
 namespace reports {
 
@@ -38,10 +35,6 @@ public:
     void setPrinters(const QStringList& printers);
     // Where print jobs go; the system's printers unless replaced.
     void setPrinterService(std::shared_ptr<ReportPrinters> printers);
-    // The desktop the export asks and opens files through; the real one
-    // unless replaced.
-    void setExportHooks(std::shared_ptr<exports::ExportHooks> hooks);
-
     // The report shown, exactly as written (CR LF line ends): what printing
     // prints and the text export writes.
     const QString& reportText() const { return reportText_; }
@@ -56,13 +49,9 @@ public:
     void PrintForm();
     // Writes the report shown to a PDF file the user chooses.
     void SaveAsPdf();
-    // Exports the report shown to a workbook or a text file, as the user
-    // answers.
-    void ExportReport(const QString& reportName);
-
 signals:
-    // Export was pressed for the report of that name; the page answers it
-    // with ExportReport.
+    // Export was pressed for the report of that name; the program connects
+    // the export to it.
     void exportRequested(const QString& reportName);
 
 private:
@@ -74,7 +63,6 @@ private:
 
     common::MainWindow& main_;
     std::shared_ptr<ReportPrinters> printers_;
-    std::shared_ptr<exports::ExportHooks> exportHooks_;
     QString reportText_;
     QComboBox* cboReports = nullptr;
     QGroupBox* frLicDetsOB = nullptr;

@@ -12,6 +12,7 @@
 #include "common/ui/Guard.h"
 #include "common/ui/Page.h"
 #include "common/ui/WaitCursor.h"
+#include "export/ui/ReportExport.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "reports/ui/pgReports.h"
 #include "shell/DatabaseFile.h"
@@ -97,6 +98,8 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     connect(SSTab1_, &QTabWidget::currentChanged, this, &frmVemora::SSTab1_Click);
     // After a Products menu action on the product page, the location
     // contents view refills for its selected location.
+    reportExport_ = new exports::ReportExport(
+        session_, *static_cast<reports::pgReports*>(pages_.at(common::Reports)));
     connect(static_cast<catalogue::pgProductUtilities*>(pages_.at(common::ProductUtilities)),
             &catalogue::pgProductUtilities::productsActed,
             static_cast<assets::pgEnquireByLocation*>(pages_.at(common::EnquireByLocation)),

@@ -20,6 +20,9 @@ class QTimer;
 namespace common {
 class Page;
 }
+namespace exports {
+class ReportExport;
+}
 
 namespace shell {
 
@@ -63,6 +66,8 @@ public:
     QTabWidget* SSTab1() const { return SSTab1_; }
     common::Page* page(int index) const { return pages_.at(index); }
     QMenu* sharedMenu(common::SharedMenu menu) const;
+    // What answers the Reports page's Export button.
+    exports::ReportExport* reportExport() const { return reportExport_; }
     QLabel* statusPanel(int panel) const; // 1: hint, 2: date, 3: time
 
     // Set only by a database restore: close without asking.
@@ -95,6 +100,7 @@ private:
     frmAbout* about_;
     QTabWidget* SSTab1_ = nullptr;
     QVector<common::Page*> pages_;
+    exports::ReportExport* reportExport_ = nullptr;
     std::array<QLabel*, 3> panels_{};
     QTimer* clock_ = nullptr;
     std::map<common::SharedMenu, QMenu*> menus_;

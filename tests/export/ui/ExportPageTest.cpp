@@ -2,6 +2,7 @@
 #include "export/XlsxReader.h"
 #include "export/clsExport.h"
 #include "export/ui/DesktopExportHooks.h"
+#include "export/ui/ReportExport.h"
 #include "reports/ReportFixture.h"
 #include "reports/ui/pgReports.h"
 #include "support/RecordingMain.h"
@@ -106,7 +107,7 @@ protected:
         window->show();
         page = static_cast<reports::pgReports*>(window->page(common::Reports));
         desktop = std::make_shared<TestDesktop>(dir.path());
-        page->setExportHooks(desktop);
+        window->reportExport()->setExportHooks(desktop);
         window->SSTab1()->setCurrentIndex(common::Reports);
         combo = child<QComboBox>(page, "cboReports");
         exportButton = child<QPushButton>(page, "btnExportReport");
