@@ -1,10 +1,8 @@
 #include "assets/ui/ProductDialogWiring.h"
 
 #include "assets/ui/AssetDialogs.h"
-#include "catalogue/ui/ProductMenu.h"
 #include "catalogue/ui/frmProductMaint.h"
 #include "common/Session.h"
-#include "common/ui/MainWindow.h"
 
 namespace assets {
 
@@ -25,13 +23,6 @@ void wireProductDialog(catalogue::frmProductMaint& dialog, common::Session& sess
                      [&session](int stockId) { removeStock(session, stockId); });
     QObject::connect(&dialog, &frmProductMaint::licenceDeleteRequested, &dialog,
                      [&session](int licId) { removeLicence(session, licId); });
-}
-
-void installProductDialogWiring() {
-    catalogue::setProductDialogWiring(
-        [](catalogue::frmProductMaint& dialog, common::MainWindow& main) {
-            wireProductDialog(dialog, main.session());
-        });
 }
 
 } // namespace assets

@@ -5,9 +5,9 @@
 // dialogs store refills the product dialog's lists through its slots.
 //
 // The product dialog belongs to the catalogue, below this subsystem, so it
-// only asks (four signals); this file answers. The program installs the
-// answer once at start (installProductDialogWiring), and from then on every
-// product dialog that showProductDialog opens is wired.
+// only asks (four signals); this file answers. The main window calls it for
+// every product dialog that showProductDialog opens
+// (common::MainWindow::connectDialog).
 
 namespace catalogue {
 class frmProductMaint;
@@ -19,8 +19,5 @@ class Session;
 namespace assets {
 
 void wireProductDialog(catalogue::frmProductMaint& dialog, common::Session& session);
-
-// Makes showProductDialog wire every product dialog it opens.
-void installProductDialogWiring();
 
 } // namespace assets

@@ -2,7 +2,6 @@
 
 #include "catalogue/clsProducts.h"
 #include "catalogue/ui/frmProductMaint.h"
-#include "catalogue/ui/pgProductUtilities.h"
 #include "common/DialogMode.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -10,41 +9,27 @@
 
 namespace catalogue {
 
-namespace {
-
-ProductDialogWiring& wiring() {
-    static ProductDialogWiring instance;
-    return instance;
-}
-
-} // namespace
-
-void setProductDialogWiring(ProductDialogWiring wiring) {
-    catalogue::wiring() = std::move(wiring);
-}
-
-void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent) {
+void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent,
+                       std::optional<int> categoryId) {
     frmProductMaint dialog(main.session(), parent);
     dialog.Mode = mode;
     dialog.ProdID = prodId;
-    if (auto* window = dynamic_cast<QObject*>(&main))
-        if (auto* page = window->findChild<pgProductUtilities*>())
-            dialog.PageCatID = page->shownCategoryId();
-    if (wiring())
-        wiring()(dialog, main);
+    dialog.PageCatID = categoryId;
+    main.connectDialog(dialog);
     dialog.exec();
 }
 
-void mnuProd_Click(common::MainWindow& main, int index, QWidget* parent) {
+void mnuProd_Click(common::MainWindow& main, int index, QWidget* parent,
+                   std::optional<int> categoryId) {
     switch (index) {
     case AddProduct:
-        showProductDialog(main, common::mode::Add, 0, parent);
+        showProductDialog(main, common::mode::Add, 0, parent, categoryId);
         break;
     case ModifyProduct:
-        showProductDialog(main, common::mode::Modify, main.selectedProdId(), parent);
+        showProductDialog(main, common::mode::Modify, main.selectedProdId(), parent, categoryId);
         break;
     case ViewProduct:
-        showProductDialog(main, common::mode::View, main.selectedProdId(), parent);
+        showProductDialog(main, common::mode::View, main.selectedProdId(), parent, categoryId);
         break;
     case DeleteProduct:
         common::guarded(main.session().messages(), [&] {

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -25,21 +25,16 @@ enum ProductMenuItem { AddProduct = 0, ModifyProduct = 1, ViewProduct = 2, Delet
 // Opens the product dialog modally in mode "ADD", "MODIFY" or "VIEW" for
 // the product prodId (0 for a new one) and returns when it has closed.
 //
-// The dialog preselects the category of the product page when that page is
-// showing. This is the one place that opens frmProductMaint; the wiring
-// set below connects its stock and licence requests before it is shown.
-void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent);
-
-// What answers a product dialog's stock and licence requests (its four
-// request signals). The stock and licence dialogs build on the catalogue,
-// so the catalogue cannot name them: the program sets this once at start,
-// and every product dialog opened afterwards is wired by it. Without it the
-// tab buttons ask and nothing answers.
-using ProductDialogWiring = std::function<void(frmProductMaint&, common::MainWindow&)>;
-void setProductDialogWiring(ProductDialogWiring wiring);
+// A new product's category starts as categoryId when given (the product
+// page's category). This is the one place that opens frmProductMaint; the
+// main window connects its stock and licence requests
+// (MainWindow::connectDialog) before it is shown.
+void showProductDialog(common::MainWindow& main, const QString& mode, int prodId, QWidget* parent,
+                       std::optional<int> categoryId = std::nullopt);
 
 // Carries out one item of the Products menu on the main window's
-// SelectedProdID.
-void mnuProd_Click(common::MainWindow& main, int index, QWidget* parent);
+// SelectedProdID; categoryId as for showProductDialog.
+void mnuProd_Click(common::MainWindow& main, int index, QWidget* parent,
+                   std::optional<int> categoryId = std::nullopt);
 
 } // namespace catalogue

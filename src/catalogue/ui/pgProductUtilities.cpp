@@ -123,14 +123,15 @@ void pgProductUtilities::lvProdList_DblClick() {
     if (key.isEmpty())
         return;
     main_.setSelectedProdId(common::idOfKey(key));
-    showProductDialog(main_, common::mode::View, main_.selectedProdId(), window());
+    showProductDialog(main_, common::mode::View, main_.selectedProdId(), window(),
+                      shownCategoryId());
     emit productsActed();
 }
 
 void pgProductUtilities::menuChosen(const QString& array, int index) {
     if (array != ProductMenuArray)
         return;
-    mnuProd_Click(main_, index, window());
+    mnuProd_Click(main_, index, window(), shownCategoryId());
     common::guarded(main_.session().messages(), [this] { FillListViewWithProds(); });
     emit productsActed();
 }

@@ -2,11 +2,13 @@
 
 // What the pages and dialogs need of the main window, without knowing it:
 // the session, the shared hidden menus, the product on which the Products
-// menu acts, and switching pages. frmVemora implements it.
+// menu acts, switching pages, and answering what a dialog asks of the
+// subsystems above its own. frmVemora implements it.
 
 #include <QString>
 
 class QAction;
+class QDialog;
 class QObject;
 class QPoint;
 
@@ -57,6 +59,10 @@ public:
 
     // Selects a page, which rebuilds it.
     virtual void showPage(int index) = 0;
+
+    // Connects what a dialog asks of subsystems above its own (the product
+    // dialog's stock and licence requests) before it is shown.
+    virtual void connectDialog(QDialog& dialog) = 0;
 };
 
 } // namespace common

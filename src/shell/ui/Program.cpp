@@ -1,6 +1,5 @@
 #include "shell/ui/Program.h"
 
-#include "assets/ui/ProductDialogWiring.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "shell/StartUp.h"
@@ -32,8 +31,6 @@ bool Program::Main(const Options& options) {
         return false;
     }
     session_ = std::make_unique<common::Session>(*db_, messages_, clock_, files_);
-    // The product dialog's stock and licence buttons open their dialogs.
-    assets::installProductDialogWiring();
 
     about_ = std::make_unique<frmAbout>(messages_);
     about_->lblVersion()->setText(VersionText);

@@ -1,8 +1,10 @@
 #include "shell/ui/frmVemora.h"
 
 #include "allocation/ui/pgAllocation.h"
+#include "assets/ui/ProductDialogWiring.h"
 #include "assets/ui/pgEnquireByLocation.h"
 #include "assets/ui/pgEnquireByProducts.h"
+#include "catalogue/ui/frmProductMaint.h"
 #include "catalogue/ui/pgCategoryUtilities.h"
 #include "catalogue/ui/pgProductUtilities.h"
 #include "common/Clock.h"
@@ -205,6 +207,11 @@ void frmVemora::forwardChoice(common::SharedMenu menu, QAction* action) {
 void frmVemora::popUpMenu(common::SharedMenu menu, const QPoint& globalPos, QObject* client) {
     clients_[menu] = client;
     popUp(menus_.at(menu), globalPos);
+}
+
+void frmVemora::connectDialog(QDialog& dialog) {
+    if (auto* product = qobject_cast<catalogue::frmProductMaint*>(&dialog))
+        assets::wireProductDialog(*product, session_);
 }
 
 void frmVemora::showPage(int index) {

@@ -80,6 +80,7 @@ public:
     int selectedProdId() const override { return SelectedProdID; }
     void setSelectedProdId(int prodId) override { SelectedProdID = prodId; }
     void showPage(int index) override;
+    void connectDialog(QDialog& dialog) override;
 
 protected:
     // Pops a hidden menu up at a screen position. Tests replace this to

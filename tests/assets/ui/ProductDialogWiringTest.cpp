@@ -107,7 +107,6 @@ TEST_F(ProductDialogWiring, TheTabButtonsAddAndRemoveItemsAndTheListsFollow) {
 }
 
 TEST_F(ProductDialogWiring, TheProgramWiresEveryProductDialogItOpens) {
-    assets::installProductDialogWiring();
     testing_support::RecordingMain window(session, nullptr);
     window.Form_Load({});
     bool opened = false;

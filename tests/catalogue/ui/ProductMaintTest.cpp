@@ -3,6 +3,7 @@
 #include "common/DialogMode.h"
 #include "common/Session.h"
 #include "common/ui/DatePicker.h"
+#include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 #include "common/ui/ReportList.h"
 #include "store/Database.h"
@@ -130,7 +131,9 @@ TEST_F(ProductMaint, AddFromTheProductPageStaysOpenForTheNextProduct) {
         EXPECT_GT(d->ProdID, firstId);
         EXPECT_TRUE(edit(d, "txtProdCost")->text().isEmpty());
     });
-    catalogue::showProductDialog(window, common::mode::Add, 0, &window);
+    // Add, chosen in the Products menu that the page popped up.
+    dynamic_cast<common::MenuClient*>(page)->menuChosen(catalogue::ProductMenuArray,
+                                                        catalogue::AddProduct);
     EXPECT_TRUE(dialog.ran());
     const auto first = stored(firstId);
     ASSERT_TRUE(first);
