@@ -224,7 +224,7 @@ bool clsAllocations::MoveItemToLocation(QChar itemType, int itemId, int locId) {
     return true;
 }
 
-int clsAllocations::MoveItems(const QStringList& itemKeys, int locId) {
+int clsAllocations::MoveItems(const QStringList& itemKeys, int locId, bool wholeGroups) {
     store::Transaction tx(db_);
     const auto desc = locationDesc(locId);
     if (!desc)
@@ -243,12 +243,16 @@ int clsAllocations::MoveItems(const QStringList& itemKeys, int locId) {
         } else if (isLicenceKind(item.kind)) {
             if (item.locId == locId)
                 continue;
-            store::Query q(db_, QStringLiteral("SELECT Licence_ID FROM Licences WHERE Type = ? "
-                                               "AND Prod_ID = ? AND Loc_ID = ? ORDER BY "
-                                               "Licence_ID"));
-            q.bindAll(licenceType(item.kind), item.id, item.locId);
-            while (q.next())
-                ids.push_back(static_cast<int>(q.integer(QStringLiteral("Licence_ID"))));
+            if (wholeGroups) {
+                store::Query q(db_, QStringLiteral("SELECT Licence_ID FROM Licences WHERE Type = ? "
+                                                   "AND Prod_ID = ? AND Loc_ID = ? ORDER BY "
+                                                   "Licence_ID"));
+                q.bindAll(licenceType(item.kind), item.id, item.locId);
+                while (q.next())
+                    ids.push_back(static_cast<int>(q.integer(QStringLiteral("Licence_ID"))));
+            } else if (const auto licence = firstLicenceOf(item.kind, item.id, item.locId)) {
+                ids.push_back(*licence);
+            }
         }
         for (const int id : ids) {
             if (!moveOne(item.kind, id, locId, *desc))

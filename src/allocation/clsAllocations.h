@@ -60,10 +60,12 @@ public:
     // licence) to a location, in one transaction. False after a message.
     bool MoveItemToLocation(QChar itemType, int itemId, int locId);
 
-    // Several items at once, each with its history row, all or none.
-    // Licence groups given by their node key move every licence of the group.
-    // Returns the items moved (0 after a message).
-    int MoveItems(const QStringList& itemKeys, int locId);
+    // Several items at once, each with its history row, all or none. A
+    // licence group given by its node key moves one licence, as a single
+    // drag does, or every licence of the group with wholeGroups. Items and
+    // groups already at the location stay as they are. Returns the items
+    // moved (0 after a message).
+    int MoveItems(const QStringList& itemKeys, int locId, bool wholeGroups);
 
     // Whether a node can take dropped items: "Available Locations",
     // "Available Licences" or a live location under them, known by key and

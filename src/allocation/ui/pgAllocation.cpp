@@ -10,7 +10,6 @@
 #include "locations/ui/LocationTreeView.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QPushButton>
 #include <QTreeWidgetItemIterator>
 
@@ -83,30 +82,25 @@ void pgAllocation::finishDrop() {
     tvSourceLoc->setDropHighlight(nullptr);
 }
 
-void pgAllocation::dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
+void pgAllocation::dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target,
+                            Qt::KeyboardModifiers modifiers) {
     using locations::LocationTreeView;
-    QList<QTreeWidgetItem*> items;
-    for (QTreeWidgetItem* item : tvSourceLoc->selectedItems())
-        if (clsAllocations::IsItem(LocationTreeView::imageOf(item)))
-            items << item;
-    const bool wholeGroup = (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) && dragged &&
-                            LocationTreeView::keyOf(dragged).at(0) != QLatin1Char('S');
-    // Shift also extends the selection as the press lands: a Shift-drag of
-    // a group moves that group alone, whatever else got selected.
-    if (wholeGroup) {
-        dropItems({dragged}, target);
-        return;
-    }
-    if (dragged && items.size() > 1) {
-        if (!items.contains(dragged))
-            items << dragged;
-        dropItems(items, target);
-        return;
-    }
-    if (!dragged || !target || !clsAllocations::IsItem(LocationTreeView::imageOf(dragged)) ||
+    // The dragged node decides what the drag is: one that is not an item
+    // moves nothing, whatever else is selected.
+    if (!dragged || !clsAllocations::IsItem(LocationTreeView::imageOf(dragged)) || !target ||
         !clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
                                       LocationTreeView::imageOf(target))) {
         finishDrop();
+        return;
+    }
+    QList<QTreeWidgetItem*> items{dragged};
+    for (QTreeWidgetItem* item : tvSourceLoc->selectedItems())
+        if (item != dragged && clsAllocations::IsItem(LocationTreeView::imageOf(item)))
+            items << item;
+    const bool wholeGroups = modifiers.testFlag(Qt::ShiftModifier);
+    const bool group = LocationTreeView::keyOf(dragged).at(0) != QLatin1Char('S');
+    if (items.size() > 1 || (wholeGroups && group && dragged->parent() != target)) {
+        dropItems(items, target, wholeGroups);
         return;
     }
     common::Session& session = main_.session();
@@ -128,7 +122,8 @@ void pgAllocation::dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target) {
     finishDrop();
 }
 
-void pgAllocation::dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target) {
+void pgAllocation::dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target,
+                             bool wholeGroups) {
     using locations::LocationTreeView;
     if (!target || !clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
                                                  LocationTreeView::imageOf(target))) {
@@ -145,7 +140,7 @@ void pgAllocation::dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetIt
         session.messages(),
         [&] {
             moved = session.logic<clsAllocations>().MoveItems(
-                        keys, common::idOfKey(LocationTreeView::keyOf(target))) > 0;
+                        keys, common::idOfKey(LocationTreeView::keyOf(target)), wholeGroups) > 0;
         },
         common::ErrorForm::Description);
     finishDrop();

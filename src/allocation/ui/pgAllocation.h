@@ -32,12 +32,17 @@ public:
     QString hint() const override;
 
 public slots:
-    // A node dropped onto another (target null for none). With several item
-    // nodes selected they move together; with Shift held a licence group
-    // moves whole.
-    void dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
-    // Moves several items (stock nodes, or licence groups whole) at once.
-    void dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target);
+    // The node the user dragged, dropped onto another (target null for
+    // none), with the keys held at the drop. Only a dragged item moves
+    // anything; the other items selected with it move along, selected
+    // locations stay. A licence group moves one licence, or every licence
+    // of the group when Shift is held as it is dropped.
+    void dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Moves several items at once: stock nodes, and one licence of each
+    // licence group or, with wholeGroups, every licence of it.
+    void dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target,
+                   bool wholeGroups = false);
 
 private:
     void showMove(const MoveUpdate& update);

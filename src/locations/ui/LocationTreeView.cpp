@@ -255,6 +255,7 @@ void LocationTreeView::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    pressedKey_ = keyOf(itemAt(event->position().toPoint()));
     QTreeWidget::mousePressEvent(event);
 }
 
@@ -300,9 +301,11 @@ void LocationTreeView::markTarget(QTreeWidgetItem* dragged, const QPoint& pos) {
 }
 
 void LocationTreeView::startDrag(Qt::DropActions) {
-    QTreeWidgetItem* dragged = selectedNode();
+    // The node under the press is dragged, not the first of the selection:
+    // with several nodes selected they may be of different kinds.
+    QTreeWidgetItem* dragged = pressedKey_.isEmpty() ? nullptr : node(pressedKey_);
     if (!dragged)
-        dragged = currentItem();
+        dragged = selectedNode();
     if (!dragged)
         return;
     setDropHighlight(nullptr);
@@ -323,7 +326,8 @@ void LocationTreeView::startDrag(Qt::DropActions) {
 
     const auto drop = std::exchange(pendingDrop_, std::nullopt);
     if (drop)
-        emit nodeDropped(node(drop->first), drop->second.isEmpty() ? nullptr : node(drop->second));
+        emit nodeDropped(node(drop->dragged), drop->target.isEmpty() ? nullptr : node(drop->target),
+                         drop->modifiers);
     setDropHighlight(nullptr);
 }
 
@@ -374,11 +378,13 @@ void LocationTreeView::dropEvent(QDropEvent* event) {
     event->setDropAction(Qt::MoveAction);
     event->accept();
     QTreeWidgetItem* target = dropHighlight();
+    // The keys held are those the drop event carries: the state of the
+    // keyboard as the button was let go, not as the drag loop ends.
     if (dragRunning_) {
-        pendingDrop_ = std::make_pair(keyOf(dragged), keyOf(target));
+        pendingDrop_ = Drop{keyOf(dragged), keyOf(target), event->modifiers()};
         return;
     }
-    emit nodeDropped(dragged, target);
+    emit nodeDropped(dragged, target, event->modifiers());
     setDropHighlight(nullptr);
 }
 

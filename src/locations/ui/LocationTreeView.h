@@ -19,7 +19,8 @@ namespace locations {
 // The right mouse button never changes the selection: a context menu acts on
 // the node the user selected with the left button.
 //
-// A tree may let the user drag its nodes onto one another. While a node is
+// A tree may let the user drag its nodes onto one another. The dragged node
+// is the one the mouse pressed, whatever else is selected. While it is
 // dragged the node under the pointer is highlighted as the drop target; the
 // drop is reported by nodeDropped once the drag has ended, so whatever the
 // receiver asks the user is asked outside the platform's drag loop.
@@ -78,8 +79,10 @@ signals:
     void mouseReleased(Qt::MouseButton button, const QPoint& globalPos);
     // A drag of the node is about to run with the given payload.
     void dragStarting(QTreeWidgetItem* dragged, const QMimeData* payload);
-    // A dragged node was dropped; target is the highlighted node or null.
-    void nodeDropped(QTreeWidgetItem* dragged, QTreeWidgetItem* target);
+    // A dragged node was dropped; target is the highlighted node or null,
+    // modifiers the keys held as it was dropped.
+    void nodeDropped(QTreeWidgetItem* dragged, QTreeWidgetItem* target,
+                     Qt::KeyboardModifiers modifiers);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -106,10 +109,17 @@ private:
     TargetRule targetRule_;
     DragRule dragRule_;
     QString highlightKey_;
+    // The node the left button last pressed: the one a drag takes.
+    QString pressedKey_;
     // A drop seen while this tree's own drag is running: the keys of the
-    // dragged node and of the target (empty for none).
+    // dragged node and of the target (empty for none), and the keys held.
+    struct Drop {
+        QString dragged;
+        QString target;
+        Qt::KeyboardModifiers modifiers;
+    };
     bool dragRunning_ = false;
-    std::optional<std::pair<QString, QString>> pendingDrop_;
+    std::optional<Drop> pendingDrop_;
 };
 
 } // namespace locations

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QTest>
 
@@ -43,8 +44,8 @@ protected:
         word = t.addProduct(QStringLiteral("W"), QStringLiteral("Word"), cat);
         pcAtOffice = t.addStock(QStringLiteral("PC-1"), pc, office);
         removedPc = t.addStock(QStringLiteral("PC-2"), pc, store::loc::RemovedStock);
-        t.addLicence(QStringLiteral("K1"), word, lab, store::LicenceNormal);
-        t.addLicence(QStringLiteral("K2"), word, lab, store::LicenceNormal);
+        k1 = t.addLicence(QStringLiteral("K1"), word, lab, store::LicenceNormal);
+        k2 = t.addLicence(QStringLiteral("K2"), word, lab, store::LicenceNormal);
         window = std::make_unique<testing_support::RecordingMain>(session, nullptr);
         window->show();
         window->SSTab1()->setCurrentIndex(common::Allocation);
@@ -67,6 +68,58 @@ protected:
         return tree->visualItemRect(item).center();
     }
 
+    // A left click on a node with the keys held, as the user selects.
+    void click(const QString& key, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        ASSERT_NE(node(key), nullptr) << key.toStdString();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, keys, at(node(key)));
+    }
+
+    // Presses the mouse on a node and drags it onto the target, where the
+    // button is let go with Shift held or not. The offscreen platform ends
+    // a drag at once, so the events the platform would deliver over the
+    // target are handed to the tree as the drag begins; the drop carries
+    // the keyboard's state as the platform's drop does, Shift pressed
+    // through the window system and let go again before the drag ends.
+    // Returns the node the drag started with, null when none started.
+    QTreeWidgetItem* drag(const QString& pressed, const QString& targetKey, bool shiftAtDrop) {
+        QTreeWidgetItem* started = nullptr;
+        const auto hook = QObject::connect(
+            tree, &LocationTreeView::dragStarting,
+            [&](QTreeWidgetItem* dragged, const QMimeData* payload) {
+                started = dragged;
+                const QPoint to = at(node(targetKey));
+                QDragEnterEvent enter(to, Qt::MoveAction, payload, Qt::LeftButton, {});
+                QApplication::sendEvent(tree->viewport(), &enter);
+                QDragMoveEvent move(to, Qt::MoveAction, payload, Qt::LeftButton, {});
+                QApplication::sendEvent(tree->viewport(), &move);
+                if (shiftAtDrop)
+                    QTest::keyPress(window->windowHandle(), Qt::Key_Shift, Qt::ShiftModifier);
+                const Qt::KeyboardModifiers keys = QGuiApplication::keyboardModifiers();
+                EXPECT_EQ(keys.testFlag(Qt::ShiftModifier), shiftAtDrop);
+                QDropEvent drop(QPointF(to), Qt::MoveAction, payload, Qt::LeftButton, keys);
+                QApplication::sendEvent(tree->viewport(), &drop);
+                if (shiftAtDrop)
+                    QTest::keyRelease(window->windowHandle(), Qt::Key_Shift, Qt::NoModifier);
+            });
+        const QPoint from = at(node(pressed));
+        QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(tree->viewport(), from + QPoint(5, 0));
+        QTest::mouseMove(tree->viewport(), from + QPoint(40, 0));
+        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, from + QPoint(40, 0));
+        QObject::disconnect(hook);
+        return started;
+    }
+    QString stockKey(int id) const { return QStringLiteral("S%1").arg(id); }
+    QString wordAt(int locId) const { return QStringLiteral("N%1-%2").arg(word).arg(locId); }
+    int storedLocation(const char* table, const char* idColumn, int id) {
+        return t
+            .value(QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?")
+                       .arg(QString::fromLatin1(table), QString::fromLatin1(idColumn)),
+                   id)
+            .value_or(QStringLiteral("-1"))
+            .toInt();
+    }
+
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;
     testing_support::TestHooks hooks;
@@ -75,7 +128,7 @@ protected:
     allocation::pgAllocation* page = nullptr;
     LocationTreeView* tree = nullptr;
     int office = 0, storeRoom = 0, lab = 0, oldRoom = 0, pc = 0, word = 0;
-    int pcAtOffice = 0, removedPc = 0;
+    int pcAtOffice = 0, removedPc = 0, k1 = 0, k2 = 0;
 };
 
 } // namespace
@@ -151,7 +204,7 @@ TEST_F(AllocationPage, SeveralSelectedItemsMoveTogetherAndTheTreeFollowsOnce) {
     const QString a = QStringLiteral("S%1").arg(pcAtOffice);
     const QString b = QStringLiteral("S%1").arg(removedPc);
     const QString group = QStringLiteral("N%1-%2").arg(word).arg(lab);
-    page->dropItems({node(a), node(b), node(group)}, node(loc(storeRoom)));
+    page->dropItems({node(a), node(b), node(group)}, node(loc(storeRoom)), true);
     EXPECT_EQ(parentOf(a), loc(storeRoom));
     EXPECT_EQ(parentOf(b), loc(storeRoom));
     EXPECT_EQ(node(group), nullptr);
@@ -202,4 +255,95 @@ TEST_F(AllocationPage, ALocationCannotBeDraggedAndAnItemIsDraggedWithTheMouse) {
     EXPECT_EQ(highlighted, target);
     EXPECT_EQ(parentOf(item), loc(lab)) << "stock may go under the licences branch";
     EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(AllocationPage, TheNodeUnderThePressDecidesTheDragWhateverElseIsSelected) {
+    tree->expandAll();
+    const QString a = stockKey(pcAtOffice);
+    const QString b = stockKey(removedPc);
+
+    // A location selected first, then two items: dragging an item moves
+    // the items, the location stays.
+    click(loc(office));
+    click(a, Qt::ControlModifier);
+    click(b, Qt::ControlModifier);
+    EXPECT_EQ(drag(b, loc(storeRoom), false), node(b));
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(parentOf(a), loc(storeRoom));
+    EXPECT_EQ(parentOf(b), loc(storeRoom));
+    EXPECT_EQ(parentOf(loc(office)), QStringLiteral("L1"));
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), storeRoom);
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", removedPc), storeRoom);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+
+    // An item selected first, then a location: dragging the location is
+    // refused and moves nothing.
+    tree->expandAll();
+    click(a);
+    click(loc(office), Qt::ControlModifier);
+    EXPECT_EQ(drag(loc(office), loc(lab), false), nullptr);
+    EXPECT_EQ(messages.texts(), QStringList{"You can only move stock or licences"});
+    EXPECT_EQ(parentOf(a), loc(storeRoom));
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), storeRoom);
+    EXPECT_EQ(parentOf(loc(office)), QStringLiteral("L1"));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+    EXPECT_TRUE(tree->selectedItems().isEmpty());
+}
+
+TEST_F(AllocationPage, AGroupAmongSeveralItemsMovesOneLicenceUnlessShiftIsHeldAtTheDrop) {
+    const int k3 = t.addLicence(QStringLiteral("K3"), word, lab, store::LicenceNormal);
+    page->rebuild();
+    tree->expandAll();
+    const QString a = stockKey(pcAtOffice);
+    const QString b = stockKey(removedPc);
+
+    // A stock item and a group, the group dragged: one licence, the
+    // lowest, goes with the stock item.
+    click(a);
+    click(wordAt(lab), Qt::ControlModifier);
+    EXPECT_EQ(drag(wordAt(lab), loc(storeRoom), false), node(wordAt(lab)));
+    EXPECT_EQ(parentOf(a), loc(storeRoom));
+    EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 2)"));
+    EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 1)"));
+    EXPECT_EQ(storedLocation("Licences", "Licence_ID", k1), storeRoom);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+
+    // The same with Shift held as the button is let go: the whole group.
+    tree->expandAll();
+    click(b);
+    click(wordAt(lab), Qt::ControlModifier);
+    EXPECT_EQ(drag(b, loc(office), true), node(b));
+    EXPECT_EQ(parentOf(b), loc(office));
+    EXPECT_EQ(node(wordAt(lab)), nullptr);
+    EXPECT_EQ(textOf(wordAt(office)), QStringLiteral("Word - (Licences x 2)"));
+    EXPECT_EQ(storedLocation("Licences", "Licence_ID", k2), office);
+    EXPECT_EQ(storedLocation("Licences", "Licence_ID", k3), office);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 5);
+
+    // One group alone with Shift held moves whole as well.
+    tree->expandAll();
+    click(wordAt(office));
+    EXPECT_EQ(drag(wordAt(office), loc(lab), true), node(wordAt(office)));
+    EXPECT_EQ(node(wordAt(office)), nullptr);
+    EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 2)"));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 7);
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(AllocationPage, AShiftClickRangeMovesItsItemsAndOneLicenceOfEachGroupInIt) {
+    tree->expandAll();
+    const QString a = stockKey(pcAtOffice);
+    // From the stock item down to the group: the range holds the store,
+    // the licences branch and the lab as well, which stay where they are.
+    click(a);
+    click(wordAt(lab), Qt::ShiftModifier);
+    ASSERT_TRUE(node(loc(lab))->isSelected()) << "the range takes the locations in between";
+    EXPECT_EQ(drag(a, loc(storeRoom), false), node(a));
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(parentOf(a), loc(storeRoom));
+    EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 1)"));
+    EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 1)"));
+    EXPECT_EQ(parentOf(loc(lab)), QStringLiteral("L2"));
+    EXPECT_EQ(parentOf(loc(storeRoom)), QStringLiteral("L1"));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
 }
