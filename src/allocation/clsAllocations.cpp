@@ -153,36 +153,53 @@ std::optional<int> clsAllocations::firstLicenceOf(QChar type, int prodId, int lo
     return static_cast<int>(q.integer(QStringLiteral("id")));
 }
 
-std::optional<MoveUpdate> clsAllocations::MoveStockLic(const QString& dragFromKey,
-                                                       const QString& dragFromLocKey,
-                                                       const QString& curNodeKey) {
-    const int targetId = common::idOfKey(curNodeKey);
-    if (dragFromLocKey.trimmed() == curNodeKey.trimmed()) {
+std::optional<MoveUpdate> clsAllocations::MoveStockLic(const common::NodeKey& dragFrom,
+                                                       const common::NodeKey& dragFromLoc,
+                                                       const common::NodeKey& curNode) {
+    if (dragFromLoc == curNode) {
         messages_.refuse(QStringLiteral("You have copied the stock/licence from this location"));
         return std::nullopt;
     }
-    const common::NodeKey item = common::parseNodeKey(dragFromKey);
-    if (item.kind == QLatin1Char('S')) {
-        if (!MoveItemToLocation(item.kind, item.id, targetId))
+    const int targetId = curNode.id;
+    int itemId = dragFrom.id;
+    if (isLicenceKind(dragFrom.kind)) {
+        const auto licence = firstLicenceOf(dragFrom.kind, dragFrom.id, dragFrom.locId);
+        if (!licence) {
+            messages_.fail(QStringLiteral("Internal Error: Getting a single Licence ID"));
             return std::nullopt;
-        return MoveUpdate{
-            item.kind, common::idOfKey(dragFromLocKey), targetId, dragFromKey.trimmed(), {}, {}};
-    }
-    if (!isLicenceKind(item.kind))
-        return std::nullopt;
-    const auto licence = firstLicenceOf(item.kind, item.id, item.locId);
-    if (!licence) {
-        messages_.fail(QStringLiteral("Internal Error: Getting a single Licence ID"));
+        }
+        itemId = *licence;
+    } else if (dragFrom.kind != QLatin1Char('S')) {
         return std::nullopt;
     }
-    if (!MoveItemToLocation(item.kind, *licence, targetId))
+    if (!MoveItemToLocation(dragFrom.kind, itemId, targetId))
         return std::nullopt;
-    return MoveUpdate{item.kind,
-                      item.locId,
-                      targetId,
-                      QString(),
-                      LicenceGroups(item.kind, item.locId),
-                      LicenceGroups(item.kind, targetId)};
+    // A stock node leaves the location it hangs under.
+    const common::NodeKey from{dragFrom.kind, dragFrom.id,
+                               isLicenceKind(dragFrom.kind) ? dragFrom.locId : dragFromLoc.id};
+    return updatesFor({{from, itemId}}, targetId).front();
+}
+
+std::vector<MoveUpdate>
+clsAllocations::updatesFor(const std::vector<std::pair<common::NodeKey, int>>& moved, int locId) {
+    std::vector<MoveUpdate> updates;
+    for (const auto& [item, id] : moved) {
+        if (!isLicenceKind(item.kind)) {
+            updates.push_back(
+                {item.kind, item.locId, locId, QStringLiteral("S%1").arg(item.id), {}, {}});
+            continue;
+        }
+        // One update for each group's type and source: several licences of
+        // a group, or groups of several products, are counted again once.
+        const bool known = std::any_of(updates.begin(), updates.end(), [&](const MoveUpdate& u) {
+            return u.kind == item.kind && u.sourceLocId == item.locId;
+        });
+        if (!known)
+            updates.push_back({item.kind, item.locId, locId, QString(),
+                               LicenceGroups(item.kind, item.locId),
+                               LicenceGroups(item.kind, locId)});
+    }
+    return updates;
 }
 
 std::optional<QString> clsAllocations::locationDesc(int locId) {
@@ -224,21 +241,24 @@ bool clsAllocations::MoveItemToLocation(QChar itemType, int itemId, int locId) {
     return true;
 }
 
-int clsAllocations::MoveItems(const QStringList& itemKeys, int locId, bool wholeGroups) {
+MoveResult clsAllocations::MoveItems(const std::vector<common::NodeKey>& items, int locId,
+                                     bool wholeGroups) {
     store::Transaction tx(db_);
     const auto desc = locationDesc(locId);
     if (!desc)
-        return 0;
-    int moved = 0;
-    for (const QString& key : itemKeys) {
-        const common::NodeKey item = common::parseNodeKey(key);
+        return {};
+    std::vector<std::pair<common::NodeKey, int>> moved;
+    for (common::NodeKey item : items) {
         std::vector<int> ids;
         if (item.kind == QLatin1Char('S')) {
-            // An item already at the target stays as it is.
-            if (!db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Stock_ID = ? AND "
-                                           "Loc_ID <> ?"),
-                            item.id, locId))
+            // An item already at the target stays as it is; the others
+            // leave the location they are at.
+            store::Query q(db_, QStringLiteral("SELECT Loc_ID FROM Stock WHERE Stock_ID = ? AND "
+                                               "Loc_ID <> ?"));
+            q.bindAll(item.id, locId);
+            if (!q.next())
                 continue;
+            item.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
             ids.push_back(item.id);
         } else if (isLicenceKind(item.kind)) {
             if (item.locId == locId)
@@ -256,12 +276,13 @@ int clsAllocations::MoveItems(const QStringList& itemKeys, int locId, bool whole
         }
         for (const int id : ids) {
             if (!moveOne(item.kind, id, locId, *desc))
-                return 0;
-            ++moved;
+                return {};
+            moved.emplace_back(item, id);
         }
     }
+    MoveResult result{static_cast<int>(moved.size()), updatesFor(moved, locId)};
     tx.commit();
-    return moved;
+    return result;
 }
 
 bool clsAllocations::IsDropTarget(const QString& key, int imageIndex) {

@@ -6,6 +6,7 @@
 // writes the item's history row and its new location in one transaction;
 // the page changes its tree only after a move was stored.
 
+#include "common/NodeKey.h"
 #include "locations/clsLocations.h"
 
 #include <QString>
@@ -25,7 +26,8 @@ namespace allocation {
 
 using locations::TreeNode;
 
-// What a stored move changes in the tree.
+// What a stored move changes in the tree: one per stock item moved, one per
+// licence type and location that licences left.
 struct MoveUpdate {
     QChar kind;          // 'S', 'N' or 'T'
     int sourceLocId = 0; // where the item was
@@ -35,6 +37,13 @@ struct MoveUpdate {
     // target, which replace every group node of that type there.
     std::vector<TreeNode> sourceGroups;
     std::vector<TreeNode> targetGroups;
+};
+
+// The outcome of moving several items: how many moved, and what each move
+// changes in the tree.
+struct MoveResult {
+    int moved = 0;
+    std::vector<MoveUpdate> updates;
 };
 
 class clsAllocations {
@@ -49,23 +58,23 @@ public:
     // The licence groups of one type ('N' or 'T') held at one location.
     std::vector<TreeNode> LicenceGroups(QChar type, int locId);
 
-    // Moves the item of a dragged node (key "S7", "N12-3", "T12-3") out of
-    // the location node sourceLocKey onto the location node curNodeKey. No
-    // value after a message: nothing was stored.
-    std::optional<MoveUpdate> MoveStockLic(const QString& dragFromKey,
-                                           const QString& dragFromLocKey,
-                                           const QString& curNodeKey);
+    // Moves the item of a dragged node (a stock item "S7" or a licence group
+    // "N12-3", "T12-3") out of the location node dragFromLoc onto the
+    // location node curNode. No value after a message: nothing was stored.
+    std::optional<MoveUpdate> MoveStockLic(const common::NodeKey& dragFrom,
+                                           const common::NodeKey& dragFromLoc,
+                                           const common::NodeKey& curNode);
 
     // Writes the history row and moves one item ("S" stock, "N"/"T"
     // licence) to a location, in one transaction. False after a message.
     bool MoveItemToLocation(QChar itemType, int itemId, int locId);
 
     // Several items at once, each with its history row, all or none. A
-    // licence group given by its node key moves one licence, as a single
-    // drag does, or every licence of the group with wholeGroups. Items and
-    // groups already at the location stay as they are. Returns the items
-    // moved (0 after a message).
-    int MoveItems(const QStringList& itemKeys, int locId, bool wholeGroups);
+    // licence group moves one licence, as a single drag does, or every
+    // licence of the group with wholeGroups. Items and groups already at the
+    // location stay as they are. After a message nothing moved (0 and no
+    // updates).
+    MoveResult MoveItems(const std::vector<common::NodeKey>& items, int locId, bool wholeGroups);
 
     // Whether a node can take dropped items: "Available Locations",
     // "Available Licences" or a live location under them, known by key and
@@ -79,6 +88,10 @@ private:
     // the same every time.
     std::optional<int> firstLicenceOf(QChar type, int prodId, int locId);
     bool moveOne(QChar itemType, int itemId, int locId, const QString& locDesc);
+    // The tree changes of the moves stored: stock nodes as they are, licence
+    // groups counted again where they left and where they went.
+    std::vector<MoveUpdate> updatesFor(const std::vector<std::pair<common::NodeKey, int>>& moved,
+                                       int locId);
     std::optional<QString> locationDesc(int locId);
 
     store::Database& db_;

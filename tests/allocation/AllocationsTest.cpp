@@ -34,6 +34,22 @@ protected:
         pc = t.addProduct(QStringLiteral("P"), QStringLiteral("desk PC"), cat);
     }
 
+    // The logic's moves, with the node keys as the tree writes them.
+    std::optional<allocation::MoveUpdate> moveStockLic(const QString& dragged, const QString& from,
+                                                       const QString& target) {
+        return logic.MoveStockLic(common::parseNodeKey(dragged), common::parseNodeKey(from),
+                                  common::parseNodeKey(target));
+    }
+    allocation::MoveResult moveItemsWithUpdates(const QStringList& keys, int locId, bool whole) {
+        std::vector<common::NodeKey> items;
+        for (const QString& key : keys)
+            items.push_back(common::parseNodeKey(key));
+        return logic.MoveItems(items, locId, whole);
+    }
+    int moveItems(const QStringList& keys, int locId, bool whole) {
+        return moveItemsWithUpdates(keys, locId, whole).moved;
+    }
+
     // The text of each node by key, from a full fill.
     std::map<QString, std::pair<QString, QString>> filled() {
         std::map<QString, std::pair<QString, QString>> out; // key -> (parent, text)
@@ -115,8 +131,8 @@ TEST_F(Allocations, TheFillPutsStockAndLicenceGroupsUnderTheirLocationsInDescrip
 
 TEST_F(Allocations, AStockItemMovesWithItsHistoryRowNamingTheStoredDescription) {
     const int item = t.addStock(QStringLiteral("S1"), pc, store::loc::RemovedStock);
-    const auto update = logic.MoveStockLic(QStringLiteral("S%1").arg(item), QStringLiteral("L5"),
-                                           QStringLiteral("L%1").arg(office));
+    const auto update = moveStockLic(QStringLiteral("S%1").arg(item), QStringLiteral("L5"),
+                                     QStringLiteral("L%1").arg(office));
     ASSERT_TRUE(update.has_value());
     EXPECT_EQ(update->kind, QLatin1Char('S'));
     EXPECT_EQ(update->stockKey, QStringLiteral("S%1").arg(item));
@@ -134,8 +150,8 @@ TEST_F(Allocations, OneLicenceOfAGroupMovesAndBothGroupsAreCountedAgain) {
         ids.push_back(t.addLicence(QStringLiteral("W%1").arg(i), word, lab, store::LicenceNormal));
     const QString group = QStringLiteral("N%1-%2").arg(word).arg(lab);
 
-    auto update = logic.MoveStockLic(group, QStringLiteral("L%1").arg(lab),
-                                     QStringLiteral("L%1").arg(office));
+    auto update =
+        moveStockLic(group, QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office));
     ASSERT_TRUE(update.has_value());
     EXPECT_EQ(texts(update->sourceGroups),
               QStringList{group + QStringLiteral(" Word Processor - (Licences x 2)")});
@@ -146,9 +162,8 @@ TEST_F(Allocations, OneLicenceOfAGroupMovesAndBothGroupsAreCountedAgain) {
     EXPECT_EQ(locationOf("Licences", "Licence_ID", ids[0]), office);
     EXPECT_EQ(history(ids[0], store::HistoryLicence), QStringList{"Office"});
 
-    logic.MoveStockLic(group, QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office));
-    update = logic.MoveStockLic(group, QStringLiteral("L%1").arg(lab),
-                                QStringLiteral("L%1").arg(office));
+    moveStockLic(group, QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office));
+    update = moveStockLic(group, QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office));
     ASSERT_TRUE(update.has_value());
     EXPECT_TRUE(update->sourceGroups.empty()) << "the last licence left";
     EXPECT_EQ(texts(update->targetGroups),
@@ -160,8 +175,8 @@ TEST_F(Allocations, TemporaryGroupsOfTwoProductsAtOneLocationStayApart) {
     t.addLicence(QStringLiteral("W1"), word, store::loc::RemovedLicences, store::LicenceTemporary);
     t.addLicence(QStringLiteral("W2"), word, store::loc::RemovedLicences, store::LicenceTemporary);
     t.addLicence(QStringLiteral("Z1"), zip, store::loc::RemovedLicences, store::LicenceTemporary);
-    const auto update = logic.MoveStockLic(QStringLiteral("T%1-4").arg(zip), QStringLiteral("L4"),
-                                           QStringLiteral("L%1").arg(lab));
+    const auto update = moveStockLic(QStringLiteral("T%1-4").arg(zip), QStringLiteral("L4"),
+                                     QStringLiteral("L%1").arg(lab));
     ASSERT_TRUE(update.has_value());
     ASSERT_EQ(update->sourceGroups.size(), 1u);
     EXPECT_EQ(update->sourceGroups[0].text, QStringLiteral("Word Processor - (Temp Licences x 2)"));
@@ -203,7 +218,7 @@ TEST_F(Allocations, RefusalsAndFailuresStoreNothing) {
         t.db().run(QStringLiteral("DROP TRIGGER IF EXISTS temp.f"));
         if (c.trigger)
             t.db().run(QString::fromLatin1(c.trigger));
-        EXPECT_FALSE(logic.MoveStockLic(c.dragged, c.from, c.target).has_value());
+        EXPECT_FALSE(moveStockLic(c.dragged, c.from, c.target).has_value());
         ASSERT_EQ(messages.shown().size(), 1u);
         EXPECT_EQ(messages.shown()[0].kind, c.kind);
         EXPECT_EQ(messages.texts()[0], c.message);
@@ -224,14 +239,14 @@ TEST_F(Allocations, SeveralItemsAndWholeGroupsMoveTogetherOrNotAtAll) {
 
     t.db().run(QStringLiteral("CREATE TEMP TRIGGER f BEFORE UPDATE ON Licences "
                               "BEGIN SELECT RAISE(IGNORE); END"));
-    EXPECT_EQ(logic.MoveItems(keys, lab, true), 0);
+    EXPECT_EQ(moveItems(keys, lab, true), 0);
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Updating Licence Location"});
     EXPECT_EQ(locationOf("Stock", "Stock_ID", s1), office) << "all or none";
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
 
     t.db().run(QStringLiteral("DROP TRIGGER temp.f"));
     messages.clear();
-    EXPECT_EQ(logic.MoveItems(keys, lab, true), 4) << "the item already there stays";
+    EXPECT_EQ(moveItems(keys, lab, true), 4) << "the item already there stays";
     for (const auto& [table, column, id] :
          {std::tuple{"Stock", "Stock_ID", s1}, std::tuple{"Stock", "Stock_ID", s2},
           std::tuple{"Licences", "Licence_ID", l1}, std::tuple{"Licences", "Licence_ID", l2}})
@@ -249,14 +264,14 @@ TEST_F(Allocations, AGroupAmongSeveralItemsGivesOneLicenceUnlessWholeGroupsAreAs
     const QStringList keys{QStringLiteral("S%1").arg(item),
                            QStringLiteral("N%1-%2").arg(word).arg(lab)};
 
-    EXPECT_EQ(logic.MoveItems(keys, storeRoom, false), 2);
+    EXPECT_EQ(moveItems(keys, storeRoom, false), 2);
     EXPECT_EQ(locationOf("Stock", "Stock_ID", item), storeRoom);
     EXPECT_EQ(locationOf("Licences", "Licence_ID", ids[0]), storeRoom) << "the lowest id";
     EXPECT_EQ(locationOf("Licences", "Licence_ID", ids[1]), lab);
     EXPECT_EQ(locationOf("Licences", "Licence_ID", ids[2]), lab);
     EXPECT_EQ(history(ids[0], store::HistoryLicence), QStringList{"store"});
 
-    EXPECT_EQ(logic.MoveItems(keys, office, true), 3) << "the stock item and the two left";
+    EXPECT_EQ(moveItems(keys, office, true), 3) << "the stock item and the two left";
     for (const int id : ids)
         EXPECT_EQ(locationOf("Licences", "Licence_ID", id), id == ids[0] ? storeRoom : office);
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 5);
@@ -276,13 +291,13 @@ TEST_F(Allocations, TheLowestLicenceIdLeavesAGroupWhateverOrderTheEngineReadsIn)
     const QString group = QStringLiteral("N%1-%2").arg(word).arg(lab);
 
     ASSERT_TRUE(
-        logic.MoveStockLic(group, QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office))
+        moveStockLic(group, QStringLiteral("L%1").arg(lab), QStringLiteral("L%1").arg(office))
             .has_value());
     EXPECT_EQ(locationOf("Licences", "Licence_ID", lowest), office) << "one drag";
     EXPECT_EQ(locationOf("Licences", "Licence_ID", second), lab);
 
     const int stockItem = t.addStock(QStringLiteral("S1"), pc, office);
-    EXPECT_EQ(logic.MoveItems({QStringLiteral("S%1").arg(stockItem), group}, storeRoom, false), 2);
+    EXPECT_EQ(moveItems({QStringLiteral("S%1").arg(stockItem), group}, storeRoom, false), 2);
     EXPECT_EQ(locationOf("Licences", "Licence_ID", second), storeRoom) << "several at once";
     EXPECT_EQ(locationOf("Licences", "Licence_ID", third), lab);
 }
@@ -298,7 +313,7 @@ TEST_F(Allocations, AGroupAlreadyAtTheTargetIsLeftAsItIsInAMoveOfSeveral) {
         SCOPED_TRACE(whole ? "whole groups" : "one licence each");
         t.db().execute(QStringLiteral("UPDATE Stock SET Loc_ID = ?"), office);
         t.db().run(QStringLiteral("DELETE FROM StockHistory"));
-        EXPECT_EQ(logic.MoveItems(keys, lab, whole), 1);
+        EXPECT_EQ(moveItems(keys, lab, whole), 1);
         EXPECT_EQ(locationOf("Stock", "Stock_ID", item), lab);
         EXPECT_EQ(locationOf("Licences", "Licence_ID", l1), lab);
         EXPECT_EQ(locationOf("Licences", "Licence_ID", l2), lab);
@@ -307,6 +322,41 @@ TEST_F(Allocations, AGroupAlreadyAtTheTargetIsLeftAsItIsInAMoveOfSeveral) {
         EXPECT_TRUE(history(l2, store::HistoryLicence).isEmpty());
     }
     EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(Allocations, AMoveOfSeveralTellsTheTreeEachChangeOnce) {
+    const int s1 = t.addStock(QStringLiteral("S1"), pc, office);
+    const int s2 = t.addStock(QStringLiteral("S2"), pc, store::loc::RemovedStock);
+    for (int i = 0; i < 3; ++i)
+        t.addLicence(QStringLiteral("W%1").arg(i), word, lab, store::LicenceNormal);
+    t.addLicence(QStringLiteral("Z1"), zip, lab, store::LicenceNormal);
+    const QStringList keys{QStringLiteral("S%1").arg(s1), QStringLiteral("S%1").arg(s2),
+                           QStringLiteral("N%1-%2").arg(word).arg(lab),
+                           QStringLiteral("N%1-%2").arg(zip).arg(lab)};
+
+    const allocation::MoveResult result = moveItemsWithUpdates(keys, storeRoom, true);
+    EXPECT_EQ(result.moved, 6);
+    ASSERT_EQ(result.updates.size(), 3u) << "two stock nodes, and one recount of the lab's groups";
+    EXPECT_EQ(result.updates[0].stockKey, QStringLiteral("S%1").arg(s1));
+    EXPECT_EQ(result.updates[0].sourceLocId, office);
+    EXPECT_EQ(result.updates[1].stockKey, QStringLiteral("S%1").arg(s2));
+    EXPECT_EQ(result.updates[1].sourceLocId, store::loc::RemovedStock);
+    const allocation::MoveUpdate& groups = result.updates[2];
+    EXPECT_EQ(groups.kind, QLatin1Char('N'));
+    EXPECT_EQ(groups.sourceLocId, lab);
+    EXPECT_EQ(groups.targetLocId, storeRoom);
+    EXPECT_TRUE(groups.sourceGroups.empty());
+    EXPECT_EQ(texts(groups.targetGroups),
+              (QStringList{
+                  QStringLiteral("N%1-%2 Word Processor - (Licences x 3)").arg(word).arg(storeRoom),
+                  QStringLiteral("N%1-%2 Zip Tool - (Licences x 1)").arg(zip).arg(storeRoom)}));
+
+    // After a message nothing moved and the tree is told nothing.
+    t.db().run(QStringLiteral("CREATE TEMP TRIGGER f BEFORE UPDATE ON Stock "
+                              "BEGIN SELECT RAISE(IGNORE); END"));
+    const allocation::MoveResult refused = moveItemsWithUpdates(keys, office, true);
+    EXPECT_EQ(refused.moved, 0);
+    EXPECT_TRUE(refused.updates.empty());
 }
 
 TEST(AllocationRules, DropTargetsAreKnownByKeyAndImageNeverByText) {

@@ -11,7 +11,6 @@
 
 #include <QGridLayout>
 #include <QPushButton>
-#include <QTreeWidgetItemIterator>
 
 namespace allocation {
 
@@ -113,10 +112,9 @@ void pgAllocation::dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target,
         session.messages(),
         [&] {
             const auto update = session.logic<clsAllocations>().MoveStockLic(
-                LocationTreeView::keyOf(dragged), LocationTreeView::keyOf(dragged->parent()),
-                LocationTreeView::keyOf(target));
+                nodeKey(dragged), nodeKey(dragged->parent()), nodeKey(target));
             if (update)
-                showMove(*update);
+                showMoves({*update});
         },
         common::ErrorForm::Description);
     finishDrop();
@@ -130,35 +128,29 @@ void pgAllocation::dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetIt
         finishDrop();
         return;
     }
-    QStringList keys;
+    std::vector<common::NodeKey> keys;
     for (const QTreeWidgetItem* item : items)
         if (clsAllocations::IsItem(LocationTreeView::imageOf(item)))
-            keys << LocationTreeView::keyOf(item);
+            keys.push_back(nodeKey(item));
     common::Session& session = main_.session();
-    bool moved = false;
     common::guarded(
         session.messages(),
         [&] {
-            moved = session.logic<clsAllocations>().MoveItems(
-                        keys, common::idOfKey(LocationTreeView::keyOf(target)), wholeGroups) > 0;
+            const MoveResult result =
+                session.logic<clsAllocations>().MoveItems(keys, nodeKey(target).id, wholeGroups);
+            showMoves(result.updates);
         },
         common::ErrorForm::Description);
     finishDrop();
-    if (moved) {
-        // Many nodes changed: the tree is built again once, as it is kept
-        // open where it was.
-        const QString targetKey = LocationTreeView::keyOf(target);
-        QStringList open;
-        for (QTreeWidgetItemIterator it(tvSourceLoc); *it; ++it)
-            if ((*it)->isExpanded())
-                open << LocationTreeView::keyOf(*it);
-        common::guarded(session.messages(), [this] { rebuild(); });
-        for (const QString& key : open)
-            if (QTreeWidgetItem* node = tvSourceLoc->node(key))
-                node->setExpanded(true);
-        if (QTreeWidgetItem* node = tvSourceLoc->node(targetKey))
-            node->setExpanded(true);
-    }
+}
+
+common::NodeKey pgAllocation::nodeKey(const QTreeWidgetItem* node) {
+    return common::parseNodeKey(locations::LocationTreeView::keyOf(node));
+}
+
+void pgAllocation::showMoves(const std::vector<MoveUpdate>& updates) {
+    for (const MoveUpdate& update : updates)
+        showMove(update);
 }
 
 void pgAllocation::showMove(const MoveUpdate& update) {

@@ -5,11 +5,14 @@
 #include <QList>
 #include <QTreeWidgetItem>
 
+#include <vector>
+
 class QPushButton;
 
 namespace common {
 class MainWindow;
-}
+struct NodeKey;
+} // namespace common
 namespace locations {
 class LocationTreeView;
 }
@@ -45,7 +48,12 @@ public slots:
                    bool wholeGroups = false);
 
 private:
+    // Changes the tree for moves the database took: stock nodes change
+    // parents, licence groups are replaced by their new counts. The rest of
+    // the tree stays as it is, open branches included.
+    void showMoves(const std::vector<MoveUpdate>& updates);
     void showMove(const MoveUpdate& update);
+    static common::NodeKey nodeKey(const QTreeWidgetItem* node);
     // Replaces a location's licence group nodes of one kind.
     void replaceGroups(int locId, QChar kind, const MoveUpdate& update, bool atTarget);
     bool refuseDragStart(QTreeWidgetItem* dragged);

@@ -19,6 +19,8 @@
 #include <QMimeData>
 #include <QTest>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace image = common::image;
@@ -213,6 +215,61 @@ TEST_F(AllocationPage, SeveralSelectedItemsMoveTogetherAndTheTreeFollowsOnce) {
     EXPECT_TRUE(node(loc(lab))->isExpanded()) << "the tree stays open where it was";
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
     EXPECT_TRUE(messages.shown().empty());
+}
+
+// Every node of the tree as "parent > key text [image]", sorted: what hangs
+// where and how it shows, whatever the order of siblings (a moved node goes
+// last among its new siblings, as a single move puts it).
+QStringList treeShape(const LocationTreeView* tree) {
+    QStringList shape;
+    std::function<void(QTreeWidgetItem*, const QString&)> walk = [&](QTreeWidgetItem* n,
+                                                                     const QString& parent) {
+        shape << QStringLiteral("%1 > %2 %3 [%4]")
+                     .arg(parent, LocationTreeView::keyOf(n), n->text(0))
+                     .arg(LocationTreeView::imageOf(n));
+        for (int i = 0; i < n->childCount(); ++i)
+            walk(n->child(i), LocationTreeView::keyOf(n));
+    };
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        walk(tree->topLevelItem(i), QString());
+    shape.sort();
+    return shape;
+}
+
+TEST_F(AllocationPage, AMoveOfSeveralLeavesTheTreeAsAFreshBuildWouldShowIt) {
+    // Temporary and normal groups of one product at two places, stock from
+    // two places (one of them removed stock, whose picture changes).
+    const int t1 = t.addLicence(QStringLiteral("T1"), word, lab, store::LicenceTemporary);
+    t.addLicence(QStringLiteral("K3"), word, store::loc::AvailableLicences, store::LicenceNormal);
+    const int pcAtStore = t.addStock(QStringLiteral("PC-3"), pc, storeRoom);
+    page->rebuild();
+    tree->expandAll();
+    node(loc(storeRoom))->setExpanded(false);
+    const QStringList keys{QStringLiteral("S%1").arg(pcAtOffice),
+                           QStringLiteral("S%1").arg(removedPc),
+                           QStringLiteral("S%1").arg(pcAtStore),
+                           QStringLiteral("N%1-%2").arg(word).arg(lab),
+                           QStringLiteral("N%1-%2").arg(word).arg(store::loc::AvailableLicences),
+                           QStringLiteral("T%1-%2").arg(word).arg(lab)};
+    for (const bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "whole groups" : "one licence each");
+        QList<QTreeWidgetItem*> items;
+        for (const QString& key : keys)
+            if (QTreeWidgetItem* n = node(key))
+                items << n;
+        page->dropItems(items, node(loc(office)), whole);
+        EXPECT_TRUE(messages.shown().empty())
+            << messages.texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(node(loc(lab))->isExpanded()) << "open branches stay open";
+        EXPECT_FALSE(node(loc(storeRoom))->isExpanded()) << "closed ones stay closed";
+        const QStringList patched = treeShape(tree);
+        page->rebuild();
+        tree->expandAll();
+        EXPECT_EQ(patched, treeShape(tree));
+        node(loc(storeRoom))->setExpanded(false);
+    }
+    EXPECT_EQ(t.value(QStringLiteral("SELECT Loc_ID FROM Licences WHERE Licence_ID = ?"), t1),
+              QString::number(office));
 }
 
 TEST_F(AllocationPage, ALocationCannotBeDraggedAndAnItemIsDraggedWithTheMouse) {
