@@ -54,8 +54,9 @@ int usage() {
                  "                typed cells), --csv FILE the same rows as CSV (RFC 4180,\n"
                  "                UTF-8, a header row); both list the rows in the order they\n"
                  "                were recorded unless --order is given\n"
-                 "                FILE is replaced whole; the database, its journal and the\n"
-                 "                program's own files are refused (exit status 2)\n");
+                 "                FILE is replaced only when complete; the database, its\n"
+                 "                journal, any other asset database (.mdb) and the program's\n"
+                 "                own files are refused (exit status 2)\n");
     std::fprintf(stderr, "%s", qUtf8Printable(shell::adminUsage()));
     return 2;
 }
