@@ -1,12 +1,16 @@
 // vemora-admin: maintenance commands for asset database files.
 //   vemora-admin create PATH             makes a new empty asset database at PATH
 //   vemora-admin seed PATH [--scale S]   makes a new asset database filled with demo data
-//   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--pdf FILE] [--db PATH]
-//                                        writes a report's text to standard output, or a PDF
+//   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--pdf FILE | --xlsx FILE |
+//                       --csv FILE] [--db PATH]
+//                                        writes a report's text to standard output, or a PDF,
+//                                        a workbook or CSV
 //   vemora-admin backup DEST [--db PATH] / check [--db PATH]: see shell/AdminCommands.h
 
 #include "common/Clock.h"
+#include "common/FileGuard.h"
 #include "common/Messages.h"
+#include "export/clsExport.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
@@ -34,8 +38,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: vemora-admin create PATH\n"
                  "       vemora-admin seed PATH [--scale S]\n"
-                 "       vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--pdf FILE] "
-                 "[--db PATH]\n"
+                 "       vemora-admin report NAME-OR-NUMBER [--order CAPTION]\n"
+                 "                    [--pdf FILE | --xlsx FILE | --csv FILE] [--db PATH]\n"
                  "  create PATH   make a new empty asset database at PATH\n"
                  "  seed PATH     make a new asset database at PATH filled with a demo register,\n"
                  "                the same for the same scale; --scale S multiplies every count\n"
@@ -45,7 +49,14 @@ int usage() {
                  "                or with --pdf FILE to a PDF; NAME is a report's name or its\n"
                  "                number 1-8, --order the caption of one of its order buttons\n"
                  "                (default Category), --db the asset database (default the\n"
-                 "                AssetManagement.mdb beside the program)\n");
+                 "                AssetManagement.mdb beside the program)\n"
+                 "                --xlsx FILE writes the Export button's workbook (every row,\n"
+                 "                typed cells), --csv FILE the same rows as CSV (RFC 4180,\n"
+                 "                UTF-8, a header row); both list the rows in the order they\n"
+                 "                were recorded unless --order is given\n"
+                 "                FILE is replaced only when complete; the database, its\n"
+                 "                journal, any other asset database (.mdb) and the program's\n"
+                 "                own files are refused (exit status 2)\n");
     std::fprintf(stderr, "%s", qUtf8Printable(shell::adminUsage()));
     return 2;
 }
@@ -61,6 +72,8 @@ struct ReportArgs {
     QString report;
     QString order;
     QString pdf;
+    QString xlsx;
+    QString csv;
     QString db;
 };
 
@@ -70,12 +83,14 @@ std::optional<ReportArgs> reportArgs(const QStringList& args) {
     bool named = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& arg = args.at(i);
-        QString* option = arg == QLatin1String("--order") ? &out.order
-                          : arg == QLatin1String("--pdf") ? &out.pdf
-                          : arg == QLatin1String("--db")  ? &out.db
-                                                          : nullptr;
+        QString* option = arg == QLatin1String("--order")  ? &out.order
+                          : arg == QLatin1String("--pdf")  ? &out.pdf
+                          : arg == QLatin1String("--xlsx") ? &out.xlsx
+                          : arg == QLatin1String("--csv")  ? &out.csv
+                          : arg == QLatin1String("--db")   ? &out.db
+                                                           : nullptr;
         if (option) {
-            if (i + 1 >= args.size())
+            if (i + 1 >= args.size() || !option->isEmpty())
                 return std::nullopt;
             *option = args.at(++i);
         } else if (!named && !arg.startsWith(QLatin1String("--"))) {
@@ -85,7 +100,8 @@ std::optional<ReportArgs> reportArgs(const QStringList& args) {
             return std::nullopt;
         }
     }
-    if (!named)
+    // One output at most.
+    if (!named || (!out.pdf.isEmpty()) + (!out.xlsx.isEmpty()) + (!out.csv.isEmpty()) > 1)
         return std::nullopt;
     return out;
 }
@@ -119,7 +135,10 @@ int runReport(const ReportArgs& args) {
             2,
             QStringLiteral("no report \"%1\"; the reports are:%2").arg(args.report, reportList()));
 
-    int order = reports::OrderCategory;
+    // The text and its PDF list by category unless told; a workbook or CSV,
+    // like the Export button's workbook, in the order the rows were recorded.
+    const bool sheet = !args.xlsx.isEmpty() || !args.csv.isEmpty();
+    int order = sheet ? exports::RecordedOrder : reports::OrderCategory;
     if (!args.order.isEmpty()) {
         order = -1;
         QStringList offered;
@@ -138,6 +157,11 @@ int runReport(const ReportArgs& args) {
         args.db.isEmpty()
             ? QDir(QCoreApplication::applicationDirPath()).filePath(store::DatabaseFileName)
             : args.db;
+    // Nothing is written over the database, its journal, the program's own
+    // files or any other asset database.
+    for (const QString& out : {args.pdf, args.xlsx, args.csv})
+        if (!out.isEmpty() && common::isProtectedTarget(out, path, common::Written::Report))
+            return fail(2, common::protectedTargetRefusal(out));
     std::unique_ptr<store::Database> db;
     try {
         db = store::Database::open(path, store::DatabaseKey);
@@ -148,6 +172,12 @@ int runReport(const ReportArgs& args) {
 
     common::SystemClock clock;
     ConsoleMessages messages;
+    if (sheet) {
+        exports::clsExport exporter(*db, messages, clock);
+        const bool saved = args.xlsx.isEmpty() ? exporter.SaveCsv(*report, order, args.csv)
+                                               : exporter.SaveWorkbook(*report, order, args.xlsx);
+        return saved ? 0 : 1;
+    }
     reports::clsReports reportsLogic(*db, messages, clock);
     const reports::ReportRun run = reportsLogic.RunReport(report->name, order);
     if (!args.pdf.isEmpty()) {

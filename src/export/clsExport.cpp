@@ -2,7 +2,9 @@
 
 #include "common/Clock.h"
 #include "common/FileChooser.h"
+#include "common/FileGuard.h"
 #include "common/Messages.h"
+#include "export/CsvSheet.h"
 #include "export/ExportHooks.h"
 #include "export/Workbook.h"
 #include "export/XlsxWorkbook.h"
@@ -11,14 +13,12 @@
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <sqlite3.h>
-
+#include <limits>
 #include <variant>
 
 namespace exports {
@@ -42,16 +42,6 @@ private:
     ExportHooks& hooks_;
 };
 
-// A path as the file system finally names it, for files that exist and for
-// files not made yet (their folder resolved, links followed).
-QString comparablePath(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString folder = info.absoluteDir().canonicalPath();
-    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
-}
-
 // The report's query in the order the rows were recorded, ready to step.
 store::Query openExportQuery(store::Database& db, const reports::clsReports::ComposedQuery& q,
                              const QString& sql) {
@@ -61,9 +51,6 @@ store::Query openExportQuery(store::Database& db, const reports::clsReports::Com
         std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
     return rows;
 }
-
-// No order button: clsReports then lists the rows by their record ids.
-constexpr int RecordedOrder = -1;
 
 } // namespace
 
@@ -125,12 +112,8 @@ bool clsExport::ExportToTextFile(const QString& reportText, common::FileChooser&
     const std::optional<QString> chosen = files.choose(request);
     if (!chosen || chosen->trimmed().isEmpty())
         return false;
-    if (isProtectedTarget(*chosen)) {
-        messages_.refuse(QStringLiteral("The report cannot be saved as \"%1\": that file belongs "
-                                        "to the program or its database. Choose another file.")
-                             .arg(QDir::toNativeSeparators(*chosen)));
+    if (refuseProtected(*chosen))
         return false;
-    }
     Busy busy(hooks);
     return writeTextFile(*chosen, reportText);
 }
@@ -146,28 +129,18 @@ bool clsExport::writeTextFile(const QString& path, const QString& reportText) {
 }
 
 QStringList clsExport::protectedFiles() const {
-    QStringList files;
-    const char* database = sqlite3_db_filename(db_.handle(), "main");
-    if (database && *database) {
-        const QString path = QString::fromUtf8(database);
-        files << path << path + QStringLiteral("-journal") << path + QStringLiteral("-wal")
-              << path + QStringLiteral("-shm");
-    }
-    if (QCoreApplication::instance()) {
-        const QDir programDir(QCoreApplication::applicationDirPath());
-        files << QCoreApplication::applicationFilePath()
-              << programDir.filePath(store::DatabaseFileName)
-              << programDir.filePath(QStringLiteral("AssetsHelp.chm"));
-    }
-    return files;
+    return common::protectedFiles(common::databaseFile(db_));
 }
 
 bool clsExport::isProtectedTarget(const QString& path) const {
-    const QString target = comparablePath(path);
-    for (const QString& own : protectedFiles())
-        if (comparablePath(own) == target)
-            return true;
-    return false;
+    return common::isProtectedTarget(path, common::databaseFile(db_), common::Written::Report);
+}
+
+bool clsExport::refuseProtected(const QString& path) {
+    if (!isProtectedTarget(path))
+        return false;
+    messages_.refuse(common::protectedTargetRefusal(path));
+    return true;
 }
 
 QString clsExport::UniqueWorkbookPath(const QString& folder, const QString& reportName,
@@ -202,15 +175,19 @@ void clsExport::WriteSheetHeadings(const ReportDef& report, SheetWriter& sheet) 
         sheet.writeText(0, columns, QStringLiteral("Cost"), CellStyle::Heading);
 }
 
-qint64 clsExport::WriteSheetRows(const ReportDef& report, SheetWriter& sheet) {
+qint64 clsExport::WriteSheetRows(const ReportDef& report, SheetWriter& sheet, int order) {
+    return writeRows(report, sheet, order, dataRowLimit_);
+}
+
+qint64 clsExport::writeRows(const ReportDef& report, SheetWriter& sheet, int order, qint64 limit) {
     const reports::clsReports::ComposedQuery q =
-        reports::clsReports(db_, messages_, clock_).ComposeQuery(report, RecordedOrder);
+        reports::clsReports(db_, messages_, clock_).ComposeQuery(report, order);
     store::Query rows = openExportQuery(db_, q, q.sql);
     const QString cost = QStringLiteral("Cost");
     const int columns = static_cast<int>(report.columns.size());
     qint64 written = 0;
     int row = FirstDataRow;
-    while (written < dataRowLimit_ && rows.next()) {
+    while (written < limit && rows.next()) {
         for (int c = 0; c < columns; ++c) {
             const ReportColumn& column = report.columns[static_cast<size_t>(c)];
             switch (column.kind) {
@@ -292,20 +269,81 @@ std::optional<QString> clsExport::ExportToWorkbook(const QString& reportName,
         }
     } unfinished{path};
 
-    XlsxWorkbook book(path);
-    SheetWriter& sheet = book.addSheet(report->name);
-    WriteSheetHeadings(*report, sheet);
-    if (found == 0)
-        messages_.refuse(exportEmptyMessage(*report));
-    else
-        WriteSheetRows(*report, sheet);
-    if (const std::optional<QString> error = book.close()) {
-        messages_.fail(QStringLiteral("The workbook could not be saved as \"%1\":\r%2")
-                           .arg(QDir::toNativeSeparators(path), *error));
+    if (!writeWorkbook(*report, RecordedOrder, found, path))
         return std::nullopt;
-    }
     unfinished.done = true;
     return path;
+}
+
+bool clsExport::SaveWorkbook(const ReportDef& report, int order, const QString& path) {
+    if (refuseProtected(path))
+        return false;
+    const qint64 found = CountExportRows(report);
+    if (found > dataRowLimit_) {
+        messages_.refuse(QStringLiteral("The report \"%1\" has %L2 rows; a worksheet holds at most "
+                                        "%L3 below its headings. Nothing has been exported.")
+                             .arg(report.name)
+                             .arg(found)
+                             .arg(dataRowLimit_));
+        return false;
+    }
+    return writeWorkbook(report, order, found, path);
+}
+
+bool clsExport::writeWorkbook(const ReportDef& report, int order, qint64 found,
+                              const QString& path) {
+    common::ReplacementFile file(path);
+    const auto failed = [&](const QString& why) {
+        messages_.fail(QStringLiteral("The workbook could not be saved as \"%1\":\r%2")
+                           .arg(QDir::toNativeSeparators(path), why));
+        return false;
+    };
+    if (!file.create())
+        return failed(file.errorString());
+    XlsxWorkbook book(file.temporaryPath());
+    SheetWriter& sheet = book.addSheet(report.name);
+    WriteSheetHeadings(report, sheet);
+    if (found == 0)
+        messages_.refuse(exportEmptyMessage(report));
+    else
+        writeRows(report, sheet, order, dataRowLimit_);
+    if (const std::optional<QString> error = book.close())
+        return failed(*error);
+    if (!file.commit())
+        return failed(file.errorString());
+    return true;
+}
+
+bool clsExport::SaveCsv(const ReportDef& report, int order, const QString& path) {
+    if (refuseProtected(path))
+        return false;
+    common::ReplacementFile file(path);
+    const auto failed = [&](const QString& why) {
+        messages_.fail(QStringLiteral("The report could not be saved as \"%1\":\r%2")
+                           .arg(QDir::toNativeSeparators(path), why));
+        return false;
+    };
+    if (!file.create())
+        return failed(file.errorString());
+    QFile out(file.temporaryPath());
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return failed(out.errorString());
+    CsvSheet sheet(out);
+    WriteSheetHeadings(report, sheet);
+    if (CountExportRows(report) == 0)
+        messages_.refuse(exportEmptyMessage(report));
+    else
+        writeRows(report, sheet, order, std::numeric_limits<qint64>::max());
+    if (!sheet.finish() || !out.flush()) {
+        const QString why = out.errorString();
+        return failed(why.isEmpty() ? QStringLiteral("The file could not be written") : why);
+    }
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        return failed(out.errorString());
+    if (!file.commit())
+        return failed(file.errorString());
+    return true;
 }
 
 } // namespace exports

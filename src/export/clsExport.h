@@ -46,6 +46,9 @@ inline constexpr int FirstDataRow = 2;
 inline constexpr qint64 MaxDataRows = SheetRows - FirstDataRow;
 // Width of every heading column, in characters.
 inline constexpr double HeadingColumnWidth = 16;
+// The order of an export when no order button is named: the order in which
+// the rows were recorded.
+inline constexpr int RecordedOrder = -1;
 
 // The message of an export that finds no row ("No Licences on System"...).
 QString exportEmptyMessage(const reports::ReportDef& report);
@@ -71,12 +74,26 @@ public:
     // report still gives the sheet with its headings, after its message.
     std::optional<QString> ExportToWorkbook(const QString& reportName, const QString& folder);
 
+    // Writes the report's workbook to path, replacing a file there in one
+    // step, with its rows in the order of that order button (RecordedOrder
+    // as the page's export). False when nothing was written: the path is
+    // protected, the report too long for a sheet, or the file could not be
+    // written (a message has been shown). An empty report gives the sheet
+    // with its headings, after its message.
+    bool SaveWorkbook(const reports::ReportDef& report, int order, const QString& path);
+    // The same rows as comma-separated values (CsvSheet): a header row of
+    // the headings, then one record per row, all rows; an empty report gives
+    // the header row, after its message.
+    bool SaveCsv(const reports::ReportDef& report, int order, const QString& path);
+
     // Names the sheet after the report, sets the columns' widths and the
     // cost column's format, and writes the headings into row 1.
     void WriteSheetHeadings(const reports::ReportDef& report, SheetWriter& sheet) const;
     // Writes the report's rows from row 3 on, in the order they were
-    // recorded; the number of rows written (never more than the limit).
-    qint64 WriteSheetRows(const reports::ReportDef& report, SheetWriter& sheet);
+    // recorded (or of that order button); the number of rows written (never
+    // more than the limit).
+    qint64 WriteSheetRows(const reports::ReportDef& report, SheetWriter& sheet,
+                          int order = RecordedOrder);
     // How many rows the report's export finds.
     qint64 CountExportRows(const reports::ReportDef& report);
 
@@ -85,9 +102,10 @@ public:
     static QString UniqueWorkbookPath(const QString& folder, const QString& reportName,
                                       const QDate& day);
 
-    // The files a text export may never replace: the open database file
-    // with its journals, the running program and its help file.
+    // The files an export may never replace: the open database file with
+    // its journals, the programs and the help file (common::FileGuard).
     QStringList protectedFiles() const;
+    // True for those files and for any asset database.
     bool isProtectedTarget(const QString& path) const;
 
     // The data rows a sheet may take; MaxDataRows unless a test lowers it.
@@ -96,6 +114,11 @@ public:
 
 private:
     bool writeTextFile(const QString& path, const QString& reportText);
+    // Refuses a protected path with the refusal message; true when refused.
+    bool refuseProtected(const QString& path);
+    bool writeWorkbook(const reports::ReportDef& report, int order, qint64 found,
+                       const QString& path);
+    qint64 writeRows(const reports::ReportDef& report, SheetWriter& sheet, int order, qint64 limit);
 
     store::Database& db_;
     common::Messages& messages_;

@@ -39,13 +39,15 @@ int backup(const Arguments& a, std::FILE* out, std::FILE* err) {
     auto db = store::Database::open(a.db, store::DatabaseKey);
     DatabaseFile file(*db, QFileInfo(a.db).absolutePath());
     const QString destination = a.positional.at(0);
+    // A refused destination (the live file, its journal, the program's own
+    // files) is a wrong argument.
     if (sameFile(destination, a.db)) {
         std::fprintf(err, "vemora-admin: %s\n", qUtf8Printable(CannotBackUpLive));
-        return 1;
+        return 2;
     }
     if (std::optional<QString> refusal = file.backup(destination)) {
         std::fprintf(err, "vemora-admin: %s\n", qUtf8Printable(*refusal));
-        return 1;
+        return 2;
     }
     std::fprintf(out, "backed up %s to %s\n", qUtf8Printable(a.db), qUtf8Printable(destination));
     return 0;

@@ -19,7 +19,8 @@ QString adminUsage();
 
 // Runs args (without the program name) when it is one of these commands and
 // returns the exit status: 0 done and sound, 1 failed or problems found, 2
-// wrong arguments. No value when the command is not one of these.
+// wrong arguments or a refused backup destination (the live file, its
+// journal, the program's own files). No value when the command is not one of these.
 std::optional<int> runAdminCommand(const QStringList& args, const QString& programDir,
                                    std::FILE* out, std::FILE* err);
 

@@ -1,5 +1,6 @@
 #include "shell/DatabaseFile.h"
 
+#include "common/FileGuard.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -89,9 +90,7 @@ FileError::FileError(QString description, int number)
       number_(number) {}
 
 bool sameFile(const QString& a, const QString& b) {
-    std::error_code error;
-    const bool same = std::filesystem::equivalent(toPath(a), toPath(b), error);
-    return !error && same;
+    return QFileInfo::exists(a) && QFileInfo::exists(b) && common::sameFile(a, b);
 }
 
 QString backupName(const QString& chosen) {
@@ -116,6 +115,8 @@ bool DatabaseFile::isLiveFile(const QString& path) const {
 std::optional<QString> DatabaseFile::backup(const QString& destination) {
     if (isLiveFile(destination))
         return CannotBackUpLive;
+    if (common::isProtectedTarget(destination, livePath(), common::Written::DatabaseCopy))
+        return CannotBackUpOver.arg(QDir::toNativeSeparators(destination));
     // A link is followed: the file it names is the one replaced.
     const QFileInfo info(destination);
     const QString target =

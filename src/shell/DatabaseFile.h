@@ -27,6 +27,11 @@ inline const QString RestoreWarning =
                    "If you wish to keep the exisiting database please backup first");
 inline const QString CannotRestoreLive = QStringLiteral("You Cannot Restore the System database");
 inline const QString CannotBackUpLive = QStringLiteral("You Cannot BackUp to the System database");
+// A backup that would replace a journal of the live file or one of the
+// program's files.
+inline const QString CannotBackUpOver =
+    QStringLiteral("The database cannot be backed up as \"%1\": that file belongs to the program "
+                   "or its database. Choose another file.");
 inline const QString DatabaseRestored = QStringLiteral(
     "Database restored !!\rYou will need to re-start the application to use the restored database");
 inline const QString DatabaseBackedUp = QStringLiteral("Database backed-up !!");
@@ -70,7 +75,8 @@ public:
 
     // Writes a consistent copy of the live database to destination (the
     // final name, see backupName), replacing a file there. Returns the
-    // refusal to show when destination is the live file. Throws FileError or
+    // refusal to show when destination is the live file (CannotBackUpLive)
+    // or another file of common::FileGuard's (CannotBackUpOver). Throws FileError or
     // store::DbError on failure; an older file at destination is then kept.
     std::optional<QString> backup(const QString& destination);
 

@@ -6,11 +6,13 @@
 // traditionally is: its search index needs an SQLite with full-text search,
 // which the program's own SQLCipher engine does not carry.
 
+#include "common/FileGuard.h"
+
 #include <QString>
 
 namespace shell {
 
-inline const QString HelpFileName = QStringLiteral("AssetsHelp.qch");
+using common::HelpFileName;
 inline const QString HelpViewerName = QStringLiteral("vemora-help");
 
 // Starts the help viewer found in dir on helpFile. Returns the description

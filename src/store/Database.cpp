@@ -126,6 +126,20 @@ std::unique_ptr<Database> Database::create(const QString& path, const QString& k
     return connect(path, &key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 
+bool Database::opensWithKey(const QString& path, const QString& key) {
+    sqlite3* raw = nullptr;
+    const QByteArray file = path.toUtf8();
+    bool opened = false;
+    if (sqlite3_open_v2(file.constData(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        const QByteArray k = key.toUtf8();
+        opened = sqlite3_key(raw, k.constData(), k.size()) == SQLITE_OK &&
+                 sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
+                              nullptr) == SQLITE_OK;
+    }
+    sqlite3_close_v2(raw);
+    return opened;
+}
+
 std::unique_ptr<Database> Database::openInMemory() {
     return connect(QStringLiteral(":memory:"), nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }

@@ -119,6 +119,9 @@ public:
     static std::unique_ptr<Database> open(const QString& path, const QString& key);
     // Creates a new, empty, keyed database file; refuses an existing path.
     static std::unique_ptr<Database> create(const QString& path, const QString& key);
+    // True when an existing file opens for reading with the key and its
+    // schema reads: a database of that key. Writes and creates nothing.
+    static bool opensWithKey(const QString& path, const QString& key);
     // A new, empty database held in memory, with the settings and collation
     // of a file but no key (and so none of the cost of deriving one). Gone
     // when the connection closes.

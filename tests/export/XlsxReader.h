@@ -58,6 +58,8 @@ public:
                    ? styles_[static_cast<size_t>(index)]
                    : XlsxStyle{};
     }
+    // Every cell by its reference ("A1").
+    const std::map<QString, XlsxCell>& cells() const { return cells_; }
     const std::vector<XlsxColumn>& columns() const { return columns_; }
     // The column entry that covers a 1-based column, or a zero one.
     XlsxColumn column(int index) const {

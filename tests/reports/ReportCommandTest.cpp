@@ -1,6 +1,10 @@
 // vemora-admin report: the page's text on standard output, for scripts.
 
 #include "common/Clock.h"
+#include "common/FileGuard.h"
+#include "export/XlsxReader.h"
+#include "export/clsExport.h"
+#include "reports/ReportCatalogue.h"
 #include "reports/ReportFixture.h"
 #include "reports/clsReports.h"
 #include "support/QtPrinting.h"
@@ -134,4 +138,314 @@ TEST_F(ReportCommand, WritesAPdfWhenAskedTo) {
         if (!l.simplified().isEmpty())
             inText << l.simplified();
     EXPECT_EQ(onPaper, inText);
+}
+
+// ------------------------------------------------- files written by report
+
+namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArrayLiteral("<unreadable>");
+    return file.readAll();
+}
+
+// What a test compares of a file before and after: its bytes and mode, or
+// that it is not there.
+struct FileState {
+    bool exists = false;
+    QByteArray bytes;
+    QFile::Permissions mode;
+    bool operator==(const FileState& o) const {
+        return exists == o.exists && bytes == o.bytes && mode == o.mode;
+    }
+};
+
+FileState stateOf(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    return {true, bytesOf(path), QFile::permissions(path)};
+}
+
+QString besideProgram(const QString& name) {
+    return QDir(QFileInfo(admin()).absolutePath()).filePath(name);
+}
+
+// Records of an RFC 4180 text: fields split at commas, quoted fields with
+// their doubled quotes, CR LF between records.
+std::vector<QStringList> parseCsv(const QString& text, bool* wellFormed) {
+    std::vector<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false, fieldWasQuoted = false;
+    *wellFormed = true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
+                field += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"' && field.isEmpty() && !fieldWasQuoted) {
+            quoted = fieldWasQuoted = true;
+        } else if (c == u',') {
+            record << field;
+            field.clear();
+            fieldWasQuoted = false;
+        } else if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            record << field;
+            records.push_back(record);
+            record.clear();
+            field.clear();
+            fieldWasQuoted = false;
+            ++i;
+        } else if (c == u'"' || c == u'\r' || c == u'\n') {
+            *wellFormed = false; // bare quote or line end outside quotes
+            field += c;
+        } else {
+            field += c;
+        }
+    }
+    if (quoted || !field.isEmpty() || !record.isEmpty())
+        *wellFormed = false; // the last record has no CR LF
+    return records;
+}
+
+// A report's page export (the Export button's workbook) as the same records
+// a CSV holds: the headings, then each data row; dates "dd/mm/yy", costs
+// with two decimals.
+std::vector<QStringList> workbookRecords(const testing_support::XlsxReader& book) {
+    int columns = 0;
+    while (book.has(QString(QChar(u'A' + columns)) + QStringLiteral("1")))
+        ++columns;
+    std::vector<QStringList> records;
+    for (int row : book.rows()) {
+        QStringList record;
+        for (int c = 0; c < columns; ++c) {
+            const QString ref = QString(QChar(u'A' + c)) + QString::number(row);
+            const testing_support::XlsxCell cell = book.cell(ref);
+            const QString format = book.style(ref).numberFormat;
+            if (!book.has(ref) || cell.blank)
+                record << QString();
+            else if (!cell.type.isEmpty())
+                record << cell.value;
+            else if (format == QLatin1String("dd/mm/yy"))
+                record << testing_support::XlsxReader::serialDate(cell.value)
+                              .toString(QStringLiteral("dd/MM/yy"));
+            else
+                record << QString::number(cell.value.toDouble(), 'f', 2);
+        }
+        records.push_back(record);
+    }
+    return records;
+}
+
+class ReportFiles : public ReportCommand {
+protected:
+    void SetUp() override {
+        ReportCommand::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        // Texts a CSV must quote, and one beyond ASCII.
+        const int cables = t.addProduct(QStringLiteral("CAB-6"), QStringLiteral("Cable, \"Cat 6\""),
+                                        t.addCategory(QStringLiteral("École")));
+        t.addStock(QStringLiteral("CAB-0001"), cables, store::loc::AvailableLocations);
+    }
+    QString out(const QString& name) const { return QDir(dir.path()).filePath(name); }
+    // The workbook the Export button writes for the report, today.
+    QString pageWorkbook(const QString& report) {
+        common::FixedClock today{QDateTime::currentDateTime()};
+        exports::clsExport exporter(t.db(), messages, today);
+        const QDir folder(out(QStringLiteral("page")));
+        EXPECT_TRUE(folder.mkpath(QStringLiteral(".")));
+        return exporter.ExportToWorkbook(report, folder.path()).value_or(QString());
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(ReportFiles, NoOutputLandsOnTheDatabaseOrTheProgramsFiles) {
+    ASSERT_TRUE(QFile::copy(t.path(), out(QStringLiteral("monday.mdb"))));
+    ASSERT_TRUE(QFile::link(t.path(), out(QStringLiteral("register.pdf"))));
+    const QString up = QStringLiteral("%1/../%2/%3")
+                           .arg(t.dir(), QFileInfo(t.dir()).fileName(), store::DatabaseFileName);
+    const QString targets[] = {
+        t.path(),
+        up,
+        out(QStringLiteral("register.pdf")),
+        t.path() + QStringLiteral("-journal"),
+        out(QStringLiteral("monday.mdb")),
+        besideProgram(QStringLiteral("AssetsHelp.qch")),
+        besideProgram(QStringLiteral("vemora")),
+        admin(),
+    };
+    for (const char* option : {"--pdf", "--xlsx", "--csv"}) {
+        for (const QString& target : targets) {
+            SCOPED_TRACE(std::string(option) + " " + target.toStdString());
+            const FileState before = stateOf(target);
+            const FileState live = stateOf(t.path());
+            const Result r =
+                run({"report", "2", QString::fromLatin1(option), target, "--db", t.path()});
+            EXPECT_EQ(r.status, 2);
+            EXPECT_TRUE(r.err.contains(common::protectedTargetRefusal(target)))
+                << r.err.toStdString();
+            EXPECT_TRUE(r.out.isEmpty());
+            EXPECT_TRUE(stateOf(target) == before) << "the file is changed";
+            EXPECT_TRUE(stateOf(t.path()) == live) << "the register is changed";
+        }
+    }
+}
+
+TEST_F(ReportFiles, ABackupIsNeverWrittenOverTheProgramsFilesOrTheJournal) {
+    const QString targets[] = {
+        besideProgram(QStringLiteral("AssetsHelp.qch")),
+        admin(),
+        t.path() + QStringLiteral("-journal"),
+    };
+    for (const QString& target : targets) {
+        SCOPED_TRACE(target.toStdString());
+        const FileState before = stateOf(target);
+        const Result r = run({"backup", target, "--db", t.path()});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("that file belongs to the program or its "
+                                                  "database")))
+            << r.err.toStdString();
+        EXPECT_TRUE(stateOf(target) == before) << "the file is changed";
+    }
+    // An older backup is replaced.
+    ASSERT_TRUE(QFile::copy(t.path(), out(QStringLiteral("monday.mdb"))));
+    EXPECT_EQ(run({"backup", out(QStringLiteral("monday.mdb")), "--db", t.path()}).status, 0);
+}
+
+TEST_F(ReportFiles, AFailedWriteLeavesTheOldFileAsItWasAndNoTemporaryFile) {
+    // The system refuses to let a file grow past 1 KiB: each output fails
+    // half-way through.
+    const QByteArray old = QByteArrayLiteral("the old file");
+    for (const char* option : {"--pdf", "--xlsx"}) {
+        SCOPED_TRACE(option);
+        const QString target = out(QStringLiteral("old-output"));
+        {
+            QFile f(target);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(old);
+        }
+        QProcess p;
+        p.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 2; exec \"$@\""),
+                 QStringLiteral("sh"), admin(), QStringLiteral("report"), QStringLiteral("1"),
+                 QString::fromLatin1(option), target, QStringLiteral("--db"), t.path()});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1) << p.readAllStandardError().toStdString();
+        EXPECT_EQ(bytesOf(target), old);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("old-output")});
+    }
+}
+
+TEST_F(ReportFiles, TheWorkbookIsTheExportButtonsWorkbook) {
+    for (const reports::ReportDef& report : reports::reportCatalogue()) {
+        SCOPED_TRACE(report.name.toStdString());
+        const QString path = out(QStringLiteral("report.xlsx"));
+        const Result r = run({"report", report.name, "--xlsx", path, "--db", t.path()});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        const testing_support::XlsxReader written(path);
+        const testing_support::XlsxReader page(pageWorkbook(report.name));
+        EXPECT_EQ(written.sheetName(), page.sheetName());
+        ASSERT_GT(page.lastRow(), 2) << "the fixture fills every report";
+        EXPECT_EQ(written.rows(), page.rows());
+        ASSERT_EQ(written.cells().size(), page.cells().size());
+        for (const auto& [ref, cell] : page.cells()) {
+            SCOPED_TRACE(ref.toStdString());
+            const testing_support::XlsxCell other = written.cell(ref);
+            EXPECT_EQ(other.type, cell.type);
+            EXPECT_EQ(other.value, cell.value);
+            EXPECT_EQ(written.style(ref).numberFormat, page.style(ref).numberFormat);
+            EXPECT_EQ(written.style(ref).bold, page.style(ref).bold);
+        }
+        ASSERT_EQ(written.columns().size(), page.columns().size());
+        for (size_t i = 0; i < page.columns().size(); ++i)
+            EXPECT_EQ(written.columns()[i].width, page.columns()[i].width);
+    }
+}
+
+TEST_F(ReportFiles, TheCsvHoldsTheWorkbooksRowsQuotedAsRfc4180Says) {
+    for (const reports::ReportDef& report : reports::reportCatalogue()) {
+        SCOPED_TRACE(report.name.toStdString());
+        const QString path = out(QStringLiteral("report.csv"));
+        const Result r = run({"report", report.name, "--csv", path, "--db", t.path()});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        const QByteArray bytes = bytesOf(path);
+        bool wellFormed = false;
+        const std::vector<QStringList> records = parseCsv(QString::fromUtf8(bytes), &wellFormed);
+        EXPECT_TRUE(wellFormed) << bytes.toStdString();
+        const std::vector<QStringList> expected =
+            workbookRecords(testing_support::XlsxReader(pageWorkbook(report.name)));
+        ASSERT_GT(expected.size(), 1u);
+        EXPECT_EQ(records, expected);
+    }
+    // The stock report quotes what must be quoted, doubles the quotes, and
+    // keeps the line break inside its field.
+    const QString path = out(QStringLiteral("stock.csv"));
+    ASSERT_EQ(run({"report", "Stock details", "--csv", path, "--db", t.path()}).status, 0);
+    const QByteArray bytes = bytesOf(path);
+    EXPECT_TRUE(bytes.startsWith("Category,Product Code,Product Desc,Stock Code,Supplier,"
+                                 "Location,Cost\r\n"))
+        << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains("\xc3\x89"
+                               "cole,CAB-6,\"Cable, \"\"Cat 6\"\"\",CAB-0001,"))
+        << bytes.toStdString();
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+}
+
+TEST_F(ReportFiles, AnEmptyReportGivesTheHeadingsAndItsMessageAndSucceeds) {
+    t.db().execute(QStringLiteral("DELETE FROM Stock WHERE Loc_ID = 5"));
+    const QString csv = out(QStringLiteral("removed.csv"));
+    Result r = run({"report", "8", "--csv", csv, "--db", t.path()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("No Removed Stock on System")))
+        << r.err.toStdString();
+    EXPECT_EQ(bytesOf(csv),
+              QByteArrayLiteral("Category,Product Code,Product Desc,Stock Code,Supplier,Cost\r\n"));
+    const QString xlsx = out(QStringLiteral("removed.xlsx"));
+    r = run({"report", "8", "--xlsx", xlsx, "--db", t.path()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("No Removed Stock on System")));
+    const testing_support::XlsxReader book(xlsx);
+    EXPECT_EQ(book.text(QStringLiteral("A1")), QStringLiteral("Category"));
+    EXPECT_EQ(book.lastRow(), 1);
+}
+
+TEST_F(ReportFiles, AnOrderIsHonouredAndOneOutputIsAllowed) {
+    const QString path = out(QStringLiteral("by-code.csv"));
+    ASSERT_EQ(run({"report", "2", "--order", "Stock Code", "--csv", path, "--db", t.path()}).status,
+              0);
+    bool wellFormed = false;
+    const std::vector<QStringList> records =
+        parseCsv(QString::fromUtf8(bytesOf(path)), &wellFormed);
+    ASSERT_GT(records.size(), 2u);
+    // The rows come as the text report lists them in that order.
+    const QString text =
+        QString::fromUtf8(expected(QStringLiteral("Stock details"), reports::OrderStockCode));
+    qsizetype last = -1;
+    for (size_t i = 1; i < records.size(); ++i) {
+        const qsizetype at = text.indexOf(records[i].value(3));
+        EXPECT_GT(at, last) << records[i].value(3).toStdString();
+        last = at;
+    }
+    // Without --order, as recorded: the fixture's recorded order differs.
+    ASSERT_EQ(run({"report", "2", "--csv", path, "--db", t.path()}).status, 0);
+    EXPECT_NE(parseCsv(QString::fromUtf8(bytesOf(path)), &wellFormed), records);
+
+    const Result r = run(
+        {"report", "2", "--csv", path, "--xlsx", out(QStringLiteral("b.xlsx")), "--db", t.path()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("usage")));
 }

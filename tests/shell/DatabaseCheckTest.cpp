@@ -151,7 +151,7 @@ TEST(AdminCommands, CheckAndBackupAnswerWithTheirExitStatus) {
     }
     {
         Streams s;
-        EXPECT_EQ(run({"backup", t.path()}, s), 1);
+        EXPECT_EQ(run({"backup", t.path()}, s), 2);
         EXPECT_TRUE(readBack(s.err).contains(QStringLiteral("You Cannot BackUp")));
     }
     {

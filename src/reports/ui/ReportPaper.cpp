@@ -1,7 +1,9 @@
 #include "reports/ui/ReportPaper.h"
 
+#include "common/FileGuard.h"
 #include "reports/ReportLayout.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -64,11 +66,36 @@ std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& te
     return std::nullopt;
 }
 
+namespace {
+
+// True when the file ends as every complete PDF does: a write that failed
+// half-way (a full disk, a size limit) leaves a file without its end.
+bool endsAsPdf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 8)
+        return false;
+    file.seek(std::max<qint64>(0, file.size() - 64));
+    return file.readAll().contains("%%EOF");
+}
+
+} // namespace
+
 std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    return printReportText(printer, text);
+    // Printed to a file beside the target and renamed over it when whole:
+    // a failed job leaves an existing file as it was.
+    common::ReplacementFile file(path);
+    if (!file.create())
+        return PaperFailure{QStringLiteral("The print job could not be started"), CannotStartJob};
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file.temporaryPath());
+        if (std::optional<PaperFailure> failure = printReportText(printer, text))
+            return failure;
+    }
+    if (!endsAsPdf(file.temporaryPath()) || !file.commit())
+        return PaperFailure{QStringLiteral("The print job failed"), JobFailed};
+    return std::nullopt;
 }
 
 QStringList SystemPrinters::names() const {

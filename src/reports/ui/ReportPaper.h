@@ -38,7 +38,10 @@ enum PaperError { CannotStartJob = 1, NewPageFailed = 2, JobFailed = 3 };
 // so that the longest line fits the printable width. No value on success.
 std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& text);
 
-// Writes the report text to a PDF file with the same layout as printing.
+// Writes the report text to a PDF file with the same layout as printing,
+// through a temporary file beside it that replaces it only when complete:
+// on failure an existing file is left as it was and no temporary file stays.
+// The caller checks the path against common::FileGuard first.
 std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text);
 
 // The installed printers, by device name; replaced in tests.

@@ -1,6 +1,7 @@
 #include "reports/ui/pgReports.h"
 
 #include "common/FileChooser.h"
+#include "common/FileGuard.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
@@ -224,6 +225,10 @@ void pgReports::SaveAsPdf() {
     QString path = *chosen;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
+    if (common::isProtectedTarget(path, common::databaseFile(session.db()))) {
+        session.messages().refuse(common::protectedTargetRefusal(path));
+        return;
+    }
     std::optional<PaperFailure> failure;
     {
         common::WaitCursor wait;

@@ -186,7 +186,7 @@ TEST_F(ExportPage, EscapeExportsNothing) {
 
 TEST_F(ExportPage, TheProgramsOwnFilesAreRefusedAsTextTargets) {
     const QDir programDir(QCoreApplication::applicationDirPath());
-    const QString help = programDir.filePath(QStringLiteral("AssetsHelp.chm"));
+    const QString help = programDir.filePath(QStringLiteral("AssetsHelp.qch"));
     const bool helpExisted = QFileInfo::exists(help);
     choose(QStringLiteral("Stock details"));
     hooks.files.choose(help);

@@ -1,3 +1,4 @@
+#include "common/FileGuard.h"
 #include "common/Session.h"
 #include "shell/DatabaseFile.h"
 #include "shell/ui/frmVemora.h"
@@ -9,8 +10,10 @@
 #include "support/TestHooks.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -136,6 +139,42 @@ TEST_F(DatabaseUtils, BackUpOntoTheLiveFileIsRefused) {
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
     EXPECT_EQ(messages.shown()[0].text, QStringLiteral("You Cannot BackUp to the System database"));
     EXPECT_EQ(bytesOf(t.path()), before);
+    expectWindowWorking();
+}
+
+TEST_F(DatabaseUtils, BackUpThroughALinkOntoTheProgramsFilesOrTheJournalIsRefused) {
+    // The name always gets ".mdb": a link of that name is the way to them.
+    const QString help =
+        QDir(QCoreApplication::applicationDirPath()).filePath(common::HelpFileName);
+    ASSERT_TRUE(QFileInfo::exists(help)) << "the build puts the help file beside the programs";
+    const QString journal = t.path() + QStringLiteral("-journal");
+    const struct {
+        QString target;
+        const char* link;
+    } cases[] = {{help, "help.mdb"},
+                 {QCoreApplication::applicationFilePath(), "program.mdb"},
+                 {journal, "journal.mdb"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link);
+        hooks.files = {};
+        messages.clear();
+        const QString link = copyPath(QString::fromLatin1(c.link));
+        ASSERT_TRUE(QFile::link(c.target, link));
+        const bool existed = QFileInfo::exists(c.target);
+        const QByteArray before = existed ? bytesOf(c.target) : QByteArray();
+        const QFile::Permissions mode = QFile::permissions(c.target);
+        hooks.files.choose(link);
+        choose(1);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
+        EXPECT_EQ(messages.shown()[0].text, shell::CannotBackUpOver.arg(link));
+        EXPECT_EQ(QFileInfo::exists(c.target), existed);
+        if (existed) {
+            EXPECT_EQ(bytesOf(c.target), before);
+            EXPECT_EQ(QFile::permissions(c.target), mode);
+        }
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+    }
     expectWindowWorking();
 }
 
