@@ -88,29 +88,48 @@ void references(store::Database& db, QStringList& problems) {
 
 } // namespace
 
-CheckResult checkDatabase(store::Database& db) {
+CheckResult checkDatabase(store::Database& db, Migration migration) {
     CheckResult result;
+    const auto found = [&](CheckResult::Fault fault) {
+        if (result.fault == CheckResult::Fault::None && !result.problems.isEmpty())
+            result.fault = fault;
+    };
     try {
         integrity(db, result.problems);
     } catch (const store::DbError& error) {
         result.problems << QStringLiteral("integrity: %1").arg(error.text());
+    }
+    found(CheckResult::Fault::Damage);
+    if (!result.ok())
+        return result;
+
+    // The rows are judged as the program will see them: after the
+    // migrations, which this transaction undoes unless they are kept.
+    store::Transaction tx(db);
+    try {
+        result.version = store::checkSchema(db);
+    } catch (const store::DbError& error) {
+        result.problems << QStringLiteral("schema: %1").arg(error.description());
+        found(error.isCorrupt() ? CheckResult::Fault::Damage : CheckResult::Fault::Schema);
         return result;
     }
     try {
-        result.version = store::verifySchema(db);
+        references(db, result.problems);
+        for (const Rule& rule : Rules) {
+            store::Query q(db, QString::fromUtf8(rule.countSql));
+            q.next();
+            const qint64 count = q.rawTextAt(0).toLongLong();
+            if (count > 0)
+                result.problems
+                    << QStringLiteral("%1: %2").arg(QString::fromUtf8(rule.what)).arg(count);
+        }
+        found(CheckResult::Fault::Register);
     } catch (const store::DbError& error) {
-        result.problems << QStringLiteral("schema: %1").arg(error.description());
-        return result;
+        result.problems << QStringLiteral("integrity: %1").arg(error.text());
+        found(CheckResult::Fault::Damage);
     }
-    references(db, result.problems);
-    for (const Rule& rule : Rules) {
-        store::Query q(db, QString::fromUtf8(rule.countSql));
-        q.next();
-        const qint64 count = q.rawTextAt(0).toLongLong();
-        if (count > 0)
-            result.problems
-                << QStringLiteral("%1: %2").arg(QString::fromUtf8(rule.what)).arg(count);
-    }
+    if (result.ok() && migration == Migration::Keep)
+        tx.commit();
     return result;
 }
 
