@@ -4,6 +4,8 @@
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 
+#include <sqlite3.h>
+
 namespace shell {
 
 namespace {
@@ -86,6 +88,23 @@ void references(store::Database& db, QStringList& problems) {
     }
 }
 
+// True when an error says something about the file itself; a full disk,
+// an I/O error or a busy file say nothing about it and are passed on.
+bool aboutTheFile(const store::DbError& error) {
+    switch (error.number()) {
+    case SQLITE_ERROR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+    case SQLITE_MISMATCH:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_RANGE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 CheckResult checkDatabase(store::Database& db, Migration migration) {
@@ -97,6 +116,8 @@ CheckResult checkDatabase(store::Database& db, Migration migration) {
     try {
         integrity(db, result.problems);
     } catch (const store::DbError& error) {
+        if (!aboutTheFile(error))
+            throw;
         result.problems << QStringLiteral("integrity: %1").arg(error.text());
     }
     found(CheckResult::Fault::Damage);
@@ -109,6 +130,8 @@ CheckResult checkDatabase(store::Database& db, Migration migration) {
     try {
         result.version = store::checkSchema(db);
     } catch (const store::DbError& error) {
+        if (!aboutTheFile(error))
+            throw;
         result.problems << QStringLiteral("schema: %1").arg(error.description());
         found(error.isCorrupt() ? CheckResult::Fault::Damage : CheckResult::Fault::Schema);
         return result;
@@ -125,6 +148,8 @@ CheckResult checkDatabase(store::Database& db, Migration migration) {
         }
         found(CheckResult::Fault::Register);
     } catch (const store::DbError& error) {
+        if (!aboutTheFile(error))
+            throw;
         result.problems << QStringLiteral("integrity: %1").arg(error.text());
         found(CheckResult::Fault::Damage);
     }

@@ -36,6 +36,8 @@ enum class Migration {
     Keep, // kept when the file passes every check, undone otherwise
 };
 
+// Errors that say nothing about the file (a full disk, an I/O error) are
+// raised as store::DbError, with any migration undone.
 CheckResult checkDatabase(store::Database& db, Migration migration = Migration::Undo);
 
 } // namespace shell

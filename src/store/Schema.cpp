@@ -178,9 +178,10 @@ void migrate(Database& db, int version) {
         try {
             Migrations[version - 1](db);
         } catch (const DbError& error) {
-            // Damage passes as it is; anything else means the file is not the
-            // version it says it is.
-            if (error.isDamage())
+            // A statement the engine refused means the file is not the
+            // version it says it is; damage, a full disk and the like pass
+            // as they are.
+            if (error.number() != SQLITE_ERROR)
                 throw;
             throw DbError(QStringLiteral("The file cannot be brought up to schema version %1: %2")
                               .arg(version + 1)

@@ -10,9 +10,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include <optional>
 
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <csignal>
 #include <cstdio>
+
+#include <sys/resource.h>
 
 using testing_support::TestDatabase;
 
@@ -241,4 +247,35 @@ TEST(DatabaseCheck, EachKindOfFaultIsToldApart) {
         EXPECT_TRUE(result.problems.join('\n').contains(QLatin1String(files[i].problem)))
             << result.problems.join('\n').toStdString();
     }
+}
+
+TEST(DatabaseCheck, AnErrorOfTheDiskIsRaisedAndNotTakenForAFaultOfTheFile) {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(path, {QStringLiteral("Old")});
+    const QByteArray before = testing_support::fileBytes(path);
+    auto db = store::Database::open(path, store::DatabaseKey);
+
+    // No file may grow past a few bytes: the migration's journal cannot be
+    // written, as on a full disk.
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 512;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::optional<int> raised;
+    try {
+        const shell::CheckResult result = shell::checkDatabase(*db, shell::Migration::Keep);
+        ADD_FAILURE() << "judged the file: " << result.problems.join('\n').toStdString();
+    } catch (const store::DbError& error) {
+        raised = error.number();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldSignal);
+
+    ASSERT_TRUE(raised.has_value());
+    EXPECT_NE(*raised, SQLITE_NOTADB);
+    db.reset();
+    EXPECT_EQ(testing_support::fileBytes(path), before);
 }

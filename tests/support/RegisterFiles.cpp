@@ -70,6 +70,9 @@ void makeVersion1Register(const QString& path, const QStringList& categories) {
     for (const QString& c : categories)
         db->execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), c);
     db->run(QString::fromUtf8(ToVersion1));
+    // No free pages left by the change back: the file as that version
+    // wrote it, which its migration must grow.
+    db->run(QStringLiteral("VACUUM"));
 }
 
 QByteArray fileBytes(const QString& path) {

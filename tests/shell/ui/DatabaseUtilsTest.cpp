@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -385,6 +386,36 @@ TEST_F(DatabaseUtils, ARestoreWithNoRoomForItsCopySaysWhyAndLeavesNothingBehind)
     EXPECT_EQ(messages.shown()[1].kind, MessageKind::Failure);
     EXPECT_EQ(messages.shown()[1].text, QString::fromLocal8Bit(std::strerror(EFBIG)) +
                                             QStringLiteral(" - ") + QString::number(EFBIG));
+    EXPECT_EQ(bytesOf(t.path()), before);
+    EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{store::DatabaseFileName});
+    expectWindowWorking();
+}
+
+TEST_F(DatabaseUtils, ARestoreWhoseMigrationFindsNoRoomFailsWithTheEnginesWordsNotARefusal) {
+    const QString old = copyPath(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(old, {QStringLiteral("From 2019")});
+    const QByteArray before = bytesOf(t.path());
+    hooks.files.choose(old);
+
+    // Room for the copy, none for the indexes its migration adds.
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = static_cast<rlim_t>(QFileInfo(old).size());
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    choose(0);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldSignal);
+
+    ASSERT_EQ(messages.shown().size(), 2u) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(messages.shown()[1].kind, MessageKind::Failure)
+        << messages.shown()[1].text.toStdString();
+    EXPECT_FALSE(messages.shown()[1].text.startsWith(shell::CannotRestoreFile));
+    EXPECT_TRUE(messages.shown()[1].text.contains(
+        QRegularExpression(QStringLiteral("^[A-Za-z].* - [0-9]+$"))))
+        << messages.shown()[1].text.toStdString();
     EXPECT_EQ(bytesOf(t.path()), before);
     EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files | QDir::Hidden),
               QStringList{store::DatabaseFileName});
