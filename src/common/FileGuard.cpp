@@ -101,7 +101,8 @@ QStringList protectedFiles(const QString& liveDatabase) {
     QStringList files;
     if (!liveDatabase.isEmpty())
         files << liveDatabase << liveDatabase + QStringLiteral("-journal")
-              << liveDatabase + QStringLiteral("-wal") << liveDatabase + QStringLiteral("-shm");
+              << liveDatabase + QStringLiteral("-wal") << liveDatabase + QStringLiteral("-shm")
+              << liveDatabase + QStringLiteral(".lock");
     return files + programFiles();
 }
 

@@ -47,7 +47,7 @@ QStringList programFiles();
 // The file a connection has open ("" in memory or closed).
 QString databaseFile(const store::Database& db);
 
-// The live database file with its journals, and the program's files.
+// The live database file with its journals and its lock, and the program's files.
 QStringList protectedFiles(const QString& liveDatabase);
 
 // True when both paths name one file, however written; for a file not made

@@ -76,8 +76,10 @@ QString adminUsage() {
         "       vemora-admin check [--db PATH]\n"
         "  backup DEST   write a consistent copy of the asset database to DEST (replaced if\n"
         "                there), also while the program has it open\n"
-        "  check         check the asset database: integrity, schema version, the reserved\n"
-        "                locations and the register's rules; exit status 0 sound, 1 not\n"
+        "  check         check the asset database as a restore checks a file: integrity,\n"
+        "                schema version (migrations tried, then undone), references, the\n"
+        "                reserved locations and the register's rules; exit status 0 sound,\n"
+        "                1 not. Both work while the program has the database open\n"
         "  --db PATH     the database (default: AssetManagement.mdb beside vemora-admin)\n");
 }
 
@@ -100,8 +102,7 @@ std::optional<int> runAdminCommand(const QStringList& args, const QString& progr
         std::fprintf(err, "vemora-admin: %s: %s\n", qUtf8Printable(a->db),
                      qUtf8Printable(error.text()));
     } catch (const FileError& error) {
-        std::fprintf(err, "vemora-admin: %s (%d)\n", qUtf8Printable(error.description()),
-                     error.number());
+        std::fprintf(err, "vemora-admin: %s\n", qUtf8Printable(error.text()));
     }
     return 1;
 }

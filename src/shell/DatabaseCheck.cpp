@@ -4,6 +4,8 @@
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 
+#include <sqlite3.h>
+
 namespace shell {
 
 namespace {
@@ -86,31 +88,73 @@ void references(store::Database& db, QStringList& problems) {
     }
 }
 
+// True when an error says something about the file itself; a full disk,
+// an I/O error or a busy file say nothing about it and are passed on.
+bool aboutTheFile(const store::DbError& error) {
+    switch (error.number()) {
+    case SQLITE_ERROR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_FORMAT:
+    case SQLITE_MISMATCH:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_RANGE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
-CheckResult checkDatabase(store::Database& db) {
+CheckResult checkDatabase(store::Database& db, Migration migration) {
     CheckResult result;
+    const auto found = [&](CheckResult::Fault fault) {
+        if (result.fault == CheckResult::Fault::None && !result.problems.isEmpty())
+            result.fault = fault;
+    };
     try {
         integrity(db, result.problems);
     } catch (const store::DbError& error) {
+        if (!aboutTheFile(error))
+            throw;
         result.problems << QStringLiteral("integrity: %1").arg(error.text());
+    }
+    found(CheckResult::Fault::Damage);
+    if (!result.ok())
+        return result;
+
+    // The rows are judged as the program will see them: after the
+    // migrations, which this transaction undoes unless they are kept.
+    store::Transaction tx(db);
+    try {
+        result.version = store::checkSchema(db);
+    } catch (const store::DbError& error) {
+        if (!aboutTheFile(error))
+            throw;
+        result.problems << QStringLiteral("schema: %1").arg(error.description());
+        found(error.isCorrupt() ? CheckResult::Fault::Damage : CheckResult::Fault::Schema);
         return result;
     }
     try {
-        result.version = store::verifySchema(db);
+        references(db, result.problems);
+        for (const Rule& rule : Rules) {
+            store::Query q(db, QString::fromUtf8(rule.countSql));
+            q.next();
+            const qint64 count = q.rawTextAt(0).toLongLong();
+            if (count > 0)
+                result.problems
+                    << QStringLiteral("%1: %2").arg(QString::fromUtf8(rule.what)).arg(count);
+        }
+        found(CheckResult::Fault::Register);
     } catch (const store::DbError& error) {
-        result.problems << QStringLiteral("schema: %1").arg(error.description());
-        return result;
+        if (!aboutTheFile(error))
+            throw;
+        result.problems << QStringLiteral("integrity: %1").arg(error.text());
+        found(CheckResult::Fault::Damage);
     }
-    references(db, result.problems);
-    for (const Rule& rule : Rules) {
-        store::Query q(db, QString::fromUtf8(rule.countSql));
-        q.next();
-        const qint64 count = q.rawTextAt(0).toLongLong();
-        if (count > 0)
-            result.problems
-                << QStringLiteral("%1: %2").arg(QString::fromUtf8(rule.what)).arg(count);
-    }
+    if (result.ok() && migration == Migration::Keep)
+        tx.commit();
     return result;
 }
 

@@ -1,93 +1,47 @@
 #include "shell/DatabaseFile.h"
 
 #include "common/FileGuard.h"
+#include "shell/DatabaseCheck.h"
 #include "store/Database.h"
-#include "store/Schema.h"
 #include "store/StoreConstants.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace shell {
 
 namespace {
 
 std::filesystem::path toPath(const QString& path) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
     return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
 }
 
-[[noreturn]] void fileFailed(const QFileDevice& file) {
-    throw FileError(file.errorString(), static_cast<int>(file.error()));
+// The first few problems of a check, for a message.
+QString firstProblems(const QStringList& problems) {
+    constexpr int Shown = 3;
+    QString text = problems.mid(0, Shown).join(QStringLiteral("; "));
+    if (problems.size() > Shown)
+        text += QStringLiteral("; and %1 more").arg(problems.size() - Shown);
+    return text;
 }
 
-// Makes what has been written to an open file durable.
-void syncFile(QFileDevice& file) {
-    if (!file.flush())
-        fileFailed(file);
-#ifdef Q_OS_WIN
-    const int rc = _commit(file.handle());
-#else
-    const int rc = ::fsync(file.handle());
-#endif
-    if (rc != 0) {
-        const std::error_code error(errno, std::generic_category());
-        throw FileError(QString::fromStdString(error.message()), error.value());
-    }
-}
-
-void syncPath(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        fileFailed(file);
-    syncFile(file);
-}
-
-// Makes a rename in dir durable. Best effort: not every system can sync a
-// directory, and the rename itself has already happened.
-void syncDirectory(const QString& dir) {
-#ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(dir);
-#endif
-}
-
-// A new, empty temporary file beside target, named after it; removed when
-// it goes out of scope unless it has been renamed into place.
-std::unique_ptr<QTemporaryFile> temporaryBeside(const QString& target) {
-    const QFileInfo info(target);
-    auto file = std::make_unique<QTemporaryFile>(
-        QDir(info.absolutePath()).filePath(QStringLiteral(".%1.XXXXXX").arg(info.fileName())));
-    if (!file->open())
-        fileFailed(*file);
-    return file;
+// A problem line without the name of the check that found it.
+QString detail(const QString& problem) {
+    const qsizetype colon = problem.indexOf(QStringLiteral(": "));
+    return colon < 0 ? problem : problem.mid(colon + 2);
 }
 
 } // namespace
-
-FileError::FileError(QString description, int number)
-    : std::runtime_error(description.toStdString()), description_(std::move(description)),
-      number_(number) {}
 
 bool sameFile(const QString& a, const QString& b) {
     return QFileInfo::exists(a) && QFileInfo::exists(b) && common::sameFile(a, b);
@@ -99,8 +53,8 @@ QString backupName(const QString& chosen) {
     return chosen + QStringLiteral(".mdb");
 }
 
-DatabaseFile::DatabaseFile(store::Database& live, QString directory)
-    : live_(live), directory_(std::move(directory)) {}
+DatabaseFile::DatabaseFile(store::Database& live, QString directory, FileSync& sync)
+    : live_(live), directory_(std::move(directory)), sync_(sync) {}
 
 DatabaseFile::~DatabaseFile() = default;
 
@@ -118,16 +72,16 @@ std::optional<QString> DatabaseFile::backup(const QString& destination) {
     if (common::isProtectedTarget(destination, livePath(), common::Written::DatabaseCopy))
         return CannotBackUpOver.arg(QDir::toNativeSeparators(destination));
     // A link is followed: the file it names is the one replaced.
-    const QFileInfo info(destination);
-    const QString target =
-        info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
-    std::unique_ptr<QTemporaryFile> copy = temporaryBeside(target);
-    copy->close();
-    live_.backupTo(copy->fileName());
-    syncPath(copy->fileName());
-    replaceFile(copy->fileName(), target);
-    copy->setAutoRemove(false);
-    syncDirectory(QFileInfo(target).absolutePath());
+    const QString target = followLinks(destination);
+    removeLeftoverCopies(target);
+    removeLeftoverCopies(followLinks(livePath()));
+    TemporaryCopy copy(target);
+    live_.backupTo(copy.path());
+    copy.setMode(newFileMode());
+    sync_.file(copy.path());
+    replaceFile(copy.path(), target);
+    copy.keep();
+    sync_.directory(QFileInfo(target).absolutePath());
     return std::nullopt;
 }
 
@@ -135,46 +89,68 @@ std::optional<QString> DatabaseFile::restore(const QString& source) {
     if (isLiveFile(source))
         return CannotRestoreLive;
 
+    // A live file reached through a link stays a link: the file it names is
+    // replaced, and so its mode is the one kept.
+    const QString target = followLinks(livePath());
+    struct stat live {};
+    if (::stat(QFile::encodeName(target).constData(), &live) != 0)
+        throwErrno(errno);
+    removeLeftoverCopies(target);
+
     // Copy the chosen file beside the live one, so that the copy that is
     // checked is the very file installed, and the rename stays on one file
     // system.
-    QFile input(source);
-    if (!input.open(QIODevice::ReadOnly))
-        return CannotRestoreFile +
-               QStringLiteral("it cannot be read (%1).").arg(input.errorString());
-    std::unique_ptr<QTemporaryFile> copy = temporaryBeside(livePath());
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = input.read(buffer, sizeof buffer);
-        if (n < 0)
-            return CannotRestoreFile +
-                   QStringLiteral("it cannot be read (%1).").arg(input.errorString());
-        if (n == 0)
-            break;
-        if (copy->write(buffer, n) != n)
-            fileFailed(*copy);
+    const int input = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (input < 0)
+        return CannotRestoreFile + QStringLiteral("it cannot be read (%1).")
+                                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    TemporaryCopy copy(target);
+    try {
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(input, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                const int error = errno;
+                ::close(input);
+                return CannotRestoreFile + QStringLiteral("it cannot be read (%1).")
+                                               .arg(QString::fromLocal8Bit(std::strerror(error)));
+            }
+            if (n == 0)
+                break;
+            copy.write(buffer, n);
+        }
+    } catch (...) {
+        ::close(input);
+        throw;
     }
-    syncFile(*copy);
-    copy->close();
+    ::close(input);
 
-    if (std::optional<QString> reason = unsoundReason(copy->fileName()))
+    if (std::optional<QString> reason = unsoundReason(copy.path()))
         return CannotRestoreFile + *reason;
+    copy.setMode(live.st_mode & 07777);
+    // Group too where the user may give it; the owner is the user's.
+    if (::fchown(copy.handle(), static_cast<uid_t>(-1), live.st_gid) != 0) {
+        // Kept as the user's own group.
+    }
+    sync_.file(copy.path());
 
     // Nothing has been touched so far. The live connection closes only now;
     // any journal left beside the live file belongs to the file being
     // replaced and would be played into the new one at the next start.
     live_.close();
     try {
-        const QString journal = livePath() + QStringLiteral("-journal");
-        if (QFileInfo::exists(journal) && !QFile::remove(journal))
-            throw FileError(QStringLiteral("Cannot remove %1").arg(journal), 0);
-        replaceFile(copy->fileName(), livePath());
+        const QString journal = target + QStringLiteral("-journal");
+        if (QFileInfo::exists(journal) && ::unlink(QFile::encodeName(journal).constData()) != 0)
+            throwErrno(errno);
+        replaceFile(copy.path(), target);
     } catch (...) {
         live_.reopen();
         throw;
     }
-    copy->setAutoRemove(false);
-    syncDirectory(directory_);
+    copy.keep();
+    sync_.directory(QFileInfo(target).absolutePath());
     return std::nullopt;
 }
 
@@ -189,23 +165,22 @@ std::optional<QString> DatabaseFile::unsoundReason(const QString& copy) const {
                               "password (%1).")
             .arg(error.description());
     }
-    try {
-        store::Query check(*db, QStringLiteral("PRAGMA integrity_check"));
-        while (check.next()) {
-            const QString line = check.rawTextAt(0);
-            if (line != QLatin1String("ok"))
-                return QStringLiteral("it is damaged (%1).").arg(line);
-        }
-    } catch (const store::DbError& error) {
-        return QStringLiteral("it is damaged (%1).").arg(error.description());
-    }
-    try {
-        store::verifySchema(*db);
-    } catch (const store::DbError& error) {
+    // The check of vemora-admin check; an older version is migrated on the
+    // copy, and kept only when everything passes.
+    const CheckResult result = checkDatabase(*db, Migration::Keep);
+    switch (result.fault) {
+    case CheckResult::Fault::None:
+        return std::nullopt;
+    case CheckResult::Fault::Damage:
+        return QStringLiteral("it is damaged (%1).").arg(detail(result.problems.front()));
+    case CheckResult::Fault::Schema:
         return QStringLiteral("it does not hold an asset register this program can use (%1).")
-            .arg(error.description());
+            .arg(detail(result.problems.front()));
+    case CheckResult::Fault::Register:
+        break;
     }
-    return std::nullopt;
+    return QStringLiteral("its records break the rules of the register (%1).")
+        .arg(firstProblems(result.problems));
 }
 
 void DatabaseFile::replaceFile(const QString& from, const QString& to) {

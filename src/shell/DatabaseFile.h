@@ -2,11 +2,16 @@
 
 // Whole-file work on the live asset database: backing it up to a copy and
 // restoring it from one. Everything here is checked and atomic: a restore
-// installs only a file that opens with the program's key, passes the
-// engine's integrity check and holds the asset register, and it replaces
-// the live file by a rename, so that a failure at any step leaves the
-// previous file in place and open. A backup goes through a temporary file
-// renamed into place, so a failed backup never destroys an older one.
+// installs only a file that opens with the program's key and passes the
+// whole check of vemora-admin check (shell/DatabaseCheck), migrated to the
+// current schema version on the copy, and it replaces the live file by a
+// rename, so that a failure at any step leaves the previous file in place
+// and open. A backup goes through a temporary file renamed into place, so a
+// failed backup never destroys an older one. Each copy is synced before its
+// rename; what a killed run leaves behind is removed by the next backup or
+// restore, and by the next start.
+
+#include "shell/FileWork.h"
 
 #include <QString>
 
@@ -38,19 +43,6 @@ inline const QString DatabaseBackedUp = QStringLiteral("Database backed-up !!");
 // Begins the warning that names why a file cannot be restored.
 inline const QString CannotRestoreFile = QStringLiteral("This file cannot be restored: ");
 
-// A file that could not be read, written or renamed: the system's
-// description and its error number.
-class FileError : public std::runtime_error {
-public:
-    FileError(QString description, int number);
-    const QString& description() const { return description_; }
-    int number() const { return number_; }
-
-private:
-    QString description_;
-    int number_;
-};
-
 // True when both paths name one existing file, however they are written:
 // symbolic links, "." and "..", hard links, other letter case on a file
 // system that ignores it.
@@ -63,8 +55,8 @@ QString backupName(const QString& chosen);
 class DatabaseFile {
 public:
     // live is the program's open connection to AssetManagement.mdb in
-    // directory.
-    DatabaseFile(store::Database& live, QString directory);
+    // directory; sync makes each copy durable before its rename.
+    DatabaseFile(store::Database& live, QString directory, FileSync& sync = systemFileSync());
     virtual ~DatabaseFile();
     DatabaseFile(const DatabaseFile&) = delete;
     DatabaseFile& operator=(const DatabaseFile&) = delete;
@@ -74,15 +66,19 @@ public:
     bool isLiveFile(const QString& path) const;
 
     // Writes a consistent copy of the live database to destination (the
-    // final name, see backupName), replacing a file there. Returns the
-    // refusal to show when destination is the live file (CannotBackUpLive)
-    // or another file of common::FileGuard's (CannotBackUpOver). Throws FileError or
+    // final name, see backupName), replacing a file there (through a link,
+    // the file it names), with the mode a new file gets under the umask.
+    // Returns the refusal to show when destination is the live file
+    // (CannotBackUpLive) or another file of common::FileGuard's
+    // (CannotBackUpOver). Throws FileError or
     // store::DbError on failure; an older file at destination is then kept.
     std::optional<QString> backup(const QString& destination);
 
-    // Replaces the live file with a checked copy of source. Returns the
-    // refusal to show when source is the live file or not a sound asset
-    // database; nothing has changed then. On success the connection is left
+    // Replaces the live file with a checked and migrated copy of source,
+    // keeping the live file's mode; a live file that is a symbolic link
+    // stays one, and the file it names is replaced. Returns the refusal to
+    // show when source is the live file or not a sound asset database;
+    // nothing has changed then. On success the connection is left
     // closed: the program ends and the next start opens the restored file.
     // Throws FileError or store::DbError on failure, after reopening the
     // previous file, which is still in place.
@@ -93,11 +89,13 @@ protected:
     virtual void replaceFile(const QString& from, const QString& to);
 
 private:
-    // Why a copied file may not become the live database, or nothing.
+    // Why a copied file may not become the live database, or nothing. A
+    // sound copy of an older version is migrated in place.
     std::optional<QString> unsoundReason(const QString& copy) const;
 
     store::Database& live_;
     QString directory_;
+    FileSync& sync_;
 };
 
 } // namespace shell

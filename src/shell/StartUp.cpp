@@ -1,6 +1,8 @@
 #include "shell/StartUp.h"
 
 #include "common/Messages.h"
+#include "shell/DatabaseLock.h"
+#include "shell/FileWork.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -41,6 +43,24 @@ bool CheckDateOrder(const QLocale& locale, common::Messages& messages) {
         return true;
     messages.fail(DateOrderRefusal);
     return false;
+}
+
+std::unique_ptr<DatabaseLock> LockAssetDatabase(const QString& dir, common::Messages& messages) {
+    const QString path = QDir(dir).filePath(store::DatabaseFileName);
+    try {
+        std::optional<qint64> holder;
+        std::unique_ptr<DatabaseLock> lock = DatabaseLock::acquire(path, &holder);
+        if (!lock) {
+            messages.fail(alreadyOpenText(QDir::toNativeSeparators(path), holder));
+            return nullptr;
+        }
+        removeLeftoverCopies(followLinks(path));
+        return lock;
+    } catch (const FileError& error) {
+        messages.fail(QStringLiteral("The asset database \"%1\" cannot be locked: %2")
+                          .arg(QDir::toNativeSeparators(path), error.text()));
+        return nullptr;
+    }
 }
 
 std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, common::Messages& messages) {

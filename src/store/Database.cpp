@@ -322,6 +322,7 @@ Money Query::money(const QString& column) const {
 Transaction::Transaction(Database& db) : db_(db) {
     static int counter = 0;
     name_ = QStringLiteral("tx%1").arg(++counter);
+    outermost_ = sqlite3_get_autocommit(db_.handle()) != 0;
     db_.run(QStringLiteral("SAVEPOINT %1").arg(name_));
 }
 
@@ -329,7 +330,15 @@ Transaction::~Transaction() {
     if (done_)
         return;
     try {
-        db_.run(QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(name_));
+        // Rolling back to the outermost savepoint and releasing it would
+        // commit an empty transaction: the pages played back are written
+        // to the file again (re-encrypted, so no longer the same bytes) and
+        // its change counter moves. A plain ROLLBACK leaves the file as it
+        // was.
+        if (outermost_)
+            db_.run(QStringLiteral("ROLLBACK"));
+        else
+            db_.run(QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(name_));
     } catch (const DbError&) {
         // Nothing more can be done while unwinding; the engine has already
         // abandoned the transaction if rollback itself failed.

@@ -199,6 +199,9 @@ public:
 private:
     Database& db_;
     QString name_;
+    // Began the engine's transaction (no other was open): rolled back as a
+    // whole, so that nothing at all is written to the file.
+    bool outermost_ = false;
     bool done_ = false;
 };
 

@@ -175,7 +175,19 @@ void requireColumns(Database& db) {
 void migrate(Database& db, int version) {
     for (; version < SchemaVersion; ++version) {
         Transaction tx(db);
-        Migrations[version - 1](db);
+        try {
+            Migrations[version - 1](db);
+        } catch (const DbError& error) {
+            // A statement the engine refused means the file is not the
+            // version it says it is; damage, a full disk and the like pass
+            // as they are.
+            if (error.number() != SQLITE_ERROR)
+                throw;
+            throw DbError(QStringLiteral("The file cannot be brought up to schema version %1: %2")
+                              .arg(version + 1)
+                              .arg(error.description()),
+                          error.number());
+        }
         db.setUserVersion(version + 1);
         tx.commit();
     }
@@ -223,20 +235,13 @@ int knownVersion(Database& db) {
 
 } // namespace
 
-void checkSchema(Database& db) {
+int checkSchema(Database& db) {
+    Transaction tx(db);
     const int version = knownVersion(db);
     requireTables(db);
     migrate(db, version);
     requireColumns(db);
-}
-
-int verifySchema(Database& db) {
-    const int version = knownVersion(db);
-    requireTables(db);
-    // An older file's columns are those of its own version until it is
-    // migrated.
-    if (version == SchemaVersion)
-        requireColumns(db);
+    tx.commit();
     return version;
 }
 

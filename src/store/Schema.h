@@ -15,16 +15,13 @@ void createSchema(Database& db);
 void createAssetDatabase(const QString& path);
 
 // Brings an opened database up to SchemaVersion, one version at a time,
-// each step in its own transaction; then makes sure the seven tables read
-// with their columns. Refuses, with SQLITE_NOTADB, a file with no version,
-// one from a newer program and one that lacks a table or column.
-void checkSchema(Database& db);
-
-// Checks, without changing anything, that an opened database is an asset
-// database this program can use: a known schema version (an older one is
-// migrated by checkSchema when the file is next opened) and the seven
-// tables, with all their columns when the file is at SchemaVersion. Returns
-// the version; refuses as checkSchema does.
-int verifySchema(Database& db);
+// then makes sure the seven tables read with their columns. All of it is
+// one transaction: a file refused after a migration is left exactly as it
+// was. Refuses, with SQLITE_NOTADB, a file with no version, one from a newer
+// program and one that lacks a table or column; a migration that fails on
+// the file raises its own error, named after the version it was to reach.
+// Returns the version the file had. Inside a caller's transaction the
+// migration is kept or undone with it.
+int checkSchema(Database& db);
 
 } // namespace store

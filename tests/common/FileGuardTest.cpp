@@ -76,6 +76,7 @@ TEST_F(FileGuard, TheLiveFileAndItsJournalsAreRefusedHoweverNamed) {
         journalUp,
         beside(QStringLiteral("AssetManagement.mdb-wal")),
         beside(QStringLiteral("AssetManagement.mdb-shm")),
+        beside(QStringLiteral("AssetManagement.mdb.lock")),
         mine(QStringLiteral("dangling.pdf")),
     };
     for (const QString& path : refused) {

@@ -3,15 +3,22 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
+#include "support/RegisterFiles.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include <optional>
 
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <csignal>
 #include <cstdio>
+
+#include <sys/resource.h>
 
 using testing_support::TestDatabase;
 
@@ -175,4 +182,100 @@ TEST(AdminCommands, CheckAndBackupAnswerWithTheirExitStatus) {
     Streams s;
     EXPECT_EQ(run({"seed", "x"}, s), std::nullopt);
     EXPECT_EQ(run({}, s), std::nullopt);
+}
+
+TEST(DatabaseCheck, AnOlderFileIsJudgedMigratedAndTheMigrationKeptOnlyWhenAsked) {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(path, {QStringLiteral("Old")});
+    const QByteArray before = testing_support::fileBytes(path);
+    {
+        auto db = store::Database::open(path, store::DatabaseKey);
+        const shell::CheckResult result = shell::checkDatabase(*db);
+        EXPECT_TRUE(result.ok()) << result.problems.join('\n').toStdString();
+        EXPECT_EQ(result.version, 1);
+        EXPECT_EQ(db->userVersion(), 1);
+    }
+    EXPECT_EQ(testing_support::fileBytes(path), before);
+    {
+        auto db = store::Database::open(path, store::DatabaseKey);
+        const shell::CheckResult result = shell::checkDatabase(*db, shell::Migration::Keep);
+        EXPECT_TRUE(result.ok()) << result.problems.join('\n').toStdString();
+        EXPECT_EQ(result.version, 1);
+    }
+    EXPECT_EQ(store::Database::open(path, store::DatabaseKey)->userVersion(), store::SchemaVersion);
+}
+
+TEST(DatabaseCheck, AMigrationIsNotKeptOnAFileThatFailsAfterIt) {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(path, {});
+    store::Database::open(path, store::DatabaseKey)
+        ->run(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = 5"));
+    const QByteArray before = testing_support::fileBytes(path);
+    {
+        auto db = store::Database::open(path, store::DatabaseKey);
+        const shell::CheckResult result = shell::checkDatabase(*db, shell::Migration::Keep);
+        EXPECT_EQ(result.fault, shell::CheckResult::Fault::Register);
+        EXPECT_TRUE(result.problems.join('\n').contains(QStringLiteral("reserved location rows")))
+            << result.problems.join('\n').toStdString();
+    }
+    EXPECT_EQ(testing_support::fileBytes(path), before);
+}
+
+TEST(DatabaseCheck, EachKindOfFaultIsToldApart) {
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        shell::CheckResult::Fault fault;
+    } kinds[] = {
+        {"version 1 lacking a column", shell::CheckResult::Fault::Schema},
+        {"current file stamped version 1", shell::CheckResult::Fault::Schema},
+        {"no reserved locations", shell::CheckResult::Fault::Register},
+        {"items of missing products", shell::CheckResult::Fault::Register},
+    };
+    const auto& files = testing_support::unsoundRegisters();
+    ASSERT_EQ(files.size(), std::size(kinds));
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i].name);
+        ASSERT_STREQ(files[i].name, kinds[i].name);
+        const QString path = QDir(dir.path()).filePath(QString::number(i));
+        files[i].make(path);
+        auto db = store::Database::open(path, store::DatabaseKey);
+        const shell::CheckResult result = shell::checkDatabase(*db, shell::Migration::Keep);
+        EXPECT_EQ(result.fault, kinds[i].fault);
+        EXPECT_TRUE(result.problems.join('\n').contains(QLatin1String(files[i].problem)))
+            << result.problems.join('\n').toStdString();
+    }
+}
+
+TEST(DatabaseCheck, AnErrorOfTheDiskIsRaisedAndNotTakenForAFaultOfTheFile) {
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(path, {QStringLiteral("Old")});
+    const QByteArray before = testing_support::fileBytes(path);
+    auto db = store::Database::open(path, store::DatabaseKey);
+
+    // No file may grow past a few bytes: the migration's journal cannot be
+    // written, as on a full disk.
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 512;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    std::optional<int> raised;
+    try {
+        const shell::CheckResult result = shell::checkDatabase(*db, shell::Migration::Keep);
+        ADD_FAILURE() << "judged the file: " << result.problems.join('\n').toStdString();
+    } catch (const store::DbError& error) {
+        raised = error.number();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldSignal);
+
+    ASSERT_TRUE(raised.has_value());
+    EXPECT_NE(*raised, SQLITE_NOTADB);
+    db.reset();
+    EXPECT_EQ(testing_support::fileBytes(path), before);
 }

@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
+#include "support/RegisterFiles.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 
@@ -15,6 +16,7 @@
 #include <filesystem>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using shell::DatabaseFile;
 using shell::FileError;
@@ -56,6 +58,25 @@ QStringList categoriesIn(store::Database& db) {
 QStringList filesIn(const QString& dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
+
+// The permission bits of a file (not of a link's target).
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st.st_mode & 07777;
+}
+
+// Sets the process's umask for one scope.
+class Umask {
+public:
+    explicit Umask(mode_t mask) : saved_(::umask(mask)) {}
+    ~Umask() { ::umask(saved_); }
+    Umask(const Umask&) = delete;
+    Umask& operator=(const Umask&) = delete;
+
+private:
+    mode_t saved_;
+};
 
 // A DatabaseFile whose rename fails, as a full disk or a pulled drive
 // would make it fail between the copy and the rename.
@@ -332,22 +353,163 @@ TEST_F(DatabaseFileTest, RestoreRemovesAStaleJournalOfTheReplacedFile) {
     EXPECT_EQ(categoriesIn(t.path()), QStringList{QStringLiteral("From the backup")});
 }
 
-TEST_F(DatabaseFileTest, AnOlderSchemaVersionIsRestoredAndMigratedAtTheNextStart) {
+TEST_F(DatabaseFileTest, AnOlderSchemaVersionIsRestoredMigrated) {
     const QString old = copyPath(QStringLiteral("old.mdb"));
-    makeAssetFile(old, {QStringLiteral("Old")});
-    // Back to the first version's indexes, as that version left them.
-    store::Database::open(old, store::DatabaseKey)
-        ->run(QStringLiteral("DROP INDEX ixLicencesLocationType; DROP INDEX ixStockLocationProduct;"
-                             "CREATE INDEX ixLicencesLocation ON Licences (Loc_ID);"
-                             "CREATE INDEX ixStockLocation ON Stock (Loc_ID);"
-                             "PRAGMA user_version = 1;"));
+    testing_support::makeVersion1Register(old, {QStringLiteral("Old")});
+    const QByteArray source = bytesOf(old);
     ASSERT_EQ(file.restore(old), std::nullopt);
+    EXPECT_EQ(bytesOf(old), source) << "the chosen file is only read";
+    {
+        // Migrated on the copy before it was installed.
+        auto restored = store::Database::open(t.path(), store::DatabaseKey);
+        EXPECT_EQ(restored->userVersion(), store::SchemaVersion);
+        EXPECT_TRUE(restored->exists(QStringLiteral(
+            "SELECT name FROM sqlite_master WHERE name = 'ixStockLocationProduct'")));
+    }
+    const QByteArray installed = bytesOf(t.path());
 
     testing_support::ScriptedMessages messages;
     auto db = shell::OpenAssetDatabase(t.dir(), messages);
     ASSERT_NE(db, nullptr) << messages.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(db->userVersion(), store::SchemaVersion);
     EXPECT_EQ(categoriesIn(*db), QStringList{QStringLiteral("Old")});
+    db.reset();
+    EXPECT_EQ(bytesOf(t.path()), installed) << "nothing was left for the start to do";
+}
+
+TEST_F(DatabaseFileTest, RestoreRefusesARegisterTheProgramCouldNotOpenOrUse) {
+    const QByteArray before = bytesOf(t.path());
+    const unsigned mode = modeOf(t.path());
+    for (const testing_support::UnsoundRegister& unsound : testing_support::unsoundRegisters()) {
+        SCOPED_TRACE(unsound.name);
+        const QString path = copyPath(QString::fromLatin1(unsound.name) + QStringLiteral(".mdb"));
+        unsound.make(path);
+        const QByteArray source = bytesOf(path);
+        const std::optional<QString> refusal = file.restore(path);
+        ASSERT_TRUE(refusal.has_value());
+        EXPECT_TRUE(refusal->startsWith(shell::CannotRestoreFile)) << refusal->toStdString();
+        EXPECT_TRUE(refusal->contains(QLatin1String(unsound.reason))) << refusal->toStdString();
+        EXPECT_EQ(bytesOf(t.path()), before);
+        EXPECT_EQ(modeOf(t.path()), mode);
+        EXPECT_EQ(bytesOf(path), source);
+        EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName});
+        EXPECT_TRUE(t.db().isOpen());
+    }
+    expectLiveUsable();
+}
+
+TEST_F(DatabaseFileTest, ARestoredRegisterKeepsTheModeOfTheLiveFile) {
+    const QString backup = copyPath(QStringLiteral("good.mdb"));
+    makeAssetFile(backup, {QStringLiteral("From the backup")});
+    ASSERT_TRUE(QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner));
+    for (const unsigned mode : {0644u, 0640u, 0600u}) {
+        SCOPED_TRACE(mode);
+        TestDatabase live{TestDatabase::Storage::KeyedFile};
+        ASSERT_EQ(::chmod(QFile::encodeName(live.path()).constData(), mode), 0);
+        DatabaseFile restoring(live.db(), live.dir());
+        ASSERT_EQ(restoring.restore(backup), std::nullopt);
+        EXPECT_EQ(modeOf(live.path()), mode);
+        EXPECT_EQ(categoriesIn(live.path()), QStringList{QStringLiteral("From the backup")});
+    }
+}
+
+TEST_F(DatabaseFileTest, ABackupGetsTheModeOfANewFileUnderTheUmask) {
+    const QString backup = copyPath(QStringLiteral("weekly.mdb"));
+    writeBytes(backup, "last week's copy");
+    ASSERT_TRUE(QFile::setPermissions(backup, QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ReadOther | QFile::WriteOther));
+    for (const auto& [mask, mode] : {std::pair{0022u, 0644u}, {0027u, 0640u}, {0077u, 0600u}}) {
+        SCOPED_TRACE(mask);
+        Umask umask(mask);
+        ASSERT_EQ(file.backup(backup), std::nullopt);
+        EXPECT_EQ(modeOf(backup), mode);
+    }
+    EXPECT_EQ(categoriesIn(backup), (QStringList{"Laptops", "Printers"}));
+}
+
+TEST(DatabaseFileLink, ARestoreOntoALinkedRegisterReplacesTheFileTheLinkNames) {
+    QTemporaryDir programDir;
+    QTemporaryDir dataDir;
+    QTemporaryDir elsewhere;
+    const QString real = QDir(dataDir.path()).filePath(QStringLiteral("register.mdb"));
+    store::createAssetDatabase(real);
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+    const QString link = QDir(programDir.path()).filePath(store::DatabaseFileName);
+    ASSERT_TRUE(QFile::link(real, link));
+    const QString backup = QDir(elsewhere.path()).filePath(QStringLiteral("good.mdb"));
+    testing_support::makeVersion1Register(backup, {QStringLiteral("From the backup")});
+
+    auto live = store::Database::open(link, store::DatabaseKey);
+    DatabaseFile restoring(*live, programDir.path());
+    ASSERT_EQ(restoring.restore(backup), std::nullopt);
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link was replaced";
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), real);
+    EXPECT_EQ(modeOf(real), 0640u);
+    EXPECT_EQ(categoriesIn(real), QStringList{QStringLiteral("From the backup")});
+    EXPECT_EQ(filesIn(dataDir.path()), QStringList{QStringLiteral("register.mdb")});
+}
+
+TEST_F(DatabaseFileTest, CopiesLeftByAKilledRunAreRemovedByTheNextBackupButNotOnesInUse) {
+    const QString backup = copyPath(QStringLiteral("nightly.mdb"));
+    const QByteArray full = bytesOf(t.path());
+    // As a kill leaves them: full-size copies, one with the journal of a
+    // migration under way, beside the register and beside a backup.
+    const QStringList leftovers{
+        QDir(t.dir()).filePath(QStringLiteral(".AssetManagement.mdb.aB3xY9")),
+        QDir(t.dir()).filePath(QStringLiteral(".AssetManagement.mdb.aB3xY9-journal")),
+        QDir(t.dir()).filePath(QStringLiteral(".AssetManagement.mdb.Q7pk2M")),
+        QDir(t.dir()).filePath(QStringLiteral(".AssetManagement.mdb.zz99zz-journal")),
+        copyPath(QStringLiteral(".nightly.mdb.k2L9dd")),
+    };
+    for (const QString& path : leftovers)
+        writeBytes(path, full);
+    // Names that only look alike, and a copy that a running backup holds.
+    const QStringList others{
+        QDir(t.dir()).filePath(QStringLiteral(".AssetManagement.mdb.lock")),
+        QDir(t.dir()).filePath(QStringLiteral(".AssetManagement.mdb.abc")),
+        QDir(t.dir()).filePath(QStringLiteral("AssetManagement.mdb.aB3xY9")),
+        copyPath(QStringLiteral(".other.mdb.k2L9dd")),
+    };
+    for (const QString& path : others)
+        writeBytes(path, "x");
+    shell::TemporaryCopy inUse(t.path());
+    inUse.write(full.constData(), full.size());
+
+    ASSERT_EQ(file.backup(backup), std::nullopt);
+    for (const QString& path : leftovers)
+        EXPECT_FALSE(QFile::exists(path)) << path.toStdString();
+    for (const QString& path : others)
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+    EXPECT_TRUE(QFile::exists(inUse.path())) << "a copy in use was taken";
+    EXPECT_EQ(categoriesIn(backup), (QStringList{"Laptops", "Printers"}));
+}
+
+TEST(TemporaryCopies, TheNamePatternIsTheOneTheCopiesAreMadeUnder) {
+    QTemporaryDir dir;
+    const QString target = QDir(dir.path()).filePath(QStringLiteral("AssetManagement.mdb"));
+    {
+        shell::TemporaryCopy copy(target);
+        EXPECT_TRUE(shell::isTemporaryCopyOf(QFileInfo(copy.path()).fileName(),
+                                             QStringLiteral("AssetManagement.mdb")))
+            << copy.path().toStdString();
+        EXPECT_EQ(shell::removeLeftoverCopies(target), 0) << "held while its maker lives";
+    }
+    EXPECT_TRUE(QDir(dir.path()).isEmpty()) << "removed when its maker is done";
+    const struct {
+        const char* name;
+        bool copy;
+    } names[] = {
+        {".AssetManagement.mdb.Ab12Cd", true},  {".AssetManagement.mdb.Ab12Cd-journal", true},
+        {".AssetManagement.mdb.Ab12C", false},  {".AssetManagement.mdb.Ab12Cde", false},
+        {".AssetManagement.mdb.lock", false},   {"AssetManagement.mdb.Ab12Cd", false},
+        {".AssetManagement.mdb.Ab-2Cd", false}, {".AssetManagement.mdb.Ab12Cd-wal", false},
+        {".Other.mdb.Ab12Cd", false},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(shell::isTemporaryCopyOf(QString::fromLatin1(n.name),
+                                           QStringLiteral("AssetManagement.mdb")),
+                  n.copy)
+            << n.name;
 }
 
 TEST(DatabaseReopen, AClosedConnectionRefusesWorkUntilReopenedInPlace) {

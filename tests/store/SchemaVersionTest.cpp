@@ -7,6 +7,8 @@
 #include "store/StoreConstants.h"
 #include "support/TestDatabase.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -291,6 +293,13 @@ TEST(SchemaVersions, FilesThatAreNoAssetDatabaseOrTooNewAreRefused) {
                                    "(Stock_Lic_ID INTEGER, Loc_Desc TEXT, Type TEXT)"));
          },
          "table StockHistory"},
+        {"first version, a column missing: refused after its migration, which is undone",
+         [](Database& db) {
+             db.run(QString::fromUtf8(Version1Schema));
+             db.run(QStringLiteral("DROP TABLE StockHistory; CREATE TABLE StockHistory "
+                                   "(Stock_Lic_ID INTEGER, Loc_Desc TEXT, Type TEXT)"));
+         },
+         "table StockHistory"},
         {"first version, a table missing",
          [](Database& db) {
              db.run(QString::fromUtf8(Version1Schema));
@@ -314,4 +323,37 @@ TEST(SchemaVersions, FilesThatAreNoAssetDatabaseOrTooNewAreRefused) {
         EXPECT_EQ(db->userVersion(), version);
         EXPECT_EQ(schemaOf(*db), schema);
     }
+}
+
+TEST(SchemaVersions, AKeyedFileRefusedAfterItsMigrationIsLeftByteForByteAsItWas) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(store::DatabaseFileName);
+    {
+        auto db = Database::create(path, store::DatabaseKey);
+        db->run(QString::fromUtf8(Version1Schema));
+        db->run(QString::fromUtf8(SomeRows));
+        db->run(QStringLiteral("PRAGMA foreign_keys = OFF; DROP TABLE Suppliers; "
+                               "CREATE TABLE Suppliers (Supplier_ID "
+                               "INTEGER PRIMARY KEY AUTOINCREMENT, Supp_Name TEXT NOT NULL)"));
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        auto db = Database::open(path, store::DatabaseKey);
+        try {
+            store::checkSchema(*db);
+            ADD_FAILURE() << "accepted";
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.description().contains(QLatin1String("table Suppliers")))
+                << e.text().toStdString();
+        }
+        // The version stamp is part of the transaction that was undone.
+        EXPECT_EQ(db->userVersion(), 1);
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{store::DatabaseFileName});
 }

@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "common/Session.h"
+#include "shell/DatabaseLock.h"
 #include "shell/StartUp.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmSplash.h"
@@ -20,13 +21,18 @@ Program::~Program() {
     about_.reset();
     session_.reset();
     db_.reset();
+    lock_.reset();
 }
 
 bool Program::Main(const Options& options) {
     if (!CheckDateOrder(options.locale, messages_))
         return false;
-    db_ = OpenAssetDatabase(options.directory, messages_);
+    // The lock comes first: a copy refused here has written nothing.
+    lock_ = LockAssetDatabase(options.directory, messages_);
+    if (lock_)
+        db_ = OpenAssetDatabase(options.directory, messages_);
     if (!db_) {
+        lock_.reset();
         messages_.fail(CannotAccessDatabase);
         return false;
     }

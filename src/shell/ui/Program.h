@@ -18,6 +18,7 @@ class Session;
 
 namespace shell {
 
+class DatabaseLock;
 class frmAbout;
 class frmVemora;
 
@@ -45,6 +46,7 @@ private:
     common::Messages& messages_;
     common::Clock& clock_;
     common::FileChooser& files_;
+    std::unique_ptr<DatabaseLock> lock_;
     std::unique_ptr<store::Database> db_;
     std::unique_ptr<common::Session> session_;
     std::unique_ptr<frmAbout> about_;

@@ -255,16 +255,17 @@ void frmVemora::mnuDBase_Click(int index) {
     if (!databaseFile_)
         return;
     // A cancelled file choice is no error and says nothing; any other is
-    // shown as its description immediately followed by its number.
+    // shown as its description, " - " and its number (the engine's result
+    // code, or the system's error number).
     try {
         if (index == 0)
             restoreDatabase();
         else
             backUpDatabase();
     } catch (const store::DbError& error) {
-        session_.messages().fail(error.description() + QString::number(error.number()));
+        session_.messages().fail(error.text());
     } catch (const FileError& error) {
-        session_.messages().fail(error.description() + QString::number(error.number()));
+        session_.messages().fail(error.text());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
+#include "support/RegisterFiles.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
@@ -14,10 +15,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using common::MessageKind;
 using testing_support::ScriptedMessages;
@@ -40,6 +49,42 @@ protected:
     void replaceFile(const QString&, const QString&) override {
         throw shell::FileError(QStringLiteral("Input/output error"), 5);
     }
+};
+
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st.st_mode & 07777;
+}
+
+// The syncs and renames of a backup or restore, in the order they happen.
+// The syncs are really made, so the files are as the program leaves them.
+class RecordingSync : public shell::FileSync {
+public:
+    QStringList log;
+    void file(const QString& path) override {
+        log << QStringLiteral("sync ") + path;
+        shell::systemFileSync().file(path);
+    }
+    void directory(const QString& path) override {
+        log << QStringLiteral("sync folder ") + path;
+        shell::systemFileSync().directory(path);
+    }
+};
+
+class RecordingFile : public shell::DatabaseFile {
+public:
+    RecordingFile(store::Database& live, const QString& dir, RecordingSync& sync)
+        : DatabaseFile(live, dir, sync), sync_(sync) {}
+
+protected:
+    void replaceFile(const QString& from, const QString& to) override {
+        sync_.log << QStringLiteral("rename %1 to %2").arg(from, to);
+        DatabaseFile::replaceFile(from, to);
+    }
+
+private:
+    RecordingSync& sync_;
 };
 
 // The main window on a keyed database file in the program's directory, as
@@ -183,9 +228,8 @@ TEST_F(DatabaseUtils, AFailureIsShownAsDescriptionFollowedByNumber) {
     choose(1);
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
-    const QString text = messages.shown()[0].text;
-    EXPECT_TRUE(text.at(text.size() - 1).isDigit()) << text.toStdString();
-    EXPECT_FALSE(text.contains(QLatin1String(" - "))) << text.toStdString();
+    // The system's words, " - " and the error number.
+    EXPECT_EQ(messages.shown()[0].text, QStringLiteral("No such file or directory - 2"));
     expectWindowWorking();
 }
 
@@ -257,11 +301,162 @@ TEST_F(DatabaseUtils, ARestoreThatFailsAtTheRenameKeepsTheOldFileOpen) {
     choose(0);
     ASSERT_EQ(messages.shown().size(), 2u);
     EXPECT_EQ(messages.shown()[1].kind, MessageKind::Failure);
-    EXPECT_EQ(messages.shown()[1].text, QStringLiteral("Input/output error5"));
+    EXPECT_EQ(messages.shown()[1].text, QStringLiteral("Input/output error - 5"));
     EXPECT_EQ(bytesOf(t.path()), before);
     expectWindowWorking();
     // Closing asks again.
     messages.answer({false});
     window->close();
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(DatabaseUtils, RestoreRefusesEveryRegisterTheProgramCouldNotOpenOrUse) {
+    const QByteArray before = bytesOf(t.path());
+    const unsigned mode = modeOf(t.path());
+    for (const testing_support::UnsoundRegister& unsound : testing_support::unsoundRegisters()) {
+        SCOPED_TRACE(unsound.name);
+        const QString path = copyPath(QString::fromLatin1(unsound.name) + QStringLiteral(".mdb"));
+        unsound.make(path);
+        messages.clear();
+        hooks.files.choose(path);
+        choose(0);
+        ASSERT_EQ(messages.shown().size(), 2u) << messages.texts().join('\n').toStdString();
+        EXPECT_EQ(messages.shown()[1].kind, MessageKind::Refusal);
+        const QString text = messages.shown()[1].text;
+        EXPECT_TRUE(text.startsWith(QStringLiteral("This file cannot be restored: ")))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QLatin1String(unsound.reason))) << text.toStdString();
+        EXPECT_EQ(bytesOf(t.path()), before);
+        EXPECT_EQ(modeOf(t.path()), mode);
+        EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{store::DatabaseFileName});
+        expectWindowWorking();
+    }
+}
+
+TEST_F(DatabaseUtils, ASoundOlderRegisterIsRestoredMigratedWithTheLiveFilesMode) {
+    ASSERT_EQ(::chmod(QFile::encodeName(t.path()).constData(), 0644), 0);
+    const QString old = copyPath(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(old, {QStringLiteral("From 2019")});
+    ASSERT_EQ(::chmod(QFile::encodeName(old).constData(), 0600), 0);
+    hooks.files.choose(old);
+    choose(0);
+    ASSERT_EQ(messages.shown().size(), 2u);
+    EXPECT_EQ(messages.shown()[1].text, shell::DatabaseRestored);
+    EXPECT_EQ(modeOf(t.path()), 0644u);
+    auto restored = store::Database::open(t.path(), store::DatabaseKey);
+    EXPECT_EQ(restored->userVersion(), store::SchemaVersion);
+    EXPECT_TRUE(restored->exists(QStringLiteral("SELECT 1 FROM Categories WHERE Cat_Desc = ?"),
+                                 QStringLiteral("From 2019")));
+}
+
+TEST_F(DatabaseUtils, ABackupGetsTheModeANewFileGetsUnderTheUmask) {
+    const QString copy = copyPath(QStringLiteral("monday.mdb"));
+    for (const auto& [mask, mode] : {std::pair{0027u, 0640u}, {0022u, 0644u}}) {
+        SCOPED_TRACE(mask);
+        messages.clear();
+        hooks.files.choose(copy);
+        const mode_t saved = ::umask(mask);
+        choose(1);
+        ::umask(saved);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].text, shell::DatabaseBackedUp);
+        EXPECT_EQ(modeOf(copy), mode);
+    }
+}
+
+TEST_F(DatabaseUtils, EachCopyIsSyncedBeforeItIsRenamedIntoPlaceAndItsFolderAfter) {
+    RecordingSync sync;
+    window->setProgramDirectory(t.dir(), std::make_unique<RecordingFile>(t.db(), t.dir(), sync));
+    const auto expectSyncedThenRenamed = [&](const QString& target) {
+        ASSERT_EQ(sync.log.size(), 3) << sync.log.join('\n').toStdString();
+        const QString copy = sync.log[0].mid(QStringLiteral("sync ").size());
+        EXPECT_TRUE(
+            shell::isTemporaryCopyOf(QFileInfo(copy).fileName(), QFileInfo(target).fileName()))
+            << sync.log.join('\n').toStdString();
+        EXPECT_EQ(sync.log[1], QStringLiteral("rename %1 to %2").arg(copy, target));
+        EXPECT_EQ(sync.log[2], QStringLiteral("sync folder ") + QFileInfo(target).absolutePath());
+    };
+
+    const QString backup = copyPath(QStringLiteral("monday.mdb"));
+    hooks.files.choose(backup);
+    choose(1);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].text, shell::DatabaseBackedUp);
+    expectSyncedThenRenamed(backup);
+
+    sync.log.clear();
+    messages.clear();
+    hooks.files.choose(backup);
+    choose(0);
+    ASSERT_EQ(messages.shown().size(), 2u);
+    EXPECT_EQ(messages.shown()[1].text, shell::DatabaseRestored);
+    expectSyncedThenRenamed(t.path());
+}
+
+TEST_F(DatabaseUtils, ARestoreWithNoRoomForItsCopySaysWhyAndLeavesNothingBehind) {
+    // A file size limit stands in for a full disk: the copy's write fails
+    // part-way with the system's error, as it would.
+    const QString big = copyPath(QStringLiteral("big.mdb"));
+    {
+        QStringList many;
+        for (int i = 0; i < 2000; ++i)
+            many << QStringLiteral("Category %1 with a long enough description").arg(i);
+        store::createAssetDatabase(big);
+        auto db = store::Database::open(big, store::DatabaseKey);
+        for (const QString& c : many)
+            db->execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), c);
+    }
+    const QByteArray before = bytesOf(t.path());
+    ASSERT_GT(QFileInfo(big).size(), before.size() + 65536);
+    hooks.files.choose(big);
+
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = static_cast<rlim_t>(before.size() + 4096);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    choose(0);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldSignal);
+
+    ASSERT_EQ(messages.shown().size(), 2u) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(messages.shown()[1].kind, MessageKind::Failure);
+    EXPECT_EQ(messages.shown()[1].text, QString::fromLocal8Bit(std::strerror(EFBIG)) +
+                                            QStringLiteral(" - ") + QString::number(EFBIG));
+    EXPECT_EQ(bytesOf(t.path()), before);
+    EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{store::DatabaseFileName});
+    expectWindowWorking();
+}
+
+TEST_F(DatabaseUtils, ARestoreWhoseMigrationFindsNoRoomFailsWithTheEnginesWordsNotARefusal) {
+    const QString old = copyPath(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(old, {QStringLiteral("From 2019")});
+    const QByteArray before = bytesOf(t.path());
+    hooks.files.choose(old);
+
+    // Room for the copy, none for the indexes its migration adds.
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = static_cast<rlim_t>(QFileInfo(old).size());
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    choose(0);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldSignal);
+
+    ASSERT_EQ(messages.shown().size(), 2u) << messages.texts().join('\n').toStdString();
+    EXPECT_EQ(messages.shown()[1].kind, MessageKind::Failure)
+        << messages.shown()[1].text.toStdString();
+    EXPECT_FALSE(messages.shown()[1].text.startsWith(shell::CannotRestoreFile));
+    EXPECT_TRUE(messages.shown()[1].text.contains(
+        QRegularExpression(QStringLiteral("^[A-Za-z].* - [0-9]+$"))))
+        << messages.shown()[1].text.toStdString();
+    EXPECT_EQ(bytesOf(t.path()), before);
+    EXPECT_EQ(QDir(t.dir()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{store::DatabaseFileName});
+    expectWindowWorking();
 }

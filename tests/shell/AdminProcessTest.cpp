@@ -1,0 +1,114 @@
+// vemora-admin check and backup run as the scheduled job runs them: as a
+// process of their own, beside a running program.
+
+#include "shell/DatabaseLock.h"
+#include "store/Database.h"
+#include "store/StoreConstants.h"
+#include "support/RegisterFiles.h"
+#include "support/TestDatabase.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using testing_support::fileBytes;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// The program beside the test program.
+QString admin() {
+    return QDir(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath())
+        .filePath(QStringLiteral("vemora-admin"));
+}
+
+Result run(const QStringList& args) {
+    QProcess p;
+    p.start(admin(), args);
+    EXPECT_TRUE(p.waitForFinished(60000)) << admin().toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+    return st.st_mode & 07777;
+}
+
+class AdminProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QFileInfo::exists(admin()));
+        ASSERT_TRUE(dir.isValid());
+    }
+    QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(AdminProcess, CheckReportsEveryRegisterARestoreRefusesAndChangesNothing) {
+    for (const testing_support::UnsoundRegister& unsound : testing_support::unsoundRegisters()) {
+        SCOPED_TRACE(unsound.name);
+        const QString file = path(QString::fromLatin1(unsound.name) + QStringLiteral(".mdb"));
+        unsound.make(file);
+        const QByteArray before = fileBytes(file);
+        const Result r = run({QStringLiteral("check"), QStringLiteral("--db"), file});
+        EXPECT_EQ(r.status, 1) << r.out.toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QLatin1String(unsound.problem))) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QStringLiteral("problem(s)"))) << r.out.toStdString();
+        EXPECT_EQ(fileBytes(file), before);
+    }
+}
+
+TEST_F(AdminProcess, CheckPassesASoundOlderRegisterAndLeavesItsMigrationToTheStart) {
+    const QString file = path(QStringLiteral("old.mdb"));
+    testing_support::makeVersion1Register(file, {QStringLiteral("Old")});
+    const QByteArray before = fileBytes(file);
+    const Result r = run({QStringLiteral("check"), QStringLiteral("--db"), file});
+    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("ok, schema version 1 (updated at the next start)")))
+        << r.out.toStdString();
+    EXPECT_EQ(fileBytes(file), before);
+}
+
+TEST_F(AdminProcess, BackupAndCheckWorkWhileTheProgramHoldsTheRegister) {
+    testing_support::TestDatabase t{testing_support::TestDatabase::Storage::KeyedFile};
+    t.addCategory(QStringLiteral("Laptops"));
+    // As the running program holds it.
+    auto lock = shell::DatabaseLock::acquire(t.path());
+    ASSERT_NE(lock, nullptr);
+    const QString copy = path(QStringLiteral("nightly.mdb"));
+
+    const mode_t saved = ::umask(0027);
+    const Result backup = run({QStringLiteral("backup"), copy, QStringLiteral("--db"), t.path()});
+    ::umask(saved);
+    EXPECT_EQ(backup.status, 0) << backup.err.toStdString();
+    EXPECT_EQ(modeOf(copy), 0640u) << "a new file's mode under the umask";
+    auto db = store::Database::open(copy, store::DatabaseKey);
+    EXPECT_TRUE(db->exists(QStringLiteral("SELECT 1 FROM Categories WHERE Cat_Desc = 'Laptops'")));
+
+    const Result check = run({QStringLiteral("check"), QStringLiteral("--db"), t.path()});
+    EXPECT_EQ(check.status, 0) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(shell::DatabaseLock::lockPath(t.path())));
+}
+
+TEST_F(AdminProcess, ABackupThatCannotBeWrittenSaysWhyInWords) {
+    testing_support::TestDatabase t{testing_support::TestDatabase::Storage::KeyedFile};
+    const Result r = run({QStringLiteral("backup"), path(QStringLiteral("no/such/folder/copy.mdb")),
+                          QStringLiteral("--db"), t.path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, QStringLiteral("vemora-admin: No such file or directory - 2\n"));
+}

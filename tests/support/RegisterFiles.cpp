@@ -1,0 +1,83 @@
+#include "support/RegisterFiles.h"
+
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/StoreConstants.h"
+
+#include <QFile>
+
+namespace testing_support {
+
+namespace {
+
+// Back to the first version's indexes and version stamp.
+const char* const ToVersion1 = "DROP INDEX ixLicencesLocationType; DROP INDEX "
+                               "ixStockLocationProduct;"
+                               "CREATE INDEX ixLicencesLocation ON Licences (Loc_ID);"
+                               "CREATE INDEX ixStockLocation ON Stock (Loc_ID);"
+                               "PRAGMA user_version = 1;";
+
+// A new register at path, then sql run on it with references unchecked.
+void madeThen(const QString& path, const char* sql) {
+    store::createAssetDatabase(path);
+    auto db = store::Database::open(path, store::DatabaseKey);
+    db->run(QStringLiteral("PRAGMA foreign_keys = OFF"));
+    db->run(QString::fromUtf8(sql));
+}
+
+void version1LackingAColumn(const QString& path) {
+    madeThen(path, "DROP TABLE Suppliers;"
+                   "CREATE TABLE Suppliers (Supplier_ID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                   "Supp_Name TEXT NOT NULL, Add_1 TEXT, Add_2 TEXT, Add_3 TEXT, Town TEXT, "
+                   "County TEXT, Post_Code TEXT, Area TEXT, Telephone TEXT, FaxArea TEXT, "
+                   "Fax TEXT, Email TEXT, Web_Address TEXT, Supp_Date TEXT);");
+    store::Database::open(path, store::DatabaseKey)->run(QString::fromUtf8(ToVersion1));
+}
+
+void currentStampedVersion1(const QString& path) {
+    madeThen(path, "PRAGMA user_version = 1");
+}
+
+void withoutReservedLocations(const QString& path) {
+    madeThen(path, "DELETE FROM Locations WHERE Loc_ID BETWEEN 1 AND 5");
+}
+
+void itemsOfMissingProducts(const QString& path) {
+    madeThen(path, "INSERT INTO Stock (Stock_Code, Prod_ID, Loc_ID, Cost) VALUES ('S1', 77, 1, 0);"
+                   "INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Cost, Type) "
+                   "VALUES ('K1', 78, 2, 0, 'N');");
+}
+
+} // namespace
+
+const std::vector<UnsoundRegister>& unsoundRegisters() {
+    static const std::vector<UnsoundRegister> files{
+        {"version 1 lacking a column", version1LackingAColumn, "table Suppliers",
+         "does not hold an asset register"},
+        {"current file stamped version 1", currentStampedVersion1,
+         "cannot be brought up to schema version 2: index", "does not hold an asset register"},
+        {"no reserved locations", withoutReservedLocations, "reserved location rows 1-5 missing",
+         "reserved location rows 1-5 missing"},
+        {"items of missing products", itemsOfMissingProducts,
+         "row 1 of Stock names a missing row of Products", "names a missing row of Products"},
+    };
+    return files;
+}
+
+void makeVersion1Register(const QString& path, const QStringList& categories) {
+    store::createAssetDatabase(path);
+    auto db = store::Database::open(path, store::DatabaseKey);
+    for (const QString& c : categories)
+        db->execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), c);
+    db->run(QString::fromUtf8(ToVersion1));
+    // No free pages left by the change back: the file as that version
+    // wrote it, which its migration must grow.
+    db->run(QStringLiteral("VACUUM"));
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace testing_support
