@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+using assets::LicenceField;
 using assets::LicenceFields;
 using assets::LicenceRemoval;
 
@@ -118,7 +119,9 @@ TEST_F(LicenceRecords, AnyLocationThatIsThereIsTaken) {
         const auto saved = logic.InsertLicence(f);
         if (c.history.isEmpty()) {
             EXPECT_FALSE(saved.licId);
-            EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting Location ID"});
+            EXPECT_EQ(saved.refused, LicenceField::Location);
+            EXPECT_EQ(messages.texts(),
+                      QStringList{"The chosen location no longer exists, please choose another"});
         } else {
             ASSERT_TRUE(saved.licId);
             EXPECT_EQ(history(*saved.licId), QStringList{c.history + " @ " + Stamp});
@@ -206,6 +209,10 @@ TEST_F(LicenceRecords, ModifyWritesHistoryOnlyOnAMoveAndKeepsAParkedLicenceParke
     EXPECT_EQ(history(other).size(), 2);
 
     parked.prodId = 999;
+    EXPECT_EQ(logic.ModifyLicencedets(other, parked).refused, LicenceField::Product);
+    EXPECT_EQ(messages.texts().last(),
+              QStringLiteral("The chosen product no longer exists, please choose another"));
+    parked.prodId = 0;
     EXPECT_FALSE(logic.ModifyLicencedets(other, parked).licId);
     EXPECT_EQ(messages.texts().last(), QStringLiteral("internal Error: Getting ProductID"));
 }

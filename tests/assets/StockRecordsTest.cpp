@@ -128,10 +128,10 @@ TEST_F(StockRecords, CostsAreReadOnceAndLimited) {
         }
         EXPECT_EQ(saved.costText, QString::fromLatin1(c.shown));
     }
-    EXPECT_EQ(t.count(QStringLiteral("Stock")), 4);
+    EXPECT_EQ(t.count(QStringLiteral("Stock")), 3);
 }
 
-TEST_F(StockRecords, CodesArePresentWithinTheLimitCleanedAndUnique) {
+TEST_F(StockRecords, CodesArePresentWithinTheLimitAsGivenAndUnique) {
     const int parked = t.addStock(QStringLiteral("OLD-1"), desktop, store::loc::RemovedStock);
     t.addStock(QStringLiteral("PC-9"), desktop, office);
     struct Case {
@@ -145,10 +145,13 @@ TEST_F(StockRecords, CodesArePresentWithinTheLimitCleanedAndUnique) {
         {QStringLiteral("pc-9"), "The Stock Code: PC-9, already exists - unable to add", nullptr},
         // A parked item keeps its code.
         {QStringLiteral("old-1"), "The Stock Code: OLD-1, already exists - unable to add", nullptr},
-        // Pasted text: the characters a key filter drops go, the rest is
-        // upper-cased, and the limit is judged on what is stored.
-        {QStringLiteral("a'b|c\td"), nullptr, "ABC D"},
-        {QString(50, QLatin1Char('y')) + QStringLiteral("''"), nullptr, nullptr},
+        // Pasted text: stored as given, upper-cased, or refused when the key
+        // filter would not have let it in; never cleaned.
+        {QStringLiteral("o'neill-1"), nullptr, "O'NEILL-1"},
+        {QStringLiteral("a|b"), "Please enter a valid stock code reference", nullptr},
+        {QStringLiteral("ab\tcd"), "Please enter a valid stock code reference", nullptr},
+        {QString(50, QLatin1Char('y')) + QStringLiteral("''"), "Only 50 characters allowed",
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
@@ -178,6 +181,7 @@ TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
         std::optional<int> locId;
         QString desc;
         QString message; // empty: stored
+        StockField refused = StockField::Code;
     };
     const Case cases[] = {
         {"no location", std::nullopt, QString(), QStringLiteral("Please enter a location")},
@@ -192,7 +196,9 @@ TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
          addMessage},
         // A stale field: the root, or a location that has gone.
         {"the root", store::loc::None, QStringLiteral("SYSTEM"), addMessage},
-        {"a location that is gone", 999, QStringLiteral("Gone"), addMessage},
+        {"a location that is gone", 999, QStringLiteral("Gone"),
+         QStringLiteral("The chosen location no longer exists, please choose another"),
+         StockField::Location},
         {"a name without an id", std::nullopt, QStringLiteral("Office"), addMessage},
     };
     int n = 0;
@@ -209,7 +215,7 @@ TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
             EXPECT_TRUE(messages.shown().empty());
         } else {
             EXPECT_FALSE(saved.stockId);
-            EXPECT_EQ(saved.refused, StockField::Code);
+            EXPECT_EQ(saved.refused, c.refused);
             EXPECT_EQ(messages.texts(), QStringList{c.message});
         }
     }
@@ -276,14 +282,26 @@ TEST_F(StockRecords, TheProductIsChosenByIdEvenWhenDescriptionsRepeat) {
     ASSERT_EQ(stock().ModifyStock(id, f).stockId, id);
     EXPECT_EQ(column(id, "Prod_ID"), QString::number(desktop));
 
+    // A product that has gone meanwhile is named as such.
+    const QString gone =
+        QStringLiteral("The chosen product no longer exists, please choose another");
     f.prodId = 999;
-    EXPECT_FALSE(stock().ModifyStock(id, f).stockId);
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting ProductID"});
+    EXPECT_EQ(stock().ModifyStock(id, f).refused, StockField::Product);
+    EXPECT_EQ(messages.texts(), QStringList{gone});
     messages.clear();
     f.code = QStringLiteral("PC-2");
+    EXPECT_EQ(stock().AddStock(f).refused, StockField::Product);
+    EXPECT_EQ(messages.texts(), QStringList{gone});
+    // No product at all is the dialog's fault.
+    messages.clear();
+    f.prodId = 0;
     EXPECT_FALSE(stock().AddStock(f).stockId);
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: ProductID not set"});
+    messages.clear();
+    EXPECT_FALSE(stock().ModifyStock(id, f).stockId);
+    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting ProductID"});
     EXPECT_EQ(t.count(QStringLiteral("Stock")), 1);
+    EXPECT_EQ(column(id, "Prod_ID"), QString::number(desktop));
 }
 
 TEST_F(StockRecords, RemovalParksFirstThenDeletesWithTheHistory) {
