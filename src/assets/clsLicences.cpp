@@ -131,10 +131,16 @@ LicenceSave clsLicences::InsertLicence(const LicenceFields& fields) {
     // The licence and its first history row go together or not at all.
     store::Transaction tx(db_);
     const QDateTime now = clock_.now();
-    db_.execute(QStringLiteral("INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Supp_ID, "
-                               "Exp_Date, Cost, Type, Date_Added) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                c->key, fields.prodId, c->locId, fields.suppId, storedExpiry(fields.expiry),
-                c->cost, c->type, now.toString(store::StoredDateTime));
+    // Judged by its row count like every other write: an insert that added
+    // no row has no new id to name.
+    if (db_.execute(QStringLiteral("INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, "
+                                   "Supp_ID, Exp_Date, Cost, Type, Date_Added) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                    c->key, fields.prodId, c->locId, fields.suppId, storedExpiry(fields.expiry),
+                    c->cost, c->type, now.toString(store::StoredDateTime)) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: adding Licence"));
+        return out;
+    }
     const int id = static_cast<int>(db_.lastInsertId());
     if (store::writeHistory(db_, id, store::HistoryLicence, c->historyText, now) != 1) {
         messages_.fail(AddingToHistory);

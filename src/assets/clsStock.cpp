@@ -167,10 +167,15 @@ StockSave clsStock::AddStock(const StockFields& fields) {
     // The item and its first history row go together or not at all.
     store::Transaction tx(db_);
     const QDateTime now = clock_.now();
-    db_.execute(QStringLiteral("INSERT INTO Stock (Prod_ID, Loc_ID, Supp_ID, Stock_Code, Cost, "
-                               "Date_Added) VALUES (?, ?, ?, ?, ?, ?)"),
-                fields.prodId, c->locId, fields.suppId, c->code, c->cost,
-                now.toString(store::StoredDateTime));
+    // Judged by its row count like every other write: an insert that added
+    // no row has no new id to name.
+    if (db_.execute(QStringLiteral("INSERT INTO Stock (Prod_ID, Loc_ID, Supp_ID, Stock_Code, "
+                                   "Cost, Date_Added) VALUES (?, ?, ?, ?, ?, ?)"),
+                    fields.prodId, c->locId, fields.suppId, c->code, c->cost,
+                    now.toString(store::StoredDateTime)) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: adding Stock"));
+        return out;
+    }
     const int id = static_cast<int>(db_.lastInsertId());
     if (store::writeHistory(db_, id, store::HistoryStock, c->locDesc, now) != 1) {
         messages_.fail(AddingToHistory);

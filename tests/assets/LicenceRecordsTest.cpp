@@ -11,6 +11,7 @@
 using assets::LicenceField;
 using assets::LicenceFields;
 using assets::LicenceRemoval;
+using common::MessageKind;
 
 namespace {
 
@@ -290,4 +291,41 @@ TEST_F(LicenceRecords, AFailedWriteLeavesNothingOfItsOperation) {
 TEST_F(LicenceRecords, DetailsOfALicenceThatIsNotThere) {
     EXPECT_FALSE(logic.GetLicDets(42));
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting licience details for 42"});
+}
+
+TEST_F(LicenceRecords, AnExpiryItsStoredFormCannotHoldIsRefusedAndOneWrittenElsewhereReadAsItIs) {
+    LicenceFields f = fields(QStringLiteral("K-FAR"));
+    f.expiry = QDate(10000, 1, 1);
+    const auto refused = logic.InsertLicence(f);
+    EXPECT_FALSE(refused.licId);
+    EXPECT_EQ(refused.refused, LicenceField::Expiry);
+    EXPECT_EQ(messages.texts(),
+              QStringList{"The expiry date must lie between 01/01/0001 and 31/12/9999"});
+    EXPECT_EQ(t.count(QStringLiteral("Licences")), 0);
+
+    messages.clear();
+    f.expiry = QDate(9999, 12, 31);
+    const auto saved = logic.InsertLicence(f);
+    ASSERT_TRUE(saved.licId);
+    EXPECT_EQ(logic.GetLicDets(*saved.licId)->expiry, QDate(9999, 12, 31));
+    // Another tool's year beyond 9999 is read as the date it is.
+    t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = ? WHERE Licence_ID = ?"),
+                   QStringLiteral("12026-05-06"), *saved.licId);
+    EXPECT_EQ(logic.GetLicDets(*saved.licId)->expiry, QDate(12026, 5, 6));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(LicenceRecords, ALicenceInsertThatAddsNoRowFailsAndWritesNoHistory) {
+    const int first = *logic.InsertLicence(fields(QStringLiteral("K-1"))).licId;
+    // The engine skips the insert without an error: no row, no new id.
+    t.db().run(QStringLiteral("CREATE TRIGGER skipLicence BEFORE INSERT ON Licences "
+                              "BEGIN SELECT RAISE(IGNORE); END"));
+    const auto added = logic.InsertLicence(fields(QStringLiteral("K-2")));
+    EXPECT_FALSE(added.licId);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].text, QStringLiteral("Internal Error: adding Licence"));
+    EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
+    EXPECT_EQ(t.count(QStringLiteral("Licences")), 1);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 1);
+    EXPECT_EQ(history(first).size(), 1);
 }

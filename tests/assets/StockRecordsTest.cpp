@@ -11,6 +11,7 @@
 using assets::StockField;
 using assets::StockFields;
 using assets::StockRemoval;
+using common::MessageKind;
 
 namespace {
 
@@ -128,7 +129,7 @@ TEST_F(StockRecords, CostsAreReadOnceAndLimited) {
         }
         EXPECT_EQ(saved.costText, QString::fromLatin1(c.shown));
     }
-    EXPECT_EQ(t.count(QStringLiteral("Stock")), 3);
+    EXPECT_EQ(t.count(QStringLiteral("Stock")), 4);
 }
 
 TEST_F(StockRecords, CodesArePresentWithinTheLimitAsGivenAndUnique) {
@@ -170,7 +171,7 @@ TEST_F(StockRecords, CodesArePresentWithinTheLimitAsGivenAndUnique) {
         }
     }
     EXPECT_EQ(column(parked, "Loc_ID"), QString::number(store::loc::RemovedStock));
-    EXPECT_EQ(t.count(QStringLiteral("Stock")), 4);
+    EXPECT_EQ(t.count(QStringLiteral("Stock")), 3);
 }
 
 TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
@@ -375,6 +376,20 @@ TEST_F(StockRecords, AFailedHistoryRowUndoesItsAddMoveAndPark) {
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: adding Stock to history"));
     EXPECT_EQ(column(id, "Loc_ID"), QString::number(office));
     EXPECT_EQ(history(id).size(), 1);
+}
+
+TEST_F(StockRecords, AnItemInsertThatAddsNoRowFailsAndWritesNoHistory) {
+    const int first = *stock().AddStock(fields(QStringLiteral("PC-1"))).stockId;
+    // The engine skips the insert without an error: no row, no new id.
+    t.db().run(QStringLiteral("CREATE TRIGGER skipStock BEFORE INSERT ON Stock "
+                              "BEGIN SELECT RAISE(IGNORE); END"));
+    const auto added = stock().AddStock(fields(QStringLiteral("PC-2")));
+    EXPECT_FALSE(added.stockId);
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: adding Stock"});
+    EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
+    EXPECT_EQ(t.count(QStringLiteral("Stock")), 1);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 1);
+    EXPECT_EQ(history(first).size(), 1);
 }
 
 TEST_F(StockRecords, AFailedDeleteKeepsTheHistory) {
