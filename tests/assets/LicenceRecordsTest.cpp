@@ -211,7 +211,8 @@ TEST_F(LicenceRecords, ModifyWritesHistoryOnlyOnAMoveAndKeepsAParkedLicenceParke
 
     parked.prodId = 999;
     EXPECT_EQ(logic.ModifyLicencedets(other, parked).refused, LicenceField::Product);
-    EXPECT_EQ(messages.texts().last(),
+    ASSERT_FALSE(messages.shown().empty());
+    ASSERT_EQ(messages.texts().last(),
               QStringLiteral("The chosen product no longer exists, please choose another"));
     parked.prodId = 0;
     EXPECT_FALSE(logic.ModifyLicencedets(other, parked).licId);
@@ -248,7 +249,7 @@ TEST_F(LicenceRecords, RemovalParksFirstThenDeletesWithTheHistory) {
     messages.clear();
     messages.answer({true});
     EXPECT_EQ(logic.DeleteLicence(bare), LicenceRemoval::Deleted);
-    EXPECT_EQ(messages.shown().size(), 1u);
+    ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(logic.DeleteLicence(bare), LicenceRemoval::None);
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: Getting Location ID"));
 }

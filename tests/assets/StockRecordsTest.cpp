@@ -366,7 +366,7 @@ TEST_F(StockRecords, AFailedHistoryRowUndoesItsAddMoveAndPark) {
     StockFields moved = fields(QStringLiteral("PC-1"), cupboard, QStringLiteral("Cupboard"));
     moved.cost = QStringLiteral("10");
     EXPECT_FALSE(stock().ModifyStock(id, moved).stockId);
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: adding Stock to history"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: adding Stock to history"});
     EXPECT_EQ(column(id, "Loc_ID"), QString::number(office));
     EXPECT_EQ(column(id, "Cost"), QStringLiteral("0"));
 
@@ -400,6 +400,7 @@ TEST_F(StockRecords, AFailedDeleteKeepsTheHistory) {
                               "BEGIN SELECT RAISE(IGNORE); END;"));
     messages.answer({true});
     EXPECT_EQ(stock().DeleteStock(id), StockRemoval::None);
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: deleting item of stock"));
     EXPECT_EQ(history(id).size(), 1);
 }

@@ -193,6 +193,6 @@ TEST_F(Categories, DeleteRefusesACategoryWithProducts) {
     EXPECT_EQ(descOf(unused), QStringLiteral("<gone>"));
 
     EXPECT_FALSE(logic.DeleteNewCategory(unused));
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Deleting category"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Deleting category"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }

@@ -100,7 +100,7 @@ TEST_F(Products, CountsAreNotCappedAt16Bits) {
 TEST_F(Products, ListOfAVanishedCategoryKeepsTheLastCategory) {
     logic.FillListViewWithProds(cat, QStringLiteral("PCs"));
     EXPECT_FALSE(logic.FillListViewWithProds(999, QStringLiteral("Gone")).has_value());
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: selecting category"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: selecting category"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
     EXPECT_EQ(logic.CurCatID, cat);
 }
@@ -186,7 +186,7 @@ TEST_F(Products, ChecksRunInOrderAndStopAtTheFirstRefusal) {
 TEST_F(Products, UnknownValidationModeIsAnInternalError) {
     const catalogue::ProductCheck check = logic.ValidateProduct("MODIFY", fields("C1", "Desc"), 0);
     EXPECT_FALSE(check.values.has_value());
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Invalid Validation Type"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Invalid Validation Type"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }
 
@@ -422,6 +422,7 @@ TEST_F(Products, DeleteThatMissesTheProductLeavesItsItemsAndHistory) {
                               "BEGIN SELECT RAISE(IGNORE); END"));
     messages.answer({true, true});
     EXPECT_FALSE(logic.DeleteProduct(p));
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.shown().back().text, QStringLiteral("Internal Error: Deleting Product"));
     EXPECT_EQ(messages.shown().back().kind, MessageKind::Failure);
     EXPECT_EQ(rows(QStringLiteral("Stock")), 1);

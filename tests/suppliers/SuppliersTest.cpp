@@ -94,7 +94,7 @@ TEST_F(Suppliers, ValidationRunsInThePartsOrder) {
     f.email = QStringLiteral("nobody");
     f.web = QStringLiteral("not a web address");
     EXPECT_EQ(logic.DoValidation(f), SupplierField::Email);
-    EXPECT_EQ(messages.texts(), QStringList{"Invalid email address"});
+    ASSERT_EQ(messages.texts(), QStringList{"Invalid email address"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
 
     messages.clear();
@@ -142,7 +142,7 @@ TEST_F(Suppliers, ModifyRefusesAnotherSuppliersNameButKeepsItsOwn) {
 TEST_F(Suppliers, ModifyOfAMissingSupplierIsAnInternalError) {
     const auto saved = logic.Modify(42, named(QStringLiteral("Ghost")));
     EXPECT_FALSE(saved.stored);
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Modifying Supplier"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Modifying Supplier"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }
 
@@ -212,21 +212,22 @@ TEST_F(Suppliers, PastedTextIsStoredAsGivenOrRefusedWithTheFieldsMessage) {
         SupplierFields g = named(QStringLiteral("Other"));
         g.*r.field = QString::fromLatin1(r.text);
         EXPECT_EQ(logic.InsertSupplier(g).refused, r.refused);
-        EXPECT_EQ(messages.texts().last(), QString::fromLatin1(r.message));
+        ASSERT_FALSE(messages.shown().empty());
+        ASSERT_EQ(messages.texts().last(), QString::fromLatin1(r.message));
     }
     EXPECT_EQ(count(), 1);
 
     f = named(QString(51, QLatin1Char('n')));
     EXPECT_FALSE(logic.InsertSupplier(f).stored);
-    EXPECT_EQ(messages.texts().last(), QStringLiteral("Only 50 characters allowed"));
+    ASSERT_EQ(messages.texts().last(), QStringLiteral("Only 50 characters allowed"));
     f = named(QStringLiteral("Short"));
     f.postCode = QStringLiteral("12345678901");
     EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::PostCode);
-    EXPECT_EQ(messages.texts().last(), QStringLiteral("Only 10 characters allowed"));
+    ASSERT_EQ(messages.texts().last(), QStringLiteral("Only 10 characters allowed"));
     f.postCode.clear();
     f.faxArea = QStringLiteral("1234567");
     EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::FaxArea);
-    EXPECT_EQ(messages.texts().last(), QStringLiteral("Only 6 characters allowed"));
+    ASSERT_EQ(messages.texts().last(), QStringLiteral("Only 6 characters allowed"));
     f.faxArea.clear();
     f.fax = QString(21, QLatin1Char('1'));
     EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::Fax);
@@ -238,6 +239,7 @@ TEST_F(Suppliers, ADateItsStoredFormCannotHoldIsRefused) {
     SupplierFields f = named(QStringLiteral("Far Future"));
     f.date = QDateTime(QDate(10000, 1, 1), QTime(9, 0));
     EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::Date);
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().last(),
               QStringLiteral("The date added must lie between 01/01/0001 and 31/12/9999"));
     EXPECT_EQ(count(), 0);
@@ -274,7 +276,7 @@ TEST_F(Suppliers, RemovalIsRefusedWhileAProductNamesTheSupplier) {
     t.db().execute(QStringLiteral("UPDATE Licences SET Supp_ID = ? WHERE Licence_ID = ?"), supp,
                    lic);
     EXPECT_FALSE(logic.RemoveSupplier(supp));
-    EXPECT_EQ(messages.texts(),
+    ASSERT_EQ(messages.texts(),
               QStringList{"There is atleast one product still tied to this supplier, unable to "
                           "remove"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
@@ -315,7 +317,7 @@ TEST_F(Suppliers, AnUntiedSupplierIsRemovedAndAMissingOneIsAnInternalError) {
     EXPECT_EQ(count(), 0);
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_FALSE(logic.RemoveSupplier(supp));
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Deleting Supplier"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Deleting Supplier"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }
 

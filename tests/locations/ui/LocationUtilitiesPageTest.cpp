@@ -237,7 +237,7 @@ TEST_F(LocationUtilities, DescriptionTakesAtMost50FreeTextCharacters) {
     QTest::keyClick(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
                     Qt::Key_Return); // swallowed too: nothing added
     EXPECT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text().size(), 50);
-    EXPECT_EQ(messages.texts(),
+    ASSERT_EQ(messages.texts(),
               (QStringList{"Only 50 characters allowed", "Only 50 characters allowed"}));
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
     EXPECT_EQ(node(office)->childCount(), 1);
@@ -255,7 +255,7 @@ TEST_F(LocationUtilities, EmptyDescriptionIsRefusedAndTheFocusGoesBack) {
                      QStringLiteral("   "));
     testing_support::child<QPushButton>(&dialog, "btnClose")->setFocus();
     QTest::mouseClick(testing_support::child<QPushButton>(&dialog, "btnAdd"), Qt::LeftButton);
-    EXPECT_EQ(messages.texts(), QStringList{"Please enter a location description"});
+    ASSERT_EQ(messages.texts(), QStringList{"Please enter a location description"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
     EXPECT_EQ(dialog.focusWidget(), testing_support::child<QLineEdit>(&dialog, "txtLocDesc"));
     EXPECT_TRUE(dialog.isVisible());
@@ -406,6 +406,7 @@ TEST_F(LocationUtilities, DeleteParksOrRemovesTheNodeOnlyWhenTheDatabaseDid) {
             EXPECT_EQ(stored(c.id)->at(1), c.parentAfter.mid(1).toInt());
         }
     }
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().first(),
               QStringLiteral("Cannot remove, this location has child locations"));
 }
@@ -482,6 +483,7 @@ TEST_F(LocationUtilities, MovedNodeTakesTheIconOfItsNewBranchSoRemovalParksALive
     click(oldStore);
     messages.answer({true});
     page->mnuLoc_Click(2);
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().last(),
               QStringLiteral("Are you sure you wish to remove location Old Store"));
     EXPECT_EQ(stored(oldStore), (std::array<int, 3>{2, 3, 3}));
