@@ -2,6 +2,8 @@
 
 #include "store/History.h"
 
+#include "catalogue/clsProducts.h"
+#include "common/KeyRule.h"
 #include "common/Messages.h"
 
 #include "store/Database.h"
@@ -10,7 +12,32 @@
 namespace assets {
 
 QString storedCode(const QString& typed) {
-    return catalogue::cleanFreeText(typed).toUpper();
+    return typed.trimmed().toUpper();
+}
+
+bool codeFitsField(const QString& code) {
+    return common::fitsField(common::FieldKind::FreeText, code);
+}
+
+CostCheck readItemCost(const QString& text, store::Money& amount) {
+    const store::Money::Reading reading = store::Money::read(text, amount);
+    if (reading == store::Money::Reading::TooLarge)
+        return CostCheck::TooHigh;
+    if (text.trimmed().size() > catalogue::CostLimit)
+        return CostCheck::TooLong;
+    if (reading == store::Money::Reading::Invalid)
+        return CostCheck::Invalid;
+    return amount > MaxItemCost ? CostCheck::TooHigh : CostCheck::Amount;
+}
+
+bool supplierExists(store::Database& db, const std::optional<int>& suppId) {
+    return !suppId ||
+           db.exists(QStringLiteral("SELECT Supplier_ID FROM Suppliers WHERE Supplier_ID = ?"),
+                     *suppId);
+}
+
+bool locationExists(store::Database& db, int locId) {
+    return db.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ID = ?"), locId);
 }
 
 std::optional<int> idFromText(const QString& text) {

@@ -27,9 +27,29 @@ inline constexpr int ItemCodeLimit = 50;
 // 1,000,000.00, the highest cost a stock item or licence may carry.
 inline constexpr store::Money MaxItemCost = store::Money::fromCents(100000000);
 
-// A stock code or licence key as it is stored and compared: cleaned as the
-// key filter would have let it in (pasted text included), then upper-cased.
+// A stock code or licence key as it is stored and compared: trimmed and
+// upper-cased. Whether it holds only what the key filter lets in is
+// codeFitsField's to say.
 QString storedCode(const QString& typed);
+bool codeFitsField(const QString& code);
+
+// A cost box's text read for storing: empty is no cost, an amount with
+// more than 15 whole digits is above the limit.
+enum class CostCheck { Amount, Invalid, TooHigh, TooLong };
+CostCheck readItemCost(const QString& text, store::Money& amount);
+
+// The messages of a choice made in a dialog that another dialog has
+// deleted meanwhile.
+inline const QString SupplierGone =
+    QStringLiteral("The chosen supplier no longer exists, please choose another");
+inline const QString LocationGone =
+    QStringLiteral("The chosen location no longer exists, please choose another");
+inline const QString ProductGone =
+    QStringLiteral("The chosen product no longer exists, please choose another");
+
+// True when the supplier (none counts as there) or the location is there.
+bool supplierExists(store::Database& db, const std::optional<int>& suppId);
+bool locationExists(store::Database& db, int locId);
 
 // A decimal id as a dialog keeps it in a hidden text box; no value when the
 // text is empty or not a whole number.

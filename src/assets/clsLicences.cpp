@@ -1,6 +1,7 @@
 #include "assets/clsLicences.h"
 
 #include "assets/AssetRecords.h"
+#include "catalogue/clsProducts.h"
 #include "common/Clock.h"
 #include "common/KeyRule.h"
 #include "common/Messages.h"
@@ -43,10 +44,15 @@ std::optional<clsLicences::Collected> clsLicences::collect(const LicenceFields& 
         messages_.refuse(QStringLiteral("Enter a valid licence key"));
         return std::nullopt;
     }
-    if (c.key.size() > ItemCodeLimit) {
-        messages_.refuse(common::limitMessage(ItemCodeLimit));
+    const auto refuse = [&](LicenceField field, const QString& text) {
+        messages_.refuse(text);
+        out.refused = field;
         return std::nullopt;
-    }
+    };
+    if (!codeFitsField(c.key))
+        return refuse(LicenceField::Key, QStringLiteral("Enter a valid licence key"));
+    if (c.key.size() > ItemCodeLimit)
+        return refuse(LicenceField::Key, common::limitMessage(ItemCodeLimit));
     // No location chosen: the pool. Any location that is there will do.
     if (fields.locId && *fields.locId != store::loc::None)
         c.locId = *fields.locId;
@@ -55,10 +61,8 @@ std::optional<clsLicences::Collected> clsLicences::collect(const LicenceFields& 
     } else {
         store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
         q.bindAll(c.locId);
-        if (!q.next()) {
-            messages_.fail(GettingLocation);
-            return std::nullopt;
-        }
+        if (!q.next())
+            return refuse(LicenceField::Location, LocationGone);
         c.historyText = fields.locDesc.trimmed();
         if (c.historyText.isEmpty())
             c.historyText = q.text(QStringLiteral("Loc_Desc"));
@@ -66,20 +70,44 @@ std::optional<clsLicences::Collected> clsLicences::collect(const LicenceFields& 
     const QString cost = fields.cost.trimmed();
     if (!cost.isEmpty() && cost != QStringLiteral("0")) {
         // Read once, exactly, into hundredths: no sign, at most two decimals.
-        const std::optional<store::Money> amount = store::Money::parse(cost);
-        if (!amount) {
+        store::Money amount;
+        switch (readItemCost(cost, amount)) {
+        case CostCheck::Invalid:
             messages_.refuse(QStringLiteral("Invalid licence cost"));
             return std::nullopt;
-        }
-        if (*amount > MaxItemCost) {
+        case CostCheck::TooHigh:
             messages_.refuse(QStringLiteral("Licence cost cannot exceed 1,000,000.00"));
             return std::nullopt;
+        case CostCheck::TooLong:
+            return refuse(LicenceField::Cost, common::limitMessage(catalogue::CostLimit));
+        case CostCheck::Amount:
+            break;
         }
-        c.cost = *amount;
-        out.costText = amount->display();
+        c.cost = amount;
+        out.costText = amount.display();
     }
+    // The stored form holds four-digit years only.
+    if (fields.expiry.isValid() && !store::isStorableDate(fields.expiry))
+        return refuse(LicenceField::Expiry,
+                      store::DateRangeMessage.arg(QStringLiteral("The expiry date")));
     c.type = fields.temporary ? store::LicenceTemporary : store::LicenceNormal;
     return c;
+}
+
+bool clsLicences::checkChoices(const LicenceFields& fields, LicenceSave& out) {
+    // The product and the supplier were chosen by id; another dialog may
+    // have deleted either since.
+    if (!productDescription(db_, fields.prodId)) {
+        messages_.refuse(ProductGone);
+        out.refused = LicenceField::Product;
+        return false;
+    }
+    if (!supplierExists(db_, fields.suppId)) {
+        messages_.refuse(SupplierGone);
+        out.refused = LicenceField::Supplier;
+        return false;
+    }
+    return true;
 }
 
 LicenceSave clsLicences::InsertLicence(const LicenceFields& fields) {
@@ -94,17 +122,25 @@ LicenceSave clsLicences::InsertLicence(const LicenceFields& fields) {
                          QStringLiteral(", already exists - unable to add"));
         return out;
     }
-    if (!productDescription(db_, fields.prodId)) {
+    if (fields.prodId == 0) {
         messages_.fail(QStringLiteral("Internal Error: ProductID not set"));
         return out;
     }
+    if (!checkChoices(fields, out))
+        return out;
     // The licence and its first history row go together or not at all.
     store::Transaction tx(db_);
     const QDateTime now = clock_.now();
-    db_.execute(QStringLiteral("INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Supp_ID, "
-                               "Exp_Date, Cost, Type, Date_Added) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                c->key, fields.prodId, c->locId, fields.suppId, storedExpiry(fields.expiry),
-                c->cost, c->type, now.toString(store::StoredDateTime));
+    // Judged by its row count like every other write: an insert that added
+    // no row has no new id to name.
+    if (db_.execute(QStringLiteral("INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, "
+                                   "Supp_ID, Exp_Date, Cost, Type, Date_Added) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                    c->key, fields.prodId, c->locId, fields.suppId, storedExpiry(fields.expiry),
+                    c->cost, c->type, now.toString(store::StoredDateTime)) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: adding Licence"));
+        return out;
+    }
     const int id = static_cast<int>(db_.lastInsertId());
     if (store::writeHistory(db_, id, store::HistoryLicence, c->historyText, now) != 1) {
         messages_.fail(AddingToHistory);
@@ -135,10 +171,12 @@ LicenceSave clsLicences::ModifyLicencedets(int LicID, const LicenceFields& field
     }
     const std::int64_t oldLoc = old.integer(QStringLiteral("Loc_ID"));
     // The product is the one chosen by id, never looked up by description.
-    if (!productDescription(db_, fields.prodId)) {
+    if (fields.prodId == 0) {
         messages_.fail(QStringLiteral("internal Error: Getting ProductID"));
         return out;
     }
+    if (!checkChoices(fields, out))
+        return out;
     // The new values and the history row of a move go together.
     store::Transaction tx(db_);
     const QDateTime now = clock_.now();
@@ -205,9 +243,8 @@ std::optional<LicenceDetails> clsLicences::GetLicDets(int LicID) {
     LicenceDetails d;
     d.prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
     d.key = q.text(QStringLiteral("Licence_Name"));
-    d.expiry = QDate::fromString(q.text(QStringLiteral("Exp_Date")), store::StoredDate);
-    d.dateAdded =
-        QDateTime::fromString(q.text(QStringLiteral("Date_Added")), store::StoredDateTime);
+    d.expiry = store::readStoredDate(q.text(QStringLiteral("Exp_Date")));
+    d.dateAdded = store::readStoredDateTime(q.text(QStringLiteral("Date_Added")));
     d.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
     d.locDesc = q.text(QStringLiteral("Loc_Desc"));
     if (!q.isNull(QStringLiteral("Cost")))

@@ -32,8 +32,13 @@ struct LicenceFields {
     bool temporary = false;    // type 'T', else 'N'
 };
 
+// The field a refusal of what reached the dialog without its key filter
+// (pasted text), or of a choice gone meanwhile, names for the focus.
+enum class LicenceField { None, Key, Cost, Expiry, Product, Location, Supplier };
+
 struct LicenceSave {
     std::optional<int> licId; // the licence stored; no value after a message
+    LicenceField refused = LicenceField::None;
     // The cost as the dialog now shows it ("##,##0.00"), once it was read;
     // empty until then, and for no cost.
     QString costText;
@@ -76,6 +81,9 @@ private:
     // the cost read.
     struct Collected;
     std::optional<Collected> collect(const LicenceFields& fields, LicenceSave& out);
+    // The product and the supplier are still there; else a message naming
+    // the one that is gone.
+    bool checkChoices(const LicenceFields& fields, LicenceSave& out);
 
     store::Database& db_;
     common::Messages& messages_;

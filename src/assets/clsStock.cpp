@@ -1,6 +1,7 @@
 #include "assets/clsStock.h"
 
 #include "assets/AssetRecords.h"
+#include "catalogue/clsProducts.h"
 #include "common/Clock.h"
 #include "common/KeyRule.h"
 #include "common/Messages.h"
@@ -84,17 +85,26 @@ std::optional<clsStock::Checked> clsStock::validate(const StockFields& fields, b
     c.code = storedCode(fields.code);
     if (c.code.isEmpty())
         return refuse(StockField::Code, QStringLiteral("Please enter a stock code reference"));
+    if (!codeFitsField(c.code))
+        return refuse(StockField::Code,
+                      QStringLiteral("Please enter a valid stock code reference"));
     if (c.code.size() > ItemCodeLimit)
         return refuse(StockField::Code, common::limitMessage(ItemCodeLimit));
     if (!fields.cost.trimmed().isEmpty()) {
         // Read once, exactly, into hundredths: no sign, at most two decimals.
-        const std::optional<store::Money> cost = store::Money::parse(fields.cost);
-        if (!cost)
+        store::Money cost;
+        switch (readItemCost(fields.cost, cost)) {
+        case CostCheck::Invalid:
             return refuse(StockField::Cost, QStringLiteral("Please enter a valid cost"));
-        if (*cost > MaxItemCost)
+        case CostCheck::TooHigh:
             return refuse(StockField::Cost, CostLimitMessage);
-        c.cost = *cost;
-        out.costText = cost->display();
+        case CostCheck::TooLong:
+            return refuse(StockField::Cost, common::limitMessage(catalogue::CostLimit));
+        case CostCheck::Amount:
+            break;
+        }
+        c.cost = cost;
+        out.costText = cost.display();
     }
     c.locDesc = fields.locDesc.trimmed();
     if (c.locDesc.isEmpty())
@@ -108,6 +118,8 @@ std::optional<clsStock::Checked> clsStock::validate(const StockFields& fields, b
     if (!fields.locId)
         return refuse(StockField::Code, underBranch);
     c.locId = *fields.locId;
+    if (c.locId != store::loc::None && !locationExists(db_, c.locId))
+        return refuse(StockField::Location, LocationGone);
     if (c.locId != store::loc::AvailableLocations) {
         store::Query q(db_, QStringLiteral("SELECT Loc_Top FROM Locations WHERE Loc_ID = ?"));
         q.bindAll(c.locId);
@@ -115,6 +127,22 @@ std::optional<clsStock::Checked> clsStock::validate(const StockFields& fields, b
             return refuse(StockField::Code, underBranch);
     }
     return c;
+}
+
+bool clsStock::checkChoices(const StockFields& fields, StockSave& out) {
+    // The product and the supplier were chosen by id; another dialog may
+    // have deleted either since.
+    if (!productDescription(db_, fields.prodId)) {
+        messages_.refuse(ProductGone);
+        out.refused = StockField::Product;
+        return false;
+    }
+    if (!supplierExists(db_, fields.suppId)) {
+        messages_.refuse(SupplierGone);
+        out.refused = StockField::Supplier;
+        return false;
+    }
+    return true;
 }
 
 StockSave clsStock::AddStock(const StockFields& fields) {
@@ -130,17 +158,24 @@ StockSave clsStock::AddStock(const StockFields& fields) {
         out.refused = StockField::Code;
         return out;
     }
-    if (!productDescription(db_, fields.prodId)) {
+    if (fields.prodId == 0) {
         messages_.fail(QStringLiteral("Internal Error: ProductID not set"));
         return out;
     }
+    if (!checkChoices(fields, out))
+        return out;
     // The item and its first history row go together or not at all.
     store::Transaction tx(db_);
     const QDateTime now = clock_.now();
-    db_.execute(QStringLiteral("INSERT INTO Stock (Prod_ID, Loc_ID, Supp_ID, Stock_Code, Cost, "
-                               "Date_Added) VALUES (?, ?, ?, ?, ?, ?)"),
-                fields.prodId, c->locId, fields.suppId, c->code, c->cost,
-                now.toString(store::StoredDateTime));
+    // Judged by its row count like every other write: an insert that added
+    // no row has no new id to name.
+    if (db_.execute(QStringLiteral("INSERT INTO Stock (Prod_ID, Loc_ID, Supp_ID, Stock_Code, "
+                                   "Cost, Date_Added) VALUES (?, ?, ?, ?, ?, ?)"),
+                    fields.prodId, c->locId, fields.suppId, c->code, c->cost,
+                    now.toString(store::StoredDateTime)) != 1) {
+        messages_.fail(QStringLiteral("Internal Error: adding Stock"));
+        return out;
+    }
     const int id = static_cast<int>(db_.lastInsertId());
     if (store::writeHistory(db_, id, store::HistoryStock, c->locDesc, now) != 1) {
         messages_.fail(AddingToHistory);
@@ -173,10 +208,12 @@ StockSave clsStock::ModifyStock(int StockID, const StockFields& fields) {
     }
     const std::int64_t oldLoc = old.integer(QStringLiteral("Loc_ID"));
     // The product is the one chosen by id, never looked up by description.
-    if (!productDescription(db_, fields.prodId)) {
+    if (fields.prodId == 0) {
         messages_.fail(QStringLiteral("Internal Error: Getting ProductID"));
         return out;
     }
+    if (!checkChoices(fields, out))
+        return out;
     // The new values and the history row of a move go together.
     store::Transaction tx(db_);
     const QDateTime now = clock_.now();
@@ -247,8 +284,7 @@ std::optional<StockDetails> clsStock::GetStockDets(int StockID) {
         d.suppId = static_cast<int>(q.integer(QStringLiteral("Supp_ID")));
     if (!q.isNull(QStringLiteral("Cost")))
         d.cost = q.money(QStringLiteral("Cost")).field();
-    d.dateAdded =
-        QDateTime::fromString(q.text(QStringLiteral("Date_Added")), store::StoredDateTime);
+    d.dateAdded = store::readStoredDateTime(q.text(QStringLiteral("Date_Added")));
     if (q.isNull(QStringLiteral("FoundLoc")))
         messages_.fail(QStringLiteral("Internal Error: finding Location"));
     else

@@ -42,7 +42,7 @@ struct StockFields {
 };
 
 // The field a refusal names, so that the dialog can put the focus on it.
-enum class StockField { None, Code, Cost };
+enum class StockField { None, Code, Cost, Product, Location, Supplier };
 
 struct StockSave {
     std::optional<int> stockId; // the item stored; no value after a message
@@ -103,6 +103,9 @@ private:
     // its message and sets out.refused. Sets out.costText once the cost is
     // read.
     std::optional<Checked> validate(const StockFields& fields, bool adding, StockSave& out);
+    // The product and the supplier are still there; else a message naming
+    // the one that is gone.
+    bool checkChoices(const StockFields& fields, StockSave& out);
 
     store::Database& db_;
     common::Messages& messages_;

@@ -52,9 +52,14 @@ common::ListRows clsCategories::FillListViewWithCats() {
 }
 
 std::optional<QString> clsCategories::checkedDescription(const QString& typed) {
-    const QString desc = cleanFreeText(typed);
+    // Stored as given (trimmed) or refused, never cleaned behind the user.
+    const QString desc = typed.trimmed();
     if (desc.isEmpty()) {
         messages_.refuse(PleaseEnter);
+        return std::nullopt;
+    }
+    if (!common::fitsField(common::FieldKind::FreeText, desc)) {
+        messages_.refuse(QStringLiteral("Please enter a valid category description"));
         return std::nullopt;
     }
     if (desc.size() > CategoryLimit) {

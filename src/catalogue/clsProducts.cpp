@@ -82,9 +82,7 @@ std::optional<ProductDetails> clsProducts::FillProdFormWithDets(int ProdID) {
         return out;
     }
     out.catId = catId;
-    out.dateAdded = QDateTime::fromString(added, store::StoredDateTime).date();
-    if (!out.dateAdded.isValid())
-        out.dateAdded = QDate::fromString(added, store::StoredDate);
+    out.dateAdded = store::readStoredDate(added);
     return out;
 }
 
@@ -129,15 +127,22 @@ ProductCheck clsProducts::ValidateProduct(const QString& mode, const ProductFiel
         return out;
     }
     ProductValues values;
-    values.code = cleanFreeText(fields.code);
+    // Texts are stored as given (trimmed) or refused: pasted text that the
+    // key filter would not have let in is never cleaned behind the user.
+    values.code = fields.code.trimmed();
     if (values.code.isEmpty())
         return refuse(ProductField::Code, QStringLiteral("Please enter a product code"));
+    if (!common::fitsField(common::FieldKind::FreeText, values.code))
+        return refuse(ProductField::Code, QStringLiteral("Please enter a valid product code"));
     if (values.code.size() > ProductCodeLimit)
         return refuse(ProductField::Code, common::limitMessage(ProductCodeLimit));
-    values.desc = cleanFreeText(fields.desc);
+    values.desc = fields.desc.trimmed();
     if (values.desc.isEmpty())
         return refuse(ProductField::Description,
                       QStringLiteral("Please enter a product description"));
+    if (!common::fitsField(common::FieldKind::FreeText, values.desc))
+        return refuse(ProductField::Description,
+                      QStringLiteral("Please enter a valid product description"));
     if (values.desc.size() > ProductDescLimit)
         return refuse(ProductField::Description, common::limitMessage(ProductDescLimit));
     if (!fields.catId)
@@ -145,12 +150,19 @@ ProductCheck clsProducts::ValidateProduct(const QString& mode, const ProductFiel
     values.catId = *fields.catId;
     // Decimal point, thousands in groups of three after commas, at most two
     // decimals, no sign: read once, exactly, into hundredths.
-    const std::optional<store::Money> cost = store::Money::parse(fields.cost);
-    if (!cost)
+    // An amount too long to hold is above the limit, not malformed.
+    store::Money amount;
+    const store::Money::Reading reading = store::Money::read(fields.cost, amount);
+    const QString tooHigh = QStringLiteral("Product cost cannot exceed 1,000,000.00");
+    if (reading == store::Money::Reading::TooLarge)
+        return refuse(ProductField::Cost, tooHigh);
+    if (fields.cost.trimmed().size() > CostLimit)
+        return refuse(ProductField::Cost, common::limitMessage(CostLimit));
+    if (reading == store::Money::Reading::Invalid)
         return refuse(ProductField::Cost, QStringLiteral("Please enter a valid product cost"));
-    if (*cost > MaxProductCost)
-        return refuse(ProductField::Cost,
-                      QStringLiteral("Product cost cannot exceed 1,000,000.00"));
+    if (amount > MaxProductCost)
+        return refuse(ProductField::Cost, tooHigh);
+    const std::optional<store::Money> cost = amount;
     values.cost = *cost;
     if (!fields.cost.trimmed().isEmpty())
         out.costText = cost->display();
@@ -177,6 +189,16 @@ ProductSave clsProducts::save(const QString& mode, int prodId, const ProductFiel
     const ProductValues& v = *check.values;
     if (!db_.exists(QStringLiteral("SELECT Cat_ID FROM Categories WHERE Cat_ID = ?"), v.catId)) {
         messages_.fail(QStringLiteral("Internal Error: Getting CategoryID"));
+        return out;
+    }
+    // A supplier chosen in this dialog may have been deleted from another
+    // one meanwhile: named as such, before the engine's key check would.
+    if (v.suppId && !db_.exists(QStringLiteral("SELECT Supplier_ID FROM Suppliers WHERE "
+                                               "Supplier_ID = ?"),
+                                *v.suppId)) {
+        messages_.refuse(QStringLiteral("The chosen supplier no longer exists, please choose "
+                                        "another"));
+        out.refused = ProductField::Supplier;
         return out;
     }
     const QString stamp = clock_.now().toString(store::StoredDateTime);

@@ -25,6 +25,8 @@ namespace catalogue {
 
 inline constexpr int ProductCodeLimit = 50;
 inline constexpr int ProductDescLimit = 255;
+// The longest cost text a cost box takes (product, stock item, licence).
+inline constexpr int CostLimit = 20;
 // 1,000,000.00, the highest cost a product may carry.
 inline constexpr store::Money MaxProductCost = store::Money::fromCents(100000000);
 
@@ -38,7 +40,7 @@ struct ProductFields {
     std::optional<int> suppId;
 };
 
-// The fields once checked: texts cleaned, the cost read.
+// The fields once checked: texts trimmed, the cost read.
 struct ProductValues {
     QString code;
     QString desc;
@@ -48,7 +50,7 @@ struct ProductValues {
 };
 
 // The field a refusal names, so that the dialog can put the focus on it.
-enum class ProductField { None, Code, Description, Category, Cost };
+enum class ProductField { None, Code, Description, Category, Cost, Supplier };
 
 struct ProductCheck {
     std::optional<ProductValues> values; // no value: refused, a message shown

@@ -10,6 +10,24 @@ bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
+// Whether a printable character belongs in a field of the kind.
+bool allowed(FieldKind kind, QChar c) {
+    switch (kind) {
+    case FieldKind::FreeText:
+        // Values are bound, never spliced into SQL text, so the apostrophe
+        // is an ordinary character ("O'Neill"); the vertical bar stays out.
+        return c != QLatin1Char('|');
+    case FieldKind::Digits:
+        return isDigit(c);
+    case FieldKind::Telephone:
+        return isDigit(c) || c == QLatin1Char('(') || c == QLatin1Char(')') ||
+               c == QLatin1Char(' ') || c == QLatin1Char('+') || c == QLatin1Char('-');
+    case FieldKind::Cost:
+        return isDigit(c) || c == QLatin1Char('.');
+    }
+    return true;
+}
+
 } // namespace
 
 KeyVerdict judgeKey(FieldKind kind, int limit, int length, const QString& key) {
@@ -23,21 +41,15 @@ KeyVerdict judgeKey(FieldKind kind, int limit, int length, const QString& key) {
         return KeyVerdict::DropAtLimit;
     if (enter)
         return KeyVerdict::Action;
-    const QChar c = key.at(0);
-    switch (kind) {
-    case FieldKind::FreeText:
-        return c == QLatin1Char('\'') || c == QLatin1Char('|') ? KeyVerdict::Drop
-                                                               : KeyVerdict::Pass;
-    case FieldKind::Digits:
-        return isDigit(c) ? KeyVerdict::Pass : KeyVerdict::Drop;
-    case FieldKind::Telephone:
-        return isDigit(c) || c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char(' ')
-                   ? KeyVerdict::Pass
-                   : KeyVerdict::Drop;
-    case FieldKind::Cost:
-        return isDigit(c) || c == QLatin1Char('.') ? KeyVerdict::Pass : KeyVerdict::Drop;
-    }
-    return KeyVerdict::Pass;
+    return allowed(kind, key.at(0)) ? KeyVerdict::Pass : KeyVerdict::Drop;
+}
+
+bool fitsField(FieldKind kind, const QString& text) {
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph || !allowed(kind, c))
+            return false;
+    return true;
 }
 
 QString limitMessage(int limit) {

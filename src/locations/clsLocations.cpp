@@ -1,5 +1,6 @@
 #include "locations/clsLocations.h"
 
+#include "common/KeyRule.h"
 #include "common/ListRow.h"
 #include "common/Messages.h"
 #include "store/Database.h"
@@ -104,7 +105,30 @@ std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
     return nodes;
 }
 
+QString clsLocations::storedDescription(int locId) {
+    store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
+    q.bindAll(locId);
+    return q.next() ? q.text(QStringLiteral("Loc_Desc")) : QString();
+}
+
+bool clsLocations::checkDescription(const QString& newdesc) {
+    const QString desc = newdesc.trimmed();
+    QString refusal;
+    if (desc.isEmpty())
+        refusal = QStringLiteral("Please enter a location description");
+    else if (!common::fitsField(common::FieldKind::FreeText, desc))
+        refusal = QStringLiteral("Please enter a valid location description");
+    else if (desc.size() > LocationDescLimit)
+        refusal = common::limitMessage(LocationDescLimit);
+    if (refusal.isEmpty())
+        return true;
+    messages_.refuse(refusal);
+    return false;
+}
+
 std::optional<TreeNode> clsLocations::AddLocation(const QString& newdesc) {
+    if (!checkDescription(newdesc))
+        return std::nullopt;
     const int parentId = CurrentLocId();
     store::Query parent(
         db_,
@@ -137,6 +161,8 @@ std::optional<TreeNode> clsLocations::AddLocation(const QString& newdesc) {
 }
 
 bool clsLocations::ModifyLocation(const QString& newdesc) {
+    if (!checkDescription(newdesc))
+        return false;
     const int changed = db_.execute(
         QStringLiteral("UPDATE Locations SET Loc_Desc = ? WHERE Loc_ID = ? AND Loc_Level > ?"),
         newdesc.trimmed(), CurrentLocId(), store::loc::ReservedLevel);

@@ -59,6 +59,9 @@ struct MenuState {
     }
 };
 
+// The longest location description.
+inline constexpr int LocationDescLimit = 50;
+
 enum class DeleteResult { Nothing, Parked, Deleted };
 enum class DropResult { Refused, Unchanged, Moved };
 
@@ -81,6 +84,14 @@ public:
     // (and a message shown) when the database holds no system locations:
     // the caller then leaves its tree as it was.
     std::optional<std::vector<TreeNode>> FillUpLocationTree();
+
+    // A location's description as stored (trimmed), not in the tree's
+    // proper case; empty when there is no such location.
+    QString storedDescription(int locId);
+    // Whether a description as typed may be stored: present, holding only
+    // what the key filter lets in (pasted text is refused, never cleaned)
+    // and within the limit. False after a message.
+    bool checkDescription(const QString& newdesc);
 
     // Adds a location under the current location; returns the node to add
     // to the maintenance tree, or no value after a message.

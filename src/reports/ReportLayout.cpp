@@ -105,6 +105,11 @@ void appendCost(QString& line, const std::optional<store::Money>& cost, int cost
 std::optional<QDate> storedDate(QStringView text) {
     // "yyyy-MM-dd", read by hand: a report reads one per row.
     const QStringView day = text.trimmed();
+    if (day.size() > 10 && day.at(4) != QLatin1Char('-')) {
+        // A year past 9999, written by another tool: read as it is.
+        const QDate far = store::readStoredDate(day.toString());
+        return far.isValid() ? std::optional<QDate>(far) : std::nullopt;
+    }
     if (day.size() < 10 || day.at(4) != QLatin1Char('-') || day.at(7) != QLatin1Char('-') ||
         (day.size() > 10 && day.at(10) != QLatin1Char(' ') && day.at(10) != QLatin1Char('T')))
         return std::nullopt;

@@ -19,10 +19,16 @@ public:
     // most two decimals, thousands separators "," allowed, blanks trimmed.
     // Empty text reads as 0.00. Anything else gives no value.
     static std::optional<Money> parse(const QString& text);
+    // The same, telling a malformed text from a well-formed amount with more
+    // than 15 whole digits, which is too large to hold. value is set only
+    // for Reading::Amount.
+    enum class Reading { Amount, Invalid, TooLarge };
+    static Reading read(const QString& text, Money& value);
 
     constexpr std::int64_t cents() const { return cents_; }
 
-    // "##,##0.00": thousands grouped with ",", two decimals.
+    // "##,##0.00": thousands grouped with ",", two decimals. Any stored
+    // value is shown as it is, the lowest 64-bit amount included.
     QString display() const;
     // "0.00": no grouping, two decimals; the form loaded into an input field.
     QString field() const;

@@ -3,6 +3,8 @@
 // Fixed values of the asset store: the reserved location rows, the codes
 // kept in coded columns, and the text formats of dates and the like.
 
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 
 namespace store {
@@ -43,6 +45,21 @@ inline const QString HistoryLicence = QStringLiteral("L");
 // Stored forms (ISO 8601, so that text order is time order).
 inline const QString StoredDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 inline const QString StoredDate = QStringLiteral("yyyy-MM-dd");
+
+// The dates the stored forms hold: years of four digits. A date outside
+// them is refused before it is stored, with DateRangeMessage naming the
+// date ("The expiry date", "The date added").
+inline bool isStorableDate(const QDate& date) {
+    return date.isValid() && date >= QDate(1, 1, 1) && date <= QDate(9999, 12, 31);
+}
+inline const QString DateRangeMessage =
+    QStringLiteral("%1 must lie between 01/01/0001 and 31/12/9999");
+
+// Reads a stored date or date-time ("yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss",
+// with milliseconds or without seconds) as it is, a year beyond 9999
+// written by another tool included; invalid when the text is no such form.
+QDate readStoredDate(const QString& stored);
+QDateTime readStoredDateTime(const QString& stored);
 
 // Shown forms.
 inline const QString ShownRecordDateTime = QStringLiteral("dd/MM/yy HH:mm:ss");

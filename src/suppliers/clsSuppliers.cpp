@@ -8,9 +8,7 @@
 
 #include <QUrl>
 
-#include <initializer_list>
 #include <optional>
-#include <tuple>
 #include <utility>
 
 namespace suppliers {
@@ -25,30 +23,9 @@ bool operator==(const SupplierFields& a, const SupplierFields& b) {
 
 namespace {
 
-// Keeps each character that the key filter of a field of that kind lets in;
-// control characters become blanks. Trimmed.
-QString asTyped(const QString& text, common::FieldKind kind) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control) {
-            out += QLatin1Char(' ');
-            continue;
-        }
-        if (common::judgeKey(kind, 0, 0, QString(c)) == common::KeyVerdict::Pass)
-            out += c;
-    }
-    return out.trimmed();
-}
-
 // Supp_Date as the picker shows it; none when empty or unreadable.
 QDateTime readDate(const QString& stored) {
-    if (stored.isEmpty())
-        return {};
-    QDateTime at = QDateTime::fromString(stored, store::StoredDateTime);
-    if (!at.isValid())
-        at = QDateTime(QDate::fromString(stored, store::StoredDate), QTime(0, 0));
-    return at.isValid() ? at : QDateTime();
+    return store::readStoredDateTime(stored);
 }
 
 // The parameter bound for Supp_Date: the text, or NULL for no date.
@@ -59,14 +36,6 @@ std::optional<QString> storedDate(const QDateTime& at) {
 }
 
 } // namespace
-
-QString asTypedText(const QString& text) {
-    return asTyped(text, common::FieldKind::FreeText);
-}
-
-QString asTypedPhone(const QString& text) {
-    return asTyped(text, common::FieldKind::Telephone);
-}
 
 bool isValidWebAddress(const QString& text) {
     const QString t = text.trimmed();
@@ -166,22 +135,22 @@ bool clsSuppliers::RemoveSupplier(int ForWhom) {
     return true;
 }
 
-SupplierFields clsSuppliers::cleaned(const SupplierFields& in) const {
+SupplierFields clsSuppliers::trimmed(const SupplierFields& in) const {
     SupplierFields f;
-    f.name = asTypedText(in.name);
-    f.add1 = asTypedText(in.add1);
-    f.add2 = asTypedText(in.add2);
-    f.add3 = asTypedText(in.add3);
-    f.town = asTypedText(in.town);
-    f.county = asTypedText(in.county);
-    f.postCode = asTypedText(in.postCode);
-    f.area = asTypedPhone(in.area);
-    f.telephone = asTypedPhone(in.telephone);
-    f.faxArea = asTypedPhone(in.faxArea);
-    f.fax = asTypedPhone(in.fax);
-    f.email = asTypedText(in.email);
-    f.web = asTypedText(in.web);
-    f.contact = asTypedText(in.contact);
+    f.name = in.name.trimmed();
+    f.add1 = in.add1.trimmed();
+    f.add2 = in.add2.trimmed();
+    f.add3 = in.add3.trimmed();
+    f.town = in.town.trimmed();
+    f.county = in.county.trimmed();
+    f.postCode = in.postCode.trimmed();
+    f.area = in.area.trimmed();
+    f.telephone = in.telephone.trimmed();
+    f.faxArea = in.faxArea.trimmed();
+    f.fax = in.fax.trimmed();
+    f.email = in.email.trimmed();
+    f.web = in.web.trimmed();
+    f.contact = in.contact.trimmed();
     f.date = in.date;
     return f;
 }
@@ -195,30 +164,59 @@ SupplierField clsSuppliers::validate(const SupplierFields& typed, int ownId) {
         return refuse(SupplierField::Email, QStringLiteral("Invalid email address"));
     if (!typed.web.trimmed().isEmpty() && !isValidWebAddress(typed.web))
         return refuse(SupplierField::Web, QStringLiteral("Invalid web address"));
-    const SupplierFields f = cleaned(typed);
+    const SupplierFields f = trimmed(typed);
     if (f.name.isEmpty())
         return refuse(SupplierField::Name, QStringLiteral("Please enter supplier's name"));
 
-    // Pasted text passes no key filter: the stored values keep the limits.
-    const std::initializer_list<std::tuple<SupplierField, const QString*, int>> limits = {
-        {SupplierField::Name, &f.name, SupplierTextLimit},
-        {SupplierField::Add1, &f.add1, SupplierTextLimit},
-        {SupplierField::Add2, &f.add2, SupplierTextLimit},
-        {SupplierField::Add3, &f.add3, SupplierTextLimit},
-        {SupplierField::Town, &f.town, SupplierTextLimit},
-        {SupplierField::County, &f.county, SupplierTextLimit},
-        {SupplierField::PostCode, &f.postCode, PostCodeLimit},
-        {SupplierField::Area, &f.area, AreaLimit},
-        {SupplierField::Telephone, &f.telephone, PhoneNumberLimit},
-        {SupplierField::FaxArea, &f.faxArea, AreaLimit},
-        {SupplierField::Fax, &f.fax, PhoneNumberLimit},
-        {SupplierField::Email, &f.email, SupplierTextLimit},
-        {SupplierField::Web, &f.web, SupplierTextLimit},
-        {SupplierField::Contact, &f.contact, SupplierTextLimit},
+    // Pasted text passes no key filter: what it would have refused is
+    // refused here, with the field's own message, and the limits hold.
+    using common::FieldKind;
+    struct Rule {
+        SupplierField field;
+        const QString* text;
+        FieldKind kind;
+        int limit;
+        const char* invalid;
     };
-    for (const auto& [field, text, limit] : limits)
-        if (text->size() > limit)
-            return refuse(field, common::limitMessage(limit));
+    const Rule rules[] = {
+        {SupplierField::Name, &f.name, FieldKind::FreeText, SupplierTextLimit,
+         "Please enter a valid supplier's name"},
+        {SupplierField::Add1, &f.add1, FieldKind::FreeText, SupplierTextLimit,
+         "Please enter a valid address"},
+        {SupplierField::Add2, &f.add2, FieldKind::FreeText, SupplierTextLimit,
+         "Please enter a valid address"},
+        {SupplierField::Add3, &f.add3, FieldKind::FreeText, SupplierTextLimit,
+         "Please enter a valid address"},
+        {SupplierField::Town, &f.town, FieldKind::FreeText, SupplierTextLimit,
+         "Please enter a valid town"},
+        {SupplierField::County, &f.county, FieldKind::FreeText, SupplierTextLimit,
+         "Please enter a valid county"},
+        {SupplierField::PostCode, &f.postCode, FieldKind::FreeText, PostCodeLimit,
+         "Please enter a valid post code"},
+        {SupplierField::Area, &f.area, FieldKind::Telephone, AreaLimit,
+         "Please enter a valid phone area code"},
+        {SupplierField::Telephone, &f.telephone, FieldKind::Telephone, PhoneNumberLimit,
+         "Please enter a valid phone number"},
+        {SupplierField::FaxArea, &f.faxArea, FieldKind::Telephone, AreaLimit,
+         "Please enter a valid fax area code"},
+        {SupplierField::Fax, &f.fax, FieldKind::Telephone, PhoneNumberLimit,
+         "Please enter a valid fax number"},
+        {SupplierField::Email, &f.email, FieldKind::FreeText, SupplierTextLimit,
+         "Invalid email address"},
+        {SupplierField::Web, &f.web, FieldKind::FreeText, SupplierTextLimit, "Invalid web address"},
+        {SupplierField::Contact, &f.contact, FieldKind::FreeText, SupplierTextLimit,
+         "Please enter a valid contact"},
+    };
+    for (const Rule& r : rules) {
+        if (!common::fitsField(r.kind, *r.text))
+            return refuse(r.field, QString::fromLatin1(r.invalid));
+        if (r.text->size() > r.limit)
+            return refuse(r.field, common::limitMessage(r.limit));
+    }
+    // The stored form holds four-digit years only.
+    if (f.date.isValid() && !store::isStorableDate(f.date.date()))
+        return refuse(SupplierField::Date,
+                      store::DateRangeMessage.arg(QStringLiteral("The date added")));
 
     const QString taken =
         QStringLiteral("SELECT Supplier_ID FROM Suppliers WHERE Supp_Name = ?") + store::IgnoreCase;
@@ -243,7 +241,7 @@ SupplierSave clsSuppliers::InsertSupplier(const SupplierFields& fields) {
     out.refused = DoValidation(fields);
     if (out.refused != SupplierField::None)
         return out;
-    const SupplierFields f = cleaned(fields);
+    const SupplierFields f = trimmed(fields);
     db_.execute(QStringLiteral("INSERT INTO Suppliers (Supp_Name, Add_1, Add_2, Add_3, Town, "
                                "County, Post_Code, Area, Telephone, FaxArea, Fax, Email, "
                                "Web_Address, Contact, Supp_Date) "
@@ -260,7 +258,7 @@ SupplierSave clsSuppliers::Modify(int Who, const SupplierFields& fields) {
     out.refused = DoModValidation(fields, Who);
     if (out.refused != SupplierField::None)
         return out;
-    const SupplierFields f = cleaned(fields);
+    const SupplierFields f = trimmed(fields);
     const int changed = db_.execute(
         QStringLiteral("UPDATE Suppliers SET Supp_Name = ?, Add_1 = ?, Add_2 = ?, Add_3 = ?, "
                        "Town = ?, County = ?, Post_Code = ?, Area = ?, Telephone = ?, "

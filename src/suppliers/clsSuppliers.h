@@ -56,7 +56,8 @@ enum class SupplierField {
     Fax,
     Email,
     Web,
-    Contact
+    Contact,
+    Date
 };
 
 struct SupplierSave {
@@ -69,13 +70,6 @@ struct SupplierSave {
 // https URL with a host, or a bare host name containing a dot
 // ("www.example.com").
 bool isValidWebAddress(const QString& text);
-
-// The text as the key filter of a free-text field would have let it in:
-// control characters become blanks, the apostrophe and the vertical bar are
-// dropped, and the result is trimmed.
-QString asTypedText(const QString& text);
-// The same for a telephone or fax field: only digits, "(", ")" and blanks.
-QString asTypedPhone(const QString& text);
 
 class clsSuppliers {
 public:
@@ -108,7 +102,9 @@ public:
     SupplierSave Modify(int Who, const SupplierFields& fields);
 
     // The checks of a new supplier, in order: e-mail, web address, name
-    // present, field limits, name not taken. Refused: a message has been
+    // present, each field holding only what its key filter lets in (pasted
+    // text is refused, never cleaned) and within its limit, the date, name
+    // not taken. Refused: a message has been
     // shown and the result names the field.
     SupplierField DoValidation(const SupplierFields& fields);
     // The same for a change of the supplier Who, whose own name is no
@@ -117,7 +113,7 @@ public:
 
 private:
     SupplierField validate(const SupplierFields& fields, int ownId);
-    SupplierFields cleaned(const SupplierFields& fields) const;
+    SupplierFields trimmed(const SupplierFields& fields) const;
 
     store::Database& db_;
     common::Messages& messages_;

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+using assets::LicenceField;
 using assets::LicenceFields;
 using assets::LicenceRemoval;
+using common::MessageKind;
 
 namespace {
 
@@ -118,7 +120,9 @@ TEST_F(LicenceRecords, AnyLocationThatIsThereIsTaken) {
         const auto saved = logic.InsertLicence(f);
         if (c.history.isEmpty()) {
             EXPECT_FALSE(saved.licId);
-            EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting Location ID"});
+            EXPECT_EQ(saved.refused, LicenceField::Location);
+            EXPECT_EQ(messages.texts(),
+                      QStringList{"The chosen location no longer exists, please choose another"});
         } else {
             ASSERT_TRUE(saved.licId);
             EXPECT_EQ(history(*saved.licId), QStringList{c.history + " @ " + Stamp});
@@ -206,6 +210,11 @@ TEST_F(LicenceRecords, ModifyWritesHistoryOnlyOnAMoveAndKeepsAParkedLicenceParke
     EXPECT_EQ(history(other).size(), 2);
 
     parked.prodId = 999;
+    EXPECT_EQ(logic.ModifyLicencedets(other, parked).refused, LicenceField::Product);
+    ASSERT_FALSE(messages.shown().empty());
+    ASSERT_EQ(messages.texts().last(),
+              QStringLiteral("The chosen product no longer exists, please choose another"));
+    parked.prodId = 0;
     EXPECT_FALSE(logic.ModifyLicencedets(other, parked).licId);
     EXPECT_EQ(messages.texts().last(), QStringLiteral("internal Error: Getting ProductID"));
 }
@@ -240,7 +249,7 @@ TEST_F(LicenceRecords, RemovalParksFirstThenDeletesWithTheHistory) {
     messages.clear();
     messages.answer({true});
     EXPECT_EQ(logic.DeleteLicence(bare), LicenceRemoval::Deleted);
-    EXPECT_EQ(messages.shown().size(), 1u);
+    ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(logic.DeleteLicence(bare), LicenceRemoval::None);
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: Getting Location ID"));
 }
@@ -283,4 +292,41 @@ TEST_F(LicenceRecords, AFailedWriteLeavesNothingOfItsOperation) {
 TEST_F(LicenceRecords, DetailsOfALicenceThatIsNotThere) {
     EXPECT_FALSE(logic.GetLicDets(42));
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting licience details for 42"});
+}
+
+TEST_F(LicenceRecords, AnExpiryItsStoredFormCannotHoldIsRefusedAndOneWrittenElsewhereReadAsItIs) {
+    LicenceFields f = fields(QStringLiteral("K-FAR"));
+    f.expiry = QDate(10000, 1, 1);
+    const auto refused = logic.InsertLicence(f);
+    EXPECT_FALSE(refused.licId);
+    EXPECT_EQ(refused.refused, LicenceField::Expiry);
+    EXPECT_EQ(messages.texts(),
+              QStringList{"The expiry date must lie between 01/01/0001 and 31/12/9999"});
+    EXPECT_EQ(t.count(QStringLiteral("Licences")), 0);
+
+    messages.clear();
+    f.expiry = QDate(9999, 12, 31);
+    const auto saved = logic.InsertLicence(f);
+    ASSERT_TRUE(saved.licId);
+    EXPECT_EQ(logic.GetLicDets(*saved.licId)->expiry, QDate(9999, 12, 31));
+    // Another tool's year beyond 9999 is read as the date it is.
+    t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = ? WHERE Licence_ID = ?"),
+                   QStringLiteral("12026-05-06"), *saved.licId);
+    EXPECT_EQ(logic.GetLicDets(*saved.licId)->expiry, QDate(12026, 5, 6));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(LicenceRecords, ALicenceInsertThatAddsNoRowFailsAndWritesNoHistory) {
+    const int first = *logic.InsertLicence(fields(QStringLiteral("K-1"))).licId;
+    // The engine skips the insert without an error: no row, no new id.
+    t.db().run(QStringLiteral("CREATE TRIGGER skipLicence BEFORE INSERT ON Licences "
+                              "BEGIN SELECT RAISE(IGNORE); END"));
+    const auto added = logic.InsertLicence(fields(QStringLiteral("K-2")));
+    EXPECT_FALSE(added.licId);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].text, QStringLiteral("Internal Error: adding Licence"));
+    EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
+    EXPECT_EQ(t.count(QStringLiteral("Licences")), 1);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 1);
+    EXPECT_EQ(history(first).size(), 1);
 }

@@ -98,6 +98,28 @@ TEST_F(ProductEnquiry, HistoryIsTheItemsOwnOldestFirstAndInWrittenOrderWithinASt
     EXPECT_TRUE(messages.shown().empty());
 }
 
+TEST_F(ProductEnquiry, HistoryRowsOfOneStampKeepTheOrderTheyWereWrittenIn) {
+    // An index that reads the stamps newest first (as another tool or a
+    // later schema might add) makes the engine's own order of equal stamps
+    // the reverse of the written one; only the written order may count.
+    t.db().execute(QStringLiteral("CREATE INDEX ixHistoryStamp ON StockHistory "
+                                  "(Stock_Lic_ID, Type, move_date DESC)"));
+    const int item = t.addStock(QStringLiteral("S1"), pc, office);
+    const QDateTime at(QDate(2026, 3, 4), QTime(10, 15, 30));
+    const char* places[] = {"First", "Second", "Third"};
+    for (const char* place : places)
+        store::writeHistory(t.db(), item, store::HistoryStock, QString::fromLatin1(place), at);
+    store::writeHistory(t.db(), item, store::HistoryStock, QStringLiteral("Earlier"),
+                        at.addSecs(-60));
+    assets::clsStockLicenceHist history(t.db(), messages);
+    history.ItemID = item;
+    history.ItemType = store::HistoryStock;
+    EXPECT_EQ(shown(history.FillHistory()),
+              (QStringList{"Z1|04/03/26 10:14|Earlier", "Z2|04/03/26 10:15|First",
+                           "Z3|04/03/26 10:15|Second", "Z4|04/03/26 10:15|Third"}));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
 TEST_F(ProductEnquiry, HistoryOfAnUnknownItemSaysSoAndShowsNothing) {
     assets::clsStockLicenceHist history(t.db(), messages);
     struct Case {

@@ -11,6 +11,7 @@
 using assets::StockField;
 using assets::StockFields;
 using assets::StockRemoval;
+using common::MessageKind;
 
 namespace {
 
@@ -131,7 +132,7 @@ TEST_F(StockRecords, CostsAreReadOnceAndLimited) {
     EXPECT_EQ(t.count(QStringLiteral("Stock")), 4);
 }
 
-TEST_F(StockRecords, CodesArePresentWithinTheLimitCleanedAndUnique) {
+TEST_F(StockRecords, CodesArePresentWithinTheLimitAsGivenAndUnique) {
     const int parked = t.addStock(QStringLiteral("OLD-1"), desktop, store::loc::RemovedStock);
     t.addStock(QStringLiteral("PC-9"), desktop, office);
     struct Case {
@@ -145,10 +146,13 @@ TEST_F(StockRecords, CodesArePresentWithinTheLimitCleanedAndUnique) {
         {QStringLiteral("pc-9"), "The Stock Code: PC-9, already exists - unable to add", nullptr},
         // A parked item keeps its code.
         {QStringLiteral("old-1"), "The Stock Code: OLD-1, already exists - unable to add", nullptr},
-        // Pasted text: the characters a key filter drops go, the rest is
-        // upper-cased, and the limit is judged on what is stored.
-        {QStringLiteral("a'b|c\td"), nullptr, "ABC D"},
-        {QString(50, QLatin1Char('y')) + QStringLiteral("''"), nullptr, nullptr},
+        // Pasted text: stored as given, upper-cased, or refused when the key
+        // filter would not have let it in; never cleaned.
+        {QStringLiteral("o'neill-1"), nullptr, "O'NEILL-1"},
+        {QStringLiteral("a|b"), "Please enter a valid stock code reference", nullptr},
+        {QStringLiteral("ab\tcd"), "Please enter a valid stock code reference", nullptr},
+        {QString(50, QLatin1Char('y')) + QStringLiteral("''"), "Only 50 characters allowed",
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed.toStdString());
@@ -167,7 +171,7 @@ TEST_F(StockRecords, CodesArePresentWithinTheLimitCleanedAndUnique) {
         }
     }
     EXPECT_EQ(column(parked, "Loc_ID"), QString::number(store::loc::RemovedStock));
-    EXPECT_EQ(t.count(QStringLiteral("Stock")), 4);
+    EXPECT_EQ(t.count(QStringLiteral("Stock")), 3);
 }
 
 TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
@@ -178,6 +182,7 @@ TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
         std::optional<int> locId;
         QString desc;
         QString message; // empty: stored
+        StockField refused = StockField::Code;
     };
     const Case cases[] = {
         {"no location", std::nullopt, QString(), QStringLiteral("Please enter a location")},
@@ -192,7 +197,9 @@ TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
          addMessage},
         // A stale field: the root, or a location that has gone.
         {"the root", store::loc::None, QStringLiteral("SYSTEM"), addMessage},
-        {"a location that is gone", 999, QStringLiteral("Gone"), addMessage},
+        {"a location that is gone", 999, QStringLiteral("Gone"),
+         QStringLiteral("The chosen location no longer exists, please choose another"),
+         StockField::Location},
         {"a name without an id", std::nullopt, QStringLiteral("Office"), addMessage},
     };
     int n = 0;
@@ -209,7 +216,7 @@ TEST_F(StockRecords, StockStandsOnlyAtOrUnderTheAvailableLocationsBranch) {
             EXPECT_TRUE(messages.shown().empty());
         } else {
             EXPECT_FALSE(saved.stockId);
-            EXPECT_EQ(saved.refused, StockField::Code);
+            EXPECT_EQ(saved.refused, c.refused);
             EXPECT_EQ(messages.texts(), QStringList{c.message});
         }
     }
@@ -276,14 +283,26 @@ TEST_F(StockRecords, TheProductIsChosenByIdEvenWhenDescriptionsRepeat) {
     ASSERT_EQ(stock().ModifyStock(id, f).stockId, id);
     EXPECT_EQ(column(id, "Prod_ID"), QString::number(desktop));
 
+    // A product that has gone meanwhile is named as such.
+    const QString gone =
+        QStringLiteral("The chosen product no longer exists, please choose another");
     f.prodId = 999;
-    EXPECT_FALSE(stock().ModifyStock(id, f).stockId);
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting ProductID"});
+    EXPECT_EQ(stock().ModifyStock(id, f).refused, StockField::Product);
+    EXPECT_EQ(messages.texts(), QStringList{gone});
     messages.clear();
     f.code = QStringLiteral("PC-2");
+    EXPECT_EQ(stock().AddStock(f).refused, StockField::Product);
+    EXPECT_EQ(messages.texts(), QStringList{gone});
+    // No product at all is the dialog's fault.
+    messages.clear();
+    f.prodId = 0;
     EXPECT_FALSE(stock().AddStock(f).stockId);
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: ProductID not set"});
+    messages.clear();
+    EXPECT_FALSE(stock().ModifyStock(id, f).stockId);
+    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting ProductID"});
     EXPECT_EQ(t.count(QStringLiteral("Stock")), 1);
+    EXPECT_EQ(column(id, "Prod_ID"), QString::number(desktop));
 }
 
 TEST_F(StockRecords, RemovalParksFirstThenDeletesWithTheHistory) {
@@ -347,7 +366,7 @@ TEST_F(StockRecords, AFailedHistoryRowUndoesItsAddMoveAndPark) {
     StockFields moved = fields(QStringLiteral("PC-1"), cupboard, QStringLiteral("Cupboard"));
     moved.cost = QStringLiteral("10");
     EXPECT_FALSE(stock().ModifyStock(id, moved).stockId);
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: adding Stock to history"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: adding Stock to history"});
     EXPECT_EQ(column(id, "Loc_ID"), QString::number(office));
     EXPECT_EQ(column(id, "Cost"), QStringLiteral("0"));
 
@@ -359,6 +378,20 @@ TEST_F(StockRecords, AFailedHistoryRowUndoesItsAddMoveAndPark) {
     EXPECT_EQ(history(id).size(), 1);
 }
 
+TEST_F(StockRecords, AnItemInsertThatAddsNoRowFailsAndWritesNoHistory) {
+    const int first = *stock().AddStock(fields(QStringLiteral("PC-1"))).stockId;
+    // The engine skips the insert without an error: no row, no new id.
+    t.db().run(QStringLiteral("CREATE TRIGGER skipStock BEFORE INSERT ON Stock "
+                              "BEGIN SELECT RAISE(IGNORE); END"));
+    const auto added = stock().AddStock(fields(QStringLiteral("PC-2")));
+    EXPECT_FALSE(added.stockId);
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: adding Stock"});
+    EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
+    EXPECT_EQ(t.count(QStringLiteral("Stock")), 1);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 1);
+    EXPECT_EQ(history(first).size(), 1);
+}
+
 TEST_F(StockRecords, AFailedDeleteKeepsTheHistory) {
     const int id = t.addStock(QStringLiteral("PC-1"), desktop, store::loc::RemovedStock);
     t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Removed Stock', ?, 'S')"),
@@ -367,6 +400,7 @@ TEST_F(StockRecords, AFailedDeleteKeepsTheHistory) {
                               "BEGIN SELECT RAISE(IGNORE); END;"));
     messages.answer({true});
     EXPECT_EQ(stock().DeleteStock(id), StockRemoval::None);
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: deleting item of stock"));
     EXPECT_EQ(history(id).size(), 1);
 }

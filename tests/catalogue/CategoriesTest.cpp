@@ -89,7 +89,7 @@ TEST_F(Categories, ChooserEntriesCarryTheirIds) {
     EXPECT_EQ(logic.FillComboWithCats(), expected);
 }
 
-TEST_F(Categories, AddChecksTheCleanedDescription) {
+TEST_F(Categories, AddStoresTheDescriptionAsGivenOrRefusesIt) {
     t.addCategory(QStringLiteral("Printers"));
     struct Case {
         const char* typed;
@@ -99,11 +99,15 @@ TEST_F(Categories, AddChecksTheCleanedDescription) {
     const Case cases[] = {
         {"", nullptr, "Please enter a category"},
         {"    ", nullptr, "Please enter a category"},
-        {"'|\t", nullptr, "Please enter a category"},
+        {"|", nullptr, "Please enter a valid category description"},
+        {"Kit\tbox", nullptr, "Please enter a valid category description"},
         {"Printers", nullptr, "You may not create duplicate categorys"},
         {"  PRINTERS ", nullptr, "You may not create duplicate categorys"},
         {"  Scanners ", "Scanners", nullptr},
-        {"O'Brien|s\tkit\r\n", "OBriens kit", nullptr},
+        {"O'Brien|s kit", nullptr, "Please enter a valid category description"},
+        {"Manager's\r\nOffice", nullptr, "Please enter a valid category description"},
+        // Blanks and line ends around the text are trimmed, as typed text is.
+        {" Manager's Office\r\n", "Manager's Office", nullptr},
         {"12345678901234567890123456789012345678901234567890",
          "12345678901234567890123456789012345678901234567890", nullptr},
         {"123456789012345678901234567890123456789012345678901", nullptr,
@@ -189,6 +193,6 @@ TEST_F(Categories, DeleteRefusesACategoryWithProducts) {
     EXPECT_EQ(descOf(unused), QStringLiteral("<gone>"));
 
     EXPECT_FALSE(logic.DeleteNewCategory(unused));
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Deleting category"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Deleting category"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }

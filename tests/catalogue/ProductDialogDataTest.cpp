@@ -58,7 +58,7 @@ TEST_F(ProductDialogData, AProductWithoutSupplierShowsNoNameAndNoMessage) {
 
 TEST_F(ProductDialogData, AMissingProductIsAnInternalError) {
     EXPECT_FALSE(logic.FillProdFormWithDets(prod + 100));
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: selecting product"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: selecting product"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }
 

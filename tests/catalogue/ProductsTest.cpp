@@ -100,7 +100,7 @@ TEST_F(Products, CountsAreNotCappedAt16Bits) {
 TEST_F(Products, ListOfAVanishedCategoryKeepsTheLastCategory) {
     logic.FillListViewWithProds(cat, QStringLiteral("PCs"));
     EXPECT_FALSE(logic.FillListViewWithProds(999, QStringLiteral("Gone")).has_value());
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: selecting category"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: selecting category"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
     EXPECT_EQ(logic.CurCatID, cat);
 }
@@ -122,10 +122,18 @@ TEST_F(Products, ChecksRunInOrderAndStopAtTheFirstRefusal) {
          {"", "", std::nullopt, "x", std::nullopt},
          ProductField::Code,
          "Please enter a product code"},
-        {"code of blanks and filtered characters",
-         {" '|\t ", "D", cat, "", std::nullopt},
+        {"code of blanks",
+         {" \t ", "D", cat, "", std::nullopt},
          ProductField::Code,
          "Please enter a product code"},
+        {"code with a character the keys would not let in",
+         {" 'A|B' ", "D", cat, "", std::nullopt},
+         ProductField::Code,
+         "Please enter a valid product code"},
+        {"description with a line break pasted in",
+         {"C1", "Big\nscreen", cat, "", std::nullopt},
+         ProductField::Description,
+         "Please enter a valid product description"},
         {"code too long",
          {longCode, "D", cat, "", std::nullopt},
          ProductField::Code,
@@ -146,6 +154,18 @@ TEST_F(Products, ChecksRunInOrderAndStopAtTheFirstRefusal) {
          {"taken", "D", cat, "x", std::nullopt},
          ProductField::Cost,
          "Please enter a valid product cost"},
+        {"cost of sixteen whole digits",
+         {"C1", "D", cat, "1234567890123456", std::nullopt},
+         ProductField::Cost,
+         "Product cost cannot exceed 1,000,000.00"},
+        {"cost of twenty whole digits, grouped",
+         {"C1", "D", cat, "12,345,678,901,234,567,890.00", std::nullopt},
+         ProductField::Cost,
+         "Product cost cannot exceed 1,000,000.00"},
+        {"cost longer than its box takes",
+         {"C1", "D", cat, "0000000000000000001.00", std::nullopt},
+         ProductField::Cost,
+         "Only 20 characters allowed"},
         {"duplicate code, any letter case",
          {" taken ", "D", cat, "", std::nullopt},
          ProductField::Code,
@@ -166,7 +186,7 @@ TEST_F(Products, ChecksRunInOrderAndStopAtTheFirstRefusal) {
 TEST_F(Products, UnknownValidationModeIsAnInternalError) {
     const catalogue::ProductCheck check = logic.ValidateProduct("MODIFY", fields("C1", "Desc"), 0);
     EXPECT_FALSE(check.values.has_value());
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Invalid Validation Type"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Invalid Validation Type"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }
 
@@ -241,7 +261,7 @@ TEST_F(Products, DuplicateCodeOnAddButNotForTheProductsOwnCode) {
 TEST_F(Products, AddStoresTheCheckedFieldsWithTheClocksTime) {
     t.addProduct(QStringLiteral("OLD"), QStringLiteral("Older"), cat);
     const catalogue::ProductSave saved =
-        logic.AddNewProduct({QStringLiteral("  NEW-1 "), QStringLiteral("Big\tscreen|'\n"), cat,
+        logic.AddNewProduct({QStringLiteral("  NEW-1 "), QStringLiteral(" Manager's screen "), cat,
                              QStringLiteral("1,250.5"), std::nullopt});
     ASSERT_TRUE(saved.prodId.has_value());
     EXPECT_TRUE(messages.shown().empty());
@@ -252,11 +272,33 @@ TEST_F(Products, AddStoresTheCheckedFieldsWithTheClocksTime) {
     const auto row = stored(*saved.prodId);
     ASSERT_TRUE(row.has_value());
     EXPECT_EQ(row->code, QStringLiteral("NEW-1"));
-    EXPECT_EQ(row->desc, QStringLiteral("Big screen"));
+    EXPECT_EQ(row->desc, QStringLiteral("Manager's screen"));
     EXPECT_EQ(row->catId, cat);
     EXPECT_EQ(row->cents, 125050);
     EXPECT_TRUE(row->noSupplier);
     EXPECT_EQ(row->added, QStringLiteral("2026-12-10 09:30:00"));
+}
+
+TEST_F(Products, ASupplierDeletedMeanwhileIsNamedAndNothingIsStored) {
+    t.db().execute(QStringLiteral("INSERT INTO Suppliers (Supp_Name) VALUES ('Acme')"));
+    const int supp = static_cast<int>(t.db().lastInsertId());
+    const int prod = t.addProduct(QStringLiteral("P1"), QStringLiteral("Desk"), cat);
+    t.db().execute(QStringLiteral("DELETE FROM Suppliers WHERE Supplier_ID = ?"), supp);
+    const int before = rows(QStringLiteral("Products"));
+    const ProductFields f{"C1", "Desc", cat, "", supp};
+    for (const bool adding : {true, false}) {
+        SCOPED_TRACE(adding ? "add" : "modify");
+        messages.clear();
+        const auto saved = adding ? logic.AddNewProduct(f) : logic.ModifyProduct(prod, f);
+        EXPECT_FALSE(saved.prodId.has_value());
+        EXPECT_EQ(saved.refused, ProductField::Supplier);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
+        EXPECT_EQ(messages.shown()[0].text,
+                  QStringLiteral("The chosen supplier no longer exists, please choose another"));
+    }
+    EXPECT_EQ(rows(QStringLiteral("Products")), before);
+    EXPECT_EQ(stored(prod)->code, QStringLiteral("P1"));
 }
 
 TEST_F(Products, AddToAVanishedCategoryStoresNothing) {
@@ -380,6 +422,7 @@ TEST_F(Products, DeleteThatMissesTheProductLeavesItsItemsAndHistory) {
                               "BEGIN SELECT RAISE(IGNORE); END"));
     messages.answer({true, true});
     EXPECT_FALSE(logic.DeleteProduct(p));
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.shown().back().text, QStringLiteral("Internal Error: Deleting Product"));
     EXPECT_EQ(messages.shown().back().kind, MessageKind::Failure);
     EXPECT_EQ(rows(QStringLiteral("Stock")), 1);

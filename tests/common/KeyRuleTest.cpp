@@ -44,8 +44,9 @@ const KeyCase Keys[] = {
     {Cost, 10, 10, "\r", AtLimit},
     {Free, 50, 49, "a", Pass},
 
-    // Free text: anything but the apostrophe and the vertical bar.
-    {Free, 50, 0, "'", Drop},
+    // Free text: anything but the vertical bar; the apostrophe is a letter
+    // of names ("O'Neill").
+    {Free, 50, 0, "'", Pass},
     {Free, 50, 10, "|", Drop},
     {Free, 50, 10, "a", Pass},
     {Free, 50, 10, "Z", Pass},
@@ -64,13 +65,14 @@ const KeyCase Keys[] = {
     {Digits, 6, 0, "'", Drop},
     {Digits, 6, 0, "\xd9\xa3", Drop}, // Arabic-Indic three
 
-    // Telephone and fax: digits, brackets and the blank.
+    // Telephone and fax: digits, "+", "-", brackets and the blank.
     {Phone, 20, 0, "(", Pass},
     {Phone, 20, 3, ")", Pass},
     {Phone, 20, 4, " ", Pass},
     {Phone, 20, 5, "7", Pass},
-    {Phone, 20, 5, "-", Drop},
-    {Phone, 20, 5, "+", Drop},
+    {Phone, 20, 5, "-", Pass},
+    {Phone, 20, 0, "+", Pass},
+    {Phone, 20, 5, ".", Drop},
     {Phone, 20, 5, "x", Drop},
     {Phone, 20, 5, "\xef\xbc\x91", Drop}, // full-width one
 
@@ -122,4 +124,34 @@ TEST(KeyRule, LimitMessageNamesTheLimit) {
                                                     {255, "Only 255 characters allowed"}};
     for (const auto& [limit, text] : messages)
         EXPECT_EQ(common::limitMessage(limit), QString::fromLatin1(text));
+}
+
+TEST(KeyRule, AWholeTextFitsAFieldOnlyWhenEveryKeyOfItWouldHave) {
+    struct Case {
+        FieldKind kind;
+        const char* text;
+        bool fits;
+    };
+    const Case cases[] = {
+        {Free, "O'Neill", true},
+        {Free, "Manager's Office", true},
+        {Free, "", true},
+        {Free, "caf\xc3\xa9 \"corner\"", true},
+        {Free, "A | B", false},
+        {Free, "Tab\there", false},
+        {Free, "Line\r\n", false},
+        {Free, "Bell\x07", false},
+        {Free, "Line\xe2\x80\xa8sep", false}, // line separator
+        {Phone, "+44 20 7946 0958", true},
+        {Phone, "(020) 7946-0958", true},
+        {Phone, "0958 ext 2", false},
+        {Phone, "0958\t", false},
+        {Digits, "0123", true},
+        {Digits, "12a", false},
+        {Cost, "1250.50", true},
+        {Cost, "1,250.50", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(common::fitsField(c.kind, QString::fromUtf8(c.text)), c.fits)
+            << kindName(c.kind) << " " << c.text;
 }

@@ -215,7 +215,7 @@ TEST_F(Locations, RenameThatChangesNoRowSaysSo) {
         messages.clear();
         makeCurrent(c.id, QStringLiteral("X"));
         EXPECT_FALSE(logic.ModifyLocation(QStringLiteral("Renamed")));
-        EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Modifying location"});
+        ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Modifying location"});
         EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
     }
     EXPECT_EQ(row(store::loc::AvailableLocations)->desc, QStringLiteral("Available Locations"));
@@ -409,7 +409,8 @@ TEST_F(Locations, DropOfAVanishedRowSaysSo) {
     removeRow(cupboard);
     messages.answer({true});
     EXPECT_EQ(logic.DropLocation(dragged, target), DropResult::Refused);
-    EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: Modifying location"));
+    ASSERT_FALSE(messages.shown().empty());
+    ASSERT_EQ(messages.texts().last(), QStringLiteral("Internal Error: Modifying location"));
     EXPECT_EQ(messages.shown().back().kind, MessageKind::Failure);
 }
 
@@ -645,5 +646,6 @@ TEST_F(Removal, PermanentRemovalTouchesOnlyARowOfTheRemovedBranch) {
     messages.answer({true});
     EXPECT_EQ(logic.DeleteLocation(locations::image::RemovedLocation), DeleteResult::Nothing);
     EXPECT_TRUE(row(cupboard).has_value());
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Internal Error: Deleting location"));
 }

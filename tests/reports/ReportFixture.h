@@ -3,8 +3,9 @@
 // A small register for the report tests, on the test clock's day
 // (10/12/2026): live, removed and expiring licences and stock, items with
 // and without suppliers, long texts, a cost too wide for its column, a
-// description holding a line break, and texts whose order depends on
-// ignoring case.
+// description holding a line break, texts whose order depends on ignoring
+// case, and a product whose code sorts first and description last, so that
+// an order by one column is never the order by the other.
 
 #include "store/Database.h"
 #include "store/StoreConstants.h"
@@ -18,7 +19,7 @@ struct ReportFixture {
     int software = 0, hardware = 0, networking = 0;
     int acme = 0, zeta = 0, bravo = 0;
     int headOffice = 0, warehouse = 0, finance = 0;
-    int office = 0, antivirus = 0, laptop = 0, switches = 0;
+    int office = 0, antivirus = 0, laptop = 0, switches = 0, zipDrive = 0;
 };
 
 inline int addSupplier(TestDatabase& t, const QString& name) {
@@ -84,6 +85,9 @@ inline ReportFixture seedReportFixture(TestDatabase& t) {
         t.addProduct(QStringLiteral("SW-24"), QStringLiteral("Switch\r\n24 port"), f.networking);
     setProductSupplier(t, f.switches, f.bravo);
 
+    // First by code, last by description.
+    f.zipDrive = t.addProduct(QStringLiteral("AA-01"), QStringLiteral("Zip Drive"), f.hardware);
+
     const QString normal = store::LicenceNormal, temporary = store::LicenceTemporary;
     // A 30-character key; expired yesterday.
     addReportLicence(t, QStringLiteral("KEY-AAAA-BBBB-CCCC-DDDD-EEEE-F"), f.office, f.finance,
@@ -108,6 +112,7 @@ inline ReportFixture seedReportFixture(TestDatabase& t) {
     addReportStock(t, QStringLiteral("SW-0001"), f.switches, f.headOffice, f.bravo, 4550);
     addReportStock(t, QStringLiteral("SW-0002"), f.switches, RemovedStock, f.acme, 1000);
     addReportStock(t, QStringLiteral("LAP-0003"), f.laptop, RemovedStock, 0, 0);
+    addReportStock(t, QStringLiteral("ZIP-0001"), f.zipDrive, f.warehouse, 0, 2500);
     return f;
 }
 

@@ -72,8 +72,10 @@ TEST(ReportLayout, StoredDatesReadWithOrWithoutTime) {
     EXPECT_EQ(storedDate(u"2026-12-09"), QDate(2026, 12, 9));
     EXPECT_EQ(storedDate(u"2026-12-09 23:59:59"), QDate(2026, 12, 9));
     EXPECT_EQ(storedDate(u" 2026-02-28 "), QDate(2026, 2, 28));
-    for (const char16_t* bad :
-         {u"", u"   ", u"2026-02-30", u"09/12/2026", u"2026-1-9", u"2026-12-0x"})
+    // A year past 9999 written by another tool is the date it is.
+    EXPECT_EQ(storedDate(u"12026-05-06"), QDate(12026, 5, 6));
+    for (const char16_t* bad : {u"", u"   ", u"2026-02-30", u"09/12/2026", u"2026-1-9",
+                                u"2026-12-0x", u"12026-5-6", u"12026-02-30"})
         EXPECT_EQ(storedDate(bad), std::nullopt) << QString::fromUtf16(bad).toStdString();
 }
 

@@ -201,9 +201,9 @@ TEST_F(Reports, ReportsListTheirRowsOnly) {
               L({"AV-0003", "AV-0006", "KEY-0005", "KEY-AAAA-BBBB-CCCC-DDDD-", "key-0002"}));
     EXPECT_EQ(column(QStringLiteral("Removed Licence details"), 60, 25), L({"AV-0004"}));
     EXPECT_EQ(column(QStringLiteral("Stock details"), 60, 20),
-              L({"LAP-0001", "SW-0001", "lap-0002"}));
+              L({"LAP-0001", "SW-0001", "ZIP-0001", "lap-0002"}));
     EXPECT_EQ(column(QStringLiteral("Product details with stock"), 80, 20),
-              L({"LAP-0001", "SW-0001", "lap-0002"}));
+              L({"LAP-0001", "SW-0001", "ZIP-0001", "lap-0002"}));
     EXPECT_EQ(column(QStringLiteral("Removed Stock details"), 60, 20), L({"LAP-0003", "SW-0002"}));
     // Expired before today, never removed or without a date; temporary
     // licences whatever their date.
@@ -363,16 +363,22 @@ TEST_F(Reports, OrdersIgnoreCaseAndBreakTiesByRecord) {
         keys(QStringLiteral("Licence details"), reports::OrderSupplier, 60, 25),
         QStringList({"key-0002", "AV-0006", "KEY-0005", "KEY-AAAA-BBBB-CCCC-DDDD-", "AV-0003"}));
     EXPECT_EQ(keys(QStringLiteral("Stock details"), reports::OrderCategory, 0, 20),
-              QStringList({"hardware", "hardware", "Networking"}));
+              QStringList({"hardware", "hardware", "hardware", "Networking"}));
     EXPECT_EQ(keys(QStringLiteral("Stock details"), reports::OrderStockCode, 60, 20),
-              QStringList({"LAP-0001", "lap-0002", "SW-0001"}));
+              QStringList({"LAP-0001", "lap-0002", "SW-0001", "ZIP-0001"}));
     EXPECT_EQ(keys(QStringLiteral("Stock details"), reports::OrderCost, 60, 20),
-              QStringList({"SW-0001", "LAP-0001", "lap-0002"}));
+              QStringList({"ZIP-0001", "SW-0001", "LAP-0001", "lap-0002"}));
+    // By product code the zip drive ("AA-01") comes first, though its
+    // description comes last.
+    EXPECT_EQ(keys(QStringLiteral("Stock details"), reports::OrderProdCode, 60, 20),
+              QStringList({"ZIP-0001", "LAP-0001", "lap-0002", "SW-0001"}));
+    EXPECT_EQ(keys(QStringLiteral("Stock details"), reports::OrderProdDesc, 60, 20),
+              QStringList({"LAP-0001", "lap-0002", "SW-0001", "ZIP-0001"}));
     // An order the report does not offer lists the rows as recorded.
     EXPECT_EQ(keys(QStringLiteral("Stock details"), reports::OrderLicenceKey, 60, 20),
-              QStringList({"LAP-0001", "lap-0002", "SW-0001"}));
+              QStringList({"LAP-0001", "lap-0002", "SW-0001", "ZIP-0001"}));
     EXPECT_EQ(keys(QStringLiteral("Stock details"), 42, 60, 20),
-              QStringList({"LAP-0001", "lap-0002", "SW-0001"}));
+              QStringList({"LAP-0001", "lap-0002", "SW-0001", "ZIP-0001"}));
 }
 
 TEST_F(Reports, EmptyReportsKeepTheirHeadingAndShowTheirMessage) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 using store::Money;
@@ -132,5 +133,38 @@ TEST(MoneyShow, ShownFormsReadBackToTheSameAmount) {
         const Money m = Money::fromCents(c.cents);
         EXPECT_EQ(Money::parse(m.display()), m) << c.display;
         EXPECT_EQ(Money::parse(m.field()), m) << c.field;
+    }
+}
+
+TEST(MoneyShow, EveryStoredAmountIsShownAsItIsTheLowestIncluded) {
+    // Written by another tool: the lowest 64-bit amount has no positive
+    // twin, and must still show as itself.
+    const Money lowest = Money::fromCents(std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(lowest.display(), QStringLiteral("-92,233,720,368,547,758.08"));
+    EXPECT_EQ(lowest.field(), QStringLiteral("-92233720368547758.08"));
+    const Money highest = Money::fromCents(std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(highest.display(), QStringLiteral("92,233,720,368,547,758.07"));
+}
+
+TEST(MoneyParse, MoreThanFifteenWholeDigitsAreTooLargeNotMalformed) {
+    struct Case {
+        const char* text;
+        Money::Reading reading;
+    };
+    const Case cases[] = {
+        {"999999999999999.99", Money::Reading::Amount},
+        {"0000000000000001.00", Money::Reading::Amount}, // leading zeros add nothing
+        {"1234567890123456", Money::Reading::TooLarge},
+        {"1,234,567,890,123,456.00", Money::Reading::TooLarge},
+        {"99999999999999999999999999", Money::Reading::TooLarge},
+        {"12a", Money::Reading::Invalid},
+        {"1.234", Money::Reading::Invalid},
+    };
+    for (const Case& c : cases) {
+        Money value;
+        EXPECT_EQ(Money::read(QString::fromLatin1(c.text), value), c.reading) << c.text;
+        EXPECT_EQ(Money::parse(QString::fromLatin1(c.text)).has_value(),
+                  c.reading == Money::Reading::Amount)
+            << c.text;
     }
 }

@@ -94,7 +94,7 @@ TEST_F(Suppliers, ValidationRunsInThePartsOrder) {
     f.email = QStringLiteral("nobody");
     f.web = QStringLiteral("not a web address");
     EXPECT_EQ(logic.DoValidation(f), SupplierField::Email);
-    EXPECT_EQ(messages.texts(), QStringList{"Invalid email address"});
+    ASSERT_EQ(messages.texts(), QStringList{"Invalid email address"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
 
     messages.clear();
@@ -142,7 +142,7 @@ TEST_F(Suppliers, ModifyRefusesAnotherSuppliersNameButKeepsItsOwn) {
 TEST_F(Suppliers, ModifyOfAMissingSupplierIsAnInternalError) {
     const auto saved = logic.Modify(42, named(QStringLiteral("Ghost")));
     EXPECT_FALSE(saved.stored);
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Modifying Supplier"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Modifying Supplier"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }
 
@@ -175,31 +175,86 @@ TEST(WebAddress, HttpUrlsWithAHostAndBareHostNamesWithADot) {
     EXPECT_FALSE(isValidWebAddress(QString()));
 }
 
-TEST_F(Suppliers, PastedTextKeepsTheFieldsRules) {
-    SupplierFields f = named(QStringLiteral("O'Brien | Sons\tLtd"));
-    f.telephone = QStringLiteral("01x 23-4 (5)");
+TEST_F(Suppliers, PastedTextIsStoredAsGivenOrRefusedWithTheFieldsMessage) {
+    SupplierFields f = named(QStringLiteral("O'Neill & Sons"));
+    f.telephone = QStringLiteral("+44 20 7946-0958");
+    f.email = QStringLiteral("o'neill+sales@example.com");
     const auto saved = logic.InsertSupplier(f);
     ASSERT_TRUE(saved.stored);
     const SupplierFields back = logic.GetSuppDets(saved.suppId);
-    EXPECT_EQ(back.name, QStringLiteral("OBrien  Sons Ltd"));
-    EXPECT_EQ(back.telephone, QStringLiteral("01 234 (5)"));
+    EXPECT_EQ(back.name, QStringLiteral("O'Neill & Sons"));
+    EXPECT_EQ(back.telephone, QStringLiteral("+44 20 7946-0958"));
+    EXPECT_EQ(back.email, QStringLiteral("o'neill+sales@example.com"));
+
+    // What the key filter would not have let in is refused, naming the
+    // field, never cleaned.
+    struct Refused {
+        QString SupplierFields::*field;
+        const char* text;
+        SupplierField refused;
+        const char* message;
+    };
+    const Refused refusals[] = {
+        {&SupplierFields::name, "Bar | Co", SupplierField::Name,
+         "Please enter a valid supplier's name"},
+        {&SupplierFields::add2, "Line\tTwo", SupplierField::Add2, "Please enter a valid address"},
+        {&SupplierFields::town, "Town\nCity", SupplierField::Town, "Please enter a valid town"},
+        {&SupplierFields::area, "O20", SupplierField::Area, "Please enter a valid phone area code"},
+        {&SupplierFields::telephone, "7946 x58", SupplierField::Telephone,
+         "Please enter a valid phone number"},
+        {&SupplierFields::fax, "7946.0958", SupplierField::Fax, "Please enter a valid fax number"},
+        {&SupplierFields::email, "a|b@example.com", SupplierField::Email, "Invalid email address"},
+        {&SupplierFields::contact, "Ann\x01", SupplierField::Contact,
+         "Please enter a valid contact"},
+    };
+    for (const Refused& r : refusals) {
+        SCOPED_TRACE(r.text);
+        SupplierFields g = named(QStringLiteral("Other"));
+        g.*r.field = QString::fromLatin1(r.text);
+        EXPECT_EQ(logic.InsertSupplier(g).refused, r.refused);
+        ASSERT_FALSE(messages.shown().empty());
+        ASSERT_EQ(messages.texts().last(), QString::fromLatin1(r.message));
+    }
+    EXPECT_EQ(count(), 1);
 
     f = named(QString(51, QLatin1Char('n')));
     EXPECT_FALSE(logic.InsertSupplier(f).stored);
-    EXPECT_EQ(messages.texts().last(), QStringLiteral("Only 50 characters allowed"));
+    ASSERT_EQ(messages.texts().last(), QStringLiteral("Only 50 characters allowed"));
     f = named(QStringLiteral("Short"));
     f.postCode = QStringLiteral("12345678901");
     EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::PostCode);
-    EXPECT_EQ(messages.texts().last(), QStringLiteral("Only 10 characters allowed"));
+    ASSERT_EQ(messages.texts().last(), QStringLiteral("Only 10 characters allowed"));
     f.postCode.clear();
     f.faxArea = QStringLiteral("1234567");
     EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::FaxArea);
-    EXPECT_EQ(messages.texts().last(), QStringLiteral("Only 6 characters allowed"));
+    ASSERT_EQ(messages.texts().last(), QStringLiteral("Only 6 characters allowed"));
     f.faxArea.clear();
     f.fax = QString(21, QLatin1Char('1'));
     EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::Fax);
     EXPECT_EQ(messages.texts().last(), QStringLiteral("Only 20 characters allowed"));
     EXPECT_EQ(count(), 1);
+}
+
+TEST_F(Suppliers, ADateItsStoredFormCannotHoldIsRefused) {
+    SupplierFields f = named(QStringLiteral("Far Future"));
+    f.date = QDateTime(QDate(10000, 1, 1), QTime(9, 0));
+    EXPECT_EQ(logic.InsertSupplier(f).refused, SupplierField::Date);
+    ASSERT_FALSE(messages.shown().empty());
+    EXPECT_EQ(messages.texts().last(),
+              QStringLiteral("The date added must lie between 01/01/0001 and 31/12/9999"));
+    EXPECT_EQ(count(), 0);
+    // The last day it holds is stored and read back as it is.
+    f.date = QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59));
+    const auto saved = logic.InsertSupplier(f);
+    ASSERT_TRUE(saved.stored);
+    EXPECT_EQ(logic.GetSuppDets(saved.suppId).date, f.date);
+}
+
+TEST_F(Suppliers, ADatePastYear9999WrittenByAnotherToolIsReadAsItIs) {
+    const int supp = add(QStringLiteral("Imported"));
+    t.db().execute(QStringLiteral("UPDATE Suppliers SET Supp_Date = ? WHERE Supplier_ID = ?"),
+                   QStringLiteral("12026-03-04 05:06:07"), supp);
+    EXPECT_EQ(logic.GetSuppDets(supp).date, QDateTime(QDate(12026, 3, 4), QTime(5, 6, 7)));
 }
 
 TEST_F(Suppliers, NoDateIsStoredAsNull) {
@@ -221,7 +276,7 @@ TEST_F(Suppliers, RemovalIsRefusedWhileAProductNamesTheSupplier) {
     t.db().execute(QStringLiteral("UPDATE Licences SET Supp_ID = ? WHERE Licence_ID = ?"), supp,
                    lic);
     EXPECT_FALSE(logic.RemoveSupplier(supp));
-    EXPECT_EQ(messages.texts(),
+    ASSERT_EQ(messages.texts(),
               QStringList{"There is atleast one product still tied to this supplier, unable to "
                           "remove"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
@@ -262,7 +317,7 @@ TEST_F(Suppliers, AnUntiedSupplierIsRemovedAndAMissingOneIsAnInternalError) {
     EXPECT_EQ(count(), 0);
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_FALSE(logic.RemoveSupplier(supp));
-    EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Deleting Supplier"});
+    ASSERT_EQ(messages.texts(), QStringList{"Internal Error: Deleting Supplier"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Failure);
 }
 

@@ -1,6 +1,7 @@
 #include "assets/ui/AssetDialogParts.h"
 
 #include "assets/AssetRecords.h"
+#include "catalogue/clsProducts.h"
 
 #include "common/ui/KeyFilter.h"
 
@@ -111,7 +112,7 @@ void filterCodeAndCost(QLineEdit* code, QLineEdit* cost, common::Messages& messa
                        QPushButton* add, QObject* watcher) {
     using common::FieldKind;
     common::KeyFilter::install(code, messages, FieldKind::FreeText, ItemCodeLimit, add);
-    common::KeyFilter::install(cost, messages, FieldKind::Cost, 0, add);
+    common::KeyFilter::install(cost, messages, FieldKind::Cost, catalogue::CostLimit, add);
     code->installEventFilter(watcher);
 }
 

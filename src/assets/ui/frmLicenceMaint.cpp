@@ -36,7 +36,6 @@ frmLicenceMaint::frmLicenceMaint(common::Session& session, QWidget* parent)
     cboProdDesc = new QComboBox(fraLicence);
     cboProdDesc->setObjectName(QStringLiteral("cboProdDesc"));
     txtCode = parts::textBox(fraLicence, "txtCode");
-    txtCode->setMaxLength(ItemCodeLimit);
     Frame1 = new QGroupBox(fraLicence);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto* types = new QHBoxLayout(Frame1);
@@ -196,8 +195,11 @@ void frmLicenceMaint::btnAdd_Click() {
         common::ErrorForm::Description);
     if (!saved.costText.isEmpty())
         txtCost->setText(saved.costText);
-    if (!saved.licId)
-        return; // everything typed stays for the user to correct
+    if (!saved.licId) {
+        // Everything typed stays for the user to correct.
+        focusField(saved.refused);
+        return;
+    }
     emit licenceChanged();
     if (adding) {
         txtCode->clear();
@@ -205,6 +207,34 @@ void frmLicenceMaint::btnAdd_Click() {
     } else {
         accept();
     }
+}
+
+void frmLicenceMaint::focusField(LicenceField field) {
+    QWidget* target = nullptr;
+    switch (field) {
+    case LicenceField::None:
+        break;
+    case LicenceField::Key:
+        target = txtCode;
+        break;
+    case LicenceField::Cost:
+        target = txtCost;
+        break;
+    case LicenceField::Expiry:
+        target = dteExpDate;
+        break;
+    case LicenceField::Product:
+        target = cboProdDesc;
+        break;
+    case LicenceField::Location:
+        target = btnLocation;
+        break;
+    case LicenceField::Supplier:
+        target = btnGetsupp;
+        break;
+    }
+    if (target)
+        target->setFocus();
 }
 
 void frmLicenceMaint::btnCancel_Click() {

@@ -46,6 +46,8 @@ public:
     void btnAdd_Click();
     void btnCancel_Click();
     void btnLocation_Click();
+    // Puts the focus on the field a refusal names.
+    void focusField(LicenceField field);
     void btnGetsupp_Click();
     void btnClearLoc_Click();
     void btnClearSupp_Click();

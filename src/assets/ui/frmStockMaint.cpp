@@ -37,7 +37,6 @@ frmStockMaint::frmStockMaint(common::Session& session, QWidget* parent)
     cboProdDesc = new QComboBox(framStock);
     cboProdDesc->setObjectName(QStringLiteral("cboProdDesc"));
     txtCode = parts::textBox(framStock, "txtCode");
-    txtCode->setMaxLength(ItemCodeLimit);
     txtLoc = parts::shownOnly(framStock, "txtLoc");
     btnSupplier = parts::pickButton(framStock, "btnSupplier", QStringLiteral("Select a Location"));
     btnClearLoc = parts::clearButton(framStock, "btnClearLoc", QStringLiteral("Clear Location"));
@@ -154,10 +153,25 @@ StockFields frmStockMaint::fields() const {
 }
 
 void frmStockMaint::focusField(StockField field) {
-    if (field == StockField::Code)
+    switch (field) {
+    case StockField::None:
+        break;
+    case StockField::Code:
         txtCode->setFocus();
-    else if (field == StockField::Cost)
+        break;
+    case StockField::Cost:
         txtCost->setFocus();
+        break;
+    case StockField::Product:
+        cboProdDesc->setFocus();
+        break;
+    case StockField::Location:
+        btnSupplier->setFocus(); // the location button
+        break;
+    case StockField::Supplier:
+        btnGetsupp->setFocus();
+        break;
+    }
 }
 
 void frmStockMaint::btnAdd_Click() {

@@ -25,7 +25,6 @@ frmCategoryMaint::frmCategoryMaint(common::Session& session, QWidget* parent)
     lblCat->setObjectName(QStringLiteral("lblCat"));
     txtCatDesc = new QLineEdit(this);
     txtCatDesc->setObjectName(QStringLiteral("txtCatDesc"));
-    txtCatDesc->setMaxLength(CategoryLimit);
     btnAction = new QPushButton(QStringLiteral("&Add"), this);
     btnAction->setObjectName(QStringLiteral("btnAction"));
     btnClose = new QPushButton(QStringLiteral("&Close"), this);

@@ -64,10 +64,8 @@ frmProductMaint::frmProductMaint(common::Session& session, QWidget* parent)
     fraProd->setObjectName(QStringLiteral("fraProd"));
     txtProdCode = new QLineEdit(fraProd);
     txtProdCode->setObjectName(QStringLiteral("txtProdCode"));
-    txtProdCode->setMaxLength(ProductCodeLimit);
     txtProdDesc = new QLineEdit(fraProd);
     txtProdDesc->setObjectName(QStringLiteral("txtProdDesc"));
-    txtProdDesc->setMaxLength(ProductDescLimit);
     cboCategory = new QComboBox(fraProd);
     cboCategory->setObjectName(QStringLiteral("cboCategory"));
     txtProdCost = new QLineEdit(fraProd);
@@ -89,7 +87,9 @@ frmProductMaint::frmProductMaint(common::Session& session, QWidget* parent)
     btnClearSupp->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     dteDateAdded = new common::DatePicker(false, fraProd);
     dteDateAdded->setObjectName(QStringLiteral("dteDateAdded"));
-    // The date is stamped when the product is stored; it is shown only.
+    // The date is stamped when the product is stored; it is shown only, and
+    // a product always has one.
+    dteDateAdded->setCheckable(false);
     dteDateAdded->setReadOnly(true);
 
     auto* grid = new QGridLayout(fraProd);
@@ -169,7 +169,7 @@ frmProductMaint::frmProductMaint(common::Session& session, QWidget* parent)
                                btnAction);
     common::KeyFilter::install(txtProdDesc, messages_, FieldKind::FreeText, ProductDescLimit,
                                btnAction);
-    common::KeyFilter::install(txtProdCost, messages_, FieldKind::Cost, 0, btnAction);
+    common::KeyFilter::install(txtProdCost, messages_, FieldKind::Cost, CostLimit, btnAction);
     cboCategory->installEventFilter(this);
     lvStock->installEventFilter(this);
     lvLicences->installEventFilter(this);
@@ -308,6 +308,9 @@ void frmProductMaint::focusField(ProductField field) {
         break;
     case ProductField::Cost:
         txtProdCost->setFocus();
+        break;
+    case ProductField::Supplier:
+        btnSupplier->setFocus();
         break;
     }
 }

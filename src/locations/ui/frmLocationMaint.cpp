@@ -15,7 +15,6 @@
 namespace locations {
 
 namespace {
-constexpr int DescriptionLimit = 50;
 const QString& ModeAdd = common::mode::Add;
 const QString& ModeModify = common::mode::Modify;
 } // namespace
@@ -47,8 +46,8 @@ frmLocationMaint::frmLocationMaint(common::Session& session, QWidget* parent)
     layout->addLayout(buttons, 2, 0);
     txtLocDesc->setMinimumWidth(320);
 
-    common::KeyFilter::install(txtLocDesc, messages_, common::FieldKind::FreeText, DescriptionLimit,
-                               btnAdd);
+    common::KeyFilter::install(txtLocDesc, messages_, common::FieldKind::FreeText,
+                               LocationDescLimit, btnAdd);
     connect(btnAdd, &QPushButton::clicked, this, &frmLocationMaint::btnAdd_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmLocationMaint::btnClose_Click);
 }
@@ -75,8 +74,11 @@ void frmLocationMaint::Form_Paint() {
 
 void frmLocationMaint::btnAdd_Click() {
     const QString typed = txtLocDesc->text();
-    if (typed.trimmed().isEmpty()) {
-        messages_.refuse(QStringLiteral("Please enter a location description"));
+    // Empty, pasted text the keys could not have entered, or too long: the
+    // text stays for the user to correct.
+    bool fits = false;
+    common::guarded(messages_, [&] { fits = logic_.checkDescription(typed); });
+    if (!fits) {
         txtLocDesc->setFocus();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "common/DialogMode.h"
 #include "common/ListRow.h"
+#include "common/NodeKey.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/Legend.h"
@@ -109,8 +110,16 @@ void pgLocationUtilities::mnuLoc_Click(int index) {
             dialog.Mode = common::mode::Add;
         } else {
             dialog.Mode = common::mode::Modify;
+            // The description as stored: the tree shows it in proper case,
+            // and confirming that unchanged would rewrite it ("IT Store").
             QTreeWidgetItem* selected = tvLocations2->selectedNode();
-            dialog.setDescription(selected ? selected->text(0).trimmed() : QString());
+            QString stored;
+            if (selected)
+                common::guarded(session.messages(), [&] {
+                    stored = session.logic<locations::clsLocations>().storedDescription(
+                        common::idOfKey(LocationTreeView::keyOf(selected)));
+                });
+            dialog.setDescription(stored);
         }
         connect(&dialog, &frmLocationMaint::locationAdded, this,
                 &pgLocationUtilities::showAddedLocation);

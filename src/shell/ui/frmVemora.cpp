@@ -71,6 +71,10 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     setObjectName(QStringLiteral("frmVemora"));
     setWindowTitle(QStringLiteral("Vemora! - Assets"));
     resize(1000, 680);
+    // The About box is owned by the main window: modal over it and centred
+    // on it. The program keeps it; the window lets it go when it goes.
+    if (about_)
+        about_->setParent(this, about_->windowFlags() | Qt::Dialog);
 
     SSTab1_ = new QTabWidget(this);
     SSTab1_->setObjectName(QStringLiteral("SSTab1"));
@@ -108,7 +112,10 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
             &assets::pgEnquireByLocation::refillForSelectedNode);
 }
 
-frmVemora::~frmVemora() = default;
+frmVemora::~frmVemora() {
+    if (about_)
+        about_->setParent(nullptr, about_->windowFlags());
+}
 
 QMenu* frmVemora::sharedMenu(common::SharedMenu menu) const {
     return menus_.at(menu);
@@ -318,8 +325,14 @@ void frmVemora::mnuHelpAbout_Click(int index) {
         showHelpTopics();
         return;
     }
-    if (about_)
-        about_->exec();
+    if (!about_)
+        return;
+    // Centred on the main window, whatever size its text gives it.
+    about_->adjustSize();
+    const QRect frame = about_->frameGeometry();
+    const QPoint centre = frameGeometry().center();
+    about_->move(centre.x() - frame.width() / 2, centre.y() - frame.height() / 2);
+    about_->exec();
 }
 
 void frmVemora::showHelpTopics() {

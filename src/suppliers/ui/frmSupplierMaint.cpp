@@ -18,11 +18,11 @@ namespace suppliers {
 
 namespace {
 
-QLineEdit* textBox(QWidget* parent, const char* name, int limit) {
+// The limit is the key filter's: pasted text is never cut at it, but
+// refused on storing when it is longer.
+QLineEdit* textBox(QWidget* parent, const char* name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    // Pasted text is cut at the limit too.
-    edit->setMaxLength(limit);
     return edit;
 }
 
@@ -37,21 +37,21 @@ frmSupplierMaint::frmSupplierMaint(common::Session& session, QWidget* parent)
 
     frmSuppDets = new QGroupBox(this);
     frmSuppDets->setObjectName(QStringLiteral("frmSuppDets"));
-    txtSupp = textBox(frmSuppDets, "txtSupp", SupplierTextLimit);
+    txtSupp = textBox(frmSuppDets, "txtSupp");
     for (size_t i = 0; i < txtAdd1.size(); ++i) {
-        txtAdd1[i] = textBox(frmSuppDets, "txtAdd1", SupplierTextLimit);
+        txtAdd1[i] = textBox(frmSuppDets, "txtAdd1");
         txtAdd1[i]->setProperty("index", static_cast<int>(i));
     }
-    txtTown = textBox(frmSuppDets, "txtTown", SupplierTextLimit);
-    txtCounty = textBox(frmSuppDets, "txtCounty", SupplierTextLimit);
-    txtPostCode = textBox(frmSuppDets, "txtPostCode", PostCodeLimit);
-    txtPhoneArea = textBox(frmSuppDets, "txtPhoneArea", AreaLimit);
-    txtPhone = textBox(frmSuppDets, "txtPhone", PhoneNumberLimit);
-    txtFaxArea = textBox(frmSuppDets, "txtFaxArea", AreaLimit);
-    txtFaxNo = textBox(frmSuppDets, "txtFaxNo", PhoneNumberLimit);
-    txtEmail = textBox(frmSuppDets, "txtEmail", SupplierTextLimit);
-    txtWeb = textBox(frmSuppDets, "txtWeb", SupplierTextLimit);
-    txtContact = textBox(frmSuppDets, "txtContact", SupplierTextLimit);
+    txtTown = textBox(frmSuppDets, "txtTown");
+    txtCounty = textBox(frmSuppDets, "txtCounty");
+    txtPostCode = textBox(frmSuppDets, "txtPostCode");
+    txtPhoneArea = textBox(frmSuppDets, "txtPhoneArea");
+    txtPhone = textBox(frmSuppDets, "txtPhone");
+    txtFaxArea = textBox(frmSuppDets, "txtFaxArea");
+    txtFaxNo = textBox(frmSuppDets, "txtFaxNo");
+    txtEmail = textBox(frmSuppDets, "txtEmail");
+    txtWeb = textBox(frmSuppDets, "txtWeb");
+    txtContact = textBox(frmSuppDets, "txtContact");
     DTSupplyDate = new common::DatePicker(true, frmSuppDets);
     DTSupplyDate->setObjectName(QStringLiteral("DTSupplyDate"));
     txtPhoneArea->setMaximumWidth(70);
@@ -247,6 +247,9 @@ void frmSupplierMaint::focusField(SupplierField field) {
         break;
     case SupplierField::Contact:
         target = txtContact;
+        break;
+    case SupplierField::Date:
+        target = DTSupplyDate;
         break;
     }
     if (target)

@@ -198,3 +198,28 @@ TEST_F(LicenceMaint, ViewAndAMissingProduct) {
     EXPECT_EQ(edit(d.get(), "txtCode")->text(), QStringLiteral("K-2"));
     EXPECT_EQ(t.count(QStringLiteral("Licences")), 1);
 }
+
+TEST_F(LicenceMaint, TheProductIsChosenByIdWhenTwoShareADescription) {
+    const int twin = t.addProduct(QStringLiteral("W2"), QStringLiteral("Word"),
+                                  t.addCategory(QStringLiteral("Office")));
+    const int id = t.addLicence(QStringLiteral("K-TWIN"), twin, store::loc::AvailableLicences,
+                                store::LicenceNormal);
+    {
+        // Viewing shows the licence's own product, not the first "Word".
+        auto d = open(common::mode::View, 0, id);
+        EXPECT_EQ(child<QComboBox>(d.get(), "cboProdDesc")->currentData().toInt(), twin);
+    }
+    auto d = open(common::mode::Modify, twin, id);
+    auto* product = child<QComboBox>(d.get(), "cboProdDesc");
+    ASSERT_EQ(product->count(), 2);
+    EXPECT_EQ(product->currentData().toInt(), twin);
+    // Storing unchanged keeps the twin; choosing the other takes that one.
+    button(d.get(), "btnAdd")->click();
+    EXPECT_EQ(licenceValue("Prod_ID", QStringLiteral("K-TWIN")), QString::number(twin));
+    auto again = open(common::mode::Modify, twin, id);
+    product = child<QComboBox>(again.get(), "cboProdDesc");
+    product->setCurrentIndex(product->findData(word));
+    button(again.get(), "btnAdd")->click();
+    EXPECT_EQ(licenceValue("Prod_ID", QStringLiteral("K-TWIN")), QString::number(word));
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('|').toStdString();
+}

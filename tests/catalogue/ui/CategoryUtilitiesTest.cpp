@@ -13,7 +13,9 @@
 #include "support/Widgets.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -126,7 +128,7 @@ TEST_F(CategoryPage, AddKeepsTheDialogOpenForTheNext) {
         EXPECT_EQ(messages.texts(), QStringList{"Please enter a category"});
         EXPECT_EQ(dialog->focusWidget(), box);
         box->clear();
-        QTest::keyClicks(box, QStringLiteral("Scan'ners"));
+        QTest::keyClicks(box, QStringLiteral("Scan|ners"));
         QTest::keyClick(box, Qt::Key_Return);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(box->text().isEmpty());
@@ -146,11 +148,21 @@ TEST_F(CategoryPage, DescriptionStopsAt50CharactersEvenForEnter) {
     dialog.Mode = QStringLiteral("ADD");
     dialog.show();
     auto* box = child<QLineEdit>(&dialog, "txtCatDesc");
-    EXPECT_EQ(box->maxLength(), 50);
     QTest::keyClicks(box, QString(50, QLatin1Char('x')));
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(messages.texts(), QStringList{"Only 50 characters allowed"});
     EXPECT_EQ(box->text().size(), 50);
+    EXPECT_EQ(list->topLevelItemCount(), 2);
+
+    // Pasted text is not cut at the limit behind the user's back: storing
+    // it is refused with the same message.
+    box->clear();
+    QGuiApplication::clipboard()->setText(QString(51, QLatin1Char('p')));
+    box->paste();
+    EXPECT_EQ(box->text().size(), 51);
+    QTest::mouseClick(child<QPushButton>(&dialog, "btnAction"), Qt::LeftButton);
+    EXPECT_EQ(messages.texts(),
+              (QStringList{"Only 50 characters allowed", "Only 50 characters allowed"}));
     EXPECT_EQ(list->topLevelItemCount(), 2);
 }
 

@@ -8,6 +8,7 @@
 #include "common/ui/ReportList.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
+#include "suppliers/clsSuppliers.h"
 #include "suppliers/ui/frmSupplierList.h"
 #include "support/RecordingMain.h"
 #include "support/ScriptedMessages.h"
@@ -16,8 +17,11 @@
 #include "support/WhenModal.h"
 #include "support/Widgets.h"
 
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -335,7 +339,7 @@ TEST_F(ProductMaint, KeyFiltersOfTheProductFields) {
     EXPECT_EQ(cost->text(), QStringLiteral("12.5"));
     auto* code = edit(d.get(), "txtProdCode");
     QTest::keyClicks(code, QStringLiteral("A'B|C"));
-    EXPECT_EQ(code->text(), QStringLiteral("ABC"));
+    EXPECT_EQ(code->text(), QStringLiteral("A'BC"));
     code->setText(QString(50, QLatin1Char('c')));
     QTest::keyClick(code, Qt::Key_Return);
     EXPECT_EQ(messages.texts(), QStringList{"Only 50 characters allowed"});
@@ -358,4 +362,101 @@ TEST_F(ProductMaint, DoubleClickOnTheProductPageOpensItInViewMode) {
     });
     emit list->itemDoubleClicked(list->topLevelItem(0), 0);
     EXPECT_TRUE(dialog.ran());
+}
+
+TEST_F(ProductMaint, PastedTextIsStoredAsGivenOrRefusedOnItsField) {
+    auto d = open(common::mode::Add, 0);
+    auto* cbo = child<QComboBox>(d.get(), "cboCategory");
+    cbo->setCurrentIndex(cbo->findData(pcs));
+    auto* code = edit(d.get(), "txtProdCode");
+    auto* desc = edit(d.get(), "txtProdDesc");
+    QTest::keyClicks(code, QStringLiteral("N-1"));
+    // The apostrophe is kept, typed or pasted.
+    QGuiApplication::clipboard()->setText(QStringLiteral("O'Neill's Desk"));
+    desc->setFocus();
+    QTest::keyClick(desc, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(desc->text(), QStringLiteral("O'Neill's Desk"));
+    button(d.get(), "btnAction")->click();
+    EXPECT_TRUE(messages.shown().empty());
+    ASSERT_NE(d->ProdID, 0);
+    EXPECT_EQ(stored(d->ProdID)->desc, QStringLiteral("O'Neill's Desk"));
+    EXPECT_EQ(stored(d->ProdID)->code, QStringLiteral("N-1"));
+
+    // What the keys could not have entered is refused, never cleaned.
+    const int before = t.count(QStringLiteral("Products"));
+    QTest::keyClicks(code, QStringLiteral("N-2"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("Big\tscreen"));
+    desc->setFocus();
+    QTest::keyClick(desc, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(desc->text(), QStringLiteral("Big\tscreen"));
+    button(d.get(), "btnAction")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"Please enter a valid product description"});
+    EXPECT_EQ(d->focusWidget(), desc);
+    EXPECT_EQ(desc->text(), QStringLiteral("Big\tscreen"));
+    EXPECT_EQ(t.count(QStringLiteral("Products")), before);
+}
+
+TEST_F(ProductMaint, TheCostBoxHasItsLimitAndAHugeCostIsAboveTheMaximum) {
+    auto d = open(common::mode::Add, 0);
+    auto* cbo = child<QComboBox>(d.get(), "cboCategory");
+    cbo->setCurrentIndex(cbo->findData(pcs));
+    QTest::keyClicks(edit(d.get(), "txtProdCode"), QStringLiteral("BIG"));
+    QTest::keyClicks(edit(d.get(), "txtProdDesc"), QStringLiteral("Big"));
+    auto* cost = edit(d.get(), "txtProdCost");
+    QTest::keyClicks(cost, QStringLiteral("12345678901234567"));
+    button(d.get(), "btnAction")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"Product cost cannot exceed 1,000,000.00"});
+    EXPECT_EQ(d->focusWidget(), cost);
+    EXPECT_EQ(d->ProdID, 0);
+
+    messages.clear();
+    cost->clear();
+    QTest::keyClicks(cost, QString(21, QLatin1Char('9')));
+    EXPECT_EQ(cost->text(), QString(20, QLatin1Char('9')));
+    EXPECT_EQ(messages.texts(), QStringList{"Only 20 characters allowed"});
+}
+
+TEST_F(ProductMaint, AFullBoxWithItsTextSelectedTakesTheKeyThatReplacesIt) {
+    auto d = open(common::mode::Add, 0);
+    auto* code = edit(d.get(), "txtProdCode");
+    QTest::keyClicks(code, QString(50, QLatin1Char('c')));
+    QTest::keyClick(code, Qt::Key_X);
+    ASSERT_EQ(messages.texts(), QStringList{"Only 50 characters allowed"});
+    code->selectAll();
+    QTest::keyClicks(code, QStringLiteral("NEW"));
+    EXPECT_EQ(code->text(), QStringLiteral("NEW"));
+    EXPECT_EQ(messages.texts(), QStringList{"Only 50 characters allowed"});
+}
+
+TEST_F(ProductMaint, ASupplierDeletedMeanwhileIsNamedAndTheDialogStaysOpen) {
+    const int acme = addSupplier(QStringLiteral("Acme"));
+    auto d = open(common::mode::Modify, desktop);
+    WhenModal<suppliers::frmSupplierList> pick([](suppliers::frmSupplierList* list) {
+        child<ReportList>(list, "lvSupplyList")->topLevelItem(0)->setSelected(true);
+        child<QPushButton>(list, "btnSelect")->click();
+    });
+    child<QToolButton>(d.get(), "btnSupplier")->click();
+    ASSERT_TRUE(pick.ran());
+    ASSERT_EQ(edit(d.get(), "txtSuppID")->text(), QString::number(acme));
+    // Another dialog deletes the supplier, which nothing names yet.
+    ASSERT_TRUE(session.logic<suppliers::clsSuppliers>().RemoveSupplier(acme));
+
+    button(d.get(), "btnAction")->click();
+    EXPECT_EQ(messages.texts(),
+              QStringList{"The chosen supplier no longer exists, please choose another"});
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->focusWidget(), child<QToolButton>(d.get(), "btnSupplier"));
+    EXPECT_FALSE(stored(desktop)->suppId.has_value());
+    EXPECT_EQ(stored(desktop)->code, QStringLiteral("D1"));
+}
+
+TEST_F(ProductMaint, TheDateAddedAlwaysHoldsADate) {
+    for (const QString& mode : {common::mode::Add, common::mode::Modify, common::mode::View}) {
+        SCOPED_TRACE(mode.toStdString());
+        auto d = open(mode, mode == common::mode::Add ? 0 : desktop);
+        auto* picker = child<common::DatePicker>(d.get(), "dteDateAdded");
+        EXPECT_FALSE(picker->isCheckable());
+        EXPECT_FALSE(picker->checkBox()->isVisibleTo(picker));
+        EXPECT_TRUE(picker->hasDate());
+    }
 }

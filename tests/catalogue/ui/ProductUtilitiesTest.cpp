@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QTabWidget>
 #include <QTest>
@@ -98,6 +99,44 @@ TEST_F(ProductPage, ChoosingACategoryListsItsProductsOnlyWhileThePageShows) {
     t.addProduct(QStringLiteral("D2"), QStringLiteral("Docking"), pcs);
     products->FillListViewWithProds();
     EXPECT_EQ(codes(), QStringList{"D1"});
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(ProductPage, CountColumnsSortByNumberWhenTheirHeadingIsClicked) {
+    // Counts of 10, 9 and 2: as text "10" would sort before "2" and "9".
+    const int counts[] = {10, 9, 2};
+    const char* codesOf[] = {"TEN", "NINE", "TWO"};
+    for (int i = 0; i < 3; ++i) {
+        const int prod =
+            t.addProduct(QString::fromLatin1(codesOf[i]), QStringLiteral("P%1").arg(i), pcs);
+        for (int n = 0; n < counts[i]; ++n) {
+            t.addStock(QStringLiteral("%1-S%2").arg(codesOf[i]).arg(n), prod, office);
+            t.addLicence(QStringLiteral("%1-N%2").arg(codesOf[i]).arg(n), prod, office,
+                         store::LicenceNormal);
+            t.addLicence(QStringLiteral("%1-T%2").arg(codesOf[i]).arg(n), prod, office,
+                         store::LicenceTemporary);
+        }
+    }
+    window->SSTab1()->setCurrentIndex(common::ProductUtilities);
+    combo->setCurrentIndex(combo->findData(pcs));
+    list->resize(600, 300);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QHeaderView* header = list->header();
+    const auto clickHeading = [&](int column) {
+        const QPoint centre(header->sectionViewportPosition(column) +
+                                header->sectionSize(column) / 2,
+                            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+    };
+    // Each click flips the one direction: descending first.
+    for (int column : {2, 3, 4}) {
+        SCOPED_TRACE(column);
+        clickHeading(column);
+        const bool descending = list->direction() == Qt::DescendingOrder;
+        EXPECT_EQ(codes(), descending ? (QStringList{"TEN", "NINE", "TWO", "D1"})
+                                      : (QStringList{"D1", "TWO", "NINE", "TEN"}))
+            << (descending ? "descending" : "ascending");
+    }
     EXPECT_TRUE(messages.shown().empty());
 }
 

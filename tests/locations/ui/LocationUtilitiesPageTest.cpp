@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -226,9 +227,9 @@ TEST_F(LocationUtilities, DescriptionTakesAtMost50FreeTextCharacters) {
     QTest::keyClicks(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
                      QStringLiteral("O'Brien|s"));
     EXPECT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text(),
-              QStringLiteral("OBriens"));
+              QStringLiteral("O'Briens"));
     QTest::keyClicks(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
-                     QString(43, QLatin1Char('x')));
+                     QString(42, QLatin1Char('x')));
     ASSERT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text().size(), 50);
     EXPECT_TRUE(messages.shown().empty());
 
@@ -236,7 +237,7 @@ TEST_F(LocationUtilities, DescriptionTakesAtMost50FreeTextCharacters) {
     QTest::keyClick(testing_support::child<QLineEdit>(&dialog, "txtLocDesc"),
                     Qt::Key_Return); // swallowed too: nothing added
     EXPECT_EQ(testing_support::child<QLineEdit>(&dialog, "txtLocDesc")->text().size(), 50);
-    EXPECT_EQ(messages.texts(),
+    ASSERT_EQ(messages.texts(),
               (QStringList{"Only 50 characters allowed", "Only 50 characters allowed"}));
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
     EXPECT_EQ(node(office)->childCount(), 1);
@@ -254,7 +255,7 @@ TEST_F(LocationUtilities, EmptyDescriptionIsRefusedAndTheFocusGoesBack) {
                      QStringLiteral("   "));
     testing_support::child<QPushButton>(&dialog, "btnClose")->setFocus();
     QTest::mouseClick(testing_support::child<QPushButton>(&dialog, "btnAdd"), Qt::LeftButton);
-    EXPECT_EQ(messages.texts(), QStringList{"Please enter a location description"});
+    ASSERT_EQ(messages.texts(), QStringList{"Please enter a location description"});
     EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
     EXPECT_EQ(dialog.focusWidget(), testing_support::child<QLineEdit>(&dialog, "txtLocDesc"));
     EXPECT_TRUE(dialog.isVisible());
@@ -314,7 +315,7 @@ struct RenameSeen {
 };
 } // namespace
 
-TEST_F(LocationUtilities, ModifyOpensWithTheShownTextAndRenamesTheNode) {
+TEST_F(LocationUtilities, ModifyOpensWithTheStoredTextAndRenamesTheNode) {
     click(office);
     rightClick(office);
     RenameSeen seen;
@@ -329,7 +330,8 @@ TEST_F(LocationUtilities, ModifyOpensWithTheShownTextAndRenamesTheNode) {
     });
     window->menuItem(QStringLiteral("mnuLoc"), 1)->trigger();
     ASSERT_TRUE(action.ran());
-    EXPECT_EQ(seen.text, QStringLiteral("It Office"));
+    // The description as stored, not the tree's proper case ("It Office").
+    EXPECT_EQ(seen.text, QStringLiteral("IT office"));
     EXPECT_EQ(seen.caption, QStringLiteral("Modifying an existing location"));
     EXPECT_TRUE(seen.closed);
     EXPECT_EQ(node(office)->text(0), QStringLiteral("help desk "));
@@ -404,6 +406,7 @@ TEST_F(LocationUtilities, DeleteParksOrRemovesTheNodeOnlyWhenTheDatabaseDid) {
             EXPECT_EQ(stored(c.id)->at(1), c.parentAfter.mid(1).toInt());
         }
     }
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().first(),
               QStringLiteral("Cannot remove, this location has child locations"));
 }
@@ -480,6 +483,7 @@ TEST_F(LocationUtilities, MovedNodeTakesTheIconOfItsNewBranchSoRemovalParksALive
     click(oldStore);
     messages.answer({true});
     page->mnuLoc_Click(2);
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.texts().last(),
               QStringLiteral("Are you sure you wish to remove location Old Store"));
     EXPECT_EQ(stored(oldStore), (std::array<int, 3>{2, 3, 3}));
@@ -571,4 +575,56 @@ TEST_F(LocationUtilities, AFailedDropShowsTheErrorsDescriptionAloneAndMovesNothi
     EXPECT_EQ(messages.texts().last(), QStringLiteral("moves are locked"));
     EXPECT_EQ(parentKeyOf(desk), locations::locationKey(office));
     EXPECT_EQ(stored(desk), (std::array<int, 3>{3, office, 1}));
+}
+
+TEST_F(LocationUtilities, ConfirmingModifyUnchangedKeepsTheStoredDescription) {
+    const QString stored[] = {QStringLiteral("IT Store"), QStringLiteral("LT-0003")};
+    for (const QString& desc : stored) {
+        SCOPED_TRACE(desc.toStdString());
+        t.db().execute(QStringLiteral("UPDATE Locations SET Loc_Desc = ? WHERE Loc_ID = ?"), desc,
+                       office);
+        page->rebuild();
+        click(office);
+        rightClick(office);
+        QString shown;
+        WhenModal<frmLocationMaint> action([&](frmLocationMaint* dialog) {
+            shown = testing_support::child<QLineEdit>(dialog, "txtLocDesc")->text();
+            QTest::mouseClick(testing_support::child<QPushButton>(dialog, "btnAdd"),
+                              Qt::LeftButton);
+        });
+        window->menuItem(QStringLiteral("mnuLoc"), 1)->trigger();
+        ASSERT_TRUE(action.ran());
+        EXPECT_EQ(shown, desc);
+        EXPECT_EQ(storedDesc(office), desc);
+        // A fresh fill shows it in proper case, as always.
+        page->rebuild();
+        EXPECT_NE(node(office)->text(0), desc);
+    }
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(LocationUtilities, PastedDescriptionIsStoredAsGivenOrRefused) {
+    logic().setCurrentLocId(office);
+    frmLocationMaint dialog(session, window.get());
+    dialog.Mode = QStringLiteral("ADD");
+    dialog.show();
+    dialog.activateWindow();
+    auto* box = testing_support::child<QLineEdit>(&dialog, "txtLocDesc");
+    QGuiApplication::clipboard()->setText(QStringLiteral("Desk\tA"));
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(box->text(), QStringLiteral("Desk\tA"));
+    testing_support::child<QPushButton>(&dialog, "btnAdd")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"Please enter a valid location description"});
+    EXPECT_EQ(box->text(), QStringLiteral("Desk\tA"));
+    EXPECT_EQ(dialog.focusWidget(), box);
+    EXPECT_EQ(node(office)->childCount(), 1);
+
+    messages.clear();
+    box->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("Manager's Office"));
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    testing_support::child<QPushButton>(&dialog, "btnAdd")->click();
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_TRUE(t.db().exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_Desc = ?"),
+                              QStringLiteral("Manager's Office")));
 }

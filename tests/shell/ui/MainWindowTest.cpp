@@ -11,6 +11,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
+#include "support/WhenModal.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -591,4 +592,33 @@ TEST_F(ProgramStart, OpensTheMainWindowOnTheFirstPageAndVersionsTheAboutBox) {
     EXPECT_EQ(program.about()->lblVersion()->objectName(), QStringLiteral("lblVersion"));
     EXPECT_EQ(program.about()->lblVersion()->text(), QStringLiteral("Version 1.9"));
     EXPECT_FALSE(program.about()->isVisible());
+}
+
+TEST_F(ProgramStart, TheAboutBoxIsOwnedByTheMainWindowModalOverItAndCentredOnIt) {
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
+    testing_support::TestHooks hooks;
+    shell::Program program(messages, hooks.clock, hooks.files);
+    ASSERT_TRUE(program.Main(options(t.dir())));
+    frmVemora* main = program.mainWindow();
+    ASSERT_NE(main, nullptr);
+    main->move(140, 90);
+    bool modal = false;
+    QWidget* owner = nullptr;
+    QPoint centre, mainCentre;
+    testing_support::WhenModal<shell::frmAbout> about([&](shell::frmAbout* box) {
+        modal = box->isModal();
+        owner = box->parentWidget();
+        centre = box->frameGeometry().center();
+        mainCentre = main->frameGeometry().center();
+        box->close();
+    });
+    for (QAction* a : main->findChildren<QAction*>(QStringLiteral("mnuHelpAbout")))
+        if (a->property("index").toInt() == 1)
+            a->trigger();
+    ASSERT_TRUE(about.ran());
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(owner, main);
+    EXPECT_LE((centre - mainCentre).manhattanLength(), 4)
+        << centre.x() << "," << centre.y() << " vs " << mainCentre.x() << "," << mainCentre.y();
+    EXPECT_TRUE(messages.shown().empty());
 }

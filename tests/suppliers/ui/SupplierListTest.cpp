@@ -12,7 +12,9 @@
 #include "support/Widgets.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -279,8 +281,8 @@ TEST_F(SupplierList, KeyFiltersOfTheSupplierDialog) {
     frmSupplierMaint d(session);
     d.show();
     auto* phone = child<QLineEdit>(&d, "txtPhone");
-    QTest::keyClicks(phone, QStringLiteral("(01) 2a3b"));
-    EXPECT_EQ(phone->text(), QStringLiteral("(01) 23"));
+    QTest::keyClicks(phone, QStringLiteral("+44 (01) 2a3-b4.5"));
+    EXPECT_EQ(phone->text(), QStringLiteral("+44 (01) 23-45"));
     auto* area = child<QLineEdit>(&d, "txtPhoneArea");
     QTest::keyClicks(area, QStringLiteral("1234567"));
     EXPECT_EQ(area->text(), QStringLiteral("123456"));
@@ -288,7 +290,7 @@ TEST_F(SupplierList, KeyFiltersOfTheSupplierDialog) {
     messages.clear();
     auto* post = child<QLineEdit>(&d, "txtPostCode");
     QTest::keyClicks(post, QStringLiteral("LS1 '1|AA"));
-    EXPECT_EQ(post->text(), QStringLiteral("LS1 1AA"));
+    EXPECT_EQ(post->text(), QStringLiteral("LS1 '1AA"));
 
     // Enter in txtSupp stores below the limit, names the limit at it.
     auto* name = child<QLineEdit>(&d, "txtSupp");
@@ -314,4 +316,63 @@ TEST_F(SupplierList, RefusalsPutTheFocusOnTheirField) {
     EXPECT_EQ(messages.texts(), QStringList{"Invalid web address"});
     EXPECT_EQ(d.focusWidget(), child<QLineEdit>(&d, "txtWeb"));
     EXPECT_TRUE(d.isVisible());
+}
+
+TEST_F(SupplierList, PastedTextIsStoredAsGivenOrRefusedOnItsField) {
+    // Pasted into a box (Ctrl+V), as the user does.
+    const auto paste = [](QLineEdit* box, const QString& text) {
+        box->clear();
+        QGuiApplication::clipboard()->setText(text);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    };
+    struct Case {
+        const char* box;
+        const char* pasted;
+        const char* message;
+    };
+    const Case refusals[] = {
+        {"txtPhone", "020 7946 x58", "Please enter a valid phone number"},
+        {"txtFaxNo", "7946\t0958", "Please enter a valid fax number"},
+        {"txtPhoneArea", "O20", "Please enter a valid phone area code"},
+        {"txtTown", "Leeds | York", "Please enter a valid town"},
+        {"txtEmail", "ann\t@example.com", "Invalid email address"},
+    };
+    for (const Case& c : refusals) {
+        SCOPED_TRACE(c.box);
+        messages.clear();
+        frmSupplierMaint d(session);
+        d.show();
+        d.activateWindow();
+        QTest::keyClicks(child<QLineEdit>(&d, "txtSupp"), QStringLiteral("O'Neill"));
+        auto* box = child<QLineEdit>(&d, c.box);
+        paste(box, QString::fromLatin1(c.pasted));
+        ASSERT_EQ(box->text(), QString::fromLatin1(c.pasted));
+        child<QLineEdit>(&d, "txtContact")->setFocus();
+        child<QPushButton>(&d, "btnOK")->click();
+        EXPECT_EQ(messages.texts(), QStringList{QString::fromLatin1(c.message)});
+        EXPECT_EQ(d.focusWidget(), box);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(box->text(), QString::fromLatin1(c.pasted));
+    }
+    EXPECT_EQ(t.count(QStringLiteral("Suppliers")), 0);
+
+    // Stored as given: the apostrophe, "+" and "-", the whole e-mail.
+    messages.clear();
+    frmSupplierMaint d(session);
+    d.show();
+    paste(child<QLineEdit>(&d, "txtSupp"), QStringLiteral("O'Neill & Sons"));
+    paste(child<QLineEdit>(&d, "txtPhone"), QStringLiteral("+44 20 7946 0958"));
+    paste(child<QLineEdit>(&d, "txtFaxNo"), QStringLiteral("020-7946-0959"));
+    paste(child<QLineEdit>(&d, "txtEmail"), QStringLiteral("o'neill+sales@example.com"));
+    paste(child<QLineEdit>(&d, "txtAdd1"), QStringLiteral("Manager's Office"));
+    child<QPushButton>(&d, "btnOK")->click();
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_FALSE(d.isVisible());
+    const suppliers::SupplierFields f = session.logic<suppliers::clsSuppliers>().GetSuppDets(1);
+    EXPECT_EQ(f.name, QStringLiteral("O'Neill & Sons"));
+    EXPECT_EQ(f.telephone, QStringLiteral("+44 20 7946 0958"));
+    EXPECT_EQ(f.fax, QStringLiteral("020-7946-0959"));
+    EXPECT_EQ(f.email, QStringLiteral("o'neill+sales@example.com"));
+    EXPECT_EQ(f.add1, QStringLiteral("Manager's Office"));
 }
