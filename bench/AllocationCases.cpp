@@ -43,6 +43,17 @@ Move stockMove(store::Database& db) {
             QStringLiteral("L%1").arg(other.integer(QStringLiteral("Loc_ID")))};
 }
 
+// Up to n stock items held where the move's item is.
+QStringList stockBeside(store::Database& db, const Move& move, int n) {
+    store::Query q(db, QStringLiteral("SELECT Stock_ID FROM Stock WHERE Loc_ID = ? "
+                                      "ORDER BY Stock_ID LIMIT ?"));
+    q.bindAll(move.from.mid(1).toInt(), n);
+    QStringList items;
+    while (q.next())
+        items << QStringLiteral("S%1").arg(q.integer(QStringLiteral("Stock_ID")));
+    return items;
+}
+
 } // namespace
 
 void addAllocationCases(Bench& bench, Context& context) {
@@ -77,6 +88,32 @@ void addAllocationCases(Bench& bench, Context& context) {
         drop(move.item, move.from);
     };
     bench.add(c);
+
+    // Several selected items dropped at once: the tree is changed in place,
+    // as for one.
+    const QStringList several = stockBeside(context.db(), move, 10);
+    const auto dropAll = [page, tree, several](const QString& target) {
+        locations::LocationTreeView* t = tree();
+        QList<QTreeWidgetItem*> nodes;
+        for (const QString& item : several)
+            nodes << t->node(item);
+        page()->dropItems(nodes, t->node(target));
+        for (const QString& item : several)
+            if (!t->node(item) || t->node(item)->parent() != t->node(target))
+                throw std::runtime_error("an item did not move");
+    };
+    Case many = c;
+    many.name = QStringLiteral("allocation move (several stock items)");
+    many.run = [dropAll, move] {
+        dropAll(move.to);
+    };
+    many.rows = [several] {
+        return static_cast<int>(several.size());
+    };
+    many.after = [dropAll, move] {
+        dropAll(move.from);
+    };
+    bench.add(many);
 }
 
 } // namespace bench

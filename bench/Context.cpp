@@ -20,14 +20,17 @@ bool BenchMessages::present(common::MessageKind kind, const QString& text) {
 }
 
 Context::Context(const QString& seededFile)
-    : dir_(QFileInfo(seededFile).absoluteDir().filePath(QStringLiteral("bench-XXXXXX"))) {
-    if (!dir_.isValid())
-        throw std::runtime_error("cannot make a working directory");
-    const QString copy = QDir(dir_.path()).filePath(store::DatabaseFileName);
-    if (!QFile::copy(seededFile, copy))
-        throw std::runtime_error("cannot copy " + seededFile.toStdString());
+    : dir_(QFileInfo(seededFile).absoluteDir().filePath(QStringLiteral("bench-XXXXXX"))),
+      startUpDir_(QFileInfo(seededFile).absoluteDir().filePath(QStringLiteral("bench-XXXXXX"))) {
+    for (const QTemporaryDir* dir : {&dir_, &startUpDir_}) {
+        if (!dir->isValid())
+            throw std::runtime_error("cannot make a working directory");
+        const QString copy = QDir(dir->path()).filePath(store::DatabaseFileName);
+        if (!QFile::copy(seededFile, copy))
+            throw std::runtime_error("cannot copy " + seededFile.toStdString());
+    }
     program_ = std::make_unique<shell::Program>(messages_, clock_, files_);
-    if (!program_->Main(startOptions()))
+    if (!program_->Main(startOptions(dir_.path())))
         throw std::runtime_error("start-up failed: " +
                                  messages_.takeTrouble().join(QLatin1Char(' ')).toStdString());
     requireNoMessages();
@@ -35,10 +38,10 @@ Context::Context(const QString& seededFile)
 
 Context::~Context() = default;
 
-shell::Program::Options Context::startOptions() const {
+shell::Program::Options Context::startOptions(const QString& dir) const {
     shell::Program::Options options;
     options.locale = QLocale(QLocale::English, QLocale::UnitedKingdom);
-    options.directory = dir_.path();
+    options.directory = dir;
     options.showSplash = false;
     return options;
 }

@@ -52,18 +52,22 @@ class Context {
 public:
     // Copies the seeded database into a new directory beside it (so on the
     // same disk), under the name the program looks for, and starts the main
-    // window on it. The copy goes when the bench ends.
+    // window on it; a second copy in a directory of its own is for timing
+    // start-up, which a running program's lock on the first would refuse.
+    // The copies go when the bench ends.
     explicit Context(const QString& seededFile);
     ~Context();
 
     QString directory() const { return dir_.path(); }
+    // The second copy's directory, which no running program has locked.
+    QString startUpDirectory() const { return startUpDir_.path(); }
     BenchMessages& messages() { return messages_; }
     common::Clock& clock() { return clock_; }
     common::FileChooser& files() { return files_; }
 
     // Start-up as the bench runs it: no splash (it holds start-up for three
-    // seconds), a day/month/year locale, this directory's database.
-    shell::Program::Options startOptions() const;
+    // seconds), a day/month/year locale, the database in dir.
+    shell::Program::Options startOptions(const QString& dir) const;
 
     shell::frmVemora& window();
     common::Session& session();
@@ -74,6 +78,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QTemporaryDir startUpDir_;
     BenchMessages messages_;
     common::SystemClock clock_;
     NoFiles files_;

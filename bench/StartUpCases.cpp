@@ -65,15 +65,16 @@ int treeRows(QWidget* page) {
 } // namespace
 
 void addStartUpCases(Bench& bench, Context& context) {
-    const QString file = QDir(context.directory()).filePath(store::DatabaseFileName);
+    const QString dir = context.startUpDirectory();
+    const QString file = QDir(dir).filePath(store::DatabaseFileName);
     auto opened = std::make_shared<std::unique_ptr<store::Database>>();
     auto program = std::make_shared<std::unique_ptr<shell::Program>>();
     auto raw = std::make_shared<std::unique_ptr<RawConnection>>();
 
     Case open;
     open.name = QStringLiteral("open + key derivation");
-    open.run = [&context, opened] {
-        *opened = shell::OpenAssetDatabase(context.directory(), context.messages());
+    open.run = [&context, opened, dir] {
+        *opened = shell::OpenAssetDatabase(dir, context.messages());
         if (!*opened)
             throw std::runtime_error("the database did not open");
     };
@@ -88,10 +89,10 @@ void addStartUpCases(Bench& bench, Context& context) {
 
     Case start;
     start.name = QStringLiteral("start-up to main window shown");
-    start.run = [&context, program] {
+    start.run = [&context, program, dir] {
         *program =
             std::make_unique<shell::Program>(context.messages(), context.clock(), context.files());
-        if (!(*program)->Main(context.startOptions()))
+        if (!(*program)->Main(context.startOptions(dir)))
             throw std::runtime_error("start-up failed");
         QApplication::processEvents();
     };
