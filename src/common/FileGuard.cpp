@@ -1,5 +1,6 @@
 #include "common/FileGuard.h"
 
+#include "common/FileWork.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
@@ -7,18 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <sqlite3.h>
 
 #include <filesystem>
 #include <system_error>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace common {
 
@@ -132,69 +126,49 @@ bool isProtectedTarget(const QString& path, const QString& liveDatabase, Written
     return what == Written::Report && isAssetDatabase(path);
 }
 
-ReplacementFile::ReplacementFile(const QString& target) : target_(finalPath(target)) {}
+ReplacementFile::ReplacementFile(const QString& target, FileSync& sync)
+    : target_(followLinks(target)), sync_(sync) {}
 
-ReplacementFile::~ReplacementFile() {
-    if (!committed_ && !temporary_.isEmpty())
-        QFile::remove(temporary_);
-}
+ReplacementFile::~ReplacementFile() = default;
 
 bool ReplacementFile::create() {
-    const QFileInfo info(target_);
-    const QDir folder = info.absoluteDir();
-    QFile file;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name =
-            QStringLiteral(".%1.%2")
-                .arg(info.fileName())
-                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        file.setFileName(folder.filePath(name));
-        // A new file: made with the permissions the user's umask gives.
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            temporary_ = file.fileName();
-            file.close();
-            if (info.exists() && !QFile::setPermissions(temporary_, QFile::permissions(target_))) {
-                error_ = QStringLiteral("The permissions of \"%1\" cannot be copied")
-                             .arg(QDir::toNativeSeparators(target_));
-                return false;
-            }
-            return true;
-        }
-        if (!file.exists())
-            break;
+    try {
+        removeLeftoverCopies(target_);
+        auto copy = std::make_unique<TemporaryCopy>(target_);
+        // The target's permissions when it exists, else a new file's.
+        const QFileInfo existing(target_);
+        copy->setMode(existing.exists() ? modeOf(target_) : newFileMode());
+        copy_ = std::move(copy);
+        return true;
+    } catch (const FileError& error) {
+        error_ = error.text();
+        return false;
     }
-    error_ = file.errorString();
-    return false;
+}
+
+const QString& ReplacementFile::temporaryPath() const {
+    static const QString none;
+    return copy_ ? copy_->path() : none;
 }
 
 bool ReplacementFile::commit() {
-    if (temporary_.isEmpty()) {
+    if (!copy_) {
         error_ = QStringLiteral("Nothing has been written");
         return false;
     }
-    QFile written(temporary_);
-    if (!written.open(QIODevice::ReadWrite)) {
-        error_ = written.errorString();
+    try {
+        sync_.file(copy_->path());
+        std::error_code error;
+        std::filesystem::rename(toPath(copy_->path()), toPath(target_), error);
+        if (error)
+            throw FileError(describe(error), error.value());
+        copy_->keep();
+        sync_.directory(QFileInfo(target_).absolutePath());
+        return true;
+    } catch (const FileError& error) {
+        error_ = error.text();
         return false;
     }
-#ifdef Q_OS_WIN
-    const int synced = _commit(written.handle());
-#else
-    const int synced = ::fsync(written.handle());
-#endif
-    if (synced != 0) {
-        error_ = describe(std::error_code(errno, std::generic_category()));
-        return false;
-    }
-    written.close();
-    std::error_code error;
-    std::filesystem::rename(toPath(temporary_), toPath(target_), error);
-    if (error) {
-        error_ = describe(error);
-        return false;
-    }
-    committed_ = true;
-    return true;
 }
 
 } // namespace common

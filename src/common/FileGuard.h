@@ -12,8 +12,12 @@
 // their target and are renamed over it only when complete, so a failed write
 // leaves an existing file as it was.
 
+#include "common/FileWork.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace store {
 class Database;
@@ -66,11 +70,13 @@ bool isProtectedTarget(const QString& path, const QString& liveDatabase,
 
 // A file written under a temporary name beside its target (a link's target
 // when the target is a symbolic link) and renamed over it by commit(). The
-// temporary file gets the target's permissions, or those of a new file under
-// the user's umask; it is removed unless committed.
+// temporary file is one of FileWork's locked temporary copies, so a killed
+// writer's leftover is removed by the next one; it gets the target's
+// permissions, or those of a new file under the user's umask, and is removed
+// unless committed.
 class ReplacementFile {
 public:
-    explicit ReplacementFile(const QString& target);
+    explicit ReplacementFile(const QString& target, FileSync& sync = systemFileSync());
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
@@ -78,8 +84,8 @@ public:
     // Makes the empty temporary file; false (errorString says why) when it
     // cannot be made.
     bool create();
-    // The temporary file to write.
-    const QString& temporaryPath() const { return temporary_; }
+    // The temporary file to write (empty before create).
+    const QString& temporaryPath() const;
     // The file it replaces.
     const QString& target() const { return target_; }
     // Syncs the written file and renames it over the target; false
@@ -89,9 +95,9 @@ public:
 
 private:
     QString target_;
-    QString temporary_;
+    FileSync& sync_;
+    std::unique_ptr<TemporaryCopy> copy_;
     QString error_;
-    bool committed_ = false;
 };
 
 } // namespace common

@@ -101,7 +101,7 @@ std::optional<int> runAdminCommand(const QStringList& args, const QString& progr
     } catch (const store::DbError& error) {
         std::fprintf(err, "vemora-admin: %s: %s\n", qUtf8Printable(a->db),
                      qUtf8Printable(error.text()));
-    } catch (const FileError& error) {
+    } catch (const common::FileError& error) {
         std::fprintf(err, "vemora-admin: %s\n", qUtf8Printable(error.text()));
     }
     return 1;

@@ -53,7 +53,7 @@ QString backupName(const QString& chosen) {
     return chosen + QStringLiteral(".mdb");
 }
 
-DatabaseFile::DatabaseFile(store::Database& live, QString directory, FileSync& sync)
+DatabaseFile::DatabaseFile(store::Database& live, QString directory, common::FileSync& sync)
     : live_(live), directory_(std::move(directory)), sync_(sync) {}
 
 DatabaseFile::~DatabaseFile() = default;
@@ -72,12 +72,12 @@ std::optional<QString> DatabaseFile::backup(const QString& destination) {
     if (common::isProtectedTarget(destination, livePath(), common::Written::DatabaseCopy))
         return CannotBackUpOver.arg(QDir::toNativeSeparators(destination));
     // A link is followed: the file it names is the one replaced.
-    const QString target = followLinks(destination);
-    removeLeftoverCopies(target);
-    removeLeftoverCopies(followLinks(livePath()));
-    TemporaryCopy copy(target);
+    const QString target = common::followLinks(destination);
+    common::removeLeftoverCopies(target);
+    common::removeLeftoverCopies(common::followLinks(livePath()));
+    common::TemporaryCopy copy(target);
     live_.backupTo(copy.path());
-    copy.setMode(newFileMode());
+    copy.setMode(common::newFileMode());
     sync_.file(copy.path());
     replaceFile(copy.path(), target);
     copy.keep();
@@ -91,11 +91,11 @@ std::optional<QString> DatabaseFile::restore(const QString& source) {
 
     // A live file reached through a link stays a link: the file it names is
     // replaced, and so its mode is the one kept.
-    const QString target = followLinks(livePath());
+    const QString target = common::followLinks(livePath());
     struct stat live {};
     if (::stat(QFile::encodeName(target).constData(), &live) != 0)
-        throwErrno(errno);
-    removeLeftoverCopies(target);
+        common::throwErrno(errno);
+    common::removeLeftoverCopies(target);
 
     // Copy the chosen file beside the live one, so that the copy that is
     // checked is the very file installed, and the rename stays on one file
@@ -104,7 +104,7 @@ std::optional<QString> DatabaseFile::restore(const QString& source) {
     if (input < 0)
         return CannotRestoreFile + QStringLiteral("it cannot be read (%1).")
                                        .arg(QString::fromLocal8Bit(std::strerror(errno)));
-    TemporaryCopy copy(target);
+    common::TemporaryCopy copy(target);
     try {
         char buffer[64 * 1024];
         for (;;) {
@@ -143,7 +143,7 @@ std::optional<QString> DatabaseFile::restore(const QString& source) {
     try {
         const QString journal = target + QStringLiteral("-journal");
         if (QFileInfo::exists(journal) && ::unlink(QFile::encodeName(journal).constData()) != 0)
-            throwErrno(errno);
+            common::throwErrno(errno);
         replaceFile(copy.path(), target);
     } catch (...) {
         live_.reopen();
@@ -187,7 +187,7 @@ void DatabaseFile::replaceFile(const QString& from, const QString& to) {
     std::error_code error;
     std::filesystem::rename(toPath(from), toPath(to), error);
     if (error)
-        throw FileError(QString::fromStdString(error.message()), error.value());
+        throw common::FileError(QString::fromStdString(error.message()), error.value());
 }
 
 } // namespace shell

@@ -11,7 +11,7 @@
 // rename; what a killed run leaves behind is removed by the next backup or
 // restore, and by the next start.
 
-#include "shell/FileWork.h"
+#include "common/FileWork.h"
 
 #include <QString>
 
@@ -56,7 +56,8 @@ class DatabaseFile {
 public:
     // live is the program's open connection to AssetManagement.mdb in
     // directory; sync makes each copy durable before its rename.
-    DatabaseFile(store::Database& live, QString directory, FileSync& sync = systemFileSync());
+    DatabaseFile(store::Database& live, QString directory,
+                 common::FileSync& sync = common::systemFileSync());
     virtual ~DatabaseFile();
     DatabaseFile(const DatabaseFile&) = delete;
     DatabaseFile& operator=(const DatabaseFile&) = delete;
@@ -70,7 +71,7 @@ public:
     // the file it names), with the mode a new file gets under the umask.
     // Returns the refusal to show when destination is the live file
     // (CannotBackUpLive) or another file of common::FileGuard's
-    // (CannotBackUpOver). Throws FileError or
+    // (CannotBackUpOver). Throws common::FileError or
     // store::DbError on failure; an older file at destination is then kept.
     std::optional<QString> backup(const QString& destination);
 
@@ -80,7 +81,7 @@ public:
     // show when source is the live file or not a sound asset database;
     // nothing has changed then. On success the connection is left
     // closed: the program ends and the next start opens the restored file.
-    // Throws FileError or store::DbError on failure, after reopening the
+    // Throws common::FileError or store::DbError on failure, after reopening the
     // previous file, which is still in place.
     std::optional<QString> restore(const QString& source);
 
@@ -95,7 +96,7 @@ private:
 
     store::Database& live_;
     QString directory_;
-    FileSync& sync_;
+    common::FileSync& sync_;
 };
 
 } // namespace shell

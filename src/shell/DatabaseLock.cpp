@@ -1,6 +1,6 @@
 #include "shell/DatabaseLock.h"
 
-#include "shell/FileWork.h"
+#include "common/FileWork.h"
 
 #include <QFile>
 
@@ -59,12 +59,12 @@ std::unique_ptr<DatabaseLock> DatabaseLock::acquire(const QString& databasePath,
     for (int attempt = 0; attempt < 10; ++attempt) {
         const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (fd < 0)
-            throwErrno(errno);
+            common::throwErrno(errno);
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             ::close(fd);
             if (error != EWOULDBLOCK && error != EINTR)
-                throwErrno(error);
+                common::throwErrno(error);
             if (holder)
                 *holder = holderIn(path);
             return nullptr;
@@ -78,11 +78,11 @@ std::unique_ptr<DatabaseLock> DatabaseLock::acquire(const QString& databasePath,
         if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.constData(), pid.size(), 0) != pid.size()) {
             const int error = errno;
             ::close(fd);
-            throwErrno(error);
+            common::throwErrno(error);
         }
         return std::unique_ptr<DatabaseLock>(new DatabaseLock(path, fd));
     }
-    throw FileError(QStringLiteral("Cannot lock %1").arg(databasePath), EBUSY);
+    throw common::FileError(QStringLiteral("Cannot lock %1").arg(databasePath), EBUSY);
 }
 
 DatabaseLock::DatabaseLock(QString path, int fd) : path_(std::move(path)), fd_(fd) {}

@@ -26,7 +26,7 @@ public:
 
     // Takes the lock of the database at databasePath. When another running
     // process holds it, returns null and sets *holder to that process's id
-    // when known; a file that cannot be made throws FileError.
+    // when known; a file that cannot be made throws common::FileError.
     static std::unique_ptr<DatabaseLock> acquire(const QString& databasePath,
                                                  std::optional<qint64>* holder = nullptr);
 

@@ -1,8 +1,8 @@
 #include "shell/StartUp.h"
 
+#include "common/FileWork.h"
 #include "common/Messages.h"
 #include "shell/DatabaseLock.h"
-#include "shell/FileWork.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -54,9 +54,9 @@ std::unique_ptr<DatabaseLock> LockAssetDatabase(const QString& dir, common::Mess
             messages.fail(alreadyOpenText(QDir::toNativeSeparators(path), holder));
             return nullptr;
         }
-        removeLeftoverCopies(followLinks(path));
+        common::removeLeftoverCopies(common::followLinks(path));
         return lock;
-    } catch (const FileError& error) {
+    } catch (const common::FileError& error) {
         messages.fail(QStringLiteral("The asset database \"%1\" cannot be locked: %2")
                           .arg(QDir::toNativeSeparators(path), error.text()));
         return nullptr;

@@ -173,6 +173,34 @@ TEST_F(FileGuard, ANewFileGetsTheUmasksModeAndALinkKeepsPointingAtItsFile) {
     EXPECT_EQ(bytesOf(real), QByteArrayLiteral("new"));
 }
 
+TEST_F(FileGuard, AReplacementSyncsBeforeItsRenameAndClearsAKilledWritersLeftover) {
+    // What a writer killed half-way leaves: a copy under the temporary
+    // pattern that no process holds.
+    const QString target = mine(QStringLiteral("report.pdf"));
+    const QString leftover = mine(QStringLiteral(".report.pdf.Ab12Cd"));
+    writeBytes(leftover, QByteArrayLiteral("half a report"));
+
+    struct Recording : common::FileSync {
+        QStringList steps;
+        QString target;
+        void file(const QString& path) override {
+            steps << (QFileInfo::exists(target) ? QStringLiteral("sync after rename")
+                                                : QStringLiteral("sync"));
+            EXPECT_NE(path, target);
+        }
+        void directory(const QString&) override { steps << QStringLiteral("folder"); }
+    } sync;
+    sync.target = target;
+    common::ReplacementFile file(target, sync);
+    ASSERT_TRUE(file.create()) << file.errorString().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(leftover)) << "the leftover goes";
+    writeBytes(file.temporaryPath(), QByteArrayLiteral("whole report"));
+    ASSERT_TRUE(file.commit()) << file.errorString().toStdString();
+    EXPECT_EQ(sync.steps, (QStringList{"sync", "folder"}));
+    EXPECT_EQ(bytesOf(target), QByteArrayLiteral("whole report"));
+    EXPECT_EQ(filesIn(user.path()), QStringList{QStringLiteral("report.pdf")});
+}
+
 TEST_F(FileGuard, AReplacementInAFolderThatCannotTakeItFails) {
     common::ReplacementFile file(mine(QStringLiteral("no/such/folder/report.pdf")));
     EXPECT_FALSE(file.create());

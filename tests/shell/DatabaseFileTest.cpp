@@ -18,8 +18,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+using common::FileError;
 using shell::DatabaseFile;
-using shell::FileError;
 using testing_support::TestDatabase;
 
 namespace {
@@ -88,7 +88,7 @@ public:
 protected:
     void replaceFile(const QString&, const QString&) override {
         ++attempts;
-        throw FileError(QStringLiteral("Input/output error"), 5);
+        throw common::FileError(QStringLiteral("Input/output error"), 5);
     }
 };
 
@@ -207,7 +207,7 @@ TEST_F(DatabaseFileTest, AFailedBackupKeepsTheOlderBackup) {
     makeAssetFile(backup, {QStringLiteral("Last week")});
     const QByteArray before = bytesOf(backup);
     FailingRename failing(t.db(), t.dir());
-    EXPECT_THROW(failing.backup(backup), FileError);
+    EXPECT_THROW(failing.backup(backup), common::FileError);
     EXPECT_EQ(failing.attempts, 1);
     EXPECT_EQ(bytesOf(backup), before);
     EXPECT_EQ(filesIn(elsewhere.path()), QStringList{QStringLiteral("weekly.mdb")});
@@ -218,7 +218,7 @@ TEST_F(DatabaseFileTest, BackupIntoAMissingFolderFailsWithTheSystemsDescription)
     try {
         file.backup(copyPath(QStringLiteral("no/such/folder/copy.mdb")));
         FAIL() << "no error";
-    } catch (const FileError& error) {
+    } catch (const common::FileError& error) {
         EXPECT_FALSE(error.description().isEmpty());
     }
     expectLiveUsable();
@@ -335,7 +335,7 @@ TEST_F(DatabaseFileTest, AFailureBetweenCopyAndRenameLeavesTheOldFileOpenAndWork
     makeAssetFile(backup, {QStringLiteral("From the backup")});
     const QByteArray before = bytesOf(t.path());
     FailingRename failing(t.db(), t.dir());
-    EXPECT_THROW(failing.restore(backup), FileError);
+    EXPECT_THROW(failing.restore(backup), common::FileError);
     EXPECT_EQ(failing.attempts, 1);
     EXPECT_EQ(bytesOf(t.path()), before);
     EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName});
@@ -472,7 +472,7 @@ TEST_F(DatabaseFileTest, CopiesLeftByAKilledRunAreRemovedByTheNextBackupButNotOn
     };
     for (const QString& path : others)
         writeBytes(path, "x");
-    shell::TemporaryCopy inUse(t.path());
+    common::TemporaryCopy inUse(t.path());
     inUse.write(full.constData(), full.size());
 
     ASSERT_EQ(file.backup(backup), std::nullopt);
@@ -482,34 +482,6 @@ TEST_F(DatabaseFileTest, CopiesLeftByAKilledRunAreRemovedByTheNextBackupButNotOn
         EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
     EXPECT_TRUE(QFile::exists(inUse.path())) << "a copy in use was taken";
     EXPECT_EQ(categoriesIn(backup), (QStringList{"Laptops", "Printers"}));
-}
-
-TEST(TemporaryCopies, TheNamePatternIsTheOneTheCopiesAreMadeUnder) {
-    QTemporaryDir dir;
-    const QString target = QDir(dir.path()).filePath(QStringLiteral("AssetManagement.mdb"));
-    {
-        shell::TemporaryCopy copy(target);
-        EXPECT_TRUE(shell::isTemporaryCopyOf(QFileInfo(copy.path()).fileName(),
-                                             QStringLiteral("AssetManagement.mdb")))
-            << copy.path().toStdString();
-        EXPECT_EQ(shell::removeLeftoverCopies(target), 0) << "held while its maker lives";
-    }
-    EXPECT_TRUE(QDir(dir.path()).isEmpty()) << "removed when its maker is done";
-    const struct {
-        const char* name;
-        bool copy;
-    } names[] = {
-        {".AssetManagement.mdb.Ab12Cd", true},  {".AssetManagement.mdb.Ab12Cd-journal", true},
-        {".AssetManagement.mdb.Ab12C", false},  {".AssetManagement.mdb.Ab12Cde", false},
-        {".AssetManagement.mdb.lock", false},   {"AssetManagement.mdb.Ab12Cd", false},
-        {".AssetManagement.mdb.Ab-2Cd", false}, {".AssetManagement.mdb.Ab12Cd-wal", false},
-        {".Other.mdb.Ab12Cd", false},
-    };
-    for (const auto& n : names)
-        EXPECT_EQ(shell::isTemporaryCopyOf(QString::fromLatin1(n.name),
-                                           QStringLiteral("AssetManagement.mdb")),
-                  n.copy)
-            << n.name;
 }
 
 TEST(DatabaseReopen, AClosedConnectionRefusesWorkUntilReopenedInPlace) {

@@ -271,7 +271,7 @@ void frmVemora::mnuDBase_Click(int index) {
             backUpDatabase();
     } catch (const store::DbError& error) {
         session_.messages().fail(error.text());
-    } catch (const FileError& error) {
+    } catch (const common::FileError& error) {
         session_.messages().fail(error.text());
     }
 }

@@ -47,7 +47,7 @@ public:
 
 protected:
     void replaceFile(const QString&, const QString&) override {
-        throw shell::FileError(QStringLiteral("Input/output error"), 5);
+        throw common::FileError(QStringLiteral("Input/output error"), 5);
     }
 };
 
@@ -59,16 +59,16 @@ unsigned modeOf(const QString& path) {
 
 // The syncs and renames of a backup or restore, in the order they happen.
 // The syncs are really made, so the files are as the program leaves them.
-class RecordingSync : public shell::FileSync {
+class RecordingSync : public common::FileSync {
 public:
     QStringList log;
     void file(const QString& path) override {
         log << QStringLiteral("sync ") + path;
-        shell::systemFileSync().file(path);
+        common::systemFileSync().file(path);
     }
     void directory(const QString& path) override {
         log << QStringLiteral("sync folder ") + path;
-        shell::systemFileSync().directory(path);
+        common::systemFileSync().directory(path);
     }
 };
 
@@ -372,7 +372,7 @@ TEST_F(DatabaseUtils, EachCopyIsSyncedBeforeItIsRenamedIntoPlaceAndItsFolderAfte
         ASSERT_EQ(sync.log.size(), 3) << sync.log.join('\n').toStdString();
         const QString copy = sync.log[0].mid(QStringLiteral("sync ").size());
         EXPECT_TRUE(
-            shell::isTemporaryCopyOf(QFileInfo(copy).fileName(), QFileInfo(target).fileName()))
+            common::isTemporaryCopyOf(QFileInfo(copy).fileName(), QFileInfo(target).fileName()))
             << sync.log.join('\n').toStdString();
         EXPECT_EQ(sync.log[1], QStringLiteral("rename %1 to %2").arg(copy, target));
         EXPECT_EQ(sync.log[2], QStringLiteral("sync folder ") + QFileInfo(target).absolutePath());

@@ -2,8 +2,8 @@
 // nothing written to a file that start-up refuses, and the leftovers of a
 // killed backup or restore removed.
 
+#include "common/FileWork.h"
 #include "shell/DatabaseLock.h"
-#include "shell/FileWork.h"
 #include "shell/StartUp.h"
 #include "shell/ui/Program.h"
 #include "shell/ui/frmVemora.h"
@@ -157,7 +157,7 @@ TEST_F(ProgramFiles, TheCopiesOfAKilledBackupOrRestoreAreRemovedAtTheNextStart) 
         f.write(full);
     }
     // One that a running vemora-admin backup holds as it writes it.
-    shell::TemporaryCopy inUse(t.path());
+    common::TemporaryCopy inUse(t.path());
 
     shell::Program program(messages, hooks.clock, hooks.files);
     ASSERT_TRUE(program.Main(optionsFor(t.dir()))) << messages.texts().join('\n').toStdString();

@@ -1,16 +1,17 @@
 #pragma once
 
-// The file work under backup and restore: errors in the system's words,
-// making a copy durable before it is renamed into place (a hook, so that
-// tests can see it happen), and the hidden temporary copies beside a target
-// file, which are locked while their maker works on them so that the
-// leftovers of a killed run can be told from copies still in use.
+// The file work under every file the program replaces (backups, restores,
+// report files): errors in the system's words, making a copy durable before
+// it is renamed into place (a hook, so that tests can see it happen), and
+// the hidden temporary copies beside a target file, which are locked while
+// their maker works on them so that the leftovers of a killed run can be
+// told from copies still in use.
 
 #include <QString>
 
 #include <stdexcept>
 
-namespace shell {
+namespace common {
 
 // A file that could not be read, written or renamed: the system's
 // description (strerror's words) and its error number (errno).
@@ -96,4 +97,7 @@ QString followLinks(const QString& path);
 // The permission bits a new file gets under the process's umask.
 unsigned newFileMode();
 
-} // namespace shell
+// The permission bits of the file at path; throws FileError.
+unsigned modeOf(const QString& path);
+
+} // namespace common

@@ -1,4 +1,4 @@
-#include "shell/FileWork.h"
+#include "common/FileWork.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace shell {
+namespace common {
 
 namespace {
 
@@ -175,6 +175,13 @@ QString followLinks(const QString& path) {
     return info.absoluteFilePath();
 }
 
+unsigned modeOf(const QString& path) {
+    struct stat status {};
+    if (::stat(native(path).constData(), &status) != 0)
+        throwErrno(errno);
+    return static_cast<unsigned>(status.st_mode) & 07777u;
+}
+
 unsigned newFileMode() {
     // The umask can be read without changing it only from /proc; elsewhere
     // it is set and put back at once.
@@ -194,4 +201,4 @@ unsigned newFileMode() {
     return 0666u & ~static_cast<unsigned>(mask);
 }
 
-} // namespace shell
+} // namespace common
