@@ -16,28 +16,20 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/AdminCommand.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QByteArray out;
-    QString err;
-};
+using Result = testing_support::AdminResult;
 
-// The program beside the test program.
 QString admin() {
-    return QDir(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath())
-        .filePath(QStringLiteral("vemora-admin"));
+    return testing_support::adminProgram();
 }
 
 Result run(const QStringList& args) {
-    QProcess p;
-    p.start(admin(), args);
-    EXPECT_TRUE(p.waitForFinished(60000)) << admin().toStdString();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
+    return testing_support::runAdmin(args);
 }
 
 class ReportCommand : public ::testing::Test {

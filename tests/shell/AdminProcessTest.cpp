@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/AdminCommand.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -20,25 +22,14 @@ using testing_support::fileBytes;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Result = testing_support::AdminResult;
 
-// The program beside the test program.
 QString admin() {
-    return QDir(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath())
-        .filePath(QStringLiteral("vemora-admin"));
+    return testing_support::adminProgram();
 }
 
 Result run(const QStringList& args) {
-    QProcess p;
-    p.start(admin(), args);
-    EXPECT_TRUE(p.waitForFinished(60000)) << admin().toStdString();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return testing_support::runAdmin(args);
 }
 
 unsigned modeOf(const QString& path) {
@@ -66,9 +57,11 @@ TEST_F(AdminProcess, CheckReportsEveryRegisterARestoreRefusesAndChangesNothing) 
         unsound.make(file);
         const QByteArray before = fileBytes(file);
         const Result r = run({QStringLiteral("check"), QStringLiteral("--db"), file});
-        EXPECT_EQ(r.status, 1) << r.out.toStdString() << r.err.toStdString();
-        EXPECT_TRUE(r.out.contains(QLatin1String(unsound.problem))) << r.out.toStdString();
-        EXPECT_TRUE(r.out.contains(QStringLiteral("problem(s)"))) << r.out.toStdString();
+        EXPECT_EQ(r.status, 1) << r.outText().toStdString() << r.err.toStdString();
+        EXPECT_TRUE(r.outText().contains(QLatin1String(unsound.problem)))
+            << r.outText().toStdString();
+        EXPECT_TRUE(r.outText().contains(QStringLiteral("problem(s)")))
+            << r.outText().toStdString();
         EXPECT_EQ(fileBytes(file), before);
     }
 }
@@ -78,9 +71,10 @@ TEST_F(AdminProcess, CheckPassesASoundOlderRegisterAndLeavesItsMigrationToTheSta
     testing_support::makeVersion1Register(file, {QStringLiteral("Old")});
     const QByteArray before = fileBytes(file);
     const Result r = run({QStringLiteral("check"), QStringLiteral("--db"), file});
-    EXPECT_EQ(r.status, 0) << r.out.toStdString() << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("ok, schema version 1 (updated at the next start)")))
-        << r.out.toStdString();
+    EXPECT_EQ(r.status, 0) << r.outText().toStdString() << r.err.toStdString();
+    EXPECT_TRUE(
+        r.outText().contains(QStringLiteral("ok, schema version 1 (updated at the next start)")))
+        << r.outText().toStdString();
     EXPECT_EQ(fileBytes(file), before);
 }
 
@@ -101,7 +95,7 @@ TEST_F(AdminProcess, BackupAndCheckWorkWhileTheProgramHoldsTheRegister) {
     EXPECT_TRUE(db->exists(QStringLiteral("SELECT 1 FROM Categories WHERE Cat_Desc = 'Laptops'")));
 
     const Result check = run({QStringLiteral("check"), QStringLiteral("--db"), t.path()});
-    EXPECT_EQ(check.status, 0) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_EQ(check.status, 0) << check.outText().toStdString() << check.err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(shell::DatabaseLock::lockPath(t.path())));
 }
 
