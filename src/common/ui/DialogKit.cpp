@@ -1,23 +1,18 @@
-#include "assets/ui/AssetDialogParts.h"
-
-#include "assets/AssetRecords.h"
-#include "catalogue/clsProducts.h"
+#include "common/ui/DialogKit.h"
 
 #include "common/ui/KeyFilter.h"
 
-#include <QVBoxLayout>
-
-#include <QHBoxLayout>
-
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
+#include <QVBoxLayout>
 
-namespace assets::parts {
+namespace common {
 
 QLineEdit* textBox(QWidget* parent, const char* name) {
     auto* edit = new QLineEdit(parent);
@@ -84,14 +79,14 @@ void FieldGrid::picked(const QString& caption, QWidget* field, QWidget* pick, QW
     field->setMinimumWidth(220);
 }
 
-void fillProducts(QComboBox* combo, const catalogue::Choices& products) {
+void fillChoices(QComboBox* combo, const Choices& choices) {
     combo->clear();
-    for (const catalogue::Choice& c : products)
+    for (const Choice& c : choices)
         combo->addItem(c.text, c.id);
 }
 
-void selectProduct(QComboBox* combo, int prodId) {
-    const int index = combo->findData(prodId);
+void selectChoice(QComboBox* combo, int id) {
+    const int index = combo->findData(id);
     combo->setCurrentIndex(index >= 0 ? index : combo->count() - 1);
 }
 
@@ -108,12 +103,11 @@ ActionButtons layOutDialog(QWidget* dialog, QWidget* fields) {
     return out;
 }
 
-void filterCodeAndCost(QLineEdit* code, QLineEdit* cost, common::Messages& messages,
+void filterCodeAndCost(QLineEdit* code, int codeLimit, QLineEdit* cost, Messages& messages,
                        QPushButton* add, QObject* watcher) {
-    using common::FieldKind;
-    common::KeyFilter::install(code, messages, FieldKind::FreeText, ItemCodeLimit, add);
-    common::KeyFilter::install(cost, messages, FieldKind::Cost, catalogue::CostLimit, add);
+    KeyFilter::install(code, messages, FieldKind::FreeText, codeLimit, add);
+    KeyFilter::install(cost, messages, FieldKind::Cost, CostLimit, add);
     code->installEventFilter(watcher);
 }
 
-} // namespace assets::parts
+} // namespace common

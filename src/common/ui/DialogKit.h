@@ -1,8 +1,8 @@
 #pragma once
 
-// The pieces the stock and licence dialogs are built from alike.
+// The pieces the maintenance dialogs are built from alike.
 
-#include "catalogue/FreeText.h"
+#include "common/Choice.h"
 
 #include <QString>
 
@@ -15,10 +15,8 @@ class QObject;
 class QWidget;
 
 namespace common {
-class Messages;
-}
 
-namespace assets::parts {
+class Messages;
 
 QLineEdit* textBox(QWidget* parent, const char* name);
 // Shows a picked value: disabled and no tab stop.
@@ -54,15 +52,15 @@ struct ActionButtons {
 };
 ActionButtons layOutDialog(QWidget* dialog, QWidget* fields);
 
-// The key rules of the code (or key) and cost fields: Enter in either acts
-// as "&Add"; watcher also sees the code's keys.
-void filterCodeAndCost(QLineEdit* code, QLineEdit* cost, common::Messages& messages,
+// The key rules of a code (or key) field of codeLimit characters and a cost
+// field: Enter in either acts as "&Add"; watcher also sees the code's keys.
+void filterCodeAndCost(QLineEdit* code, int codeLimit, QLineEdit* cost, Messages& messages,
                        QPushButton* add, QObject* watcher);
 
-// The product chooser: each description carries its product's id.
-void fillProducts(QComboBox* combo, const catalogue::Choices& products);
-// Selects the product by id; with no such entry the last one stays
+// A chooser: each text carries its record's id.
+void fillChoices(QComboBox* combo, const Choices& choices);
+// Selects the entry of the id; with no such entry the last one stays
 // selected.
-void selectProduct(QComboBox* combo, int prodId);
+void selectChoice(QComboBox* combo, int id);
 
-} // namespace assets::parts
+} // namespace common
