@@ -5,6 +5,7 @@
 // removed items and their history, and the product enquiry's choosers.
 
 #include "catalogue/FreeText.h"
+#include "common/KeyRule.h"
 #include "common/ListRow.h"
 #include "store/Money.h"
 
@@ -25,8 +26,7 @@ namespace catalogue {
 
 inline constexpr int ProductCodeLimit = 50;
 inline constexpr int ProductDescLimit = 255;
-// The longest cost text a cost box takes (product, stock item, licence).
-inline constexpr int CostLimit = 20;
+inline constexpr int CostLimit = common::CostLimit;
 // 1,000,000.00, the highest cost a product may carry.
 inline constexpr store::Money MaxProductCost = store::Money::fromCents(100000000);
 

@@ -15,6 +15,9 @@ enum class FieldKind {
     Cost,      // digits and the decimal point
 };
 
+// The longest cost text a cost box takes (product, stock item, licence).
+inline constexpr int CostLimit = 20;
+
 enum class KeyVerdict {
     Pass,        // the key goes into the field
     Drop,        // the key is swallowed silently

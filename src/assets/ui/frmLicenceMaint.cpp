@@ -1,12 +1,12 @@
 #include "assets/ui/frmLicenceMaint.h"
 
 #include "assets/AssetRecords.h"
-#include "assets/ui/AssetDialogParts.h"
 #include "common/Clock.h"
 #include "common/DialogMode.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/DatePicker.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "common/ui/KeyFilter.h"
 #include "locations/ui/frmLocationList.h"
@@ -35,7 +35,7 @@ frmLicenceMaint::frmLicenceMaint(common::Session& session, QWidget* parent)
     fraLicence->setObjectName(QStringLiteral("fraLicence"));
     cboProdDesc = new QComboBox(fraLicence);
     cboProdDesc->setObjectName(QStringLiteral("cboProdDesc"));
-    txtCode = parts::textBox(fraLicence, "txtCode");
+    txtCode = common::textBox(fraLicence, "txtCode");
     Frame1 = new QGroupBox(fraLicence);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     auto* types = new QHBoxLayout(Frame1);
@@ -50,23 +50,25 @@ frmLicenceMaint::frmLicenceMaint(common::Session& session, QWidget* parent)
     optType[0]->setChecked(true);
     dteExpDate = new common::DatePicker(false, fraLicence);
     dteExpDate->setObjectName(QStringLiteral("dteExpDate"));
-    txtLoc = parts::shownOnly(fraLicence, "txtLoc");
-    btnLocation = parts::pickButton(fraLicence, "btnLocation", QStringLiteral("Select a Location"));
-    btnClearLoc = parts::clearButton(fraLicence, "btnClearLoc", QStringLiteral("Clear Location"));
-    txtSuppName = parts::shownOnly(fraLicence, "txtSuppName");
-    btnGetsupp = parts::pickButton(fraLicence, "btnGetsupp", QStringLiteral("Select a Supplier"));
-    btnClearSupp = parts::clearButton(fraLicence, "btnClearSupp", QStringLiteral("Clear Supplier"));
-    txtCost = parts::textBox(fraLicence, "txtCost");
+    txtLoc = common::shownOnly(fraLicence, "txtLoc");
+    btnLocation =
+        common::pickButton(fraLicence, "btnLocation", QStringLiteral("Select a Location"));
+    btnClearLoc = common::clearButton(fraLicence, "btnClearLoc", QStringLiteral("Clear Location"));
+    txtSuppName = common::shownOnly(fraLicence, "txtSuppName");
+    btnGetsupp = common::pickButton(fraLicence, "btnGetsupp", QStringLiteral("Select a Supplier"));
+    btnClearSupp =
+        common::clearButton(fraLicence, "btnClearSupp", QStringLiteral("Clear Supplier"));
+    txtCost = common::textBox(fraLicence, "txtCost");
     dteDateAdded = new common::DatePicker(false, fraLicence);
     dteDateAdded->setObjectName(QStringLiteral("dteDateAdded"));
     dteDateAdded->setCheckable(false);
     // Stamped when the licence is stored; shown only.
     dteDateAdded->setReadOnly(true);
-    txtLocID = parts::hiddenId(fraLicence, "txtLocID");
-    txtSuppID = parts::hiddenId(fraLicence, "txtSuppID");
+    txtLocID = common::hiddenId(fraLicence, "txtLocID");
+    txtSuppID = common::hiddenId(fraLicence, "txtSuppID");
 
     auto* grid = new QGridLayout(fraLicence);
-    parts::FieldGrid rows(grid, fraLicence);
+    common::FieldGrid rows(grid, fraLicence);
     rows.line(QStringLiteral("Product"), cboProdDesc);
     rows.line(QStringLiteral("Licence Key"), txtCode);
     grid->addWidget(Frame1, rows.next(), 1, 1, 3);
@@ -78,10 +80,10 @@ frmLicenceMaint::frmLicenceMaint(common::Session& session, QWidget* parent)
     grid->addWidget(txtLocID, rows.next(), 1);
     grid->addWidget(txtSuppID, rows.next(), 1);
 
-    const parts::ActionButtons actions = parts::layOutDialog(this, fraLicence);
+    const common::ActionButtons actions = common::layOutDialog(this, fraLicence);
     btnAdd = actions.add;
     btnCancel = actions.close;
-    parts::filterCodeAndCost(txtCode, txtCost, messages_, btnAdd, this);
+    common::filterCodeAndCost(txtCode, ItemCodeLimit, txtCost, messages_, btnAdd, this);
 
     connect(btnAdd, &QPushButton::clicked, this, &frmLicenceMaint::btnAdd_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmLicenceMaint::btnCancel_Click);
@@ -144,7 +146,7 @@ void frmLicenceMaint::Form_Load() {
 void frmLicenceMaint::GetLicDets(int licId) {
     std::optional<LicenceDetails> d;
     common::guarded(messages_, [&] {
-        parts::fillProducts(cboProdDesc, productChoices(session_.db()));
+        common::fillChoices(cboProdDesc, productChoices(session_.db()));
         d = logic_.GetLicDets(licId);
     });
     if (!d)
@@ -158,7 +160,7 @@ void frmLicenceMaint::GetLicDets(int licId) {
     optType[d->temporary ? 1 : 0]->setChecked(true);
     txtSuppName->setText(d->suppName);
     txtSuppID->setText(d->suppId ? QString::number(*d->suppId) : QString());
-    parts::selectProduct(cboProdDesc, d->prodId);
+    common::selectChoice(cboProdDesc, d->prodId);
 }
 
 LicenceFields frmLicenceMaint::fields() const {

@@ -1,12 +1,12 @@
 #include "assets/ui/frmStockMaint.h"
 
 #include "assets/AssetRecords.h"
-#include "assets/ui/AssetDialogParts.h"
 #include "common/Clock.h"
 #include "common/DialogMode.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/DatePicker.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "common/ui/KeyFilter.h"
 #include "locations/ui/frmLocationList.h"
@@ -36,24 +36,24 @@ frmStockMaint::frmStockMaint(common::Session& session, QWidget* parent)
     framStock->setObjectName(QStringLiteral("framStock"));
     cboProdDesc = new QComboBox(framStock);
     cboProdDesc->setObjectName(QStringLiteral("cboProdDesc"));
-    txtCode = parts::textBox(framStock, "txtCode");
-    txtLoc = parts::shownOnly(framStock, "txtLoc");
-    btnSupplier = parts::pickButton(framStock, "btnSupplier", QStringLiteral("Select a Location"));
-    btnClearLoc = parts::clearButton(framStock, "btnClearLoc", QStringLiteral("Clear Location"));
-    txtSupplier = parts::shownOnly(framStock, "txtSupplier");
-    btnGetsupp = parts::pickButton(framStock, "btnGetsupp", QStringLiteral("Select a Supplier"));
-    btnClearSupp = parts::clearButton(framStock, "btnClearSupp", QStringLiteral("Clear Supplier"));
-    txtCost = parts::textBox(framStock, "txtCost");
+    txtCode = common::textBox(framStock, "txtCode");
+    txtLoc = common::shownOnly(framStock, "txtLoc");
+    btnSupplier = common::pickButton(framStock, "btnSupplier", QStringLiteral("Select a Location"));
+    btnClearLoc = common::clearButton(framStock, "btnClearLoc", QStringLiteral("Clear Location"));
+    txtSupplier = common::shownOnly(framStock, "txtSupplier");
+    btnGetsupp = common::pickButton(framStock, "btnGetsupp", QStringLiteral("Select a Supplier"));
+    btnClearSupp = common::clearButton(framStock, "btnClearSupp", QStringLiteral("Clear Supplier"));
+    txtCost = common::textBox(framStock, "txtCost");
     DTStock = new common::DatePicker(false, framStock);
     DTStock->setObjectName(QStringLiteral("DTStock"));
     DTStock->setCheckable(false);
     // Stamped when the item is stored; shown only.
     DTStock->setReadOnly(true);
-    txtLocID = parts::hiddenId(framStock, "txtLocID");
-    txtSuppID = parts::hiddenId(framStock, "txtSuppID");
+    txtLocID = common::hiddenId(framStock, "txtLocID");
+    txtSuppID = common::hiddenId(framStock, "txtSuppID");
 
     auto* grid = new QGridLayout(framStock);
-    parts::FieldGrid rows(grid, framStock);
+    common::FieldGrid rows(grid, framStock);
     rows.line(QStringLiteral("Product"), cboProdDesc);
     rows.line(QStringLiteral("Code"), txtCode);
     rows.picked(QStringLiteral("Location"), txtLoc, btnSupplier, btnClearLoc);
@@ -63,10 +63,10 @@ frmStockMaint::frmStockMaint(common::Session& session, QWidget* parent)
     grid->addWidget(txtLocID, rows.next(), 1);
     grid->addWidget(txtSuppID, rows.next(), 1);
 
-    const parts::ActionButtons actions = parts::layOutDialog(this, framStock);
+    const common::ActionButtons actions = common::layOutDialog(this, framStock);
     btnAdd = actions.add;
     btnCancel = actions.close;
-    parts::filterCodeAndCost(txtCode, txtCost, messages_, btnAdd, this);
+    common::filterCodeAndCost(txtCode, ItemCodeLimit, txtCost, messages_, btnAdd, this);
 
     connect(btnAdd, &QPushButton::clicked, this, &frmStockMaint::btnAdd_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmStockMaint::btnCancel_Click);
@@ -120,7 +120,7 @@ void frmStockMaint::Form_Load() {
 void frmStockMaint::GetStockDets(int stockId) {
     std::optional<StockDetails> d;
     common::guarded(messages_, [&] {
-        parts::fillProducts(cboProdDesc, productChoices(session_.db()));
+        common::fillChoices(cboProdDesc, productChoices(session_.db()));
         d = logic_.GetStockDets(stockId);
     });
     if (!d)
@@ -132,7 +132,7 @@ void frmStockMaint::GetStockDets(int stockId) {
     txtCost->setText(d->cost);
     txtLoc->setText(d->locDesc);
     txtSupplier->setText(d->suppName);
-    parts::selectProduct(cboProdDesc, d->prodId);
+    common::selectChoice(cboProdDesc, d->prodId);
 }
 
 void frmStockMaint::ClearFrom() {

@@ -3,11 +3,10 @@
 #include "catalogue/clsCategories.h"
 #include "common/DialogMode.h"
 #include "common/Session.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "common/ui/KeyFilter.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,25 +20,13 @@ frmCategoryMaint::frmCategoryMaint(common::Session& session, QWidget* parent)
     setWindowTitle(QStringLiteral("Category Maintenance"));
     setModal(true);
 
-    lblCat = new QLabel(QStringLiteral("Please enter your new category description"), this);
-    lblCat->setObjectName(QStringLiteral("lblCat"));
-    txtCatDesc = new QLineEdit(this);
-    txtCatDesc->setObjectName(QStringLiteral("txtCatDesc"));
-    btnAction = new QPushButton(QStringLiteral("&Add"), this);
-    btnAction->setObjectName(QStringLiteral("btnAction"));
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    lblCat->setBuddy(txtCatDesc);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnAction);
-    buttons->addWidget(btnClose);
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(lblCat, 0, 0);
-    layout->addWidget(txtCatDesc, 1, 0);
-    layout->addLayout(buttons, 2, 0);
-    txtCatDesc->setMinimumWidth(320);
+    using common::AutoDefault;
+    lblCat =
+        common::label(this, QStringLiteral("Please enter your new category description"), "lblCat");
+    txtCatDesc = common::textBox(this, "txtCatDesc");
+    btnAction = common::button(this, QStringLiteral("&Add"), "btnAction", AutoDefault::On);
+    btnClose = common::button(this, QStringLiteral("&Close"), "btnClose", AutoDefault::On);
+    common::layOutPrompt(this, lblCat, txtCatDesc, {btnAction, btnClose});
 
     common::KeyFilter::install(txtCatDesc, messages_, common::FieldKind::FreeText, CategoryLimit,
                                btnAction);
@@ -58,17 +45,13 @@ void frmCategoryMaint::showEvent(QShowEvent* event) {
 }
 
 void frmCategoryMaint::Form_Load() {
-    if (Mode == common::mode::Add) {
-        setWindowTitle(QStringLiteral("Adding a new category"));
-        btnAction->setText(QStringLiteral("&Add"));
-    } else if (Mode == common::mode::Modify) {
-        setWindowTitle(QStringLiteral("Modifying an existing category"));
-        btnAction->setText(QStringLiteral("&Modify"));
-    }
+    mode_ = common::dialogMode(Mode);
+    common::showMode(this, btnAction, mode_, QStringLiteral("Adding a new category"),
+                     QStringLiteral("Modifying an existing category"));
 }
 
 void frmCategoryMaint::btnAction_Click() {
-    if (Mode == common::mode::Add) {
+    if (mode_ == common::DialogMode::Add) {
         common::guarded(messages_, [&] {
             if (logic_.AddNewCategory(txtCatDesc->text())) {
                 // The dialog stays open for the next category.
@@ -77,7 +60,7 @@ void frmCategoryMaint::btnAction_Click() {
             }
         });
         txtCatDesc->setFocus();
-    } else if (Mode == common::mode::Modify) {
+    } else if (mode_ == common::DialogMode::Modify) {
         bool renamed = false;
         common::guarded(messages_,
                         [&] { renamed = logic_.ModifyCategory(CatID, txtCatDesc->text()); });

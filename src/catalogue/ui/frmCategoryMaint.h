@@ -1,7 +1,11 @@
 #pragma once
 
+#include "common/DialogMode.h"
+
 #include <QDialog>
 #include <QString>
+
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -24,7 +28,8 @@ class frmCategoryMaint : public QDialog {
 public:
     explicit frmCategoryMaint(common::Session& session, QWidget* parent = nullptr);
 
-    // "ADD" or "MODIFY", set before the dialog is shown.
+    // "ADD" or "MODIFY", set before the dialog is shown; read as it is
+    // shown (Form_Load).
     QString Mode;
     // The category being renamed in mode "MODIFY".
     int CatID = 0;
@@ -32,7 +37,8 @@ public:
     // The description box, e.g. to start a rename from the shown text.
     void setDescription(const QString& text);
 
-    // Sets the caption and the action button from Mode.
+    // Takes the mode from Mode and sets the caption and the action button
+    // for it.
     void Form_Load();
     void btnAction_Click();
     void btnClose_Click();
@@ -47,6 +53,7 @@ protected:
 private:
     clsCategories& logic_;
     common::Messages& messages_;
+    std::optional<common::DialogMode> mode_;
     QLabel* lblCat = nullptr;
     QLineEdit* txtCatDesc = nullptr;
     QPushButton* btnAction = nullptr;

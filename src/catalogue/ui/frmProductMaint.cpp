@@ -6,34 +6,27 @@
 #include "common/NodeKey.h"
 #include "common/Session.h"
 #include "common/ui/DatePicker.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
-#include "common/ui/KeyFilter.h"
 #include "common/ui/ReportList.h"
 #include "suppliers/ui/frmSupplierList.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
-#include <QGridLayout>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace catalogue {
 
-namespace {
+using common::DialogMode;
 
-QPushButton* button(QWidget* parent, const QString& caption, const char* name) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
+namespace {
 
 // One tab of SSProducts: the list above its four buttons.
 QWidget* tabPage(QWidget* parent, QWidget* list, std::initializer_list<QPushButton*> buttons) {
@@ -41,13 +34,9 @@ QWidget* tabPage(QWidget* parent, QWidget* list, std::initializer_list<QPushButt
     auto* layout = new QVBoxLayout(page);
     list->setParent(page);
     layout->addWidget(list, 1);
-    auto* row = new QHBoxLayout;
-    for (QPushButton* b : buttons) {
+    for (QPushButton* b : buttons)
         b->setParent(page);
-        row->addWidget(b);
-    }
-    row->addStretch(1);
-    layout->addLayout(row);
+    layout->addLayout(common::buttonRow({}, buttons));
     return page;
 }
 
@@ -56,85 +45,71 @@ QWidget* tabPage(QWidget* parent, QWidget* list, std::initializer_list<QPushButt
 frmProductMaint::frmProductMaint(common::Session& session, QWidget* parent)
     : QDialog(parent), session_(session), logic_(session.logic<catalogue::clsProducts>()),
       messages_(session.messages()) {
+    using common::FieldKind;
     setObjectName(QStringLiteral("frmProductMaint"));
     setWindowTitle(QStringLiteral("Product maintenance"));
     setModal(true);
 
-    fraProd = new QGroupBox(this);
-    fraProd->setObjectName(QStringLiteral("fraProd"));
-    txtProdCode = new QLineEdit(fraProd);
-    txtProdCode->setObjectName(QStringLiteral("txtProdCode"));
-    txtProdDesc = new QLineEdit(fraProd);
-    txtProdDesc->setObjectName(QStringLiteral("txtProdDesc"));
-    cboCategory = new QComboBox(fraProd);
-    cboCategory->setObjectName(QStringLiteral("cboCategory"));
-    txtProdCost = new QLineEdit(fraProd);
-    txtProdCost->setObjectName(QStringLiteral("txtProdCost"));
-    txtSuppName = new QLineEdit(fraProd);
-    txtSuppName->setObjectName(QStringLiteral("txtSuppName"));
+    fraProd = common::frame(this, "fraProd");
+    common::FieldGrid rows(fraProd);
+    txtProdCode = rows.text(QStringLiteral("Product Code"), "txtProdCode", FieldKind::FreeText,
+                            ProductCodeLimit);
+    txtProdDesc = rows.text(QStringLiteral("Product Description"), "txtProdDesc",
+                            FieldKind::FreeText, ProductDescLimit);
+    cboCategory = common::comboBox(fraProd, "cboCategory");
+    rows.line(QStringLiteral("Product Category"), cboCategory);
+    txtProdCost =
+        rows.text(QStringLiteral("Product Cost"), "txtProdCost", FieldKind::Cost, CostLimit);
     // Filled only by loading and the two supplier buttons.
+    txtSuppName = common::textBox(fraProd, "txtSuppName");
     txtSuppName->setReadOnly(true);
-    txtSuppID = new QLineEdit(fraProd);
-    txtSuppID->setObjectName(QStringLiteral("txtSuppID"));
-    txtSuppID->setVisible(false);
-    btnSupplier = new QToolButton(fraProd);
-    btnSupplier->setObjectName(QStringLiteral("btnSupplier"));
-    btnSupplier->setToolTip(QStringLiteral("Select a Supplier"));
-    btnSupplier->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    btnClearSupp = new QToolButton(fraProd);
-    btnClearSupp->setObjectName(QStringLiteral("btnClearSupp"));
-    btnClearSupp->setToolTip(QStringLiteral("Clear Supplier"));
-    btnClearSupp->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
-    dteDateAdded = new common::DatePicker(false, fraProd);
-    dteDateAdded->setObjectName(QStringLiteral("dteDateAdded"));
+    txtSuppID = common::hiddenId(fraProd, "txtSuppID");
+    btnSupplier = common::pickButton(fraProd, "btnSupplier", QStringLiteral("Select a Supplier"));
+    btnClearSupp = common::clearButton(fraProd, "btnClearSupp", QStringLiteral("Clear Supplier"));
+    rows.picked(QStringLiteral("Supplier's Name"), txtSuppName, btnSupplier, btnClearSupp);
     // The date is stamped when the product is stored; it is shown only, and
     // a product always has one.
+    dteDateAdded = new common::DatePicker(false, fraProd);
+    dteDateAdded->setObjectName(QStringLiteral("dteDateAdded"));
     dteDateAdded->setCheckable(false);
     dteDateAdded->setReadOnly(true);
+    rows.line(QStringLiteral("Date Added"), dteDateAdded, 1);
 
-    auto* grid = new QGridLayout(fraProd);
-    int row = 0;
-    const auto line = [&](const QString& caption, QWidget* field) {
-        auto* label = new QLabel(caption, fraProd);
-        label->setBuddy(field);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(field, row++, 1, 1, 3);
-    };
-    line(QStringLiteral("Product Code"), txtProdCode);
-    line(QStringLiteral("Product Description"), txtProdDesc);
-    line(QStringLiteral("Product Category"), cboCategory);
-    line(QStringLiteral("Product Cost"), txtProdCost);
-    auto* suppLabel = new QLabel(QStringLiteral("Supplier's Name"), fraProd);
-    suppLabel->setBuddy(btnSupplier);
-    grid->addWidget(suppLabel, row, 0);
-    grid->addWidget(txtSuppName, row, 1);
-    grid->addWidget(btnSupplier, row, 2);
-    grid->addWidget(btnClearSupp, row++, 3);
-    grid->addWidget(txtSuppID, row++, 1);
-    auto* dateLabel = new QLabel(QStringLiteral("Date Added"), fraProd);
-    grid->addWidget(dateLabel, row, 0);
-    grid->addWidget(dteDateAdded, row++, 1);
-    grid->setColumnStretch(1, 1);
-    txtProdDesc->setMinimumWidth(220);
-
-    btnAction = button(this, QStringLiteral("&Add"), "btnAction");
-    btnClose = button(this, QStringLiteral("&Close"), "btnClose");
+    btnAction = common::button(this, QStringLiteral("&Add"), "btnAction");
+    btnClose = common::button(this, QStringLiteral("&Close"), "btnClose");
     btnViewStockLics =
-        button(this, QStringLiteral("&View Stock / Licences >>"), "btnViewStockLics");
+        common::button(this, QStringLiteral("&View Stock / Licences >>"), "btnViewStockLics");
+    rows.filterKeys(messages_, btnAction);
+    common::onEnter(cboCategory, [this] {
+        if (btnAction->isVisible() && btnAction->isEnabled())
+            btnAction_Click();
+    });
 
+    makeTabs();
+    auto* left = new QVBoxLayout;
+    left->addWidget(fraProd);
+    left->addStretch(1);
+    left->addLayout(common::buttonRow({btnAction, btnClose}, {btnViewStockLics}));
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addWidget(SSProducts, 1);
+    connectEvents();
+}
+
+void frmProductMaint::makeTabs() {
     lvStock = new common::ReportList({QStringLiteral("Stock Ref"), QStringLiteral("Location")});
     lvStock->setObjectName(QStringLiteral("lvStock"));
     lvLicences = new common::ReportList(
         {QStringLiteral("Licence Key"), QStringLiteral("Location"), QStringLiteral("Type")});
     lvLicences->setObjectName(QStringLiteral("lvLicences"));
-    btnAddStock = button(this, QStringLiteral("&Add"), "btnAddStock");
-    btnModStock = button(this, QStringLiteral("&Modify"), "btnModStock");
-    btnViewStock = button(this, QStringLiteral("&View"), "btnViewStock");
-    btnDelStock = button(this, QStringLiteral("&Delete"), "btnDelStock");
-    btnAddLicence = button(this, QStringLiteral("&Add"), "btnAddLicence");
-    btnModLicence = button(this, QStringLiteral("&Modify"), "btnModLicence");
-    btnViewLicence = button(this, QStringLiteral("&View"), "btnViewLicence");
-    btnDelLicence = button(this, QStringLiteral("&Delete"), "btnDelLicence");
+    btnAddStock = common::button(this, QStringLiteral("&Add"), "btnAddStock");
+    btnModStock = common::button(this, QStringLiteral("&Modify"), "btnModStock");
+    btnViewStock = common::button(this, QStringLiteral("&View"), "btnViewStock");
+    btnDelStock = common::button(this, QStringLiteral("&Delete"), "btnDelStock");
+    btnAddLicence = common::button(this, QStringLiteral("&Add"), "btnAddLicence");
+    btnModLicence = common::button(this, QStringLiteral("&Modify"), "btnModLicence");
+    btnViewLicence = common::button(this, QStringLiteral("&View"), "btnViewLicence");
+    btnDelLicence = common::button(this, QStringLiteral("&Delete"), "btnDelLicence");
     SSProducts = new QTabWidget(this);
     SSProducts->setObjectName(QStringLiteral("SSProducts"));
     SSProducts->addTab(
@@ -145,55 +120,40 @@ frmProductMaint::frmProductMaint(common::Session& session, QWidget* parent)
                        QStringLiteral("&Licences"));
     SSProducts->setMinimumWidth(320);
 
-    auto* actions = new QHBoxLayout;
-    actions->addWidget(btnViewStockLics);
-    actions->addStretch(1);
-    actions->addWidget(btnAction);
-    actions->addWidget(btnClose);
-    auto* left = new QVBoxLayout;
-    left->addWidget(fraProd);
-    left->addStretch(1);
-    left->addLayout(actions);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addWidget(SSProducts, 1);
-
     // The narrow form: the product fields only. At design time both Add
     // buttons are enabled, the other six disabled.
     SSProducts->setVisible(false);
     SSProducts->setEnabled(false);
     setTabButtons(true, false);
+}
 
-    using common::FieldKind;
-    common::KeyFilter::install(txtProdCode, messages_, FieldKind::FreeText, ProductCodeLimit,
-                               btnAction);
-    common::KeyFilter::install(txtProdDesc, messages_, FieldKind::FreeText, ProductDescLimit,
-                               btnAction);
-    common::KeyFilter::install(txtProdCost, messages_, FieldKind::Cost, CostLimit, btnAction);
-    cboCategory->installEventFilter(this);
-    lvStock->installEventFilter(this);
-    lvLicences->installEventFilter(this);
-
-    connect(btnAction, &QPushButton::clicked, this, &frmProductMaint::btnAction_Click);
-    connect(btnClose, &QPushButton::clicked, this, &frmProductMaint::btnClose_Click);
-    connect(btnViewStockLics, &QPushButton::clicked, this,
-            &frmProductMaint::btnViewStockLics_Click);
-    connect(btnSupplier, &QToolButton::clicked, this, &frmProductMaint::btnSupplier_Click);
-    connect(btnClearSupp, &QToolButton::clicked, this, &frmProductMaint::btnClearSupp_Click);
-    connect(btnAddStock, &QPushButton::clicked, this, &frmProductMaint::btnAddStock_Click);
-    connect(btnModStock, &QPushButton::clicked, this, &frmProductMaint::btnModStock_Click);
-    connect(btnViewStock, &QPushButton::clicked, this, &frmProductMaint::btnViewStock_Click);
-    connect(btnDelStock, &QPushButton::clicked, this, &frmProductMaint::btnDelStock_Click);
-    connect(btnAddLicence, &QPushButton::clicked, this, &frmProductMaint::btnAddLicence_Click);
-    connect(btnModLicence, &QPushButton::clicked, this, &frmProductMaint::btnModLicence_Click);
-    connect(btnViewLicence, &QPushButton::clicked, this, &frmProductMaint::btnViewLicence_Click);
-    connect(btnDelLicence, &QPushButton::clicked, this, &frmProductMaint::btnDelLicence_Click);
+void frmProductMaint::connectEvents() {
+    using Handler = void (frmProductMaint::*)();
+    const std::pair<QAbstractButton*, Handler> clicks[] = {
+        {btnAction, &frmProductMaint::btnAction_Click},
+        {btnClose, &frmProductMaint::btnClose_Click},
+        {btnViewStockLics, &frmProductMaint::btnViewStockLics_Click},
+        {btnSupplier, &frmProductMaint::btnSupplier_Click},
+        {btnClearSupp, &frmProductMaint::btnClearSupp_Click},
+        {btnAddStock, &frmProductMaint::btnAddStock_Click},
+        {btnModStock, &frmProductMaint::btnModStock_Click},
+        {btnViewStock, &frmProductMaint::btnViewStock_Click},
+        {btnDelStock, &frmProductMaint::btnDelStock_Click},
+        {btnAddLicence, &frmProductMaint::btnAddLicence_Click},
+        {btnModLicence, &frmProductMaint::btnModLicence_Click},
+        {btnViewLicence, &frmProductMaint::btnViewLicence_Click},
+        {btnDelLicence, &frmProductMaint::btnDelLicence_Click},
+    };
+    for (const auto& [b, handler] : clicks)
+        connect(b, &QAbstractButton::clicked, this, handler);
     connect(SSProducts, &QTabWidget::currentChanged, this, &frmProductMaint::SSProducts_Click);
     connect(lvStock, &QTreeWidget::itemSelectionChanged, this, &frmProductMaint::SetStockButtons);
     connect(lvStock, &QTreeWidget::itemClicked, this, &frmProductMaint::SetStockButtons);
     connect(lvLicences, &QTreeWidget::itemSelectionChanged, this,
             &frmProductMaint::SetLicenceButtons);
     connect(lvLicences, &QTreeWidget::itemClicked, this, &frmProductMaint::SetLicenceButtons);
+    lvStock->installEventFilter(this);
+    lvLicences->installEventFilter(this);
 }
 
 void frmProductMaint::showEvent(QShowEvent* event) {
@@ -204,6 +164,7 @@ void frmProductMaint::showEvent(QShowEvent* event) {
 
 void frmProductMaint::Form_Load() {
     loaded_ = true;
+    mode_ = common::dialogMode(Mode);
     common::guarded(messages_, [this] {
         cboCategory->clear();
         for (const Choice& c : logic_.FillProdMaintCatCombo())
@@ -219,19 +180,19 @@ void frmProductMaint::Form_Load() {
     });
     btnAddLicence->setEnabled(false);
     btnAddStock->setEnabled(false);
-    if (Mode == common::mode::Add) {
+    if (mode_ == DialogMode::Add) {
         btnAction->setText(QStringLiteral("&Add"));
         btnAction->setVisible(true);
         btnAction->setEnabled(true);
         btnViewStockLics->setEnabled(false);
         fraProd->setEnabled(true);
-    } else if (Mode == common::mode::Modify) {
+    } else if (mode_ == DialogMode::Modify) {
         btnAction->setText(QStringLiteral("&Modify"));
         btnAction->setVisible(true);
         btnAction->setEnabled(true);
         fraProd->setEnabled(true);
         btnViewStockLics_Click();
-    } else if (Mode == common::mode::View) {
+    } else if (mode_ == DialogMode::View) {
         btnAction->setVisible(false);
         fraProd->setEnabled(false);
         btnViewStockLics_Click();
@@ -316,8 +277,8 @@ void frmProductMaint::focusField(ProductField field) {
 }
 
 void frmProductMaint::btnAction_Click() {
-    const bool adding = Mode == common::mode::Add;
-    if (!adding && Mode != common::mode::Modify)
+    const bool adding = mode_ == DialogMode::Add;
+    if (!adding && mode_ != DialogMode::Modify)
         return;
     ProductSave saved;
     common::guarded(messages_, [&] {
@@ -349,19 +310,11 @@ void frmProductMaint::done(int result) {
 }
 
 void frmProductMaint::btnSupplier_Click() {
-    const auto chosen = suppliers::pickSupplier(session_, this);
-    if (chosen) {
-        txtSuppID->setText(QString::number(chosen->first));
-        txtSuppName->setText(chosen->second);
-    } else {
-        txtSuppID->clear();
-        txtSuppName->clear();
-    }
+    common::showPicked(txtSuppID, txtSuppName, suppliers::pickSupplier(session_, this));
 }
 
 void frmProductMaint::btnClearSupp_Click() {
-    txtSuppID->clear();
-    txtSuppName->clear();
+    common::showPicked(txtSuppID, txtSuppName, std::nullopt);
 }
 
 bool frmProductMaint::isWide() const {
@@ -396,13 +349,13 @@ void frmProductMaint::setTabButtons(bool add, bool others) {
 }
 
 void frmProductMaint::SSProducts_Click() {
-    if (Mode != common::mode::View)
+    if (mode_ != DialogMode::View)
         setTabButtons(true, false);
 }
 
 void frmProductMaint::SetStockButtons() {
     const bool selected = !lvStock->selectedKey().isEmpty();
-    if (Mode == common::mode::View) {
+    if (mode_ == DialogMode::View) {
         btnViewStock->setEnabled(selected);
         return;
     }
@@ -412,7 +365,7 @@ void frmProductMaint::SetStockButtons() {
 
 void frmProductMaint::SetLicenceButtons() {
     const bool selected = !lvLicences->selectedKey().isEmpty();
-    if (Mode == common::mode::View) {
+    if (mode_ == DialogMode::View) {
         btnViewLicence->setEnabled(selected);
         return;
     }
@@ -480,14 +433,7 @@ void frmProductMaint::btnDelLicence_Click() {
 }
 
 bool frmProductMaint::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cboCategory && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (btnAction->isVisible() && btnAction->isEnabled())
-                btnAction_Click();
-            return true;
-        }
-    } else if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::FocusIn) {
         if (watched == lvStock)
             SetStockButtons();
         else if (watched == lvLicences)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/clsProducts.h"
+#include "common/DialogMode.h"
 
 #include <QDialog>
 #include <QString>
@@ -39,7 +40,7 @@ class frmProductMaint : public QDialog {
 public:
     explicit frmProductMaint(common::Session& session, QWidget* parent = nullptr);
 
-    // Set by the opener before the dialog is shown.
+    // Set by the opener before the dialog is shown; read once, by Form_Load.
     QString Mode;   // "ADD", "MODIFY" or "VIEW"
     int ProdID = 0; // 0 when adding; the new product's id after an add;
                     // 0 again once the dialog has closed
@@ -48,7 +49,8 @@ public:
     std::optional<int> PageCatID;
 
     // Loads the dialog for Mode and ProdID; runs by itself when the dialog
-    // is first shown.
+    // is first shown. From here on the dialog works in the mode Mode names
+    // (in none, for another text: the action button then does nothing).
     void Form_Load();
 
     // Empties the product fields for the next product; the category stays.
@@ -105,6 +107,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void makeTabs();
+    void connectEvents();
     ProductFields fields() const;
     void focusField(ProductField field);
     void selectCategory(std::optional<int> catId);
@@ -115,6 +119,7 @@ private:
     clsProducts& logic_;
     common::Messages& messages_;
     bool loaded_ = false;
+    std::optional<common::DialogMode> mode_;
 
     QGroupBox* fraProd = nullptr;
     QLineEdit* txtProdCode = nullptr;

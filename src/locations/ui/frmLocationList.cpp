@@ -3,12 +3,11 @@
 #include "common/DialogMode.h"
 #include "common/ListRow.h"
 #include "common/Session.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 
-#include <QGridLayout>
-#include <QKeyEvent>
 #include <QPushButton>
 
 namespace locations {
@@ -21,23 +20,11 @@ frmLocationList::frmLocationList(common::Session& session, QWidget* parent)
 
     tvLocations = new LocationTreeView(this);
     tvLocations->setObjectName(QStringLiteral("tvLocations"));
-    btnExpand = new QPushButton(QStringLiteral("&Expand Locations"), this);
-    btnExpand->setObjectName(QStringLiteral("btnExpand"));
-    btnSelect = new QPushButton(QStringLiteral("&Select"), this);
-    btnSelect->setObjectName(QStringLiteral("btnSelect"));
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
     // Enter belongs to the tree; no button takes it as the default.
-    for (QPushButton* b : {btnExpand, btnSelect, btnClose})
-        b->setAutoDefault(false);
-
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(tvLocations, 0, 0, 4, 1);
-    grid->addWidget(btnExpand, 0, 1);
-    grid->addWidget(btnSelect, 1, 1);
-    grid->addWidget(btnClose, 2, 1);
-    grid->setRowStretch(3, 1);
-    grid->setColumnStretch(0, 1);
+    btnExpand = common::button(this, QStringLiteral("&Expand Locations"), "btnExpand");
+    btnSelect = common::button(this, QStringLiteral("&Select"), "btnSelect");
+    btnClose = common::button(this, QStringLiteral("&Close"), "btnClose");
+    common::layOutList(this, tvLocations, {btnExpand, btnSelect, btnClose});
     resize(420, 420);
 
     connect(tvLocations, &LocationTreeView::nodeClicked, this,
@@ -51,7 +38,7 @@ frmLocationList::frmLocationList(common::Session& session, QWidget* parent)
     connect(btnExpand, &QPushButton::clicked, this, &frmLocationList::btnExpand_Click);
     connect(btnSelect, &QPushButton::clicked, this, &frmLocationList::btnSelect_Click);
     connect(btnClose, &QPushButton::clicked, this, &frmLocationList::btnClose_Click);
-    tvLocations->installEventFilter(this);
+    common::onEnter(tvLocations, [this] { tvLocations_DblClick(); });
 
     btnSelect->setEnabled(false);
     Form_Load();
@@ -100,17 +87,6 @@ void frmLocationList::btnExpand_Click() {
     tvLocations->expandAllAndSelectRoot();
     // The root is selected now and cannot be chosen.
     btnSelect->setEnabled(false);
-}
-
-bool frmLocationList::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tvLocations && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            tvLocations_DblClick();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 std::optional<std::pair<int, QString>> pickLocation(common::Session& session, QWidget* parent) {

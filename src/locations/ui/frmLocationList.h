@@ -41,9 +41,6 @@ public:
     // "&Close" does.
     void reject() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     LocationTreeView* tvLocations = nullptr;
     QPushButton* btnExpand = nullptr;

@@ -3,21 +3,15 @@
 #include "common/DialogMode.h"
 #include "common/Messages.h"
 #include "common/Session.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "common/ui/KeyFilter.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace locations {
-
-namespace {
-const QString& ModeAdd = common::mode::Add;
-const QString& ModeModify = common::mode::Modify;
-} // namespace
 
 frmLocationMaint::frmLocationMaint(common::Session& session, QWidget* parent)
     : QDialog(parent), logic_(session.logic<locations::clsLocations>()),
@@ -26,25 +20,13 @@ frmLocationMaint::frmLocationMaint(common::Session& session, QWidget* parent)
     setWindowTitle(QStringLiteral("Location Maintenance"));
     setModal(true);
 
-    lblLoc = new QLabel(QStringLiteral("Please enter your new location description"), this);
-    lblLoc->setObjectName(QStringLiteral("lblLoc"));
-    txtLocDesc = new QLineEdit(this);
-    txtLocDesc->setObjectName(QStringLiteral("txtLocDesc"));
-    btnAdd = new QPushButton(QStringLiteral("&Add"), this);
-    btnAdd->setObjectName(QStringLiteral("btnAdd"));
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    lblLoc->setBuddy(txtLocDesc);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnAdd);
-    buttons->addWidget(btnClose);
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(lblLoc, 0, 0);
-    layout->addWidget(txtLocDesc, 1, 0);
-    layout->addLayout(buttons, 2, 0);
-    txtLocDesc->setMinimumWidth(320);
+    using common::AutoDefault;
+    lblLoc =
+        common::label(this, QStringLiteral("Please enter your new location description"), "lblLoc");
+    txtLocDesc = common::textBox(this, "txtLocDesc");
+    btnAdd = common::button(this, QStringLiteral("&Add"), "btnAdd", AutoDefault::On);
+    btnClose = common::button(this, QStringLiteral("&Close"), "btnClose", AutoDefault::On);
+    common::layOutPrompt(this, lblLoc, txtLocDesc, {btnAdd, btnClose});
 
     common::KeyFilter::install(txtLocDesc, messages_, common::FieldKind::FreeText,
                                LocationDescLimit, btnAdd);
@@ -63,13 +45,9 @@ void frmLocationMaint::showEvent(QShowEvent* event) {
 }
 
 void frmLocationMaint::Form_Paint() {
-    if (Mode == ModeAdd) {
-        setWindowTitle(QStringLiteral("Adding a new location"));
-        btnAdd->setText(QStringLiteral("&Add"));
-    } else if (Mode == ModeModify) {
-        setWindowTitle(QStringLiteral("Modifying an existing location"));
-        btnAdd->setText(QStringLiteral("&Modify"));
-    }
+    mode_ = common::dialogMode(Mode);
+    common::showMode(this, btnAdd, mode_, QStringLiteral("Adding a new location"),
+                     QStringLiteral("Modifying an existing location"));
 }
 
 void frmLocationMaint::btnAdd_Click() {
@@ -82,7 +60,7 @@ void frmLocationMaint::btnAdd_Click() {
         txtLocDesc->setFocus();
         return;
     }
-    if (Mode == ModeAdd) {
+    if (mode_ == common::DialogMode::Add) {
         common::guarded(messages_, [&] {
             if (const auto node = logic_.AddLocation(typed))
                 emit locationAdded(*node);
@@ -90,7 +68,7 @@ void frmLocationMaint::btnAdd_Click() {
         // The dialog stays open for the next location under the same parent.
         txtLocDesc->clear();
         txtLocDesc->setFocus();
-    } else if (Mode == ModeModify) {
+    } else if (mode_ == common::DialogMode::Modify) {
         common::guarded(messages_, [&] {
             if (logic_.ModifyLocation(typed))
                 emit locationRenamed(typed);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "common/DialogMode.h"
 #include "locations/clsLocations.h"
 
 #include <QDialog>
 #include <QString>
+
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -24,13 +27,15 @@ class frmLocationMaint : public QDialog {
 public:
     explicit frmLocationMaint(common::Session& session, QWidget* parent = nullptr);
 
-    // "ADD" or "MODIFY", set before the dialog is shown.
+    // "ADD" or "MODIFY", set before the dialog is shown; read as it is
+    // shown (Form_Paint).
     QString Mode;
 
     // The description shown for a change.
     void setDescription(const QString& text);
 
-    // Sets the caption and the action button from Mode.
+    // Takes the mode from Mode and sets the caption and the action button
+    // for it.
     void Form_Paint();
     void btnAdd_Click();
     void btnClose_Click();
@@ -51,6 +56,7 @@ private:
     QPushButton* btnClose = nullptr;
     clsLocations& logic_;
     common::Messages& messages_;
+    std::optional<common::DialogMode> mode_;
 };
 
 } // namespace locations

@@ -4,14 +4,13 @@
 #include "common/Messages.h"
 #include "common/NodeKey.h"
 #include "common/Session.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
 #include "suppliers/clsSuppliers.h"
 #include "suppliers/ui/frmSupplierMaint.h"
 
 #include <QAction>
-#include <QGridLayout>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
 
@@ -20,14 +19,6 @@ namespace suppliers {
 namespace {
 
 const QString MenuArray = QStringLiteral("mnuSup");
-
-QPushButton* button(QWidget* parent, const QString& caption, const char* name) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    // Enter belongs to the list; no button takes it as the default.
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 
@@ -41,12 +32,13 @@ frmSupplierList::frmSupplierList(common::Session& session, QWidget* parent)
     lvSupplyList = new common::ReportList(
         {QStringLiteral("Name"), QStringLiteral("Telephone"), QStringLiteral("Contact")}, this);
     lvSupplyList->setObjectName(QStringLiteral("lvSupplyList"));
-    btnSelect = button(this, QStringLiteral("&Select"), "btnSelect");
-    btnAdd = button(this, QStringLiteral("&Add"), "btnAdd");
-    btnModify = button(this, QStringLiteral("&Modify"), "btnModify");
-    btnView = button(this, QStringLiteral("&View"), "btnView");
-    btnDelete = button(this, QStringLiteral("&Delete"), "btnDelete");
-    btnClose = button(this, QStringLiteral("&Close"), "btnClose");
+    // Enter belongs to the list; no button takes it as the default.
+    btnSelect = common::button(this, QStringLiteral("&Select"), "btnSelect");
+    btnAdd = common::button(this, QStringLiteral("&Add"), "btnAdd");
+    btnModify = common::button(this, QStringLiteral("&Modify"), "btnModify");
+    btnView = common::button(this, QStringLiteral("&View"), "btnView");
+    btnDelete = common::button(this, QStringLiteral("&Delete"), "btnDelete");
+    btnClose = common::button(this, QStringLiteral("&Close"), "btnClose");
 
     mnuSuppliers = new QMenu(QStringLiteral("Supplier"), this);
     mnuSuppliers->setObjectName(QStringLiteral("mnuSuppliers"));
@@ -59,13 +51,8 @@ frmSupplierList::frmSupplierList(common::Session& session, QWidget* parent)
         connect(item, &QAction::triggered, this, [this, i] { mnuSup_Click(i); });
     }
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(lvSupplyList, 0, 0, 7, 1);
-    int row = 0;
-    for (QPushButton* b : {btnSelect, btnAdd, btnModify, btnView, btnDelete, btnClose})
-        grid->addWidget(b, row++, 1);
-    grid->setRowStretch(6, 1);
-    grid->setColumnStretch(0, 1);
+    common::layOutList(this, lvSupplyList,
+                       {btnSelect, btnAdd, btnModify, btnView, btnDelete, btnClose});
     resize(600, 360);
 
     connect(btnSelect, &QPushButton::clicked, this, &frmSupplierList::btnSelect_Click);
@@ -78,7 +65,7 @@ frmSupplierList::frmSupplierList(common::Session& session, QWidget* parent)
             [this](QTreeWidgetItem*, int) { lvSupplyList_DblClick(); });
     connect(lvSupplyList, &common::ReportList::mousePressed, this,
             &frmSupplierList::lvSupplyList_MouseDown);
-    lvSupplyList->installEventFilter(this);
+    common::onEnter(lvSupplyList, [this] { btnSelect_Click(); });
 
     Form_Load();
 }
@@ -190,17 +177,6 @@ void frmSupplierList::mnuSup_Click(int index) {
     default:
         break;
     }
-}
-
-bool frmSupplierList::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lvSupplyList && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            btnSelect_Click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 std::optional<std::pair<int, QString>> pickSupplier(common::Session& session, QWidget* parent) {

@@ -53,7 +53,6 @@ public:
     QMenu* contextMenu() const { return mnuSuppliers; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     // Pops the context menu up; tests replace this to record it instead.
     virtual void popUp(QMenu* menu, const QPoint& globalPos);
 

@@ -3,127 +3,68 @@
 #include "common/Clock.h"
 #include "common/Session.h"
 #include "common/ui/DatePicker.h"
+#include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
-#include "common/ui/KeyFilter.h"
 
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace suppliers {
 
-namespace {
-
-// The limit is the key filter's: pasted text is never cut at it, but
-// refused on storing when it is longer.
-QLineEdit* textBox(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    return edit;
-}
-
-} // namespace
+using common::DialogMode;
 
 frmSupplierMaint::frmSupplierMaint(common::Session& session, QWidget* parent)
     : QDialog(parent), logic_(session.logic<suppliers::clsSuppliers>()),
       messages_(session.messages()), session_(session) {
+    using common::FieldKind;
+    using common::OnEnter;
     setObjectName(QStringLiteral("frmSupplierMaint"));
     setWindowTitle(QStringLiteral("Supplier details"));
     setModal(true);
 
-    frmSuppDets = new QGroupBox(this);
-    frmSuppDets->setObjectName(QStringLiteral("frmSuppDets"));
-    txtSupp = textBox(frmSuppDets, "txtSupp");
+    // Each limit is the key filter's: pasted text is never cut at it, but
+    // refused on storing when it is longer. Enter stores from the name
+    // only; elsewhere it is dropped.
+    frmSuppDets = common::frame(this, "frmSuppDets");
+    common::FieldGrid rows(frmSuppDets, Qt::AlignRight);
+    const auto freeText = [&](const QString& caption, const char* name) {
+        return rows.text(caption, name, FieldKind::FreeText, SupplierTextLimit, OnEnter::Drop);
+    };
+    const auto telephone = [&](const char* name, int limit) {
+        return rows.box(name, FieldKind::Telephone, limit, OnEnter::Drop);
+    };
+    txtSupp = rows.text(QStringLiteral("Supplier"), "txtSupp", FieldKind::FreeText,
+                        SupplierTextLimit, OnEnter::Action);
+    txtSupp->setMinimumWidth(320);
     for (size_t i = 0; i < txtAdd1.size(); ++i) {
-        txtAdd1[i] = textBox(frmSuppDets, "txtAdd1");
+        txtAdd1[i] = freeText(i == 0 ? QStringLiteral("Address") : QString(), "txtAdd1");
         txtAdd1[i]->setProperty("index", static_cast<int>(i));
     }
-    txtTown = textBox(frmSuppDets, "txtTown");
-    txtCounty = textBox(frmSuppDets, "txtCounty");
-    txtPostCode = textBox(frmSuppDets, "txtPostCode");
-    txtPhoneArea = textBox(frmSuppDets, "txtPhoneArea");
-    txtPhone = textBox(frmSuppDets, "txtPhone");
-    txtFaxArea = textBox(frmSuppDets, "txtFaxArea");
-    txtFaxNo = textBox(frmSuppDets, "txtFaxNo");
-    txtEmail = textBox(frmSuppDets, "txtEmail");
-    txtWeb = textBox(frmSuppDets, "txtWeb");
-    txtContact = textBox(frmSuppDets, "txtContact");
-    DTSupplyDate = new common::DatePicker(true, frmSuppDets);
-    DTSupplyDate->setObjectName(QStringLiteral("DTSupplyDate"));
+    txtTown = freeText(QStringLiteral("Town"), "txtTown");
+    txtCounty = freeText(QStringLiteral("County"), "txtCounty");
+    txtPostCode = rows.box("txtPostCode", FieldKind::FreeText, PostCodeLimit, OnEnter::Drop);
+    txtPostCode->setMaximumWidth(110);
+    rows.line(QStringLiteral("Post Code"), txtPostCode, 1);
+    txtPhoneArea = telephone("txtPhoneArea", AreaLimit);
+    txtPhone = telephone("txtPhone", PhoneNumberLimit);
+    rows.pair(QStringLiteral("Phone"), txtPhoneArea, txtPhone);
+    txtFaxArea = telephone("txtFaxArea", AreaLimit);
+    txtFaxNo = telephone("txtFaxNo", PhoneNumberLimit);
+    rows.pair(QStringLiteral("Fax No"), txtFaxArea, txtFaxNo);
     txtPhoneArea->setMaximumWidth(70);
     txtFaxArea->setMaximumWidth(70);
-    txtPostCode->setMaximumWidth(110);
+    txtEmail = freeText(QStringLiteral("Email"), "txtEmail");
+    txtWeb = freeText(QStringLiteral("Web Address"), "txtWeb");
+    txtContact = freeText(QStringLiteral("Contact"), "txtContact");
+    DTSupplyDate = new common::DatePicker(true, frmSuppDets);
+    DTSupplyDate->setObjectName(QStringLiteral("DTSupplyDate"));
+    rows.line(QStringLiteral("Date Added"), DTSupplyDate, 2);
 
-    btnOK = new QPushButton(AddCaption, this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("&Close"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    // Enter acts only where a field's filter says so.
-    btnOK->setAutoDefault(false);
-    btnCancel->setAutoDefault(false);
-
-    auto* grid = new QGridLayout(frmSuppDets);
-    int row = 0;
-    const auto label = [&](const QString& text, QWidget* buddy) {
-        auto* l = new QLabel(text, frmSuppDets);
-        l->setBuddy(buddy);
-        grid->addWidget(l, row, 0, Qt::AlignRight);
-    };
-    const auto line = [&](const QString& text, QWidget* field) {
-        if (!text.isEmpty())
-            label(text, field);
-        grid->addWidget(field, row++, 1, 1, 3);
-    };
-    line(QStringLiteral("Supplier"), txtSupp);
-    line(QStringLiteral("Address"), txtAdd1[0]);
-    line(QString(), txtAdd1[1]);
-    line(QString(), txtAdd1[2]);
-    line(QStringLiteral("Town"), txtTown);
-    line(QStringLiteral("County"), txtCounty);
-    label(QStringLiteral("Post Code"), txtPostCode);
-    grid->addWidget(txtPostCode, row++, 1);
-    const auto number = [&](const QString& text, QLineEdit* areaCode, QLineEdit* digits) {
-        label(text, areaCode);
-        auto* pair = new QHBoxLayout;
-        pair->addWidget(areaCode);
-        pair->addWidget(digits, 1);
-        grid->addLayout(pair, row++, 1, 1, 3);
-    };
-    number(QStringLiteral("Phone"), txtPhoneArea, txtPhone);
-    number(QStringLiteral("Fax No"), txtFaxArea, txtFaxNo);
-    line(QStringLiteral("Email"), txtEmail);
-    line(QStringLiteral("Web Address"), txtWeb);
-    line(QStringLiteral("Contact"), txtContact);
-    label(QStringLiteral("Date Added"), DTSupplyDate);
-    grid->addWidget(DTSupplyDate, row++, 1, 1, 2);
-    grid->setColumnStretch(3, 1);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frmSuppDets);
-    layout->addLayout(buttons);
-    txtSupp->setMinimumWidth(320);
-
-    using common::FieldKind;
-    using common::KeyFilter;
-    KeyFilter::install(txtSupp, messages_, FieldKind::FreeText, SupplierTextLimit, btnOK);
-    for (QLineEdit* e :
-         {txtAdd1[0], txtAdd1[1], txtAdd1[2], txtTown, txtCounty, txtContact, txtEmail, txtWeb}) {
-        // Enter does nothing here: a filter without an action button drops it.
-        KeyFilter::install(e, messages_, FieldKind::FreeText, SupplierTextLimit);
-    }
-    KeyFilter::install(txtPostCode, messages_, FieldKind::FreeText, PostCodeLimit);
-    KeyFilter::install(txtPhoneArea, messages_, FieldKind::Telephone, AreaLimit);
-    KeyFilter::install(txtFaxArea, messages_, FieldKind::Telephone, AreaLimit);
-    KeyFilter::install(txtPhone, messages_, FieldKind::Telephone, PhoneNumberLimit);
-    KeyFilter::install(txtFaxNo, messages_, FieldKind::Telephone, PhoneNumberLimit);
+    btnOK = common::button(this, AddCaption, "btnOK");
+    btnCancel = common::button(this, QStringLiteral("&Close"), "btnCancel");
+    rows.filterKeys(messages_, btnOK);
+    common::layOutDialog(this, frmSuppDets, {btnOK, btnCancel});
 
     connect(btnOK, &QPushButton::clicked, this, &frmSupplierMaint::btnOK_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmSupplierMaint::btnCancel_Click);
@@ -147,18 +88,21 @@ void frmSupplierMaint::GetSuppDets(int suppId) {
 }
 
 void frmSupplierMaint::setAddMode() {
+    mode_ = DialogMode::Add;
     frmSuppDets->setEnabled(true);
     btnOK->setText(AddCaption);
     btnOK->setEnabled(true);
 }
 
 void frmSupplierMaint::setModifyMode() {
+    mode_ = DialogMode::Modify;
     frmSuppDets->setEnabled(true);
     btnOK->setText(ModifyCaption);
     btnOK->setEnabled(true);
 }
 
 void frmSupplierMaint::setViewMode() {
+    mode_ = DialogMode::View;
     frmSuppDets->setEnabled(false);
     btnOK->setEnabled(false);
 }
@@ -259,8 +203,8 @@ void frmSupplierMaint::focusField(SupplierField field) {
 void frmSupplierMaint::btnOK_Click() {
     if (!btnOK->isEnabled())
         return;
-    const bool adding = btnOK->text() == AddCaption;
-    if (!adding && btnOK->text() != ModifyCaption)
+    const bool adding = mode_ == DialogMode::Add;
+    if (!adding && mode_ != DialogMode::Modify)
         return;
     SupplierSave saved;
     common::guarded(messages_, [&] {

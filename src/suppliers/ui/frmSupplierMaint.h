@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/DialogMode.h"
 #include "suppliers/clsSuppliers.h"
 
 #include <QDialog>
@@ -19,12 +20,12 @@ class Session;
 
 namespace suppliers {
 
-// Captions of btnOK, which carry the dialog's mode.
+// Captions of btnOK, which show the dialog's mode.
 inline const QString AddCaption = QStringLiteral("&Add");
 inline const QString ModifyCaption = QStringLiteral("&Modify");
 
 // "Supplier details": one supplier's fields for adding, changing or
-// viewing. The mode is carried by btnOK's caption ("&Add", "&Modify"); in
+// viewing. The mode is shown by btnOK's caption ("&Add", "&Modify"); in
 // view mode the fields' frame and btnOK are disabled. The database work is
 // done by clsSuppliers; the dialog tells its opener when the suppliers have
 // changed.
@@ -38,7 +39,7 @@ public:
     // Fills the fields with the supplier's details and keeps its id: the id
     // that "&Modify" stores under.
     void GetSuppDets(int suppId);
-    // Modes as the list sets them.
+    // Modes as the list sets them: btnOK stores by the mode set last.
     void setAddMode();
     void setModifyMode();
     void setViewMode();
@@ -64,6 +65,7 @@ private:
     common::Messages& messages_;
     common::Session& session_;
     int SuppID_ = 0;
+    common::DialogMode mode_ = common::DialogMode::Add;
 
     QGroupBox* frmSuppDets = nullptr;
     QLineEdit* txtSupp = nullptr;

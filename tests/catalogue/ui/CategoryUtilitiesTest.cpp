@@ -256,3 +256,15 @@ TEST(CategoryPageBoxes, DeleteAsksAndRefusesACategoryWithProducts) {
         EXPECT_EQ(list->topLevelItemCount(), 1);
     }
 }
+
+TEST_F(CategoryPage, TheDialogTabsFromTheBoxToItsButtonsAndEnterPressesAFocusedOne) {
+    frmCategoryMaint dialog(session, window.get());
+    dialog.Mode = QStringLiteral("ADD");
+    dialog.show();
+    EXPECT_EQ(testing_support::tabOrder(&dialog),
+              (QStringList{"txtCatDesc", "btnAction", "btnClose"}));
+    child<QPushButton>(&dialog, "btnClose")->setFocus();
+    QTest::keyClick(child<QPushButton>(&dialog, "btnClose"), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}

@@ -460,3 +460,18 @@ TEST_F(ProductMaint, TheDateAddedAlwaysHoldsADate) {
         EXPECT_TRUE(picker->hasDate());
     }
 }
+
+TEST_F(ProductMaint, TabGoesThroughTheFieldsThenTheButtonsThenTheTabs) {
+    const QStringList fields{"txtProdCode", "txtProdDesc", "cboCategory",  "txtProdCost",
+                             "txtSuppName", "btnSupplier", "btnClearSupp", "dteDateAdded"};
+    auto adding = open(common::mode::Add, 0);
+    EXPECT_EQ(testing_support::tabOrder(adding.get()),
+              (fields + QStringList{"btnAction", "btnClose"}));
+    auto changing = open(common::mode::Modify, desktop);
+    EXPECT_EQ(
+        testing_support::tabOrder(changing.get()),
+        (fields + QStringList{"btnAction", "btnClose", "btnAddStock", "SSProducts", "lvStock"}));
+    auto viewing = open(common::mode::View, desktop);
+    EXPECT_EQ(testing_support::tabOrder(viewing.get()),
+              (QStringList{"btnClose", "SSProducts", "lvStock"}));
+}

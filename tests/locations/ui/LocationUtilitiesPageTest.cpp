@@ -628,3 +628,16 @@ TEST_F(LocationUtilities, PastedDescriptionIsStoredAsGivenOrRefused) {
     EXPECT_TRUE(t.db().exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_Desc = ?"),
                               QStringLiteral("Manager's Office")));
 }
+
+TEST_F(LocationUtilities, TheDialogTabsFromTheBoxToItsButtonsAndEnterPressesAFocusedOne) {
+    logic().setCurrentLocId(office);
+    frmLocationMaint dialog(session, window.get());
+    dialog.Mode = QStringLiteral("ADD");
+    dialog.show();
+    EXPECT_EQ(testing_support::tabOrder(&dialog),
+              (QStringList{"txtLocDesc", "btnAdd", "btnClose"}));
+    testing_support::child<QPushButton>(&dialog, "btnClose")->setFocus();
+    QTest::keyClick(testing_support::child<QPushButton>(&dialog, "btnClose"), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}

@@ -376,3 +376,31 @@ TEST_F(SupplierList, PastedTextIsStoredAsGivenOrRefusedOnItsField) {
     EXPECT_EQ(f.email, QStringLiteral("o'neill+sales@example.com"));
     EXPECT_EQ(f.add1, QStringLiteral("Manager's Office"));
 }
+
+TEST_F(SupplierList, TheDialogsTabThroughTheirFieldsThenTheirButtons) {
+    frmSupplierMaint dialog(session);
+    EXPECT_EQ(
+        testing_support::tabOrder(&dialog),
+        (QStringList{"txtSupp", "txtAdd1", "txtAdd1", "txtAdd1", "txtTown", "txtCounty",
+                     "txtPostCode", "txtPhoneArea", "txtPhone", "txtFaxArea", "txtFaxNo",
+                     "txtEmail", "txtWeb", "txtContact", "DTSupplyDate", "btnOK", "btnCancel"}));
+    add(QStringLiteral("Acme"));
+    frmSupplierList list(session);
+    EXPECT_EQ(testing_support::tabOrder(&list),
+              (QStringList{"lvSupplyList", "btnSelect", "btnAdd", "btnModify", "btnView",
+                           "btnDelete", "btnClose"}));
+}
+
+TEST_F(SupplierList, TheDialogStoresByTheModeItWasGivenNotByItsCaption) {
+    const int acme = add(QStringLiteral("Acme"));
+    frmSupplierMaint dialog(session);
+    dialog.GetSuppDets(acme);
+    dialog.setModifyMode();
+    EXPECT_EQ(child<QPushButton>(&dialog, "btnOK")->text(), QStringLiteral("&Modify"));
+    // The caption only shows the mode: changed, it changes nothing.
+    child<QPushButton>(&dialog, "btnOK")->setText(QStringLiteral("&Add"));
+    child<QLineEdit>(&dialog, "txtSupp")->setText(QStringLiteral("Acme Group"));
+    child<QPushButton>(&dialog, "btnOK")->click();
+    EXPECT_EQ(nameOf(acme), QStringLiteral("Acme Group"));
+    EXPECT_EQ(t.count(QStringLiteral("Suppliers")), 1);
+}
