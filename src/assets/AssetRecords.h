@@ -1,8 +1,8 @@
 #pragma once
 
 // What the stock and licence records share: the rules of their code or key
-// and cost fields, the product chooser of their dialogs, and reading the
-// ids that the dialogs keep as text.
+// and cost fields, the product chooser of their dialogs, and two-stage
+// removal.
 
 #include "catalogue/FreeText.h"
 #include "store/Money.h"
@@ -50,13 +50,6 @@ inline const QString ProductGone =
 // True when the supplier (none counts as there) or the location is there.
 bool supplierExists(store::Database& db, const std::optional<int>& suppId);
 bool locationExists(store::Database& db, int locId);
-
-// A decimal id as a dialog keeps it in a hidden text box; no value when the
-// text is empty or not a whole number.
-std::optional<int> idFromText(const QString& text);
-
-// A supplier id as a dialog keeps it: none when empty, not a number or 0.
-std::optional<int> supplierFromText(const QString& text);
 
 // Every product for the dialogs' product chooser, by description, each
 // entry carrying its id: two products with one description stay apart.

@@ -1,9 +1,12 @@
 #pragma once
 
 // The mode texts that an opener sets on a maintenance dialog (its Mode
-// member) and that some logic operations take.
+// member) and that some logic operations take, and the mode a dialog holds
+// once it has read its text.
 
 #include <QString>
+
+#include <optional>
 
 namespace common::mode {
 
@@ -17,3 +20,21 @@ inline const QString Product = QStringLiteral("PRODUCT");
 inline const QString All = QStringLiteral("ALL");
 
 } // namespace common::mode
+
+namespace common {
+
+// What a maintenance dialog is open for.
+enum class DialogModeKind { Add, Modify, View };
+
+// The mode an opener's text names; no value for any other text.
+inline std::optional<DialogModeKind> modeKind(const QString& text) {
+    if (text == mode::Add)
+        return DialogModeKind::Add;
+    if (text == mode::Modify)
+        return DialogModeKind::Modify;
+    if (text == mode::View)
+        return DialogModeKind::View;
+    return std::nullopt;
+}
+
+} // namespace common

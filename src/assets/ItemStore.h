@@ -1,0 +1,157 @@
+#pragma once
+
+// What stock items and licences have in common: a table of items, each with
+// a unique code (a stock code, a licence key), a product, a location, an
+// optional supplier and a cost; adding and changing one together with its
+// movement history, and removing it in two stages. clsStock and clsLicences
+// describe their table (ItemTable) and keep only their own rules.
+
+#include "assets/AssetRecords.h"
+#include "catalogue/FreeText.h"
+#include "store/Money.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace store {
+class Database;
+class Query;
+} // namespace store
+namespace common {
+class Clock;
+class Messages;
+} // namespace common
+
+namespace assets {
+
+// The field a refusal names, so that the dialog can put the focus on it.
+enum class ItemField { None, Code, Cost, Expiry, Product, Location, Supplier };
+
+// A refusal's text and the field it names (None: the focus stays).
+struct Refusal {
+    QString text;
+    ItemField field = ItemField::None;
+};
+
+// The fields both item dialogs hand in, as typed, with the ids they keep.
+struct ItemFields {
+    int prodId = 0;            // the item's product
+    QString locDesc;           // the location as the dialog shows it
+    std::optional<int> locId;  // its id; no value when none is held
+    std::optional<int> suppId; // no value: no supplier
+    QString cost;              // empty: no cost (stored as 0)
+};
+
+// What a store did.
+struct ItemSave {
+    std::optional<int> id; // the item stored; no value after a message
+    ItemField refused = ItemField::None;
+    // The cost as the dialog now shows it ("##,##0.00"), once it was read;
+    // empty until then, and for no cost.
+    QString costText;
+};
+
+// The fields both item dialogs load.
+struct ItemDetails {
+    int prodId = 0;
+    QString locDesc; // empty when the location was not found
+    std::optional<int> suppId;
+    QString suppName; // empty without a supplier or when it was not found
+    QString cost;     // "0.00" (no thousands separator); empty for no cost
+    QDateTime dateAdded;
+};
+
+// One kind of item: its table and the program's texts for it. Table and
+// column names are program text, never typed.
+struct ItemTable {
+    QString table;      // "Stock"
+    QString idColumn;   // "Stock_ID"
+    QString codeColumn; // "Stock_Code"
+    // Columns of this kind alone, written after the shared ones, in order.
+    QStringList ownColumns;
+    QString historyType; // "S" or "L"
+
+    Refusal emptyCode;
+    Refusal badCode; // holds what the key filter keeps out
+    Refusal badCost;
+    Refusal costTooHigh;
+    // "%1" is the code.
+    Refusal duplicateOnAdd;
+    Refusal duplicateOnModify;
+    QString noProductOnModify;
+    QString failInsert;
+    // The history row was not written; the field is named after an add.
+    Refusal failHistory;
+    RemovalRules removal;
+};
+
+// An item's values once its own rules have checked them.
+struct ItemRow {
+    int prodId = 0;
+    QString code; // as stored
+    int locId = 0;
+    std::optional<int> suppId;
+    store::Money cost;
+    QString historyText;                     // the location as its history row names it
+    std::vector<std::optional<QString>> own; // the values of ItemTable::ownColumns
+};
+
+class ItemStore {
+public:
+    // Every product for the dialogs' product chooser, by description, each
+    // entry carrying its id.
+    catalogue::Choices productChoices();
+    // One product's description as stored; no value when it is not there.
+    std::optional<QString> productDescription(int prodId);
+
+protected:
+    ItemStore(store::Database& db, common::Messages& messages, common::Clock& clock,
+              const ItemTable& table);
+    ~ItemStore() = default;
+    ItemStore(const ItemStore&) = delete;
+    ItemStore& operator=(const ItemStore&) = delete;
+
+    // Shows the refusal and names its field; always false.
+    bool refuse(ItemSave& out, const Refusal& refusal);
+    // The same, for a check that yields no value.
+    std::nullopt_t refused(ItemSave& out, const Refusal& refusal);
+
+    // The code as stored, or no value after a refusal: present, holding
+    // only what the key filter lets in, no longer than the limit.
+    std::optional<QString> checkCode(const QString& typed, ItemSave& out);
+    // The cost read once, exactly, into hundredths (0 for an empty box), or
+    // no value after a refusal. Sets out.costText once read.
+    std::optional<store::Money> checkCost(const QString& text, ItemSave& out);
+
+    // Adds the item with its first history row, in one transaction, after
+    // the code's uniqueness, the product and the supplier are checked.
+    ItemSave addItem(const ItemRow& row, ItemSave out);
+    // Rewrites item id, likewise; a change of location adds a history row.
+    ItemSave modifyItem(int id, const ItemRow& row, ItemSave out);
+    // Two-stage removal by the table's rules.
+    Removal removeItem(int id);
+
+    // Reads the shared fields of a details row: Prod_ID, Supp_ID, Cost,
+    // Date_Added.
+    static void readShared(const store::Query& q, ItemDetails& d);
+
+    store::Database& db_;
+    common::Messages& messages_;
+    common::Clock& clock_;
+
+private:
+    // The product and the supplier are still there; else a message naming
+    // the one that is gone.
+    bool checkChoices(const ItemRow& row, ItemSave& out);
+    bool duplicate(const QString& code, std::optional<int> except);
+
+    const ItemTable& table_;
+    // The statements, composed once from the table.
+    QString insert_, update_, duplicate_, duplicateOther_, location_;
+};
+
+} // namespace assets
