@@ -35,6 +35,13 @@ ItemStore::ItemStore(store::Database& db, common::Messages& messages, common::Cl
     duplicateOther_ = duplicate_ + QStringLiteral(" AND %1 <> ?").arg(table.idColumn);
     location_ =
         QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?").arg(table.table, table.idColumn);
+    details_ = QStringLiteral("SELECT i.%1, l.Loc_ID AS FoundLoc, l.Loc_Desc, "
+                              "p.Supplier_ID AS FoundSupp, p.Supp_Name "
+                              "FROM %2 i "
+                              "LEFT JOIN Locations l ON l.Loc_ID = i.Loc_ID "
+                              "LEFT JOIN Suppliers p ON p.Supplier_ID = i.Supp_ID "
+                              "WHERE i.%3 = ?")
+                   .arg(columns.join(QStringLiteral(", i.")), table.table, table.idColumn);
 }
 
 catalogue::Choices ItemStore::productChoices() {
@@ -45,44 +52,58 @@ std::optional<QString> ItemStore::productDescription(int prodId) {
     return assets::productDescription(db_, prodId);
 }
 
-bool ItemStore::refuse(ItemSave& out, const Refusal& refusal) {
+void ItemStore::refuse(ItemSave& out, const Refusal& refusal) {
     messages_.refuse(refusal.text);
     out.refused = refusal.field;
-    return false;
 }
 
-std::nullopt_t ItemStore::refused(ItemSave& out, const Refusal& refusal) {
-    refuse(out, refusal);
-    return std::nullopt;
+CheckedRow ItemStore::checking(const ItemFields& fields) {
+    CheckedRow c;
+    c.row.emplace();
+    c.row->prodId = fields.prodId;
+    c.row->suppId = fields.suppId;
+    return c;
 }
 
-std::optional<QString> ItemStore::checkCode(const QString& typed, ItemSave& out) {
+CheckedRow ItemStore::refused(CheckedRow& c, const Refusal& refusal) {
+    refuse(c.save, refusal);
+    c.row.reset();
+    return c;
+}
+
+bool ItemStore::checkCode(const QString& typed, CheckedRow& c) {
     const QString code = storedCode(typed);
     if (code.isEmpty())
-        return refused(out, table_.emptyCode);
-    if (!codeFitsField(code))
-        return refused(out, table_.badCode);
-    if (code.size() > ItemCodeLimit)
-        return refused(out, {common::limitMessage(ItemCodeLimit), ItemField::Code});
-    return code;
+        refused(c, table_.emptyCode);
+    else if (!codeFitsField(code))
+        refused(c, table_.badCode);
+    else if (code.size() > ItemCodeLimit)
+        refused(c, {common::limitMessage(ItemCodeLimit), ItemField::Code});
+    else
+        c.row->code = code;
+    return c.row.has_value();
 }
 
-std::optional<store::Money> ItemStore::checkCost(const QString& text, ItemSave& out) {
+bool ItemStore::checkCost(const QString& text, CheckedRow& c) {
     store::Money cost;
     if (text.trimmed().isEmpty())
-        return cost;
+        return true;
     switch (readItemCost(text, cost)) {
     case CostCheck::Invalid:
-        return refused(out, table_.badCost);
+        refused(c, table_.badCost);
+        return false;
     case CostCheck::TooHigh:
-        return refused(out, table_.costTooHigh);
+        refused(c, table_.costTooHigh);
+        return false;
     case CostCheck::TooLong:
-        return refused(out, {common::limitMessage(catalogue::CostLimit), ItemField::Cost});
+        refused(c, {common::limitMessage(catalogue::CostLimit), ItemField::Cost});
+        return false;
     case CostCheck::Amount:
         break;
     }
-    out.costText = cost.display();
-    return cost;
+    c.save.costText = cost.display();
+    c.row->cost = cost;
+    return true;
 }
 
 bool ItemStore::duplicate(const QString& code, std::optional<int> except) {
@@ -92,10 +113,14 @@ bool ItemStore::duplicate(const QString& code, std::optional<int> except) {
 bool ItemStore::checkChoices(const ItemRow& row, ItemSave& out) {
     // The product and the supplier were chosen by id; another dialog may
     // have deleted either since.
-    if (!assets::productDescription(db_, row.prodId))
-        return refuse(out, {ProductGone, ItemField::Product});
-    if (!supplierExists(db_, row.suppId))
-        return refuse(out, {SupplierGone, ItemField::Supplier});
+    if (!assets::productDescription(db_, row.prodId)) {
+        refuse(out, {ProductGone, ItemField::Product});
+        return false;
+    }
+    if (!supplierExists(db_, row.suppId)) {
+        refuse(out, {SupplierGone, ItemField::Supplier});
+        return false;
+    }
     return true;
 }
 
@@ -114,7 +139,11 @@ int bindRow(store::Query& q, const ItemRow& row, const QDateTime& now) {
 
 } // namespace
 
-ItemSave ItemStore::addItem(const ItemRow& row, ItemSave out) {
+ItemSave ItemStore::addItem(const CheckedRow& c) {
+    ItemSave out = c.save;
+    if (!c.row)
+        return out;
+    const ItemRow& row = *c.row;
     if (duplicate(row.code, std::nullopt)) {
         refuse(out, {table_.duplicateOnAdd.text.arg(row.code), table_.duplicateOnAdd.field});
         return out;
@@ -147,7 +176,11 @@ ItemSave ItemStore::addItem(const ItemRow& row, ItemSave out) {
     return out;
 }
 
-ItemSave ItemStore::modifyItem(int id, const ItemRow& row, ItemSave out) {
+ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
+    ItemSave out = c.save;
+    if (!c.row)
+        return out;
+    const ItemRow& row = *c.row;
     if (duplicate(row.code, id)) {
         refuse(out, {table_.duplicateOnModify.text.arg(row.code), table_.duplicateOnModify.field});
         return out;
@@ -189,13 +222,23 @@ Removal ItemStore::removeItem(int id) {
     return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, id);
 }
 
-void ItemStore::readShared(const store::Query& q, ItemDetails& d) {
+std::optional<store::Query> ItemStore::readItem(int id, ItemDetails& d, const QString& missing,
+                                                bool needLocation) {
+    store::Query q(db_, details_);
+    q.bindAll(id);
+    if (!q.next() || (needLocation && q.isNull(QStringLiteral("FoundLoc")))) {
+        messages_.fail(missing);
+        return std::nullopt;
+    }
     d.prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
     if (!q.isNull(QStringLiteral("Supp_ID")))
         d.suppId = static_cast<int>(q.integer(QStringLiteral("Supp_ID")));
     if (!q.isNull(QStringLiteral("Cost")))
         d.cost = q.money(QStringLiteral("Cost")).field();
     d.dateAdded = store::readStoredDateTime(q.text(QStringLiteral("Date_Added")));
+    d.locDesc = q.text(QStringLiteral("Loc_Desc"));
+    d.suppName = q.text(QStringLiteral("Supp_Name"));
+    return q;
 }
 
 } // namespace assets

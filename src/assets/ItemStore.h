@@ -100,6 +100,13 @@ struct ItemRow {
     std::vector<std::optional<QString>> own; // the values of ItemTable::ownColumns
 };
 
+// A kind's checks as they stand: the row to store, or no row and the
+// refusal in save.
+struct CheckedRow {
+    std::optional<ItemRow> row;
+    ItemSave save;
+};
+
 class ItemStore {
 public:
     // Every product for the dialogs' product chooser, by description, each
@@ -115,29 +122,35 @@ protected:
     ItemStore(const ItemStore&) = delete;
     ItemStore& operator=(const ItemStore&) = delete;
 
-    // Shows the refusal and names its field; always false.
-    bool refuse(ItemSave& out, const Refusal& refusal);
-    // The same, for a check that yields no value.
-    std::nullopt_t refused(ItemSave& out, const Refusal& refusal);
+    // Begins the checks of the fields both kinds have: the product and the
+    // supplier as chosen.
+    static CheckedRow checking(const ItemFields& fields);
+    // Shows the refusal, names its field and drops the row.
+    CheckedRow refused(CheckedRow& c, const Refusal& refusal);
 
-    // The code as stored, or no value after a refusal: present, holding
-    // only what the key filter lets in, no longer than the limit.
-    std::optional<QString> checkCode(const QString& typed, ItemSave& out);
-    // The cost read once, exactly, into hundredths (0 for an empty box), or
-    // no value after a refusal. Sets out.costText once read.
-    std::optional<store::Money> checkCost(const QString& text, ItemSave& out);
+    // The code as stored into the row, or false after a refusal: present,
+    // holding only what the key filter lets in, no longer than the limit.
+    bool checkCode(const QString& typed, CheckedRow& c);
+    // The cost read once, exactly, into hundredths (0 for an empty box)
+    // into the row, or false after a refusal. Sets the cost shown once read.
+    bool checkCost(const QString& text, CheckedRow& c);
 
-    // Adds the item with its first history row, in one transaction, after
-    // the code's uniqueness, the product and the supplier are checked.
-    ItemSave addItem(const ItemRow& row, ItemSave out);
+    // Adds the checked item with its first history row, in one transaction,
+    // after the code's uniqueness, the product and the supplier are
+    // checked; a refused check is handed back as it is.
+    ItemSave addItem(const CheckedRow& c);
     // Rewrites item id, likewise; a change of location adds a history row.
-    ItemSave modifyItem(int id, const ItemRow& row, ItemSave out);
+    ItemSave modifyItem(int id, const CheckedRow& c);
     // Two-stage removal by the table's rules.
     Removal removeItem(int id);
 
-    // Reads the shared fields of a details row: Prod_ID, Supp_ID, Cost,
-    // Date_Added.
-    static void readShared(const store::Query& q, ItemDetails& d);
+    // Reads item id into the shared fields of d and hands back the row for
+    // the kind's own columns (its code column, Loc_ID, ownColumns; FoundLoc
+    // and FoundSupp are null when the location or supplier is not there).
+    // No row (after the message missing) when there is no such item, or,
+    // with needLocation, when its location is not there.
+    std::optional<store::Query> readItem(int id, ItemDetails& d, const QString& missing,
+                                         bool needLocation);
 
     store::Database& db_;
     common::Messages& messages_;
@@ -147,11 +160,12 @@ private:
     // The product and the supplier are still there; else a message naming
     // the one that is gone.
     bool checkChoices(const ItemRow& row, ItemSave& out);
+    void refuse(ItemSave& out, const Refusal& refusal);
     bool duplicate(const QString& code, std::optional<int> except);
 
     const ItemTable& table_;
     // The statements, composed once from the table.
-    QString insert_, update_, duplicate_, duplicateOther_, location_;
+    QString insert_, update_, duplicate_, duplicateOther_, location_, details_;
 };
 
 } // namespace assets

@@ -57,14 +57,11 @@ LicenceSave licenceSave(const ItemSave& s) {
 clsLicences::clsLicences(store::Database& db, common::Messages& messages, common::Clock& clock)
     : ItemStore(db, messages, clock, LicenceTable) {}
 
-std::optional<ItemRow> clsLicences::collect(const LicenceFields& fields, ItemSave& out) {
-    ItemRow row;
-    row.prodId = fields.prodId;
-    row.suppId = fields.suppId;
-    const std::optional<QString> key = checkCode(fields.key, out);
-    if (!key)
-        return std::nullopt;
-    row.code = *key;
+CheckedRow clsLicences::collect(const LicenceFields& fields) {
+    CheckedRow c = checking(fields);
+    if (!checkCode(fields.key, c))
+        return c;
+    ItemRow& row = *c.row;
     // No location chosen: the pool. Any location that is there will do.
     row.locId = store::loc::AvailableLicences;
     if (fields.locId && *fields.locId != store::loc::None)
@@ -75,73 +72,49 @@ std::optional<ItemRow> clsLicences::collect(const LicenceFields& fields, ItemSav
         store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
         q.bindAll(row.locId);
         if (!q.next())
-            return refused(out, {LocationGone, ItemField::Location});
+            return refused(c, {LocationGone, ItemField::Location});
         row.historyText = fields.locDesc.trimmed();
         if (row.historyText.isEmpty())
             row.historyText = q.text(QStringLiteral("Loc_Desc"));
     }
     // "0" is no cost, as an empty box is.
-    if (fields.cost.trimmed() != QStringLiteral("0")) {
-        const std::optional<store::Money> cost = checkCost(fields.cost.trimmed(), out);
-        if (!cost)
-            return std::nullopt;
-        row.cost = *cost;
-    }
+    const QString cost = fields.cost.trimmed();
+    if (cost != QStringLiteral("0") && !checkCost(cost, c))
+        return c;
     // The stored form holds four-digit years only.
     if (fields.expiry.isValid() && !store::isStorableDate(fields.expiry))
-        return refused(out, {store::DateRangeMessage.arg(QStringLiteral("The expiry date")),
-                             ItemField::Expiry});
+        return refused(
+            c, {store::DateRangeMessage.arg(QStringLiteral("The expiry date")), ItemField::Expiry});
     row.own = {storedExpiry(fields.expiry),
                fields.temporary ? store::LicenceTemporary : store::LicenceNormal};
-    return row;
+    return c;
 }
 
 LicenceSave clsLicences::InsertLicence(const LicenceFields& fields) {
-    ItemSave out;
-    const std::optional<ItemRow> row = collect(fields, out);
-    return licenceSave(row ? addItem(*row, out) : out);
+    return licenceSave(addItem(collect(fields)));
 }
 
 LicenceSave clsLicences::ModifyLicencedets(int LicID, const LicenceFields& fields) {
-    ItemSave out;
-    const std::optional<ItemRow> row = collect(fields, out);
-    return licenceSave(row ? modifyItem(LicID, *row, out) : out);
+    return licenceSave(modifyItem(LicID, collect(fields)));
 }
 
 LicenceRemoval clsLicences::DeleteLicence(int LicID) {
-    switch (removeItem(LicID)) {
-    case Removal::Parked:
-        return LicenceRemoval::Parked;
-    case Removal::Deleted:
-        return LicenceRemoval::Deleted;
-    case Removal::None:
-        break;
-    }
-    return LicenceRemoval::None;
+    return removeItem(LicID);
 }
 
 std::optional<LicenceDetails> clsLicences::GetLicDets(int LicID) {
-    store::Query q(db_, QStringLiteral("SELECT c.Licence_Name, c.Exp_Date, c.Cost, c.Prod_ID, "
-                                       "c.Loc_ID, l.Loc_Desc, c.Type, s.Supp_Name, c.Supp_ID, "
-                                       "c.Date_Added "
-                                       "FROM Licences c "
-                                       "JOIN Locations l ON c.Loc_ID = l.Loc_ID "
-                                       "LEFT JOIN Suppliers s ON c.Supp_ID = s.Supplier_ID "
-                                       "WHERE c.Licence_ID = ?"));
-    q.bindAll(LicID);
-    if (!q.next()) {
-        messages_.fail(QStringLiteral("Internal Error: Getting licience details for ") +
-                       QString::number(LicID));
-        return std::nullopt;
-    }
     LicenceDetails d;
-    readShared(q, d);
-    d.key = q.text(QStringLiteral("Licence_Name"));
-    d.expiry = store::readStoredDate(q.text(QStringLiteral("Exp_Date")));
-    d.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-    d.locDesc = q.text(QStringLiteral("Loc_Desc"));
-    d.temporary = q.text(QStringLiteral("Type")) != store::LicenceNormal;
-    d.suppName = q.text(QStringLiteral("Supp_Name"));
+    // A licence stands at a location that is there, or is not shown.
+    const std::optional<store::Query> q = readItem(
+        LicID, d,
+        QStringLiteral("Internal Error: Getting licience details for ") + QString::number(LicID),
+        true);
+    if (!q)
+        return std::nullopt;
+    d.key = q->text(QStringLiteral("Licence_Name"));
+    d.expiry = store::readStoredDate(q->text(QStringLiteral("Exp_Date")));
+    d.locId = static_cast<int>(q->integer(QStringLiteral("Loc_ID")));
+    d.temporary = q->text(QStringLiteral("Type")) != store::LicenceNormal;
     return d;
 }
 

@@ -7,18 +7,9 @@
 #include "assets/ItemStore.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QString>
 
 #include <optional>
-
-namespace store {
-class Database;
-}
-namespace common {
-class Clock;
-class Messages;
-} // namespace common
 
 namespace assets {
 
@@ -31,15 +22,15 @@ struct LicenceFields : ItemFields {
     bool temporary = false; // type 'T', else 'N'
 };
 
-using LicenceField = ItemField;
-
+// What InsertLicence and ModifyLicencedets did: the licence stored (no
+// value after a message), the field a refusal names, and the cost as the
+// dialog now shows it (see ItemSave).
 struct LicenceSave {
-    std::optional<int> licId; // the licence stored; no value after a message
-    LicenceField refused = LicenceField::None;
-    // The cost as the dialog now shows it ("##,##0.00"), once it was read;
-    // empty until then, and for no cost.
+    std::optional<int> licId;
+    ItemField refused = ItemField::None;
     QString costText;
 };
+using LicenceField = ItemField;
 
 // One licence's fields as the licence dialog loads them.
 struct LicenceDetails : ItemDetails {
@@ -49,7 +40,7 @@ struct LicenceDetails : ItemDetails {
     bool temporary = false;
 };
 
-enum class LicenceRemoval { None, Parked, Deleted };
+using LicenceRemoval = Removal;
 
 class clsLicences : public ItemStore {
 public:
@@ -70,7 +61,7 @@ public:
 private:
     // The checks of adding and changing, in order: the key, the location
     // resolved, the cost read, the expiry.
-    std::optional<ItemRow> collect(const LicenceFields& fields, ItemSave& out);
+    CheckedRow collect(const LicenceFields& fields);
 };
 
 } // namespace assets

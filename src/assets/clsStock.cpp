@@ -99,21 +99,14 @@ StockSave stockSave(const ItemSave& s) {
 clsStock::clsStock(store::Database& db, common::Messages& messages, common::Clock& clock)
     : ItemStore(db, messages, clock, StockTable) {}
 
-std::optional<ItemRow> clsStock::validate(const StockFields& fields, bool adding, ItemSave& out) {
-    ItemRow row;
-    row.prodId = fields.prodId;
-    row.suppId = fields.suppId;
-    const std::optional<QString> code = checkCode(fields.code, out);
-    if (!code)
-        return std::nullopt;
-    row.code = *code;
-    const std::optional<store::Money> cost = checkCost(fields.cost, out);
-    if (!cost)
-        return std::nullopt;
-    row.cost = *cost;
+CheckedRow clsStock::validate(const StockFields& fields, bool adding) {
+    CheckedRow c = checking(fields);
+    if (!checkCode(fields.code, c) || !checkCost(fields.cost, c))
+        return c;
+    ItemRow& row = *c.row;
     row.historyText = fields.locDesc.trimmed();
     if (row.historyText.isEmpty())
-        return refused(out, {QStringLiteral("Please enter a location"), ItemField::Code});
+        return refused(c, {QStringLiteral("Please enter a location"), ItemField::Code});
     // Stock stands at the available-locations branch or under it. An id
     // that names no row (the root, a stale field) is refused the same way.
     const Refusal underBranch{
@@ -122,71 +115,44 @@ std::optional<ItemRow> clsStock::validate(const StockFields& fields, bool adding
             : QStringLiteral("You can only modify stock to a location under (Available Locations)"),
         ItemField::Code};
     if (!fields.locId)
-        return refused(out, underBranch);
+        return refused(c, underBranch);
     row.locId = *fields.locId;
     if (row.locId != store::loc::None && !locationExists(db_, row.locId))
-        return refused(out, {LocationGone, ItemField::Location});
+        return refused(c, {LocationGone, ItemField::Location});
     if (row.locId != store::loc::AvailableLocations) {
         store::Query q(db_, QStringLiteral("SELECT Loc_Top FROM Locations WHERE Loc_ID = ?"));
         q.bindAll(row.locId);
         if (!q.next() || q.integer(QStringLiteral("Loc_Top")) != store::loc::AvailableLocations)
-            return refused(out, underBranch);
+            return refused(c, underBranch);
     }
-    return row;
+    return c;
 }
 
 StockSave clsStock::AddStock(const StockFields& fields) {
-    ItemSave out;
-    const std::optional<ItemRow> row = validate(fields, true, out);
-    return stockSave(row ? addItem(*row, out) : out);
+    return stockSave(addItem(validate(fields, true)));
 }
 
 StockSave clsStock::ModifyStock(int StockID, const StockFields& fields) {
-    ItemSave out;
-    const std::optional<ItemRow> row = validate(fields, false, out);
-    return stockSave(row ? modifyItem(StockID, *row, out) : out);
+    return stockSave(modifyItem(StockID, validate(fields, false)));
 }
 
 StockRemoval clsStock::DeleteStock(int StockID) {
-    switch (removeItem(StockID)) {
-    case Removal::Parked:
-        return StockRemoval::Parked;
-    case Removal::Deleted:
-        return StockRemoval::Deleted;
-    case Removal::None:
-        break;
-    }
-    return StockRemoval::None;
+    return removeItem(StockID);
 }
 
 std::optional<StockDetails> clsStock::GetStockDets(int StockID) {
-    store::Query q(db_, QStringLiteral("SELECT s.Stock_Code, s.Prod_ID, s.Loc_ID, s.Supp_ID, "
-                                       "s.Cost, s.Date_Added, l.Loc_ID AS FoundLoc, l.Loc_Desc, "
-                                       "p.Supplier_ID AS FoundSupp, p.Supp_Name "
-                                       "FROM Stock s "
-                                       "LEFT JOIN Locations l ON l.Loc_ID = s.Loc_ID "
-                                       "LEFT JOIN Suppliers p ON p.Supplier_ID = s.Supp_ID "
-                                       "WHERE s.Stock_ID = ?"));
-    q.bindAll(StockID);
-    if (!q.next()) {
-        // Nothing to show, and so no location to find.
-        messages_.fail(QStringLiteral("Internal Error: finding Location"));
-        return std::nullopt;
-    }
     StockDetails d;
-    readShared(q, d);
-    d.code = q.text(QStringLiteral("Stock_Code"));
-    d.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-    if (q.isNull(QStringLiteral("FoundLoc")))
+    // No item: nothing to show, and so no location to find.
+    const std::optional<store::Query> q =
+        readItem(StockID, d, QStringLiteral("Internal Error: finding Location"), false);
+    if (!q)
+        return std::nullopt;
+    d.code = q->text(QStringLiteral("Stock_Code"));
+    d.locId = static_cast<int>(q->integer(QStringLiteral("Loc_ID")));
+    if (q->isNull(QStringLiteral("FoundLoc")))
         messages_.fail(QStringLiteral("Internal Error: finding Location"));
-    else
-        d.locDesc = q.text(QStringLiteral("Loc_Desc"));
-    if (d.suppId) {
-        if (q.isNull(QStringLiteral("FoundSupp")))
-            messages_.fail(QStringLiteral("Internal Error: finding supplier"));
-        else
-            d.suppName = q.text(QStringLiteral("Supp_Name"));
-    }
+    if (d.suppId && q->isNull(QStringLiteral("FoundSupp")))
+        messages_.fail(QStringLiteral("Internal Error: finding supplier"));
     return d;
 }
 

@@ -6,18 +6,9 @@
 #include "assets/ItemStore.h"
 #include "common/ListRow.h"
 
-#include <QDateTime>
 #include <QString>
 
 #include <optional>
-
-namespace store {
-class Database;
-}
-namespace common {
-class Clock;
-class Messages;
-} // namespace common
 
 namespace assets {
 
@@ -36,24 +27,24 @@ struct StockFields : ItemFields {
     QString code; // the stock code
 };
 
-using StockField = ItemField;
-
-struct StockSave {
-    std::optional<int> stockId; // the item stored; no value after a message
-    StockField refused = StockField::None;
-    // The cost as the dialog now shows it ("##,##0.00"), once it was read;
-    // empty until then, and for an empty cost.
-    QString costText;
-};
-
 // One item's fields as the stock dialog loads them.
 struct StockDetails : ItemDetails {
     QString code;
     std::optional<int> locId;
 };
 
+// What AddStock and ModifyStock did: the item stored (no value after a
+// message), the field a refusal names, and the cost as the dialog now shows
+// it (see ItemSave).
+struct StockSave {
+    std::optional<int> stockId;
+    ItemField refused = ItemField::None;
+    QString costText;
+};
+using StockField = ItemField;
+
 // What a removal did.
-enum class StockRemoval { None, Parked, Deleted };
+using StockRemoval = Removal;
 
 class clsStock : public ItemStore {
 public:
@@ -80,9 +71,9 @@ public:
     std::optional<StockDetails> GetStockDets(int StockID);
 
 private:
-    // The checks of adding and changing, in order; a refusal shows its
-    // message and names its field in out.
-    std::optional<ItemRow> validate(const StockFields& fields, bool adding, ItemSave& out);
+    // The checks of adding and changing, in order: the code, the cost, the
+    // location; a refusal shows its message and names its field.
+    CheckedRow validate(const StockFields& fields, bool adding);
 };
 
 } // namespace assets

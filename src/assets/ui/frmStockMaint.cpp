@@ -16,10 +16,6 @@ frmStockMaint::frmStockMaint(common::Session& session, QWidget* parent)
     connect(this, &ItemDialog::itemStored, this, &frmStockMaint::stockChanged);
 }
 
-int frmStockMaint::itemId() const {
-    return StockID;
-}
-
 void frmStockMaint::GetStockDets(int stockId) {
     loadItem(stockId);
 }
@@ -34,6 +30,10 @@ void frmStockMaint::showItem(int id) {
 
 void frmStockMaint::ClearFrom() {
     txtCode->clear();
+}
+
+int frmStockMaint::itemId() const {
+    return StockID;
 }
 
 ItemSave frmStockMaint::storeItem(bool adding) {
