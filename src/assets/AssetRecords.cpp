@@ -70,7 +70,7 @@ Removal removeInTwoStages(store::Database& db, common::Messages& messages, const
         return Removal::None;
     }
     if (q.integer(QStringLiteral("Loc_ID")) == rules.removedLocation) {
-        if (!messages.ask(rules.askDelete))
+        if (!messages.ask(rules.askDelete + QLatin1Char('\r') + DeleteWarning))
             return Removal::None;
         // The history and the item go together, judged by the item: an item
         // that has no history rows is still deleted.

@@ -59,6 +59,12 @@ catalogue::Choices productChoices(store::Database& db);
 // product.
 std::optional<QString> productDescription(store::Database& db, int prodId);
 
+// The line that follows the question before an item is deleted for good.
+inline const QString DeleteWarning = QStringLiteral(
+    "All Live and Historical data will be removed, this data will be irretrievable !!!");
+// An item whose location cannot be read.
+inline const QString GettingLocationFailure = QStringLiteral("Internal Error: Getting Location ID");
+
 // Two-stage removal, the same for stock items and licences: an item at its
 // removed location goes for good with its history (judged by the item
 // delete), any other is parked there with its history row. Each stage asks
@@ -70,7 +76,7 @@ struct RemovalRules {
     int removedLocation; // where parked items stand
     QString historyType; // "S" or "L"
     QString removedDesc; // the parked place as the history names it
-    QString askDelete;   // the question before deleting for good
+    QString askDelete;   // the question before deleting for good, before DeleteWarning
     QString askPark;     // the question before parking
     QString failDelete;  // a delete that removed no row
     QString failPark;    // a park that moved no row

@@ -23,25 +23,26 @@ const QStringList SharedColumns = {QStringLiteral("Prod_ID"), QStringLiteral("Lo
 ItemStore::ItemStore(store::Database& db, common::Messages& messages, common::Clock& clock,
                      const ItemTable& table)
     : db_(db), messages_(messages), clock_(clock), table_(table) {
+    const QString& name = table.removal.table;
+    const QString& idColumn = table.removal.idColumn;
     const QStringList columns = QStringList{table.codeColumn} + SharedColumns + table.ownColumns;
     insert_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(table.table, columns.join(QStringLiteral(", ")),
+                  .arg(name, columns.join(QStringLiteral(", ")),
                        QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     update_ = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
-                  .arg(table.table, columns.join(QStringLiteral(" = ?, ")), table.idColumn);
-    duplicate_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                     .arg(table.idColumn, table.table, table.codeColumn) +
-                 store::IgnoreCase;
-    duplicateOther_ = duplicate_ + QStringLiteral(" AND %1 <> ?").arg(table.idColumn);
-    location_ =
-        QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?").arg(table.table, table.idColumn);
+                  .arg(name, columns.join(QStringLiteral(" = ?, ")), idColumn);
+    duplicate_ =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(idColumn, name, table.codeColumn) +
+        store::IgnoreCase;
+    duplicateOther_ = duplicate_ + QStringLiteral(" AND %1 <> ?").arg(idColumn);
+    location_ = QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?").arg(name, idColumn);
     details_ = QStringLiteral("SELECT i.%1, l.Loc_ID AS FoundLoc, l.Loc_Desc, "
                               "p.Supplier_ID AS FoundSupp, p.Supp_Name "
                               "FROM %2 i "
                               "LEFT JOIN Locations l ON l.Loc_ID = i.Loc_ID "
                               "LEFT JOIN Suppliers p ON p.Supplier_ID = i.Supp_ID "
                               "WHERE i.%3 = ?")
-                   .arg(columns.join(QStringLiteral(", i.")), table.table, table.idColumn);
+                   .arg(columns.join(QStringLiteral(", i.")), name, idColumn);
 }
 
 catalogue::Choices ItemStore::productChoices() {
@@ -166,9 +167,9 @@ ItemSave ItemStore::addItem(const CheckedRow& c) {
         return out;
     }
     const int id = static_cast<int>(db_.lastInsertId());
-    if (store::writeHistory(db_, id, table_.historyType, row.historyText, now) != 1) {
-        messages_.fail(table_.failHistory.text);
-        out.refused = table_.failHistory.field;
+    if (store::writeHistory(db_, id, table_.removal.historyType, row.historyText, now) != 1) {
+        messages_.fail(table_.removal.failHistory);
+        out.refused = table_.failHistoryField;
         return out;
     }
     tx.commit();
@@ -209,8 +210,8 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
         return out;
     }
     if (oldLoc != row.locId &&
-        store::writeHistory(db_, id, table_.historyType, row.historyText, now) != 1) {
-        messages_.fail(table_.failHistory.text);
+        store::writeHistory(db_, id, table_.removal.historyType, row.historyText, now) != 1) {
+        messages_.fail(table_.removal.failHistory);
         return out;
     }
     tx.commit();

@@ -68,12 +68,12 @@ struct ItemDetails {
 // One kind of item: its table and the program's texts for it. Table and
 // column names are program text, never typed.
 struct ItemTable {
-    QString table;      // "Stock"
-    QString idColumn;   // "Stock_ID"
+    // The table ("Stock"), its id column ("Stock_ID"), the removed
+    // location, the history type ("S" or "L") and the removal's texts.
+    RemovalRules removal;
     QString codeColumn; // "Stock_Code"
     // Columns of this kind alone, written after the shared ones, in order.
     QStringList ownColumns;
-    QString historyType; // "S" or "L"
 
     Refusal emptyCode;
     Refusal badCode; // holds what the key filter keeps out
@@ -84,9 +84,9 @@ struct ItemTable {
     Refusal duplicateOnModify;
     QString noProductOnModify;
     QString failInsert;
-    // The history row was not written; the field is named after an add.
-    Refusal failHistory;
-    RemovalRules removal;
+    // The history row was not written (removal.failHistory); the field is
+    // named after an add.
+    ItemField failHistoryField = ItemField::None;
 };
 
 // An item's values once its own rules have checked them.

@@ -13,15 +13,16 @@ namespace assets {
 
 namespace {
 
-const QString AddingToHistory = QStringLiteral("Internal Error: adding Licence to history");
-const QString PoolText = QStringLiteral("Available Licences");
-
 const ItemTable LicenceTable{
-    QStringLiteral("Licences"),
-    QStringLiteral("Licence_ID"),
+    {QStringLiteral("Licences"), QStringLiteral("Licence_ID"), store::loc::RemovedLicences,
+     store::HistoryLicence, QStringLiteral("Removed Licences"),
+     QStringLiteral("Are you sure you wish to delete this licence from the system"),
+     QStringLiteral("Are you sure you wish to delete this licence"),
+     QStringLiteral("Internal Error: deleting licences"),
+     QStringLiteral("Internal Error: deleting licence"), GettingLocationFailure,
+     QStringLiteral("Internal Error: adding Licence to history")},
     QStringLiteral("Licence_Name"),
     {QStringLiteral("Exp_Date"), QStringLiteral("Type")},
-    store::HistoryLicence,
     // Refusals of what the key filter lets through move no focus.
     {QStringLiteral("Enter a valid licence key")},
     {QStringLiteral("Enter a valid licence key"), ItemField::Code},
@@ -30,17 +31,7 @@ const ItemTable LicenceTable{
     {QStringLiteral("The licence key: %1, already exists - unable to add")},
     {QStringLiteral("The licence key: %1, already exists - unable to modify")},
     QStringLiteral("internal Error: Getting ProductID"),
-    QStringLiteral("Internal Error: adding Licence"),
-    {AddingToHistory},
-    {QStringLiteral("Licences"), QStringLiteral("Licence_ID"), store::loc::RemovedLicences,
-     store::HistoryLicence, QStringLiteral("Removed Licences"),
-     QStringLiteral("Are you sure you wish to delete this licence from the system\r"
-                    "All Live and Historical data will be removed, this data will be "
-                    "irretrievable !!!"),
-     QStringLiteral("Are you sure you wish to delete this licence"),
-     QStringLiteral("Internal Error: deleting licences"),
-     QStringLiteral("Internal Error: deleting licence"),
-     QStringLiteral("Internal Error: Getting Location ID"), AddingToHistory}};
+    QStringLiteral("Internal Error: adding Licence")};
 
 std::optional<QString> storedExpiry(const QDate& expiry) {
     if (!expiry.isValid())
@@ -67,7 +58,7 @@ CheckedRow clsLicences::collect(const LicenceFields& fields) {
     if (fields.locId && *fields.locId != store::loc::None)
         row.locId = *fields.locId;
     if (row.locId == store::loc::AvailableLicences) {
-        row.historyText = PoolText;
+        row.historyText = QStringLiteral("Available Licences");
     } else {
         store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
         q.bindAll(row.locId);

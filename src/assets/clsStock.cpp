@@ -64,15 +64,17 @@ LocationContents clsStock::FillStockListUsingLocation(int LocID) {
 
 namespace {
 
-const QString AddingToHistory = QStringLiteral("Internal Error: adding Stock to history");
 const QString DeletingItem = QStringLiteral("Internal Error: deleting item of stock");
 
 const ItemTable StockTable{
-    QStringLiteral("Stock"),
-    QStringLiteral("Stock_ID"),
+    {QStringLiteral("Stock"), QStringLiteral("Stock_ID"), store::loc::RemovedStock,
+     store::HistoryStock, QStringLiteral("Removed Stock"),
+     QStringLiteral("Are you sure you wish to delete this item of stock from the system"),
+     QStringLiteral("Are you sure you wish to delete this item of stock"), DeletingItem,
+     DeletingItem, GettingLocationFailure,
+     QStringLiteral("Internal Error: adding Stock to history")},
     QStringLiteral("Stock_Code"),
     {},
-    store::HistoryStock,
     {QStringLiteral("Please enter a stock code reference"), ItemField::Code},
     {QStringLiteral("Please enter a valid stock code reference"), ItemField::Code},
     {QStringLiteral("Please enter a valid cost"), ItemField::Cost},
@@ -81,14 +83,7 @@ const ItemTable StockTable{
     {QStringLiteral("The Stock Code: %1, already exists - unable to Modify"), ItemField::Code},
     QStringLiteral("Internal Error: Getting ProductID"),
     QStringLiteral("Internal Error: adding Stock"),
-    {AddingToHistory, ItemField::Code},
-    {QStringLiteral("Stock"), QStringLiteral("Stock_ID"), store::loc::RemovedStock,
-     store::HistoryStock, QStringLiteral("Removed Stock"),
-     QStringLiteral("Are you sure you wish to delete this item of stock from the system\r"
-                    "All Live and Historical data will be removed, this data will be "
-                    "irretrievable !!!"),
-     QStringLiteral("Are you sure you wish to delete this item of stock"), DeletingItem,
-     DeletingItem, QStringLiteral("Internal Error: Getting Location ID"), AddingToHistory}};
+    ItemField::Code};
 
 StockSave stockSave(const ItemSave& s) {
     return {s.id, s.refused, s.costText};

@@ -63,10 +63,6 @@ bool frmLicenceMaint::loadMode(common::DialogModeKind mode) {
     return true;
 }
 
-void frmLicenceMaint::GetLicDets(int licId) {
-    loadItem(licId);
-}
-
 void frmLicenceMaint::showItem(int id) {
     const std::optional<LicenceDetails> d = licences_.GetLicDets(id);
     if (!d)

@@ -27,9 +27,6 @@ public:
     // Set by the opener, with Mode and ProdID, before the dialog is shown.
     int LicID = 0; // the licence to change or view; 0 again once closed
 
-    // Shows the licence's fields, with every product in the chooser.
-    void GetLicDets(int licId);
-
     void done(int result) override;
 
 signals:

@@ -16,10 +16,6 @@ frmStockMaint::frmStockMaint(common::Session& session, QWidget* parent)
     connect(this, &ItemDialog::itemStored, this, &frmStockMaint::stockChanged);
 }
 
-void frmStockMaint::GetStockDets(int stockId) {
-    loadItem(stockId);
-}
-
 void frmStockMaint::showItem(int id) {
     const std::optional<StockDetails> d = stock_.GetStockDets(id);
     if (!d)

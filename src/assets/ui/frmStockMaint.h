@@ -25,8 +25,6 @@ public:
     // is shown.
     int StockID = 0; // the item to change or view; 0 when adding
 
-    // Shows the item's fields, with every product in the chooser.
-    void GetStockDets(int stockId);
     // Empties the code box for the next item.
     void ClearFrom();
 
