@@ -2,7 +2,6 @@
 #include "Context.h"
 
 #include "assets/clsStock.h"
-#include "assets/clsStockLicenceHist.h"
 #include "assets/ui/frmStockLicHist.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
