@@ -2,7 +2,6 @@
 #include "Context.h"
 
 #include "assets/clsStock.h"
-#include "assets/clsStockLicenceHist.h"
 #include "assets/ui/frmStockLicHist.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
@@ -74,13 +73,9 @@ void addEnquiryCases(Bench& bench, Context& context) {
 
     Case history;
     history.name = QStringLiteral("history dialog, item with 1,000 moves");
-    history.before = [&context, item] {
-        auto& logic = context.session().logic<assets::clsStockLicenceHist>();
-        logic.ItemID = item;
-        logic.ItemType = store::HistoryStock;
-    };
-    history.run = [&context] {
-        assets::frmStockLicHist dialog(context.session(), &context.window());
+    history.run = [&context, item] {
+        assets::frmStockLicHist dialog(context.session(), item, store::HistoryStock,
+                                       &context.window());
     };
     history.rows = [] {
         return 1000;

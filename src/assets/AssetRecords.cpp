@@ -40,21 +40,6 @@ bool locationExists(store::Database& db, int locId) {
     return db.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ID = ?"), locId);
 }
 
-std::optional<int> idFromText(const QString& text) {
-    bool ok = false;
-    const int id = text.trimmed().toInt(&ok);
-    if (!ok)
-        return std::nullopt;
-    return id;
-}
-
-std::optional<int> supplierFromText(const QString& text) {
-    const std::optional<int> id = idFromText(text);
-    if (!id || *id == 0)
-        return std::nullopt;
-    return id;
-}
-
 catalogue::Choices productChoices(store::Database& db) {
     catalogue::Choices out;
     store::Query q(db,
@@ -85,7 +70,7 @@ Removal removeInTwoStages(store::Database& db, common::Messages& messages, const
         return Removal::None;
     }
     if (q.integer(QStringLiteral("Loc_ID")) == rules.removedLocation) {
-        if (!messages.ask(rules.askDelete))
+        if (!messages.ask(rules.askDelete + QLatin1Char('\r') + DeleteWarning))
             return Removal::None;
         // The history and the item go together, judged by the item: an item
         // that has no history rows is still deleted.

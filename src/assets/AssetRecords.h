@@ -1,8 +1,8 @@
 #pragma once
 
 // What the stock and licence records share: the rules of their code or key
-// and cost fields, the product chooser of their dialogs, and reading the
-// ids that the dialogs keep as text.
+// and cost fields, the product chooser of their dialogs, and two-stage
+// removal.
 
 #include "catalogue/FreeText.h"
 #include "store/Money.h"
@@ -51,13 +51,6 @@ inline const QString ProductGone =
 bool supplierExists(store::Database& db, const std::optional<int>& suppId);
 bool locationExists(store::Database& db, int locId);
 
-// A decimal id as a dialog keeps it in a hidden text box; no value when the
-// text is empty or not a whole number.
-std::optional<int> idFromText(const QString& text);
-
-// A supplier id as a dialog keeps it: none when empty, not a number or 0.
-std::optional<int> supplierFromText(const QString& text);
-
 // Every product for the dialogs' product chooser, by description, each
 // entry carrying its id: two products with one description stay apart.
 catalogue::Choices productChoices(store::Database& db);
@@ -65,6 +58,12 @@ catalogue::Choices productChoices(store::Database& db);
 // One product's description as stored; no value when there is no such
 // product.
 std::optional<QString> productDescription(store::Database& db, int prodId);
+
+// The line that follows the question before an item is deleted for good.
+inline const QString DeleteWarning = QStringLiteral(
+    "All Live and Historical data will be removed, this data will be irretrievable !!!");
+// An item whose location cannot be read.
+inline const QString GettingLocationFailure = QStringLiteral("Internal Error: Getting Location ID");
 
 // Two-stage removal, the same for stock items and licences: an item at its
 // removed location goes for good with its history (judged by the item
@@ -77,7 +76,7 @@ struct RemovalRules {
     int removedLocation; // where parked items stand
     QString historyType; // "S" or "L"
     QString removedDesc; // the parked place as the history names it
-    QString askDelete;   // the question before deleting for good
+    QString askDelete;   // the question before deleting for good, before DeleteWarning
     QString askPark;     // the question before parking
     QString failDelete;  // a delete that removed no row
     QString failPark;    // a park that moved no row

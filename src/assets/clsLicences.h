@@ -4,63 +4,45 @@
 // movement history each placement writes. A licence given no location
 // goes to the available-licences pool.
 
+#include "assets/ItemStore.h"
+
 #include <QDate>
-#include <QDateTime>
 #include <QString>
 
 #include <optional>
 
-namespace store {
-class Database;
-}
-namespace common {
-class Clock;
-class Messages;
-} // namespace common
-
 namespace assets {
 
-// The licence dialog's fields as typed, with the ids it keeps.
-struct LicenceFields {
-    int prodId = 0;            // the licence's product
-    QString key;               // the licence key
-    QString locDesc;           // the location as the dialog shows it
-    std::optional<int> locId;  // no value or 0: the available-licences pool
-    std::optional<int> suppId; // no value: no supplier
-    QDate expiry;              // invalid: no expiry date
-    QString cost;              // empty or "0": no cost (stored as 0)
-    bool temporary = false;    // type 'T', else 'N'
+// The licence dialog's fields as typed, with the ids it keeps. No location
+// (no value or 0) is the available-licences pool; an empty cost or "0" is
+// no cost.
+struct LicenceFields : ItemFields {
+    QString key;            // the licence key
+    QDate expiry;           // invalid: no expiry date
+    bool temporary = false; // type 'T', else 'N'
 };
 
-// The field a refusal of what reached the dialog without its key filter
-// (pasted text), or of a choice gone meanwhile, names for the focus.
-enum class LicenceField { None, Key, Cost, Expiry, Product, Location, Supplier };
-
+// What InsertLicence and ModifyLicencedets did: the licence stored (no
+// value after a message), the field a refusal names, and the cost as the
+// dialog now shows it (see ItemSave).
 struct LicenceSave {
-    std::optional<int> licId; // the licence stored; no value after a message
-    LicenceField refused = LicenceField::None;
-    // The cost as the dialog now shows it ("##,##0.00"), once it was read;
-    // empty until then, and for no cost.
+    std::optional<int> licId;
+    ItemField refused = ItemField::None;
     QString costText;
 };
+using LicenceField = ItemField;
 
 // One licence's fields as the licence dialog loads them.
-struct LicenceDetails {
-    int prodId = 0;
+struct LicenceDetails : ItemDetails {
     QString key;
     QDate expiry; // invalid: none
-    QDateTime dateAdded;
     int locId = 0;
-    QString locDesc;
-    QString cost; // "0.00" (no thousands separator)
     bool temporary = false;
-    std::optional<int> suppId;
-    QString suppName;
 };
 
-enum class LicenceRemoval { None, Parked, Deleted };
+using LicenceRemoval = Removal;
 
-class clsLicences {
+class clsLicences : public ItemStore {
 public:
     clsLicences(store::Database& db, common::Messages& messages, common::Clock& clock);
 
@@ -77,17 +59,9 @@ public:
     std::optional<LicenceDetails> GetLicDets(int LicID);
 
 private:
-    // The fields once collected: the key as stored, the location resolved,
-    // the cost read.
-    struct Collected;
-    std::optional<Collected> collect(const LicenceFields& fields, LicenceSave& out);
-    // The product and the supplier are still there; else a message naming
-    // the one that is gone.
-    bool checkChoices(const LicenceFields& fields, LicenceSave& out);
-
-    store::Database& db_;
-    common::Messages& messages_;
-    common::Clock& clock_;
+    // The checks of adding and changing, in order: the key, the location
+    // resolved, the cost read, the expiry.
+    CheckedRow collect(const LicenceFields& fields);
 };
 
 } // namespace assets

@@ -3,21 +3,12 @@
 // Stock items: adding, changing, viewing and removing one item (with the
 // movement history each placement writes), and what a location holds.
 
+#include "assets/ItemStore.h"
 #include "common/ListRow.h"
-#include "store/Money.h"
 
-#include <QDateTime>
 #include <QString>
 
 #include <optional>
-
-namespace store {
-class Database;
-}
-namespace common {
-class Clock;
-class Messages;
-} // namespace common
 
 namespace assets {
 
@@ -32,42 +23,30 @@ struct LocationContents {
 };
 
 // The stock dialog's fields as typed, with the ids it keeps.
-struct StockFields {
-    int prodId = 0;            // the item's product
-    QString code;              // the stock code
-    QString locDesc;           // the location as the dialog shows it
-    std::optional<int> locId;  // its id; no value when none is held
-    std::optional<int> suppId; // no value: no supplier
-    QString cost;              // empty: no cost (stored as 0)
-};
-
-// The field a refusal names, so that the dialog can put the focus on it.
-enum class StockField { None, Code, Cost, Product, Location, Supplier };
-
-struct StockSave {
-    std::optional<int> stockId; // the item stored; no value after a message
-    StockField refused = StockField::None;
-    // The cost as the dialog now shows it ("##,##0.00"), once it was read;
-    // empty until then, and for an empty cost.
-    QString costText;
+struct StockFields : ItemFields {
+    QString code; // the stock code
 };
 
 // One item's fields as the stock dialog loads them.
-struct StockDetails {
-    int prodId = 0;
+struct StockDetails : ItemDetails {
     QString code;
     std::optional<int> locId;
-    QString locDesc; // empty when the location was not found
-    std::optional<int> suppId;
-    QString suppName; // empty without a supplier or when it was not found
-    QString cost;     // "0.00" (no thousands separator)
-    QDateTime dateAdded;
 };
 
-// What a removal did.
-enum class StockRemoval { None, Parked, Deleted };
+// What AddStock and ModifyStock did: the item stored (no value after a
+// message), the field a refusal names, and the cost as the dialog now shows
+// it (see ItemSave).
+struct StockSave {
+    std::optional<int> stockId;
+    ItemField refused = ItemField::None;
+    QString costText;
+};
+using StockField = ItemField;
 
-class clsStock {
+// What a removal did.
+using StockRemoval = Removal;
+
+class clsStock : public ItemStore {
 public:
     clsStock(store::Database& db, common::Messages& messages, common::Clock& clock);
 
@@ -92,24 +71,9 @@ public:
     std::optional<StockDetails> GetStockDets(int StockID);
 
 private:
-    // The fields once checked: the code as stored, the cost read.
-    struct Checked {
-        QString code;
-        QString locDesc;
-        int locId = 0;
-        store::Money cost;
-    };
-    // The checks common to adding and changing, in order; a refusal shows
-    // its message and sets out.refused. Sets out.costText once the cost is
-    // read.
-    std::optional<Checked> validate(const StockFields& fields, bool adding, StockSave& out);
-    // The product and the supplier are still there; else a message naming
-    // the one that is gone.
-    bool checkChoices(const StockFields& fields, StockSave& out);
-
-    store::Database& db_;
-    common::Messages& messages_;
-    common::Clock& clock_;
+    // The checks of adding and changing, in order: the code, the cost, the
+    // location; a refusal shows its message and names its field.
+    CheckedRow validate(const StockFields& fields, bool adding);
 };
 
 } // namespace assets

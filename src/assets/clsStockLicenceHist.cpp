@@ -30,14 +30,14 @@ QString shownStamp(const QString& stored) {
 clsStockLicenceHist::clsStockLicenceHist(store::Database& db, common::Messages& messages)
     : db_(db), messages_(messages) {}
 
-bool clsStockLicenceHist::knownType() const {
-    return ItemType == store::HistoryStock || ItemType == store::HistoryLicence;
+bool clsStockLicenceHist::knownType(const QString& itemType) {
+    return itemType == store::HistoryStock || itemType == store::HistoryLicence;
 }
 
-std::optional<HistoryItem> clsStockLicenceHist::GetInitData() {
-    if (!knownType())
+std::optional<HistoryItem> clsStockLicenceHist::GetInitData(int itemId, const QString& itemType) {
+    if (!knownType(itemType))
         return std::nullopt;
-    const bool stock = ItemType == store::HistoryStock;
+    const bool stock = itemType == store::HistoryStock;
     store::Query q(db_,
                    stock ? QStringLiteral("SELECT s.Stock_Code AS code, p.Prod_Desc FROM Stock s "
                                           "JOIN Products p ON p.Prod_ID = s.Prod_ID "
@@ -45,25 +45,25 @@ std::optional<HistoryItem> clsStockLicenceHist::GetInitData() {
                          : QStringLiteral("SELECT l.Licence_Name AS code, p.Prod_Desc "
                                           "FROM Licences l JOIN Products p ON "
                                           "p.Prod_ID = l.Prod_ID WHERE l.Licence_ID = ?"));
-    q.bindAll(ItemID);
+    q.bindAll(itemId);
     if (!q.next()) {
         messages_.fail((stock ? QStringLiteral("Internal Error: Getting stock code for ")
                               : QStringLiteral("Internal Error: Getting licence code for ")) +
-                       QString::number(ItemID));
+                       QString::number(itemId));
         return std::nullopt;
     }
     return HistoryItem{q.text(QStringLiteral("code")), q.text(QStringLiteral("Prod_Desc"))};
 }
 
-common::ListRows clsStockLicenceHist::FillHistory() {
+common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& itemType) {
     common::ListRows rows;
-    if (!knownType())
+    if (!knownType(itemType))
         return rows;
     // Within one stamp, rows keep the order they were written in.
     store::Query q(db_, QStringLiteral("SELECT Loc_Desc, move_date FROM StockHistory "
                                        "WHERE Type = ? AND Stock_Lic_ID = ? "
                                        "ORDER BY move_date, rowid"));
-    q.bindAll(ItemType, ItemID);
+    q.bindAll(itemType, itemId);
     int counter = 0;
     while (q.next())
         rows.push_back({QStringLiteral("Z") + QString::number(++counter),

@@ -27,20 +27,22 @@ class clsStockLicenceHist {
 public:
     clsStockLicenceHist(store::Database& db, common::Messages& messages);
 
-    // The item the viewer shows, set by its opener: an id and "S" for a
-    // stock item or "L" for a licence.
+    // The item the viewer last showed (an id and "S" for a stock item or
+    // "L" for a licence), kept for the next showing; the operations take
+    // their item as arguments and never read these.
     int ItemID = 0;
     QString ItemType;
 
-    // The item's code and product; no value (after a message for an id that
-    // names no item) when there is nothing to show.
-    std::optional<HistoryItem> GetInitData();
+    // The code and product of item itemId of itemType ("S" or "L"); no
+    // value (after a message for an id that names no item) when there is
+    // nothing to show.
+    std::optional<HistoryItem> GetInitData(int itemId, const QString& itemType);
     // The item's movements, oldest first (by stamp, then as written): key
     // "Z" + counter, the date shown "dd/MM/yy HH:mm", the location as stored.
-    common::ListRows FillHistory();
+    common::ListRows FillHistory(int itemId, const QString& itemType);
 
 private:
-    bool knownType() const;
+    static bool knownType(const QString& itemType);
 
     store::Database& db_;
     common::Messages& messages_;

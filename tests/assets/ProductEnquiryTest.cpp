@@ -82,19 +82,17 @@ TEST_F(ProductEnquiry, HistoryIsTheItemsOwnOldestFirstAndInWrittenOrderWithinASt
                    item);
 
     assets::clsStockLicenceHist history(t.db(), messages);
-    history.ItemID = item;
-    history.ItemType = store::HistoryStock;
-    const auto data = history.GetInitData();
+    const auto data = history.GetInitData(item, store::HistoryStock);
     ASSERT_TRUE(data.has_value());
     EXPECT_EQ(data->code, QStringLiteral("S1"));
     EXPECT_EQ(data->prodDesc, QStringLiteral("Desk PC"));
-    EXPECT_EQ(shown(history.FillHistory()),
+    EXPECT_EQ(shown(history.FillHistory(item, store::HistoryStock)),
               (QStringList{"Z1|31/12/25 23:59|Store", "Z2|03/03/26 10:15|Lab",
                            "Z3|04/03/26 10:15|Office", "Z4|04/03/26 10:15|Removed Stock"}));
 
-    history.ItemType = store::HistoryLicence;
-    EXPECT_EQ(history.GetInitData()->code, QStringLiteral("KEY-1"));
-    EXPECT_EQ(shown(history.FillHistory()), QStringList{"Z1|04/03/26 10:15|Available Licences"});
+    EXPECT_EQ(history.GetInitData(item, store::HistoryLicence)->code, QStringLiteral("KEY-1"));
+    EXPECT_EQ(shown(history.FillHistory(item, store::HistoryLicence)),
+              QStringList{"Z1|04/03/26 10:15|Available Licences"});
     EXPECT_TRUE(messages.shown().empty());
 }
 
@@ -112,9 +110,7 @@ TEST_F(ProductEnquiry, HistoryRowsOfOneStampKeepTheOrderTheyWereWrittenIn) {
     store::writeHistory(t.db(), item, store::HistoryStock, QStringLiteral("Earlier"),
                         at.addSecs(-60));
     assets::clsStockLicenceHist history(t.db(), messages);
-    history.ItemID = item;
-    history.ItemType = store::HistoryStock;
-    EXPECT_EQ(shown(history.FillHistory()),
+    EXPECT_EQ(shown(history.FillHistory(item, store::HistoryStock)),
               (QStringList{"Z1|04/03/26 10:14|Earlier", "Z2|04/03/26 10:15|First",
                            "Z3|04/03/26 10:15|Second", "Z4|04/03/26 10:15|Third"}));
     EXPECT_TRUE(messages.shown().empty());
@@ -133,11 +129,8 @@ TEST_F(ProductEnquiry, HistoryOfAnUnknownItemSaysSoAndShowsNothing) {
     };
     for (const Case& c : cases) {
         messages.clear();
-        history.ItemID = 404;
-        history.ItemType = c.type;
-        EXPECT_FALSE(history.GetInitData().has_value());
+        EXPECT_FALSE(history.GetInitData(404, c.type).has_value());
         EXPECT_EQ(messages.texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
     }
-    history.ItemType = QStringLiteral("X");
-    EXPECT_TRUE(history.FillHistory().empty());
+    EXPECT_TRUE(history.FillHistory(404, QStringLiteral("X")).empty());
 }

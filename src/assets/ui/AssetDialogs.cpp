@@ -9,26 +9,32 @@
 
 namespace assets {
 
+namespace {
+
+// Sets what the opener sets on either dialog and shows it.
+void run(ItemDialog& dialog, const QString& mode, int prodId,
+         const std::function<void()>& changed) {
+    dialog.Mode = mode;
+    dialog.ProdID = prodId;
+    if (changed)
+        QObject::connect(&dialog, &ItemDialog::itemStored, &dialog, changed);
+    dialog.exec();
+}
+
+} // namespace
+
 void openStockDialog(common::Session& session, QWidget* parent, const QString& mode, int prodId,
                      int stockId, const std::function<void()>& changed) {
     frmStockMaint dialog(session, parent);
-    dialog.Mode = mode;
-    dialog.ProdID = prodId;
     dialog.StockID = stockId;
-    if (changed)
-        QObject::connect(&dialog, &frmStockMaint::stockChanged, &dialog, changed);
-    dialog.exec();
+    run(dialog, mode, prodId, changed);
 }
 
 void openLicenceDialog(common::Session& session, QWidget* parent, const QString& mode, int prodId,
                        int licId, const std::function<void()>& changed) {
     frmLicenceMaint dialog(session, parent);
-    dialog.Mode = mode;
-    dialog.ProdID = prodId;
     dialog.LicID = licId;
-    if (changed)
-        QObject::connect(&dialog, &frmLicenceMaint::licenceChanged, &dialog, changed);
-    dialog.exec();
+    run(dialog, mode, prodId, changed);
 }
 
 void removeStock(common::Session& session, int stockId) {

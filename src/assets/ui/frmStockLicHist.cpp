@@ -14,8 +14,10 @@
 
 namespace assets {
 
-frmStockLicHist::frmStockLicHist(common::Session& session, QWidget* parent)
-    : QDialog(parent), logic_(session.logic<clsStockLicenceHist>()) {
+frmStockLicHist::frmStockLicHist(common::Session& session, int itemId, const QString& itemType,
+                                 QWidget* parent)
+    : QDialog(parent), logic_(session.logic<clsStockLicenceHist>()), itemId_(itemId),
+      itemType_(itemType) {
     setObjectName(QStringLiteral("frmStockLicHist"));
     setWindowTitle(QStringLiteral("Stock & Licence History"));
     setModal(true);
@@ -54,20 +56,21 @@ void frmStockLicHist::Form_Load() {
     txtCode->clear();
     txtProdDesc->clear();
     lvStockLicHist->clearRows();
-    const auto item = logic_.GetInitData();
+    const auto item = logic_.GetInitData(itemId_, itemType_);
     if (!item || item->code.trimmed().isEmpty())
         return;
     txtCode->setText(item->code);
     txtProdDesc->setText(item->prodDesc);
-    lvStockLicHist->setRows(logic_.FillHistory());
+    lvStockLicHist->setRows(logic_.FillHistory(itemId_, itemType_));
 }
 
 void showHistory(common::Session& session, int itemId, const QString& itemType, QWidget* parent) {
     common::guarded(session.messages(), [&] {
+        // Kept as the item last shown.
         auto& logic = session.logic<clsStockLicenceHist>();
         logic.ItemID = itemId;
         logic.ItemType = itemType;
-        frmStockLicHist dialog(session, parent);
+        frmStockLicHist dialog(session, itemId, itemType, parent);
         dialog.exec();
     });
 }

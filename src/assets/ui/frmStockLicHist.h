@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 class QLineEdit;
 class QPushButton;
@@ -15,18 +16,21 @@ namespace assets {
 class clsStockLicenceHist;
 
 // "Stock & Licence History": every place one stock item or licence has
-// been, oldest first. The item is the one named by ItemID and ItemType of
-// the shared clsStockLicenceHist when the dialog is made.
+// been, oldest first. The item is the one it is made for: an id and "S"
+// for a stock item or "L" for a licence.
 class frmStockLicHist : public QDialog {
     Q_OBJECT
 public:
-    explicit frmStockLicHist(common::Session& session, QWidget* parent = nullptr);
+    frmStockLicHist(common::Session& session, int itemId, const QString& itemType,
+                    QWidget* parent = nullptr);
 
     // Fills the boxes and the list for the item.
     void Form_Load();
 
 private:
     clsStockLicenceHist& logic_;
+    const int itemId_;
+    const QString itemType_;
     QLineEdit* txtCode = nullptr;
     QLineEdit* txtProdDesc = nullptr;
     common::ReportList* lvStockLicHist = nullptr;

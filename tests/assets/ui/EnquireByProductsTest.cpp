@@ -1,3 +1,4 @@
+#include "assets/clsStockLicenceHist.h"
 #include "assets/ui/frmStockLicHist.h"
 #include "assets/ui/frmStockMaint.h"
 #include "assets/ui/pgEnquireByProducts.h"
@@ -145,6 +146,26 @@ TEST_F(EnquireByProducts, TheMenuFollowsTheSelectedRowAndHistoryShowsThatItem) {
     });
     window->menuItem(QStringLiteral("mnuStockL"), 2)->trigger();
     EXPECT_EQ(seen, (QStringList{"K1", "10/12/26 09:30 Pool"}));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(EnquireByProducts, TheHistoryDialogShowsTheItemItIsMadeFor) {
+    const int cat = t.addCategory(QStringLiteral("PCs"));
+    const int office = t.addLocation(QStringLiteral("Office"), 1, 2, 1);
+    const int pc = t.addProduct(QStringLiteral("P1"), QStringLiteral("Desk PC"), cat);
+    const int first = t.addStock(QStringLiteral("S1"), pc, office);
+    const int second = t.addStock(QStringLiteral("S2"), pc, office);
+    store::writeHistory(t.db(), second, store::HistoryStock, QStringLiteral("Lab"),
+                        testing_support::testNow());
+    // The shared object still names another item: the dialog does not read it.
+    auto& shared = session.logic<assets::clsStockLicenceHist>();
+    shared.ItemID = first;
+    shared.ItemType = store::HistoryStock;
+    assets::frmStockLicHist d(session, second, store::HistoryStock);
+    EXPECT_EQ(child<QLineEdit>(&d, "txtCode")->text(), QStringLiteral("S2"));
+    auto* rows = child<common::ReportList>(&d, "lvStockLicHist");
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    EXPECT_EQ(rows->topLevelItem(0)->text(1), QStringLiteral("Lab"));
     EXPECT_TRUE(messages.shown().empty());
 }
 

@@ -218,6 +218,19 @@ TEST_F(StockMaint, ModifyMovesTheItemToAnotherProductOfTheSameName) {
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
 }
 
+TEST_F(StockMaint, TheActionFollowsTheModeTheDialogWasOpenedInNotTheButtonsCaption) {
+    const int id = t.addStock(QStringLiteral("PC-1"), desktop, office);
+    auto d = open(common::mode::Modify, desktop, id);
+    // A caption changed afterwards changes nothing of what the button does.
+    button(d.get(), "btnAdd")->setText(QStringLiteral("&Add"));
+    edit(d.get(), "txtCode")->setText(QStringLiteral("PC-2"));
+    button(d.get(), "btnAdd")->click();
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('|').toStdString();
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(t.count(QStringLiteral("Stock")), 1);
+    EXPECT_EQ(stockValue("Stock_ID", QStringLiteral("PC-2")), QString::number(id));
+}
+
 TEST_F(StockMaint, ViewShowsTheItemReadOnly) {
     const int id = t.addStock(QStringLiteral("PC-1"), twin, office);
     auto d = open(common::mode::View, 0, id);
