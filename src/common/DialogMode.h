@@ -16,9 +16,6 @@ inline const QString Modify = QStringLiteral("MODIFY");
 inline const QString View = QStringLiteral("VIEW");
 // Product validation's name for a change.
 inline const QString Mod = QStringLiteral("MOD");
-// Location tree users: a picker for a stock item or licence, the full tree.
-inline const QString Product = QStringLiteral("PRODUCT");
-inline const QString All = QStringLiteral("ALL");
 
 } // namespace mode
 

@@ -69,16 +69,17 @@ class clsLocations {
 public:
     clsLocations(store::Database& db, common::Messages& messages);
 
-    // A tag set by callers before they use the tree; no operation reads it.
-    QString Mode;
-    // The current location. CurrentLocId/CurrentLocDesc are the same storage.
+    // The location picker's choice, as it closed: the name as the tree
+    // showed it, or empty and 0 when nothing was chosen.
     QString SelectedLocName;
     int SelectedLocID = 0;
 
-    int CurrentLocId() const { return SelectedLocID; }
-    void setCurrentLocId(int id) { SelectedLocID = id; }
-    QString CurrentLocDesc() const { return SelectedLocName; }
-    void setCurrentLocDesc(const QString& desc) { SelectedLocName = desc; }
+    // The location page's current location, on which its menu acts: set by
+    // a node click there, never by the picker.
+    int CurrentLocId() const { return currentLocId_; }
+    void setCurrentLocId(int id) { currentLocId_ = id; }
+    QString CurrentLocDesc() const { return currentLocDesc_; }
+    void setCurrentLocDesc(const QString& desc) { currentLocDesc_ = desc; }
 
     // The nodes of a full location tree, parents before children. No value
     // (and a message shown) when the database holds no system locations:
@@ -117,6 +118,8 @@ public:
     static bool IsChoosable(int image) { return image == image::Location; }
 
 private:
+    int currentLocId_ = 0;
+    QString currentLocDesc_;
     store::Database& db_;
     common::Messages& messages_;
 };

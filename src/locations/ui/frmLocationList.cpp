@@ -1,6 +1,5 @@
 #include "locations/ui/frmLocationList.h"
 
-#include "common/DialogMode.h"
 #include "common/ListRow.h"
 #include "common/Session.h"
 #include "common/ui/DialogKit.h"
@@ -68,7 +67,6 @@ void frmLocationList::btnSelect_Click() {
         return;
     logic_.SelectedLocID = common::idOfKey(LocationTreeView::keyOf(node));
     logic_.SelectedLocName = node->text(0).trimmed();
-    logic_.Mode.clear();
     accept();
 }
 
@@ -79,7 +77,6 @@ void frmLocationList::btnClose_Click() {
 void frmLocationList::reject() {
     logic_.SelectedLocID = 0;
     logic_.SelectedLocName.clear();
-    logic_.Mode.clear();
     QDialog::reject();
 }
 
@@ -93,7 +90,6 @@ std::optional<std::pair<int, QString>> pickLocation(common::Session& session, QW
     std::optional<std::pair<int, QString>> chosen;
     common::guarded(session.messages(), [&] {
         clsLocations& logic = session.logic<locations::clsLocations>();
-        logic.Mode = common::mode::Product;
         frmLocationList picker(session, parent);
         if (picker.exec() == QDialog::Accepted && !logic.SelectedLocName.trimmed().isEmpty())
             chosen = std::make_pair(logic.SelectedLocID, logic.SelectedLocName);

@@ -62,7 +62,6 @@ pgLocationUtilities::pgLocationUtilities(common::MainWindow& main) : main_(main)
 
 void pgLocationUtilities::rebuild() {
     clsLocations& logic = main_.session().logic<locations::clsLocations>();
-    logic.Mode = common::mode::All;
     tvLocations2->FillUpLocationTree(logic);
 }
 

@@ -34,7 +34,9 @@ protected:
         // An earlier choice that the picker must not hand back by mistake.
         logic().SelectedLocID = office;
         logic().SelectedLocName = QStringLiteral("It Office");
-        logic().Mode = QStringLiteral("PRODUCT");
+        // The location page's current location, which the picker leaves be.
+        logic().setCurrentLocId(office);
+        logic().setCurrentLocDesc(QStringLiteral("It Office"));
     }
 
     locations::clsLocations& logic() { return session.logic<locations::clsLocations>(); }
@@ -139,7 +141,6 @@ TEST_F(LocationPicker, DoubleClickOrEnterOnAnythingElseDoesNothing) {
         EXPECT_TRUE(picker->isVisible());
         EXPECT_EQ(picker->result(), 0);
         EXPECT_EQ(logic().SelectedLocID, office);
-        EXPECT_EQ(logic().Mode, QStringLiteral("PRODUCT"));
     }
 }
 
@@ -150,8 +151,8 @@ TEST_F(LocationPicker, DoubleClickReturnsTheLocationAsShown) {
     EXPECT_EQ(picker->result(), QDialog::Accepted);
     EXPECT_EQ(logic().SelectedLocID, licRoom);
     EXPECT_EQ(logic().SelectedLocName, QStringLiteral("Licence Room"));
-    EXPECT_EQ(logic().CurrentLocId(), licRoom);
-    EXPECT_TRUE(logic().Mode.isEmpty());
+    EXPECT_EQ(logic().CurrentLocId(), office) << "the location page's current location is its own";
+    EXPECT_EQ(logic().CurrentLocDesc(), QStringLiteral("It Office"));
 }
 
 TEST_F(LocationPicker, CloseReturnsNoLocationEvenAfterAValidClick) {
@@ -175,14 +176,12 @@ TEST_F(LocationPicker, CloseReturnsNoLocationEvenAfterAValidClick) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        logic().Mode = QStringLiteral("PRODUCT");
         auto picker = open();
         click(*picker, office);
         c.close(*picker);
         EXPECT_FALSE(picker->isVisible());
         EXPECT_EQ(logic().SelectedLocID, 0);
         EXPECT_EQ(logic().SelectedLocName, QString());
-        EXPECT_EQ(logic().Mode, QString());
         logic().SelectedLocID = office;
         logic().SelectedLocName = QStringLiteral("It Office");
     }
@@ -234,21 +233,16 @@ TEST_F(LocationPicker, MovingTheSelectionByKeysNeverLeavesSelectOnARefusedNode) 
 }
 
 TEST_F(LocationPicker, PickLocationShowsThePickerModallyAndHandsBackTheChoice) {
-    QString modeWhileOpen;
     WhenModal<frmLocationList> select([&](frmLocationList* picker) {
-        modeWhileOpen = logic().Mode;
         click(*picker, office);
         QTest::keyClick(testing_support::child<locations::LocationTreeView>(picker, "tvLocations"),
                         Qt::Key_Return); // Enter acts as Select
     });
-    logic().Mode.clear();
     const auto chosen = locations::pickLocation(session, nullptr);
     ASSERT_TRUE(select.ran());
-    EXPECT_EQ(modeWhileOpen, QStringLiteral("PRODUCT"));
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(chosen->first, office);
     EXPECT_EQ(chosen->second, QStringLiteral("It Office"));
-    EXPECT_TRUE(logic().Mode.isEmpty());
 
     WhenModal<frmLocationList> close([&](frmLocationList* picker) {
         click(*picker, licRoom);

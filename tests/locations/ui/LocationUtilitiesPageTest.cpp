@@ -125,12 +125,10 @@ const QString Root = QStringLiteral("L0");
 
 // ---- The page and its menu -------------------------------------------------------
 
-TEST_F(LocationUtilities, EnteringThePageTagsTheLogicAndFillsTheTree) {
-    logic().Mode = QStringLiteral("PRODUCT");
+TEST_F(LocationUtilities, EnteringThePageFillsTheTree) {
     window->SSTab1()->setCurrentIndex(common::EnquireByLocation);
     const int added = t.addLocation(QStringLiteral("Annex"), 1, 2, 1);
     window->SSTab1()->setCurrentIndex(common::LocationUtilities);
-    EXPECT_EQ(logic().Mode, QStringLiteral("ALL"));
     EXPECT_EQ(parentKeyOf(added), QStringLiteral("L1"));
     EXPECT_EQ(window->statusPanel(1)->text(),
               QStringLiteral("Select and right click a location to Add, Modify or Delete"));

@@ -427,6 +427,7 @@ TEST_F(MainWindow, AnsweringNoToQuitLeavesEverythingAsItWas) {
     tv->selectNode(tv->node(QStringLiteral("L2")));
     const int nodes = static_cast<int>(
         tv->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive).size());
+    session.logic<locations::clsLocations>().setCurrentLocId(2);
     messages.answer({false});
     menuItem(*window, QStringLiteral("mnuFile"), 1)->trigger();
 
@@ -439,8 +440,8 @@ TEST_F(MainWindow, AnsweringNoToQuitLeavesEverythingAsItWas) {
     EXPECT_EQ(tv->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive).size(),
               nodes);
     EXPECT_EQ(window->statusPanel(1)->text(), QString::fromLatin1(Hints[2]));
-    // The shared logic objects are kept: the page's mode is still set.
-    EXPECT_EQ(session.logic<locations::clsLocations>().Mode, QStringLiteral("ALL"));
+    // The shared logic objects are kept: the current location is still set.
+    EXPECT_EQ(session.logic<locations::clsLocations>().CurrentLocId(), 2);
 
     // The close box asks the same.
     messages.answer({false});
@@ -452,12 +453,12 @@ TEST_F(MainWindow, AnsweringNoToQuitLeavesEverythingAsItWas) {
 TEST_F(MainWindow, AnsweringYesClosesAndLetsGoOfTheLogicObjects) {
     load();
     select(2);
-    ASSERT_EQ(session.logic<locations::clsLocations>().Mode, QStringLiteral("ALL"));
+    session.logic<locations::clsLocations>().setCurrentLocId(2);
     messages.answer({true});
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(messages.texts(), QStringList{Quit});
-    EXPECT_EQ(session.logic<locations::clsLocations>().Mode, QString())
+    EXPECT_EQ(session.logic<locations::clsLocations>().CurrentLocId(), 0)
         << "logic objects were not released";
 }
 
