@@ -12,27 +12,19 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 using common::Written;
+using testing_support::bytesOf;
 using testing_support::TestDatabase;
+using testing_support::writeBytes;
 
 namespace {
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
-}
 
 // The live register in its folder, with a folder of the user's beside it.
 class FileGuard : public ::testing::Test {

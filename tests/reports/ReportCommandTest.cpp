@@ -23,20 +23,14 @@
 namespace {
 
 using Result = testing_support::AdminResult;
-
-QString admin() {
-    return testing_support::adminProgram();
-}
-
-Result run(const QStringList& args) {
-    return testing_support::runAdmin(args);
-}
+using testing_support::adminProgram;
+using testing_support::runAdmin;
 
 class ReportCommand : public ::testing::Test {
 protected:
     void SetUp() override {
         testing_support::seedReportFixture(t);
-        ASSERT_TRUE(QFileInfo::exists(admin()));
+        ASSERT_TRUE(QFileInfo::exists(adminProgram()));
     }
     // The report as the page makes it today.
     QByteArray expected(const QString& report, int order) {
@@ -65,7 +59,7 @@ TEST_F(ReportCommand, WritesTheReportByNameOrNumberInTheChosenOrder) {
         {{"8", "--order", "Stock Code"}, "Removed Stock details", reports::OrderStockCode},
     };
     for (const auto& c : cases) {
-        const Result r = run(QStringList{"report"} + c.args + QStringList{"--db", t.path()});
+        const Result r = runAdmin(QStringList{"report"} + c.args + QStringList{"--db", t.path()});
         EXPECT_EQ(r.status, 0) << c.report << r.err.toStdString();
         EXPECT_EQ(r.out, expected(QString::fromLatin1(c.report), c.order)) << c.report;
         EXPECT_TRUE(r.out.contains("\r\n"));
@@ -74,7 +68,7 @@ TEST_F(ReportCommand, WritesTheReportByNameOrNumberInTheChosenOrder) {
 
 TEST_F(ReportCommand, AnEmptyReportWritesItsHeadingAndItsMessageAndSucceeds) {
     t.db().execute(QStringLiteral("DELETE FROM Stock WHERE Loc_ID = 5"));
-    const Result r = run({"report", "Removed Stock details", "--db", t.path()});
+    const Result r = runAdmin({"report", "Removed Stock details", "--db", t.path()});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, expected(QStringLiteral("Removed Stock details"), 0));
     EXPECT_EQ(r.out.count("\r\n"), 5);
@@ -98,7 +92,7 @@ TEST_F(ReportCommand, RefusesUnknownReportsOrdersAndDatabases) {
         QStringList args = c.args;
         if (!args.contains(QStringLiteral("--db")) && c.status != 1)
             args << QStringLiteral("--db") << t.path();
-        const Result r = run(args);
+        const Result r = runAdmin(args);
         EXPECT_EQ(r.status, c.status) << args.join(u' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -109,13 +103,13 @@ TEST_F(ReportCommand, RefusesUnknownReportsOrdersAndDatabases) {
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(4096, 'x'));
     junk.close();
-    EXPECT_EQ(run({"report", "1", "--db", junk.fileName()}).status, 1);
+    EXPECT_EQ(runAdmin({"report", "1", "--db", junk.fileName()}).status, 1);
 }
 
 TEST_F(ReportCommand, WritesAPdfWhenAskedTo) {
     QTemporaryDir dir;
     const QString pdf = QDir(dir.path()).filePath(QStringLiteral("stock.pdf"));
-    const Result r = run({"report", "2", "--pdf", pdf, "--db", t.path()});
+    const Result r = runAdmin({"report", "2", "--pdf", pdf, "--db", t.path()});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
     QProcess text;
@@ -162,7 +156,7 @@ FileState stateOf(const QString& path) {
 }
 
 QString besideProgram(const QString& name) {
-    return QDir(QFileInfo(admin()).absolutePath()).filePath(name);
+    return QDir(QFileInfo(adminProgram()).absolutePath()).filePath(name);
 }
 
 // Records of an RFC 4180 text: fields split at commas, quoted fields with
@@ -276,7 +270,7 @@ TEST_F(ReportFiles, NoOutputLandsOnTheDatabaseOrTheProgramsFiles) {
         out(QStringLiteral("monday.mdb")),
         besideProgram(QStringLiteral("AssetsHelp.qch")),
         besideProgram(QStringLiteral("vemora")),
-        admin(),
+        adminProgram(),
     };
     for (const char* option : {"--pdf", "--xlsx", "--csv"}) {
         for (const QString& target : targets) {
@@ -284,7 +278,7 @@ TEST_F(ReportFiles, NoOutputLandsOnTheDatabaseOrTheProgramsFiles) {
             const FileState before = stateOf(target);
             const FileState live = stateOf(t.path());
             const Result r =
-                run({"report", "2", QString::fromLatin1(option), target, "--db", t.path()});
+                runAdmin({"report", "2", QString::fromLatin1(option), target, "--db", t.path()});
             EXPECT_EQ(r.status, 2);
             EXPECT_TRUE(r.err.contains(common::protectedTargetRefusal(target)))
                 << r.err.toStdString();
@@ -298,13 +292,13 @@ TEST_F(ReportFiles, NoOutputLandsOnTheDatabaseOrTheProgramsFiles) {
 TEST_F(ReportFiles, ABackupIsNeverWrittenOverTheProgramsFilesOrTheJournal) {
     const QString targets[] = {
         besideProgram(QStringLiteral("AssetsHelp.qch")),
-        admin(),
+        adminProgram(),
         t.path() + QStringLiteral("-journal"),
     };
     for (const QString& target : targets) {
         SCOPED_TRACE(target.toStdString());
         const FileState before = stateOf(target);
-        const Result r = run({"backup", target, "--db", t.path()});
+        const Result r = runAdmin({"backup", target, "--db", t.path()});
         EXPECT_EQ(r.status, 2);
         EXPECT_TRUE(r.err.contains(QStringLiteral("that file belongs to the program or its "
                                                   "database")))
@@ -313,7 +307,7 @@ TEST_F(ReportFiles, ABackupIsNeverWrittenOverTheProgramsFilesOrTheJournal) {
     }
     // An older backup is replaced.
     ASSERT_TRUE(QFile::copy(t.path(), out(QStringLiteral("monday.mdb"))));
-    EXPECT_EQ(run({"backup", out(QStringLiteral("monday.mdb")), "--db", t.path()}).status, 0);
+    EXPECT_EQ(runAdmin({"backup", out(QStringLiteral("monday.mdb")), "--db", t.path()}).status, 0);
 }
 
 TEST_F(ReportFiles, AFailedWriteLeavesTheOldFileAsItWasAndNoTemporaryFile) {
@@ -331,8 +325,9 @@ TEST_F(ReportFiles, AFailedWriteLeavesTheOldFileAsItWasAndNoTemporaryFile) {
         QProcess p;
         p.start(QStringLiteral("/bin/sh"),
                 {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 2; exec \"$@\""),
-                 QStringLiteral("sh"), admin(), QStringLiteral("report"), QStringLiteral("1"),
-                 QString::fromLatin1(option), target, QStringLiteral("--db"), t.path()});
+                 QStringLiteral("sh"), adminProgram(), QStringLiteral("report"),
+                 QStringLiteral("1"), QString::fromLatin1(option), target, QStringLiteral("--db"),
+                 t.path()});
         ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), 1) << p.readAllStandardError().toStdString();
         EXPECT_EQ(bytesOf(target), old);
@@ -345,7 +340,7 @@ TEST_F(ReportFiles, TheWorkbookIsTheExportButtonsWorkbook) {
     for (const reports::ReportDef& report : reports::reportCatalogue()) {
         SCOPED_TRACE(report.name.toStdString());
         const QString path = out(QStringLiteral("report.xlsx"));
-        const Result r = run({"report", report.name, "--xlsx", path, "--db", t.path()});
+        const Result r = runAdmin({"report", report.name, "--xlsx", path, "--db", t.path()});
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
         const testing_support::XlsxReader written(path);
@@ -372,7 +367,7 @@ TEST_F(ReportFiles, TheCsvHoldsTheWorkbooksRowsQuotedAsRfc4180Says) {
     for (const reports::ReportDef& report : reports::reportCatalogue()) {
         SCOPED_TRACE(report.name.toStdString());
         const QString path = out(QStringLiteral("report.csv"));
-        const Result r = run({"report", report.name, "--csv", path, "--db", t.path()});
+        const Result r = runAdmin({"report", report.name, "--csv", path, "--db", t.path()});
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
         const QByteArray bytes = bytesOf(path);
         bool wellFormed = false;
@@ -386,7 +381,7 @@ TEST_F(ReportFiles, TheCsvHoldsTheWorkbooksRowsQuotedAsRfc4180Says) {
     // The stock report quotes what must be quoted, doubles the quotes, and
     // keeps the line break inside its field.
     const QString path = out(QStringLiteral("stock.csv"));
-    ASSERT_EQ(run({"report", "Stock details", "--csv", path, "--db", t.path()}).status, 0);
+    ASSERT_EQ(runAdmin({"report", "Stock details", "--csv", path, "--db", t.path()}).status, 0);
     const QByteArray bytes = bytesOf(path);
     EXPECT_TRUE(bytes.startsWith("Category,Product Code,Product Desc,Stock Code,Supplier,"
                                  "Location,Cost\r\n"))
@@ -400,14 +395,14 @@ TEST_F(ReportFiles, TheCsvHoldsTheWorkbooksRowsQuotedAsRfc4180Says) {
 TEST_F(ReportFiles, AnEmptyReportGivesTheHeadingsAndItsMessageAndSucceeds) {
     t.db().execute(QStringLiteral("DELETE FROM Stock WHERE Loc_ID = 5"));
     const QString csv = out(QStringLiteral("removed.csv"));
-    Result r = run({"report", "8", "--csv", csv, "--db", t.path()});
+    Result r = runAdmin({"report", "8", "--csv", csv, "--db", t.path()});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.contains(QStringLiteral("No Removed Stock on System")))
         << r.err.toStdString();
     EXPECT_EQ(bytesOf(csv),
               QByteArrayLiteral("Category,Product Code,Product Desc,Stock Code,Supplier,Cost\r\n"));
     const QString xlsx = out(QStringLiteral("removed.xlsx"));
-    r = run({"report", "8", "--xlsx", xlsx, "--db", t.path()});
+    r = runAdmin({"report", "8", "--xlsx", xlsx, "--db", t.path()});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.contains(QStringLiteral("No Removed Stock on System")));
     const testing_support::XlsxReader book(xlsx);
@@ -417,8 +412,9 @@ TEST_F(ReportFiles, AnEmptyReportGivesTheHeadingsAndItsMessageAndSucceeds) {
 
 TEST_F(ReportFiles, AnOrderIsHonouredAndOneOutputIsAllowed) {
     const QString path = out(QStringLiteral("by-code.csv"));
-    ASSERT_EQ(run({"report", "2", "--order", "Stock Code", "--csv", path, "--db", t.path()}).status,
-              0);
+    ASSERT_EQ(
+        runAdmin({"report", "2", "--order", "Stock Code", "--csv", path, "--db", t.path()}).status,
+        0);
     bool wellFormed = false;
     const std::vector<QStringList> records =
         parseCsv(QString::fromUtf8(bytesOf(path)), &wellFormed);
@@ -433,10 +429,10 @@ TEST_F(ReportFiles, AnOrderIsHonouredAndOneOutputIsAllowed) {
         last = at;
     }
     // Without --order, as recorded: the fixture's recorded order differs.
-    ASSERT_EQ(run({"report", "2", "--csv", path, "--db", t.path()}).status, 0);
+    ASSERT_EQ(runAdmin({"report", "2", "--csv", path, "--db", t.path()}).status, 0);
     EXPECT_NE(parseCsv(QString::fromUtf8(bytesOf(path)), &wellFormed), records);
 
-    const Result r = run(
+    const Result r = runAdmin(
         {"report", "2", "--csv", path, "--xlsx", out(QStringLiteral("b.xlsx")), "--db", t.path()});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("usage")));

@@ -23,14 +23,8 @@ using testing_support::fileBytes;
 namespace {
 
 using Result = testing_support::AdminResult;
-
-QString admin() {
-    return testing_support::adminProgram();
-}
-
-Result run(const QStringList& args) {
-    return testing_support::runAdmin(args);
-}
+using testing_support::adminProgram;
+using testing_support::runAdmin;
 
 unsigned modeOf(const QString& path) {
     struct stat st {};
@@ -41,7 +35,7 @@ unsigned modeOf(const QString& path) {
 class AdminProcess : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QFileInfo::exists(admin()));
+        ASSERT_TRUE(QFileInfo::exists(adminProgram()));
         ASSERT_TRUE(dir.isValid());
     }
     QString path(const QString& name) const { return QDir(dir.path()).filePath(name); }
@@ -56,7 +50,7 @@ TEST_F(AdminProcess, CheckReportsEveryRegisterARestoreRefusesAndChangesNothing) 
         const QString file = path(QString::fromLatin1(unsound.name) + QStringLiteral(".mdb"));
         unsound.make(file);
         const QByteArray before = fileBytes(file);
-        const Result r = run({QStringLiteral("check"), QStringLiteral("--db"), file});
+        const Result r = runAdmin({QStringLiteral("check"), QStringLiteral("--db"), file});
         EXPECT_EQ(r.status, 1) << r.outText().toStdString() << r.err.toStdString();
         EXPECT_TRUE(r.outText().contains(QLatin1String(unsound.problem)))
             << r.outText().toStdString();
@@ -70,7 +64,7 @@ TEST_F(AdminProcess, CheckPassesASoundOlderRegisterAndLeavesItsMigrationToTheSta
     const QString file = path(QStringLiteral("old.mdb"));
     testing_support::makeVersion1Register(file, {QStringLiteral("Old")});
     const QByteArray before = fileBytes(file);
-    const Result r = run({QStringLiteral("check"), QStringLiteral("--db"), file});
+    const Result r = runAdmin({QStringLiteral("check"), QStringLiteral("--db"), file});
     EXPECT_EQ(r.status, 0) << r.outText().toStdString() << r.err.toStdString();
     EXPECT_TRUE(
         r.outText().contains(QStringLiteral("ok, schema version 1 (updated at the next start)")))
@@ -87,22 +81,24 @@ TEST_F(AdminProcess, BackupAndCheckWorkWhileTheProgramHoldsTheRegister) {
     const QString copy = path(QStringLiteral("nightly.mdb"));
 
     const mode_t saved = ::umask(0027);
-    const Result backup = run({QStringLiteral("backup"), copy, QStringLiteral("--db"), t.path()});
+    const Result backup =
+        runAdmin({QStringLiteral("backup"), copy, QStringLiteral("--db"), t.path()});
     ::umask(saved);
     EXPECT_EQ(backup.status, 0) << backup.err.toStdString();
     EXPECT_EQ(modeOf(copy), 0640u) << "a new file's mode under the umask";
     auto db = store::Database::open(copy, store::DatabaseKey);
     EXPECT_TRUE(db->exists(QStringLiteral("SELECT 1 FROM Categories WHERE Cat_Desc = 'Laptops'")));
 
-    const Result check = run({QStringLiteral("check"), QStringLiteral("--db"), t.path()});
+    const Result check = runAdmin({QStringLiteral("check"), QStringLiteral("--db"), t.path()});
     EXPECT_EQ(check.status, 0) << check.outText().toStdString() << check.err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(shell::DatabaseLock::lockPath(t.path())));
 }
 
 TEST_F(AdminProcess, ABackupThatCannotBeWrittenSaysWhyInWords) {
     testing_support::TestDatabase t{testing_support::TestDatabase::Storage::KeyedFile};
-    const Result r = run({QStringLiteral("backup"), path(QStringLiteral("no/such/folder/copy.mdb")),
-                          QStringLiteral("--db"), t.path()});
+    const Result r =
+        runAdmin({QStringLiteral("backup"), path(QStringLiteral("no/such/folder/copy.mdb")),
+                  QStringLiteral("--db"), t.path()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, QStringLiteral("vemora-admin: No such file or directory - 2\n"));
 }

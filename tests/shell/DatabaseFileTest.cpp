@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,21 +22,11 @@
 
 using common::FileError;
 using shell::DatabaseFile;
+using testing_support::bytesOf;
 using testing_support::TestDatabase;
+using testing_support::writeBytes;
 
 namespace {
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // The categories of a database file, in id order, read with the key.
 QStringList categoriesIn(const QString& path) {

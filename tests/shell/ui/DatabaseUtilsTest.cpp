@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include "support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -29,16 +31,11 @@
 #include <sys/stat.h>
 
 using common::MessageKind;
+using testing_support::bytesOf;
 using testing_support::ScriptedMessages;
 using testing_support::TestDatabase;
 
 namespace {
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
 
 // A rename that fails between the copy and the replace.
 class FailingRename : public shell::DatabaseFile {
