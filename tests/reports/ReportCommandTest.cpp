@@ -18,7 +18,13 @@
 
 #include "support/AdminCommand.h"
 
+#include "support/FileBytes.h"
+
 #include <gtest/gtest.h>
+
+using testing_support::bytesOf;
+using testing_support::FileState;
+using testing_support::stateOf;
 
 namespace {
 
@@ -129,31 +135,6 @@ TEST_F(ReportCommand, WritesAPdfWhenAskedTo) {
 // ------------------------------------------------- files written by report
 
 namespace {
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<unreadable>");
-    return file.readAll();
-}
-
-// What a test compares of a file before and after: its bytes and mode, or
-// that it is not there.
-struct FileState {
-    bool exists = false;
-    QByteArray bytes;
-    QFile::Permissions mode;
-    bool operator==(const FileState& o) const {
-        return exists == o.exists && bytes == o.bytes && mode == o.mode;
-    }
-};
-
-FileState stateOf(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {};
-    return {true, bytesOf(path), QFile::permissions(path)};
-}
 
 QString besideProgram(const QString& name) {
     return QDir(QFileInfo(adminProgram()).absolutePath()).filePath(name);

@@ -14,23 +14,21 @@
 
 #include "support/AdminCommand.h"
 
+#include "support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 using testing_support::fileBytes;
 
+using testing_support::modeOf;
+
 namespace {
 
 using Result = testing_support::AdminResult;
 using testing_support::adminProgram;
 using testing_support::runAdmin;
-
-unsigned modeOf(const QString& path) {
-    struct stat st {};
-    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
-    return st.st_mode & 07777;
-}
 
 class AdminProcess : public ::testing::Test {
 protected:

@@ -26,6 +26,8 @@ using testing_support::bytesOf;
 using testing_support::TestDatabase;
 using testing_support::writeBytes;
 
+using testing_support::modeOf;
+
 namespace {
 
 // The categories of a database file, in id order, read with the key.
@@ -52,12 +54,6 @@ QStringList filesIn(const QString& dir) {
 }
 
 // The permission bits of a file (not of a link's target).
-unsigned modeOf(const QString& path) {
-    struct stat st {};
-    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
-    return st.st_mode & 07777;
-}
-
 // Sets the process's umask for one scope.
 class Umask {
 public:

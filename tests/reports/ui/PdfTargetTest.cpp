@@ -23,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -30,23 +32,10 @@
 
 using testing_support::child;
 
+using testing_support::FileState;
+using testing_support::stateOf;
+
 namespace {
-
-struct FileState {
-    bool exists = false;
-    QByteArray bytes;
-    QFile::Permissions mode;
-    bool operator==(const FileState& o) const {
-        return exists == o.exists && bytes == o.bytes && mode == o.mode;
-    }
-};
-
-FileState stateOf(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return {true, file.readAll(), file.permissions()};
-}
 
 QString besideProgram(const QString& name) {
     return QDir(QCoreApplication::applicationDirPath()).filePath(name);

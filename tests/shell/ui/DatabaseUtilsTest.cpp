@@ -35,6 +35,8 @@ using testing_support::bytesOf;
 using testing_support::ScriptedMessages;
 using testing_support::TestDatabase;
 
+using testing_support::modeOf;
+
 namespace {
 
 // A rename that fails between the copy and the replace.
@@ -47,12 +49,6 @@ protected:
         throw common::FileError(QStringLiteral("Input/output error"), 5);
     }
 };
-
-unsigned modeOf(const QString& path) {
-    struct stat st {};
-    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
-    return st.st_mode & 07777;
-}
 
 // The syncs and renames of a backup or restore, in the order they happen.
 // The syncs are really made, so the files are as the program leaves them.
