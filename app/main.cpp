@@ -6,6 +6,10 @@
 #include "shell/ui/Application.h"
 #include "shell/ui/Program.h"
 
+#include "shell/StartUp.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPrinterInfo>
 
 int main(int argc, char** argv) {
@@ -19,6 +23,18 @@ int main(int argc, char** argv) {
     shell::Program::Options options;
     options.directory = QApplication::applicationDirPath();
     options.printers = QPrinterInfo::availablePrinterNames();
+    // --server URL, or vemora.ini beside the program, names a register on a
+    // database server; the password the server asks for is never kept.
+    options.server = shell::chosenServer(QApplication::arguments(), options.directory);
+    options.password = [](const QString& login) -> std::optional<QString> {
+        bool ok = false;
+        const QString password = QInputDialog::getText(
+            nullptr, QStringLiteral("Vemora! - Assets"),
+            QStringLiteral("Password for %1:").arg(login), QLineEdit::Password, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return password;
+    };
     if (!program.Main(options))
         return 1;
     return QApplication::exec();

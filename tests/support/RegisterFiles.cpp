@@ -13,6 +13,8 @@ namespace {
 // Back to the first version's indexes and version stamp.
 const char* const ToVersion1 = "DROP INDEX ixLicencesLocationType; DROP INDEX "
                                "ixStockLocationProduct;"
+                               "DROP INDEX uxCategoriesDesc; DROP INDEX uxProductsCode;"
+                               "DROP INDEX uxStockCode; DROP INDEX uxLicencesName;"
                                "CREATE INDEX ixLicencesLocation ON Licences (Loc_ID);"
                                "CREATE INDEX ixStockLocation ON Stock (Loc_ID);"
                                "PRAGMA user_version = 1;";

@@ -9,6 +9,7 @@
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
 
+#include <QDir>
 #include <QLabel>
 
 namespace shell {
@@ -27,10 +28,15 @@ Program::~Program() {
 bool Program::Main(const Options& options) {
     if (!CheckDateOrder(options.locale, messages_))
         return false;
-    // The lock comes first: a copy refused here has written nothing.
-    lock_ = LockAssetDatabase(options.directory, messages_);
-    if (lock_)
-        db_ = OpenAssetDatabase(options.directory, messages_);
+    if (!options.server.isEmpty()) {
+        // The server keeps its register safe from several users itself.
+        db_ = OpenServerRegister(options.server, messages_, options.password);
+    } else {
+        // The lock comes first: a copy refused here has written nothing.
+        lock_ = LockAssetDatabase(options.directory, messages_);
+        if (lock_)
+            db_ = OpenAssetDatabase(options.directory, messages_);
+    }
     if (!db_) {
         lock_.reset();
         messages_.fail(CannotAccessDatabase);
@@ -49,6 +55,8 @@ bool Program::Main(const Options& options) {
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
     main_->setProgramDirectory(options.directory);
     main_->Form_Load(options.printers);
+    main_->showRegister(db_->onServer() ? db_->describe()
+                                        : QDir::toNativeSeparators(db_->describe()));
     return true;
 }
 

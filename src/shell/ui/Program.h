@@ -3,7 +3,9 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace store {
 class Database;
@@ -34,6 +36,11 @@ public:
         QString directory;      // where the database file lies
         bool showSplash = true; // the splash holds start-up for three seconds
         QStringList printers;   // installed printers' device names
+        // The register on a server to use instead of the file (a libpq
+        // URI or service=NAME); empty for the file in directory.
+        QString server;
+        // Asks for the password when the server wants one.
+        std::function<std::optional<QString>(const QString& login)> password;
     };
 
     // Runs start-up. False when the program must end without a window.

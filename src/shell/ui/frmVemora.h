@@ -70,6 +70,12 @@ public:
     exports::ReportExport* reportExport() const { return reportExport_; }
     QLabel* statusPanel(int panel) const; // 1: hint, 2: date, 3: time
 
+    // Shows which register is open (the file's path, or user@host/database
+    // on a server) in the title bar and the status bar. On a server the
+    // database utilities work on it: Backup writes a register file, Restore
+    // is left to the server's administrator.
+    void showRegister(const QString& where);
+
     // Set only by a database restore: close without asking.
     void skipQuitConfirmation() { skipQuit_ = true; }
 
