@@ -77,6 +77,64 @@ QString createTable(const QString& statement) {
     return out;
 }
 
+// The file sorts NULL before every value, and after every value in a
+// descending term; the server the other way round. The terms of a closing
+// ORDER BY (before any LIMIT) say which they want.
+QString nullsAsOnTheFile(const QString& statement) {
+    static const QRegularExpression orderBy(QStringLiteral("\\bORDER\\s+BY\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatch found;
+    const int at = static_cast<int>(statement.lastIndexOf(orderBy, -1, &found));
+    if (at < 0)
+        return statement;
+    const int start = at + static_cast<int>(found.capturedLength());
+    // The clause ends at a LIMIT, or at the end; a closing parenthesis of a
+    // subquery means the ORDER BY is not the statement's own.
+    static const QRegularExpression limit(QStringLiteral("\\bLIMIT\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    int end = static_cast<int>(statement.indexOf(limit, start));
+    if (end < 0)
+        end = static_cast<int>(statement.size());
+    const QString clause = statement.mid(start, end - start);
+    QStringList terms;
+    int depth = 0;
+    QString current;
+    QChar quote;
+    for (const QChar c : clause) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            if (--depth < 0)
+                return statement;
+        } else if (c == QLatin1Char(',') && depth == 0) {
+            terms << current;
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    terms << current;
+    static const QRegularExpression desc(QStringLiteral("\\bDESC\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression nulls(QStringLiteral("\\bNULLS\\s+(FIRST|LAST)\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    for (QString& term : terms) {
+        const QString trimmed = term.trimmed();
+        if (nulls.match(trimmed).hasMatch())
+            continue;
+        term = QLatin1Char(' ') + trimmed +
+               (desc.match(trimmed).hasMatch() ? QStringLiteral(" NULLS LAST")
+                                               : QStringLiteral(" NULLS FIRST")) +
+               QLatin1Char(' ');
+    }
+    return statement.left(start) + terms.join(QLatin1Char(',')) + statement.mid(end);
+}
+
 QString placeholders(const QString& sql, int* count) {
     QString out;
     out.reserve(sql.size() + 16);
@@ -141,7 +199,7 @@ QString serverText(const QString& sql, int* paramCount) {
     const QStringList statements = statementsOf(sql);
     QStringList out;
     for (const QString& statement : statements) {
-        const QString text = createTable(pragma(statement));
+        const QString text = nullsAsOnTheFile(createTable(pragma(statement)));
         if (!text.trimmed().isEmpty())
             out << text;
     }

@@ -416,6 +416,7 @@ TEST_F(Products, DeleteTakesOnlyTheProductsOwnHistory) {
 }
 
 TEST_F(Products, DeleteThatMissesTheProductLeavesItsItemsAndHistory) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int p = t.addProduct(QStringLiteral("P"), QStringLiteral("Held"), cat);
     addHistory(t.addStock(QStringLiteral("S"), p, store::loc::RemovedStock), store::HistoryStock);
     // The product row will not go (as if changed under us): nothing may go.
