@@ -169,7 +169,7 @@ void ItemDialog::showShared(const ItemDetails& d, const std::optional<int>& locI
     txtSuppID->setText(d.suppId ? QString::number(*d.suppId) : QString());
     dateAdded->setDate(d.dateAdded.date());
     txtCost->setText(d.cost);
-    txtLoc->setText(d.locDesc);
+    showLocation(d.locDesc, d.locPath);
     supplierBox->setText(d.suppName);
     common::selectChoice(cboProdDesc, d.prodId);
 }
@@ -178,7 +178,7 @@ void ItemDialog::readShared(ItemFields& f) const {
     f.prodId = ProdID;
     if (mode_ == common::DialogMode::Modify && cboProdDesc->currentIndex() >= 0)
         f.prodId = cboProdDesc->currentData().toInt();
-    f.locDesc = txtLoc->text();
+    f.locDesc = locDesc_;
     f.locId = idFromText(txtLocID->text());
     f.suppId = supplierFromText(txtSuppID->text());
     f.cost = txtCost->text();
@@ -245,7 +245,10 @@ void ItemDialog::btnCancel_Click() {
 
 void ItemDialog::chooseLocation() {
     const auto chosen = locations::pickLocation(session_, this);
-    txtLoc->setText(chosen ? chosen->second.trimmed() : QString());
+    QString path;
+    if (chosen)
+        common::guarded(messages_, [&] { path = logic_.locationPath(chosen->first); });
+    showLocation(chosen ? chosen->second.trimmed() : QString(), path);
     txtLocID->setText(QString::number(chosen ? chosen->first : 0));
 }
 
@@ -255,7 +258,18 @@ void ItemDialog::chooseSupplier() {
     supplierBox->setText(chosen ? chosen->second : QString());
 }
 
+void ItemDialog::showLocation(const QString& desc, const QString& path) {
+    locDesc_ = desc;
+    // The path, or the name when the path cannot be had; the box may be
+    // narrower than the path, so its tooltip holds it whole.
+    txtLoc->setText(path.isEmpty() ? desc : path);
+    txtLoc->setToolTip(txtLoc->text());
+    txtLoc->setCursorPosition(0);
+}
+
 void ItemDialog::clearLocation() {
+    locDesc_.clear();
+    txtLoc->setToolTip(QString());
     txtLoc->clear();
     txtLocID->clear();
 }
