@@ -2,6 +2,7 @@
 #include "common/NodeKey.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
+#include "common/ui/Page.h"
 #include "common/ui/ReportList.h"
 #include "find/FindFixture.h"
 #include "locations/ui/LocationTreeView.h"
@@ -41,6 +42,9 @@ protected:
 
     // Ctrl+F, the text typed, then the search as the pause would run it.
     void type(const QString& text) {
+        // A dialog shown before hands the window its activation back.
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
         QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
         ASSERT_TRUE(box->hasFocus());
         QTest::keyClicks(box, text);
@@ -160,7 +164,13 @@ TEST_F(FindWindow, DoubleClickGoesToTheResultAndTheMoreLineGoesNowhere) {
     type(QStringLiteral("room"));
     ASSERT_GE(results->topLevelItemCount(), 1);
     QTreeWidgetItem* first = results->topLevelItem(0);
+    // The list was just shown: let it be laid out before pointing at a row.
+    QApplication::processEvents();
+    results->doItemsLayout();
+    ASSERT_FALSE(results->visualItemRect(first).isEmpty());
     const QPoint at = results->visualItemRect(first).center();
+    // A double-click is a press and release, then the second press.
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(results->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_EQ(window->SSTab1()->currentIndex(), common::LocationUtilities);
     EXPECT_FALSE(window->findPanel()->openResult(results->topLevelItemCount()));
