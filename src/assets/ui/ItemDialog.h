@@ -114,6 +114,7 @@ protected:
     // The location's description as its history row names it; txtLoc
     // shows its full path.
     QString locDesc_;
+    QString shownLoc_; // what showLocation put in txtLoc
     QToolButton* locationButton = nullptr;
     QToolButton* btnClearLoc = nullptr;
     QLineEdit* supplierBox = nullptr;

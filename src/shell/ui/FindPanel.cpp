@@ -77,6 +77,10 @@ FindPanel::FindPanel(frmVemora& main, QWidget* parent) : QWidget(parent), main_(
     lstFind->setColumnWidth(2, 240);
     lstFind->setMaximumHeight(220);
     lstFind->hide();
+    // Out of the pages' keyboard order: Ctrl+F reaches the box, Down the
+    // results.
+    txtFind->setFocusPolicy(Qt::ClickFocus);
+    lstFind->setFocusPolicy(Qt::ClickFocus);
 
     auto* line = new QHBoxLayout;
     line->setContentsMargins(0, 0, 0, 0);
