@@ -24,6 +24,8 @@ void addAssetCases(Bench& bench, Context& context);
 void addReportCases(Bench& bench, Context& context);
 // The product enquiry list and the history viewer.
 void addEnquiryCases(Bench& bench, Context& context);
+// Find, at each length of a stock code as it is typed.
+void addFindCases(Bench& bench, Context& context);
 
 // The statements the program runs for the work the cases time, written
 // out as it writes them: the bench checks on its warm-up run that the

@@ -31,7 +31,7 @@ using CaseGroup = void (*)(bench::Bench&, bench::Context&);
 const CaseGroup Groups[] = {bench::addStartUpCases,  bench::addPageCases,
                             bench::addLocationCases, bench::addAllocationCases,
                             bench::addEnquiryCases,  bench::addAssetCases,
-                            bench::addReportCases};
+                            bench::addReportCases,   bench::addFindCases};
 
 } // namespace
 

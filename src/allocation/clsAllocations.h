@@ -83,10 +83,11 @@ public:
     // Whether a node is an item that can be dragged.
     static bool IsItem(int image);
 
-private:
-    // The licence of a group that moves: the lowest id, so the choice is
-    // the same every time.
+    // The licence of a group that moves, and whose history Ctrl+H shows:
+    // the lowest id, so the choice is the same every time.
     std::optional<int> firstLicenceOf(QChar type, int prodId, int locId);
+
+private:
     bool moveOne(QChar itemType, int itemId, int locId, const QString& locDesc);
     // The tree changes of the moves stored: stock nodes as they are, licence
     // groups counted again where they left and where they went.

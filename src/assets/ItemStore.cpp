@@ -6,6 +6,7 @@
 #include "common/Messages.h"
 #include "store/Database.h"
 #include "store/History.h"
+#include "store/LocationPaths.h"
 #include "store/StoreConstants.h"
 
 namespace assets {
@@ -223,6 +224,10 @@ Removal ItemStore::removeItem(int id) {
     return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, id);
 }
 
+QString ItemStore::locationPath(int locId) {
+    return store::LocationPaths(db_).path(locId);
+}
+
 std::optional<store::Query> ItemStore::readItem(int id, ItemDetails& d, const QString& missing,
                                                 bool needLocation) {
     store::Query q(db_, details_);
@@ -238,6 +243,8 @@ std::optional<store::Query> ItemStore::readItem(int id, ItemDetails& d, const QS
         d.cost = q.money(QStringLiteral("Cost")).field();
     d.dateAdded = store::readStoredDateTime(q.text(QStringLiteral("Date_Added")));
     d.locDesc = q.text(QStringLiteral("Loc_Desc"));
+    if (!q.isNull(QStringLiteral("FoundLoc")))
+        d.locPath = locationPath(static_cast<int>(q.integer(QStringLiteral("FoundLoc"))));
     d.suppName = q.text(QStringLiteral("Supp_Name"));
     return q;
 }

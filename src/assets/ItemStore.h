@@ -59,6 +59,7 @@ struct ItemSave {
 struct ItemDetails {
     int prodId = 0;
     QString locDesc; // empty when the location was not found
+    QString locPath; // the location's full path; empty likewise
     std::optional<int> suppId;
     QString suppName; // empty without a supplier or when it was not found
     QString cost;     // "0.00" (no thousands separator); empty for no cost
@@ -114,6 +115,8 @@ public:
     catalogue::Choices productChoices();
     // One product's description as stored; no value when it is not there.
     std::optional<QString> productDescription(int prodId);
+    // A location's full path (store::LocationPaths); empty for none.
+    QString locationPath(int locId);
 
 protected:
     ItemStore(store::Database& db, common::Messages& messages, common::Clock& clock,

@@ -2,6 +2,7 @@
 #include "store/Database.h"
 
 #include "store/Collation.h"
+#include "store/FindText.h"
 #include "store/StoreConstants.h"
 
 #include <QFileInfo>
@@ -20,6 +21,15 @@ int collateUnicase(void*, int lenA, const void* a, int lenB, const void* b) {
     const QString sa = QString::fromUtf8(static_cast<const char*>(a), lenA);
     const QString sb = QString::fromUtf8(static_cast<const char*>(b), lenB);
     return compareText(sa, sb);
+}
+
+// fold_text(x): x as Find compares it (FindText.h); NULL folds to "".
+void foldText(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const QByteArray folded =
+        text ? foldForFind(QString::fromUtf8(text, sqlite3_value_bytes(args[0]))).toUtf8()
+             : QByteArray();
+    sqlite3_result_text(context, folded.constData(), folded.size(), SQLITE_TRANSIENT);
 }
 
 // The primary result code (SQLITE_CORRUPT, SQLITE_NOTADB, ...) of an
@@ -102,6 +112,9 @@ void Database::configure() {
             .arg(CacheKiB));
     if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, collateUnicase,
                                     nullptr) != SQLITE_OK)
+        fail();
+    if (sqlite3_create_function(db_, FoldFunctionName, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                nullptr, foldText, nullptr, nullptr) != SQLITE_OK)
         fail();
 }
 

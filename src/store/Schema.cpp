@@ -1,6 +1,7 @@
 #include "store/Schema.h"
 
 #include "store/Database.h"
+#include "store/FindText.h"
 #include "store/StoreConstants.h"
 
 #include <iterator>
@@ -115,6 +116,7 @@ void coveringLocationIndexes(Database& db) {
 using Migration = void (*)(Database&);
 const Migration Migrations[] = {
     coveringLocationIndexes, // 1 -> 2
+    addFindText,             // 2 -> 3: the folded texts that Find searches
 };
 static_assert(std::size(Migrations) == SchemaVersion - 1, "one migration per later version");
 

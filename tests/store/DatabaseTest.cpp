@@ -32,8 +32,8 @@ TEST(Schema, NewDatabaseHasSevenTablesAndTheReservedRows) {
     QStringList names;
     while (tables.next())
         names << tables.text(QStringLiteral("name"));
-    EXPECT_EQ(names, (QStringList{"Categories", "Licences", "Locations", "Products", "Stock",
-                                  "StockHistory", "Suppliers"}));
+    EXPECT_EQ(names, (QStringList{"Categories", "FindText", "Licences", "Locations", "Products",
+                                  "Stock", "StockHistory", "Suppliers"}));
 
     store::Query rows(t.db(), QStringLiteral("SELECT Loc_ID, Loc_Desc, Loc_Status, Loc_Level, "
                                              "Loc_Top FROM Locations ORDER BY Loc_ID"));

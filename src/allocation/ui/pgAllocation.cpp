@@ -10,6 +10,7 @@
 #include "locations/ui/LocationTreeView.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace allocation {
@@ -54,6 +55,57 @@ pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
                                             LocationTreeView::imageOf(target));
     });
     connect(tvSourceLoc, &locations::LocationTreeView::nodeDropped, this, &pgAllocation::dropItem);
+    tvSourceLoc->installEventFilter(this);
+}
+
+bool pgAllocation::showStock(int stockId) {
+    QTreeWidgetItem* node = tvSourceLoc->revealNode(QStringLiteral("S") + QString::number(stockId));
+    if (node)
+        tvSourceLoc->setFocus();
+    return node != nullptr;
+}
+
+bool pgAllocation::showLicence(int licId, bool temporary, int prodId, int locId) {
+    const QString key = common::licenceGroupKey(temporary, prodId, locId);
+    QTreeWidgetItem* node = tvSourceLoc->revealNode(key);
+    if (!node)
+        return false;
+    shownGroupKey_ = key;
+    shownLicence_ = licId;
+    tvSourceLoc->setFocus();
+    return true;
+}
+
+std::optional<std::pair<QString, int>> pgAllocation::selectedItem() {
+    using locations::LocationTreeView;
+    const QTreeWidgetItem* node = tvSourceLoc->selectedNode();
+    if (!node || !clsAllocations::IsItem(LocationTreeView::imageOf(node)))
+        return std::nullopt;
+    const QString key = LocationTreeView::keyOf(node);
+    const common::NodeKey item = nodeKey(node);
+    if (key.startsWith(QLatin1Char('S')))
+        return std::make_pair(QStringLiteral("S"), item.id);
+    if (key == shownGroupKey_ && shownLicence_ != 0)
+        return std::make_pair(QStringLiteral("L"), shownLicence_);
+    const auto first =
+        main_.session().logic<clsAllocations>().firstLicenceOf(item.kind, item.id, item.locId);
+    if (!first)
+        return std::nullopt;
+    return std::make_pair(QStringLiteral("L"), *first);
+}
+
+bool pgAllocation::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tvSourceLoc && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_H && key->modifiers() == Qt::ControlModifier) {
+            common::guarded(main_.session().messages(), [&] {
+                if (const auto item = selectedItem())
+                    emit historyRequested(item->second, item->first);
+            });
+            return true;
+        }
+    }
+    return common::Page::eventFilter(watched, event);
 }
 
 void pgAllocation::rebuild() {

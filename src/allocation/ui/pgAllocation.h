@@ -3,8 +3,11 @@
 #include "common/ui/Page.h"
 
 #include <QList>
+#include <QString>
 #include <QTreeWidgetItem>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QPushButton;
@@ -34,6 +37,21 @@ public:
     QWidgetList tabOrder() const override;
     QString hint() const override;
 
+    // Selects an item's node, its branch opened and in view: a stock item
+    // by id, a licence by the group of its product, type and location,
+    // which then stands for that licence (for its history). False when the
+    // tree has no such node.
+    bool showStock(int stockId);
+    bool showLicence(int licId, bool temporary, int prodId, int locId);
+    // The item of the selected node, as a history type ("S" or "L") and
+    // id: a stock item, or a licence group's licence (the one shown by
+    // showLicence, else its first); no value for any other node.
+    std::optional<std::pair<QString, int>> selectedItem();
+
+signals:
+    // Ctrl+H on the tree: the history of the selected item is wanted.
+    void historyRequested(int itemId, const QString& itemType);
+
 public slots:
     // The node the user dragged, dropped onto another (target null for
     // none), with the keys held at the drop. Only a dragged item moves
@@ -57,11 +75,15 @@ private:
     // Replaces a location's licence group nodes of one kind.
     void replaceGroups(int locId, QChar kind, const MoveUpdate& update, bool atTarget);
     bool refuseDragStart(QTreeWidgetItem* dragged);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void finishDrop();
 
     common::MainWindow& main_;
     locations::LocationTreeView* tvSourceLoc = nullptr;
     QPushButton* btnExpandAlloc = nullptr;
+    // The licence that showLicence stood its group for.
+    QString shownGroupKey_;
+    int shownLicence_ = 0;
 };
 
 } // namespace allocation

@@ -92,6 +92,8 @@ void pgEnquireByLocation::tvLocations_NodeClick(QTreeWidgetItem* node) {
     common::guarded(main_.session().messages(), [&] {
         FillStockListUsingLocation(common::idOfKey(locations::LocationTreeView::keyOf(node)));
         lblViewingLoc->setText(QStringLiteral("Location: ") + node->text(0).trimmed());
+        lblViewingLoc->setToolTip(main_.session().logic<assets::clsStock>().locationPath(
+            common::idOfKey(locations::LocationTreeView::keyOf(node))));
     });
 }
 

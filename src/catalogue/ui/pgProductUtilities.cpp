@@ -96,6 +96,20 @@ void pgProductUtilities::chooseCategory(int catId) {
         cboCategories->setCurrentIndex(index);
 }
 
+bool pgProductUtilities::showProduct(int catId, int prodId) {
+    chooseCategory(catId);
+    QTreeWidgetItem* row = lvProdList->findKey(QStringLiteral("P") + QString::number(prodId));
+    if (!row)
+        return false;
+    lvProdList->clearSelection();
+    lvProdList->setCurrentItem(row);
+    row->setSelected(true);
+    lvProdList->scrollToItem(row);
+    lvProdList->setFocus();
+    main_.setSelectedProdId(prodId);
+    return true;
+}
+
 std::optional<int> pgProductUtilities::shownCategoryId() const {
     if (!isShowing() || cboCategories->currentIndex() < 0)
         return std::nullopt;

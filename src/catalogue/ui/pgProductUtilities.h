@@ -32,6 +32,9 @@ public:
     void FillListViewWithProds();
     // Chooses a category by its id, when the chooser holds it.
     void chooseCategory(int catId);
+    // Chooses a product's category and selects the product's row, in view;
+    // false when the list has no such row.
+    bool showProduct(int catId, int prodId);
     // The category chosen, while this page is showing: the product dialog
     // preselects it.
     std::optional<int> shownCategoryId() const;

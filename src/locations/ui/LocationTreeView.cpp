@@ -205,6 +205,17 @@ void LocationTreeView::selectNode(QTreeWidgetItem* item) {
     }
 }
 
+QTreeWidgetItem* LocationTreeView::revealNode(const QString& key) {
+    QTreeWidgetItem* item = node(key);
+    if (!item)
+        return nullptr;
+    for (QTreeWidgetItem* above = item->parent(); above; above = above->parent())
+        above->setExpanded(true);
+    selectNode(item);
+    scrollToItem(item);
+    return item;
+}
+
 void LocationTreeView::expandAllAndSelectRoot() {
     expandAll();
     selectNode(topLevelItemCount() > 0 ? topLevelItem(0) : nullptr);

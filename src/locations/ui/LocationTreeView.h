@@ -49,6 +49,9 @@ public:
     // The selected node, or null.
     QTreeWidgetItem* selectedNode() const;
     void selectNode(QTreeWidgetItem* item);
+    // Opens the branches above a node, selects it and scrolls it into view;
+    // null (and the selection as it was) when no node has the key.
+    QTreeWidgetItem* revealNode(const QString& key);
     // Expands every node and selects the first node, the root.
     void expandAllAndSelectRoot();
 

@@ -81,6 +81,15 @@ void pgLocationUtilities::tvLocations2_NodeClick(QTreeWidgetItem* node) {
     logic.setCurrentLocDesc(node->text(0));
 }
 
+bool pgLocationUtilities::showLocation(int locId) {
+    QTreeWidgetItem* node = tvLocations2->revealNode(locationKey(locId));
+    if (!node)
+        return false;
+    tvLocations2_NodeClick(node);
+    tvLocations2->setFocus();
+    return true;
+}
+
 void pgLocationUtilities::tvLocations2_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
     QTreeWidgetItem* selected = tvLocations2->selectedNode();
     if (button != Qt::RightButton || !selected)

@@ -24,6 +24,9 @@ public:
     QString hint() const override;
 
     void tvLocations2_NodeClick(QTreeWidgetItem* node);
+    // Selects a location's node, its branch opened and in view, and makes
+    // it the current location; false when the tree has no such node.
+    bool showLocation(int locId);
     // A mouse button released over the tree; the right one pops up the
     // Locations menu for the selected node.
     void tvLocations2_MouseUp(Qt::MouseButton button, const QPoint& globalPos);

@@ -2,6 +2,7 @@
 
 #include "allocation/ui/pgAllocation.h"
 #include "assets/ui/ProductDialogWiring.h"
+#include "assets/ui/frmStockLicHist.h"
 #include "assets/ui/pgEnquireByLocation.h"
 #include "assets/ui/pgEnquireByProducts.h"
 #include "catalogue/ui/frmProductMaint.h"
@@ -19,9 +20,11 @@
 #include "reports/ui/pgReports.h"
 #include "shell/DatabaseFile.h"
 #include "shell/HelpTopics.h"
+#include "shell/ui/FindPanel.h"
 #include "shell/ui/frmAbout.h"
 #include "store/Database.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
@@ -35,6 +38,7 @@
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace shell {
 
@@ -76,10 +80,23 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     if (about_)
         about_->setParent(this, about_->windowFlags() | Qt::Dialog);
 
-    SSTab1_ = new QTabWidget(this);
+    // Find above the pages.
+    auto* central = new QWidget(this);
+    SSTab1_ = new QTabWidget(central);
     SSTab1_->setObjectName(QStringLiteral("SSTab1"));
-    setCentralWidget(SSTab1_);
+    findPanel_ = new FindPanel(*this, central);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(findPanel_);
+    column->addWidget(SSTab1_, 1);
+    setCentralWidget(central);
     centralWidget()->setContentsMargins(8, 8, 8, 0);
+    auto* findAction = new QAction(QStringLiteral("Find"), this);
+    findAction->setObjectName(QStringLiteral("actFind"));
+    findAction->setShortcut(QKeySequence::Find);
+    findAction->setShortcutContext(Qt::WindowShortcut);
+    connect(findAction, &QAction::triggered, findPanel_, &FindPanel::focusFind);
+    addAction(findAction);
 
     // The menus first: pages may look their items up as they are made.
     buildMenus();
@@ -110,6 +127,12 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
             &catalogue::pgProductUtilities::productsActed,
             static_cast<assets::pgEnquireByLocation*>(pages_.at(common::EnquireByLocation)),
             &assets::pgEnquireByLocation::refillForSelectedNode);
+    // Ctrl+H on the allocation tree shows the selected item's history.
+    connect(static_cast<allocation::pgAllocation*>(pages_.at(common::Allocation)),
+            &allocation::pgAllocation::historyRequested, this,
+            [this](int itemId, const QString& itemType) {
+                assets::showHistory(session_, itemId, itemType, this);
+            });
 }
 
 frmVemora::~frmVemora() {

@@ -27,6 +27,7 @@ class ReportExport;
 namespace shell {
 
 class frmAbout;
+class FindPanel;
 
 // The main window: seven pages on one tab control, the status bar, the
 // menus (two on the menu bar, five hidden ones that pages pop up), and
@@ -69,6 +70,8 @@ public:
     // What answers the Reports page's Export button.
     exports::ReportExport* reportExport() const { return reportExport_; }
     QLabel* statusPanel(int panel) const; // 1: hint, 2: date, 3: time
+    // Find, above the pages.
+    FindPanel* findPanel() const { return findPanel_; }
 
     // Set only by a database restore: close without asking.
     void skipQuitConfirmation() { skipQuit_ = true; }
@@ -100,6 +103,7 @@ private:
     common::Session& session_;
     frmAbout* about_;
     QTabWidget* SSTab1_ = nullptr;
+    FindPanel* findPanel_ = nullptr;
     QVector<common::Page*> pages_;
     exports::ReportExport* reportExport_ = nullptr;
     std::array<QLabel*, 3> panels_{};

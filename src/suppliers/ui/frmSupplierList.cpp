@@ -70,6 +70,18 @@ frmSupplierList::frmSupplierList(common::Session& session, QWidget* parent)
     Form_Load();
 }
 
+bool frmSupplierList::showSupplier(int supplierId) {
+    QTreeWidgetItem* row = lvSupplyList->findKey(QStringLiteral("S") + QString::number(supplierId));
+    if (!row)
+        return false;
+    lvSupplyList->clearSelection();
+    lvSupplyList->setCurrentItem(row);
+    row->setSelected(true);
+    lvSupplyList->scrollToItem(row);
+    lvSupplyList->setFocus();
+    return true;
+}
+
 void frmSupplierList::Form_Load() {
     // No earlier (perhaps since deleted) supplier goes back to a caller.
     logic_.clearChoice();

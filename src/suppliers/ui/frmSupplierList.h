@@ -39,6 +39,8 @@ public:
     void Form_Load();
     // Refills the list and sets the buttons (GetSuppNames).
     void GetSuppNames();
+    // Selects a supplier's row, in view; false when the list has none.
+    bool showSupplier(int supplierId);
 
     void btnSelect_Click();
     void btnAdd_Click();
