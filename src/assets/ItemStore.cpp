@@ -220,7 +220,7 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
 }
 
 Removal ItemStore::removeItem(int id) {
-    return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, id);
+    return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, table_.codeColumn, id);
 }
 
 std::optional<store::Query> ItemStore::readItem(int id, ItemDetails& d, const QString& missing,
