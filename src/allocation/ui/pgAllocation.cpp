@@ -61,6 +61,7 @@ pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
 
     auto* keys = new common::RowMenu(tvSourceLoc);
     keys->addKey(Qt::Key_M, Qt::ControlModifier, [this] { moveTo(); });
+    keys->addKey(Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier, [this] { moveTo(true); });
     keys->addKey(Qt::Key_Z, Qt::ControlModifier, [this] { undoMove(); });
     connect(keys, &common::RowMenu::menuRequested, this,
             [this](const QPoint& pos) { tvSourceLoc_MouseUp(Qt::RightButton, pos); });
@@ -101,7 +102,7 @@ void pgAllocation::menuChosen(const QString& array, int index) {
         undoMove();
 }
 
-void pgAllocation::moveTo() {
+void pgAllocation::moveTo(bool wholeGroups) {
     QTreeWidgetItem* lead = leadItem();
     if (!lead) {
         main_.session().messages().refuse(QStringLiteral("You can only move stock or licences"));
@@ -119,7 +120,7 @@ void pgAllocation::moveTo() {
         common::guarded(main_.session().messages(), [this] { rebuild(); });
         return;
     }
-    dropItem(lead, target, Qt::NoModifier);
+    dropItem(lead, target, wholeGroups ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
 void pgAllocation::undoMove() {

@@ -57,8 +57,10 @@ public slots:
     // became selected), the Menu key or Shift+F10: the menu for the
     // selection.
     void tvSourceLoc_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
-    // "Move to…": the selected items to a location chosen in the picker.
-    void moveTo();
+    // "Move to…": the selected items to a location chosen in the picker, as
+    // a drop there moves them (wholeGroups: as a drop with Shift held,
+    // Ctrl+Shift+M).
+    void moveTo(bool wholeGroups = false);
     // "Undo Move": the items of the last move back where they came from.
     void undoMove();
 

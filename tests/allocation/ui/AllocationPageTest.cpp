@@ -474,6 +474,26 @@ TEST_F(AllocationPage, MoveToAndUndoMoveTheSelectedItemsWithTheirHistoryAndPatch
     EXPECT_EQ(messages.texts(), QStringList{allocation::NothingToUndo});
 }
 
+TEST_F(AllocationPage, CtrlShiftMMovesWholeGroupsAsShiftAtADropDoes) {
+    tree->expandAll();
+    click(wordAt(lab));
+    {
+        const auto pick = pickInPicker(storeRoom);
+        QTest::keyClick(tree, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_TRUE(pick->ran());
+    }
+    EXPECT_EQ(node(wordAt(lab)), nullptr);
+    EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 2)"));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(node(wordAt(storeRoom)), nullptr);
+    EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 2)"));
+    EXPECT_EQ(storedLocation("Licences", "Licence_ID", k1), lab);
+    EXPECT_EQ(storedLocation("Licences", "Licence_ID", k2), lab);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
+}
+
 TEST_F(AllocationPage, MoveToRefusesWhatADropRefuses) {
     tree->expandAll();
     const QString a = stockKey(pcAtOffice);
