@@ -221,7 +221,7 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
 }
 
 Removal ItemStore::removeItem(int id) {
-    return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, id);
+    return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, table_.codeColumn, id);
 }
 
 QString ItemStore::locationPath(int locId) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
 #include <QList>
@@ -13,7 +14,6 @@
 class QPushButton;
 
 namespace common {
-class MainWindow;
 struct NodeKey;
 } // namespace common
 namespace locations {
@@ -27,7 +27,12 @@ struct MoveUpdate;
 // Page " &Allocation": every location with the stock items and licence
 // groups it holds; items move by drag and drop. The tree changes only after
 // the database took the move.
-class pgAllocation : public common::Page {
+//
+// Its context menu (mnuAllocation) and keys move without the mouse: "Move
+// to…" (Ctrl+M) asks for a location with the location picker and moves the
+// selected items there as a drop onto it would; "Undo Move" (Ctrl+Z) moves
+// the items of the last move back.
+class pgAllocation : public common::Page, public common::MenuClient {
     Q_OBJECT
 public:
     explicit pgAllocation(common::MainWindow& main);
@@ -36,6 +41,7 @@ public:
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     // Selects an item's node, its branch opened and in view: a stock item
     // by id, a licence by the group of its product, type and location,
@@ -65,6 +71,19 @@ public slots:
     void dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target,
                    bool wholeGroups = false);
 
+    // The right button over the tree (after the node under the pointer
+    // became selected), the Menu key or Shift+F10: the menu for the
+    // selection.
+    void tvSourceLoc_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    // "Move to…": the selected items to a location chosen in the picker, as
+    // a drop there moves them (wholeGroups: as a drop with Shift held,
+    // Ctrl+Shift+M).
+    void moveTo(bool wholeGroups = false);
+    // "Undo Move": the items of the last move back where they came from.
+    void undoMove();
+
+    void menuChosen(const QString& array, int index) override;
+
 private:
     // Changes the tree for moves the database took: stock nodes change
     // parents, licence groups are replaced by their new counts. The rest of
@@ -75,7 +94,12 @@ private:
     // Replaces a location's licence group nodes of one kind.
     void replaceGroups(int locId, QChar kind, const MoveUpdate& update, bool atTarget);
     bool refuseDragStart(QTreeWidgetItem* dragged);
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Ctrl+H: asks for the selected item's history.
+    void showHistory();
+    // The item that a Move to… moves as a drag would move the dragged
+    // node: the current node when it is a selected item, else the first
+    // selected item; null when no item is selected.
+    QTreeWidgetItem* leadItem() const;
     void finishDrop();
 
     common::MainWindow& main_;

@@ -8,6 +8,7 @@
 #include "common/ui/Guard.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 #include "locations/ui/LocationTreeView.h"
 
 #include <QAction>
@@ -65,11 +66,22 @@ pgEnquireByLocation::pgEnquireByLocation(common::MainWindow& main) : main_(main)
             &locations::LocationTreeView::expandAllAndSelectRoot);
     connect(tvLocations, &locations::LocationTreeView::nodeClicked, this,
             &pgEnquireByLocation::tvLocations_NodeClick);
-    for (common::ReportList* list : {lvStockTable, lvLicenceTable})
+    for (common::ReportList* list : {lvStockTable, lvLicenceTable}) {
         connect(list, &common::ReportList::mousePressed, this,
                 [this, list](Qt::MouseButton button, const QPoint& pos) {
                     listMouseDown(list, button, pos);
                 });
+        // Enter means nothing else on these lists: it modifies the product.
+        auto* keys = new common::RowMenu(list, common::RowMenu::Enter::Modifies);
+        connect(keys, &common::RowMenu::menuRequested, this,
+                [this, list](const QPoint& pos) { listMouseDown(list, Qt::RightButton, pos); });
+        connect(keys, &common::RowMenu::keyPressed, this, [this, list](common::RowKey key) {
+            listMouseDown(list, Qt::NoButton, QPoint());
+            common::chooseEnabled(
+                main_.menuItem(catalogue::ProductMenuArray, catalogue::productMenuItemFor(key)),
+                *this);
+        });
+    }
 }
 
 void pgEnquireByLocation::rebuild() {
@@ -80,6 +92,10 @@ void pgEnquireByLocation::rebuild() {
 
 QWidgetList pgEnquireByLocation::tabOrder() const {
     return {tvLocations, btnExpandEBL, lvStockTable, lvLicenceTable};
+}
+
+QString pgEnquireByLocation::helpTopic() const {
+    return QStringLiteral("enquire-location.html");
 }
 
 QString pgEnquireByLocation::hint() const {

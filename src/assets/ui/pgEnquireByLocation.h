@@ -26,6 +26,7 @@ public:
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     void tvLocations_NodeClick(QTreeWidgetItem* node);
     // Refills both lists for a location.

@@ -10,6 +10,7 @@
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -69,6 +70,11 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
             [this](int) { cboEnqProds_Click(); });
     connect(lvEnqProd, &common::ReportList::mousePressed, this,
             &pgEnquireByProducts::lvEnqProd_MouseDown);
+    // Enter means nothing else on this list: it modifies the item.
+    auto* keys = new common::RowMenu(lvEnqProd, common::RowMenu::Enter::Modifies);
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { lvEnqProd_MouseDown(Qt::RightButton, pos); });
+    connect(keys, &common::RowMenu::keyPressed, this, &pgEnquireByProducts::lvEnqProd_Key);
 }
 
 void pgEnquireByProducts::rebuild() {
@@ -83,6 +89,10 @@ void pgEnquireByProducts::rebuild() {
 
 QWidgetList pgEnquireByProducts::tabOrder() const {
     return {cboEnqCats, cboEnqProds, lvEnqProd};
+}
+
+QString pgEnquireByProducts::helpTopic() const {
+    return QStringLiteral("enquire-products.html");
 }
 
 QString pgEnquireByProducts::hint() const {
@@ -146,6 +156,16 @@ void pgEnquireByProducts::lvEnqProd_MouseDown(Qt::MouseButton button, const QPoi
         return;
     setMenuStates();
     main_.popUpMenu(common::SharedMenu::StockLicences, globalPos, this);
+}
+
+void pgEnquireByProducts::lvEnqProd_Key(common::RowKey key) {
+    setMenuStates();
+    // The selected row's kind decides; with none, Insert adds stock.
+    const bool licence = lvEnqProd->selectedKey().startsWith(QLatin1Char('L'));
+    const int item = key == common::RowKey::Add      ? MaintAdd
+                     : key == common::RowKey::Modify ? MaintModify
+                                                     : MaintDelete;
+    common::chooseEnabled(main_.menuItem(licence ? LMaint : SMaint, item), *this);
 }
 
 void pgEnquireByProducts::menuChosen(const QString& array, int index) {

@@ -8,7 +8,8 @@ class QLabel;
 
 namespace common {
 class ReportList;
-}
+enum class RowKey;
+} // namespace common
 
 namespace assets {
 
@@ -25,6 +26,7 @@ public:
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     void cboEnqCats_Click();
     void cboEnqProds_Click();
@@ -33,6 +35,9 @@ public:
     // A mouse button pressed over the list; the right one sets the menu's
     // states from the selected row and pops it up.
     void lvEnqProd_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    // Insert, F2 (or Enter) and Delete: the Stock menu's item for the key,
+    // or the Licences menu's on a licence row, when it is enabled.
+    void lvEnqProd_Key(common::RowKey key);
     void menuChosen(const QString& array, int index) override;
 
     // The product chosen, 0 for none.

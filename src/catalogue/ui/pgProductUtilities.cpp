@@ -7,6 +7,7 @@
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -45,6 +46,13 @@ pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
             &pgProductUtilities::lvProdList_MouseDown);
     connect(lvProdList, &QTreeWidget::itemDoubleClicked, this,
             &pgProductUtilities::lvProdList_DblClick);
+    auto* keys = new common::RowMenu(lvProdList);
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { lvProdList_MouseDown(Qt::RightButton, pos); });
+    connect(keys, &common::RowMenu::keyPressed, this, [this](common::RowKey key) {
+        lvProdList_MouseDown(Qt::NoButton, QPoint());
+        common::chooseEnabled(main_.menuItem(ProductMenuArray, productMenuItemFor(key)), *this);
+    });
 }
 
 void pgProductUtilities::rebuild() {
@@ -53,6 +61,10 @@ void pgProductUtilities::rebuild() {
 
 QWidgetList pgProductUtilities::tabOrder() const {
     return {cboCategories, lvProdList};
+}
+
+QString pgProductUtilities::helpTopic() const {
+    return QStringLiteral("catalogue.html");
 }
 
 QString pgProductUtilities::hint() const {

@@ -24,6 +24,7 @@ public:
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     // Refills the category chooser and selects its first entry; with no
     // category the product list is emptied.

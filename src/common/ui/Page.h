@@ -19,6 +19,9 @@ public:
     virtual QWidgetList tabOrder() const = 0;
     // The one-line hint for the status bar.
     virtual QString hint() const = 0;
+    // The page of the help that tells of this page, by its file name
+    // ("allocation.html"); F1 opens the help there.
+    virtual QString helpTopic() const = 0;
 };
 
 } // namespace common

@@ -16,8 +16,9 @@ namespace locations {
 // A tree view of locations: nodes carry their key and image index, and are
 // found by key. Every tree that shows locations is one of these.
 //
-// The right mouse button never changes the selection: a context menu acts on
-// the node the user selected with the left button.
+// The right mouse button starts no drag and, by itself, changes nothing; a
+// tree with a context menu gives it a common::RowMenu, which makes the node
+// under the pointer the selected node before the menu shows.
 //
 // A tree may let the user drag its nodes onto one another. The dragged node
 // is the one the mouse pressed, whatever else is selected. While it is

@@ -109,6 +109,10 @@ QWidgetList pgReports::tabOrder() const {
     return order;
 }
 
+QString pgReports::helpTopic() const {
+    return QStringLiteral("reports.html");
+}
+
 QString pgReports::hint() const {
     return QStringLiteral(
         "Select the desired report, order if required, select your printer, hit Print or Export");

@@ -30,6 +30,7 @@ public:
     void rebuild() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     // The installed printers' device names, the first one chosen.
     void setPrinters(const QStringList& printers);

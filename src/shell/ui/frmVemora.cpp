@@ -29,6 +29,8 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -213,12 +215,24 @@ void frmVemora::buildMenus() {
         item(mnuLMaintMenu, maint[i], QStringLiteral("mnuLMaint"), i);
     }
 
+    // The allocation tree's menu. Its keys belong to the tree (Ctrl+M and
+    // Ctrl+Z there); the menu only shows them.
+    QMenu* mnuAllocation =
+        hiddenMenu(this, QStringLiteral("mnuAllocation"), QStringLiteral("Allocation"));
+    const QString alloc[] = {QStringLiteral("Move to\u2026"), QStringLiteral("Undo Move")};
+    const QKeySequence allocKeys[] = {QKeySequence(Qt::CTRL | Qt::Key_M),
+                                      QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    for (int i = 0; i < 2; ++i) {
+        QAction* action = item(mnuAllocation, alloc[i], QStringLiteral("mnuAlloc"), i);
+        action->setShortcut(allocKeys[i]);
+        action->setShortcutContext(Qt::WidgetShortcut);
+    }
+
     using common::SharedMenu;
-    menus_ = {{SharedMenu::Categorys, mnuCategorys},
-              {SharedMenu::Suppliers, mnuSuppliers},
-              {SharedMenu::Products, mnuProducts},
-              {SharedMenu::Locations, mnuLocations},
-              {SharedMenu::StockLicences, mnuStockLicences}};
+    menus_ = {
+        {SharedMenu::Categorys, mnuCategorys},         {SharedMenu::Suppliers, mnuSuppliers},
+        {SharedMenu::Products, mnuProducts},           {SharedMenu::Locations, mnuLocations},
+        {SharedMenu::StockLicences, mnuStockLicences}, {SharedMenu::Allocation, mnuAllocation}};
     // One connection per menu; a sub-menu's choice reaches its top menu's
     // triggered signal too.
     for (const auto& [which, menu] : menus_)
@@ -356,6 +370,23 @@ void frmVemora::mnuHelpAbout_Click(int index) {
     const QPoint centre = frameGeometry().center();
     about_->move(centre.x() - frame.width() / 2, centre.y() - frame.height() / 2);
     about_->exec();
+}
+
+void frmVemora::helpOnPage() {
+    const int shown = SSTab1_->currentIndex();
+    const QString topic =
+        shown >= 0 && shown < pages_.size() ? pages_.at(shown)->helpTopic() : QString();
+    const QString error = StartHelpViewer(helpFile_, programDir_, topic);
+    if (!error.isEmpty())
+        session_.messages().fail(error);
+}
+
+void frmVemora::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        helpOnPage();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void frmVemora::showHelpTopics() {

@@ -53,6 +53,8 @@ public:
     void mnuDBase_Click(int index);
     // The Help menu: 0 "&Help Topics", 1 "&About".
     void mnuHelpAbout_Click(int index);
+    // F1: the help at the page of the help that tells of the page shown.
+    void helpOnPage();
 
     // Shows the window and fills it; printers are the installed printers'
     // device names in the system's order.
@@ -90,6 +92,8 @@ protected:
     // record the menu instead of opening it.
     virtual void popUp(QMenu* menu, const QPoint& globalPos);
     void closeEvent(QCloseEvent* event) override;
+    // F1 that no control of the page took.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildMenus();

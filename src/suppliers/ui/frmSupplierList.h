@@ -13,6 +13,7 @@ namespace common {
 class Messages;
 class ReportList;
 class Session;
+enum class RowKey;
 } // namespace common
 
 namespace suppliers {
@@ -50,6 +51,8 @@ public:
     void btnClose_Click();
     void lvSupplyList_DblClick();
     void lvSupplyList_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    // Insert, F2 and Delete: the menu's item for the key, when it is enabled.
+    void lvSupplyList_Key(common::RowKey key);
     void mnuSup_Click(int index);
 
     QMenu* contextMenu() const { return mnuSuppliers; }

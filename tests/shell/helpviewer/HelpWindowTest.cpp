@@ -60,6 +60,21 @@ TEST(HelpWindow, OpensOnTheContentsPageWithEveryTopicAndTheIndex) {
     EXPECT_TRUE(help.browser()->toPlainText().contains(QStringLiteral("Scheduled backups")));
 }
 
+TEST(HelpWindow, OpensOnAPageByItsNameAndOnTheFirstPageForAnythingElse) {
+    frmHelp help;
+    ASSERT_EQ(help.load(builtHelpFile()), QString());
+    help.showPage(QStringLiteral("allocation.html"));
+    EXPECT_EQ(help.browser()->source(),
+              QUrl(QStringLiteral("qthelp://com.vemora.assets/help/allocation.html")));
+    EXPECT_TRUE(help.browser()->toPlainText().contains(QStringLiteral("Ctrl+M")));
+    for (const char* odd : {"../allocation.html", "/etc/passwd", "", "allocation.html#x"}) {
+        SCOPED_TRACE(odd);
+        help.showPage(QStringLiteral("backup.html"));
+        help.showPage(QString::fromLatin1(odd));
+        EXPECT_EQ(help.browser()->source(), QUrl(helpviewer::HelpHome));
+    }
+}
+
 TEST(HelpWindow, FullTextSearchFindsAWordOnItsPage) {
     frmHelp help;
     ASSERT_EQ(help.load(builtHelpFile()), QString());

@@ -1,4 +1,5 @@
 #include "shell/HelpTopics.h"
+#include "common/ui/MainWindow.h"
 #include "common/Session.h"
 #include "shell/ui/frmVemora.h"
 #include "support/ScriptedMessages.h"
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTabWidget>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -92,4 +95,32 @@ TEST_F(HelpTopics, TheViewerBesideTheProgramIsStartedOnTheHelpFile) {
     QFile f(marker);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the viewer did not run";
     EXPECT_EQ(QString::fromLocal8Bit(f.readAll().trimmed()), window->helpFile());
+}
+
+TEST_F(HelpTopics, F1OpensTheHelpOnThePageShown) {
+    write(window->helpFile(), "help");
+    const struct {
+        int page;
+        const char* topic;
+    } cases[] = {{common::EnquireByLocation, "enquire-location.html"},
+                 {common::LocationUtilities, "locations.html"},
+                 {common::Allocation, "allocation.html"},
+                 {common::Reports, "reports.html"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.topic);
+        const QString marker = inDir(QStringLiteral("opened-%1").arg(c.page));
+        write(inDir(shell::HelpViewerName),
+              "#!/bin/sh\necho \"$1|$2\" > '" + marker.toLocal8Bit() + "'\n", true);
+        window->SSTab1()->setCurrentIndex(c.page);
+        messages.clear();
+        QTest::keyClick(window.get(), Qt::Key_F1);
+        EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
+        QDeadlineTimer deadline(20000);
+        while (!QFile::exists(marker) && !deadline.hasExpired())
+            QThread::msleep(20);
+        QFile f(marker);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the viewer did not run";
+        EXPECT_EQ(QString::fromLocal8Bit(f.readAll().trimmed()),
+                  window->helpFile() + QLatin1Char('|') + QLatin1String(c.topic));
+    }
 }
