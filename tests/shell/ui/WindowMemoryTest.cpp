@@ -176,9 +176,11 @@ TEST_F(PagePlace, TheProductEnquiryKeepsCategoryProductAndRowAcrossATabSwitch) {
     const QString row = QStringLiteral("L%1").arg(k2);
     list->selectKeys({row}, row);
 
-    // Nothing written meanwhile: the page is as it was left.
+    // Nothing written meanwhile: the page is as it was left, not refilled.
+    const QTreeWidgetItem* firstRow = list->topLevelItem(0);
     go(common::CategoryUtilities);
     go(common::EnquireByProducts);
+    EXPECT_EQ(list->topLevelItem(0), firstRow) << "the same rows";
     EXPECT_EQ(cats->currentData().toInt(), software);
     EXPECT_EQ(prods->currentData().toInt(), excel);
     EXPECT_EQ(list->selectedKeys(), QStringList{row});
