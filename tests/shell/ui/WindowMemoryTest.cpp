@@ -396,4 +396,38 @@ TEST_F(PagePlace, TheReportZoomsWithCtrlPlusMinusAndZeroOnTheScreenOnly) {
     EXPECT_EQ(page->zoom(), reports::SmallestZoom);
 }
 
+TEST_F(PagePlace, PrintingAndPdfKeepTheirLayoutWhateverTheZoom) {
+    for (int i = 0; i < 120; ++i)
+        t.addStock(QStringLiteral("BULK-%1").arg(i, 3, 10, QLatin1Char('0')), pc, office);
+    window->show();
+    go(common::Reports);
+    auto* page = static_cast<reports::pgReports*>(window->page(common::Reports));
+    auto* combo = on<QComboBox>(common::Reports, "cboReports");
+    const int index = combo->findText(QStringLiteral("Stock details"));
+    ASSERT_GE(index, 0);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    QTemporaryDir out;
+    const auto pdfAt = [&](int zoom) {
+        page->setZoom(zoom);
+        const QString path = out.filePath(QStringLiteral("zoom%1.pdf").arg(zoom));
+        hooks.files.choose(path);
+        page->SaveAsPdf();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return file.readAll();
+    };
+    const QByteArray plain = pdfAt(0);
+    const QByteArray zoomed = pdfAt(reports::LargestZoom);
+    const auto pages = [](const QByteArray& pdf) {
+        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page ") +
+               pdf.count("/Type /Page/");
+    };
+    EXPECT_GT(pages(plain), 1) << "a report of several pages";
+    EXPECT_EQ(pages(zoomed), pages(plain));
+    // Only the stamps of time and identity differ, which keep their length.
+    EXPECT_EQ(zoomed.size(), plain.size());
+    EXPECT_TRUE(messages.shown().empty());
+}
+
 } // namespace
