@@ -359,6 +359,33 @@ TEST(ListColumns, NarrowColumnsShowWholeAndWideOnesShareTheRest) {
     EXPECT_EQ(list.userColumnWidths(), (QList<int>{200, -1, -1, -1, -1}));
 }
 
+TEST_F(PagePlace, TempCountsShowBesideALongDescriptionAtTheDefaultSize) {
+    const int suite = t.addProduct(
+        QStringLiteral("SUITE-2026-ENTERPRISE"),
+        QStringLiteral("Office productivity suite, enterprise edition with every optional "
+                       "component, volume licence for the whole organisation"),
+        software);
+    t.addLicence(QStringLiteral("K-SUITE"), suite, office, store::LicenceTemporary);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    go(common::Reports);
+    go(common::EnquireByLocation);
+    auto* tree = on<locations::LocationTreeView>(common::EnquireByLocation, "tvLocations");
+    tree->expandAll();
+    tree->selectNode(tree->node(L(office)));
+    emit tree->nodeClicked(tree->node(L(office)));
+    auto* licences = on<common::ReportList>(common::EnquireByLocation, "lvLicenceTable");
+    ASSERT_EQ(licences->topLevelItemCount(), 2);
+    QHeaderView* header = licences->header();
+    for (int c = 0; c < header->count(); ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_LE(header->sectionViewportPosition(c) + header->sectionSizeHint(c),
+                  licences->viewport()->width())
+            << "the column's heading is in sight";
+    }
+    EXPECT_GE(header->sectionSize(0), header->sectionSizeHint(0));
+}
+
 TEST_F(PagePlace, TheProductChooserIsAsWideAsItsLongestEntry) {
     const QString longName = QStringLiteral("Enterprise Resource Planning Suite, site licence");
     t.addProduct(QStringLiteral("ERP"), longName, software);
