@@ -8,9 +8,9 @@ namespace common {
 
 // One page of the main window. The window fills a page from the database
 // the first time it is selected, and again on a later selection only when
-// something was written to the database since the page was last shown; it
-// puts the page's controls into the keyboard order and shows its hint in
-// the status bar.
+// something was written to the database since the page was last filled
+// (then with refill, which keeps the user's place); it puts the page's
+// controls into the keyboard order and shows its hint in the status bar.
 class Page : public QWidget {
     Q_OBJECT
 public:

@@ -32,6 +32,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -416,6 +417,13 @@ TEST_F(PagePlace, TheReportZoomsWithCtrlPlusMinusAndZeroOnTheScreenOnly) {
     QTest::keyClick(text, Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(page->zoom(), 0);
     EXPECT_DOUBLE_EQ(text->font().pointSizeF(), base);
+    // Ctrl with the wheel over the text zooms too.
+    const QPointF centre = QPointF(text->viewport()->rect().center());
+    QWheelEvent wheel(centre, text->viewport()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(text->viewport(), &wheel);
+    EXPECT_EQ(page->zoom(), 1);
+    EXPECT_DOUBLE_EQ(text->font().pointSizeF(), base + 1);
     // Bounded both ways.
     page->setZoom(1000);
     EXPECT_EQ(page->zoom(), reports::LargestZoom);
