@@ -5,6 +5,7 @@
 #include "common/ui/BoxMessages.h"
 #include "shell/ui/Application.h"
 #include "shell/ui/Program.h"
+#include "shell/ui/WindowMemory.h"
 
 #include <QPrinterInfo>
 
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     shell::Program::Options options;
     options.directory = QApplication::applicationDirPath();
     options.printers = QPrinterInfo::availablePrinterNames();
+    options.settings = shell::userSettings();
     if (!program.Main(options))
         return 1;
     return QApplication::exec();

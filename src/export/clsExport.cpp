@@ -54,6 +54,23 @@ store::Query openExportQuery(store::Database& db, const reports::clsReports::Com
 
 } // namespace
 
+QString workbookSavedNotice(const QString& path) {
+    return QStringLiteral("Workbook saved as ") + QDir::toNativeSeparators(path);
+}
+
+QString textSavedNotice(const QString& path) {
+    return QStringLiteral("Report saved as ") + QDir::toNativeSeparators(path);
+}
+
+namespace {
+
+// The chosen name, with the extension added when it has none.
+QString withExtension(const QString& chosen, const QString& extension) {
+    return QFileInfo(chosen).suffix().isEmpty() ? chosen + QLatin1Char('.') + extension : chosen;
+}
+
+} // namespace
+
 QString exportEmptyMessage(const ReportDef& report) {
     switch (report.query) {
     case ReportQuery::LicenceDetails:
@@ -88,17 +105,37 @@ void clsExport::ExportReport(const QString& reportName, const QString& reportTex
     case ExportChoice::Workbook:
         break;
     }
-    if (!reports::findReport(reportName))
-        return;
-    std::optional<QString> path;
+    if (const ReportDef* report = reports::findReport(reportName))
+        ExportWorkbookTo(*report, files, hooks);
+}
+
+std::optional<QString> clsExport::ExportWorkbookTo(const ReportDef& report,
+                                                   common::FileChooser& files, ExportHooks& hooks) {
+    const QString documents = hooks.workbookFolder();
+    const QString folder =
+        !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::tempPath();
+    common::FileRequest request;
+    request.purpose = common::FileRequest::Save;
+    request.title = QStringLiteral("Save Report as Excel Workbook");
+    request.directory = UniqueWorkbookPath(folder, report.name, clock_.today());
+    request.filter = WorkbookFilter;
+    request.confirmOverwrite = true;
+    const std::optional<QString> chosen = files.choose(request);
+    if (!chosen || chosen->trimmed().isEmpty())
+        return std::nullopt;
+    const QString path = withExtension(*chosen, QStringLiteral("xlsx"));
+    bool saved = false;
     {
         Busy busy(hooks);
-        path = ExportToWorkbook(reportName, hooks.workbookFolder());
+        saved = SaveWorkbook(report, RecordedOrder, path);
     }
-    // The workbook stays saved when no program takes it: the message says
-    // where it is.
-    if (path && !hooks.openFile(*path))
-        messages_.fail(ExcelProblem + QLatin1Char('\r') + QDir::toNativeSeparators(*path));
+    if (!saved)
+        return std::nullopt;
+    // A workbook no program takes is saved all the same: the user is told
+    // where, and may open its folder.
+    if (!hooks.openFile(path) && hooks.offerFolder(workbookSavedNotice(path)))
+        hooks.openFile(QFileInfo(path).absolutePath());
+    return path;
 }
 
 bool clsExport::ExportToTextFile(const QString& reportText, common::FileChooser& files,
@@ -106,16 +143,24 @@ bool clsExport::ExportToTextFile(const QString& reportText, common::FileChooser&
     common::FileRequest request;
     request.purpose = common::FileRequest::Save;
     request.title = QStringLiteral("Save Report as Text File");
+    request.directory = hooks.workbookFolder();
     request.filter = TextFilesFilter;
-    // The name is taken as typed and an existing file is replaced.
+    // An existing file of the name is replaced without a question.
     request.confirmOverwrite = false;
     const std::optional<QString> chosen = files.choose(request);
     if (!chosen || chosen->trimmed().isEmpty())
         return false;
-    if (refuseProtected(*chosen))
+    const QString path = withExtension(*chosen, QStringLiteral("txt"));
+    if (refuseProtected(path))
         return false;
-    Busy busy(hooks);
-    return writeTextFile(*chosen, reportText);
+    bool written = false;
+    {
+        Busy busy(hooks);
+        written = writeTextFile(path, reportText);
+    }
+    if (written)
+        messages_.notify(textSavedNotice(path));
+    return written;
 }
 
 bool clsExport::writeTextFile(const QString& path, const QString& reportText) {

@@ -176,8 +176,10 @@ void Database::backupTo(const QString& path) const {
 void Database::close() {
     if (!db_)
         return;
+    const int changes = sqlite3_total_changes(db_);
     if (sqlite3_close(db_) != SQLITE_OK)
         fail();
+    closedChanges_ += changes;
     db_ = nullptr;
 }
 
@@ -201,6 +203,10 @@ void Database::run(const QString& sql) {
         sqlite3_free(error);
         throw DbError(message, primary(sqlite3_extended_errcode(db_)));
     }
+}
+
+std::int64_t Database::changeCount() const {
+    return closedChanges_ + (db_ ? sqlite3_total_changes(db_) : 0);
 }
 
 std::int64_t Database::lastInsertId() const {

@@ -150,6 +150,11 @@ public:
     void run(const QString& sql);
 
     std::int64_t lastInsertId() const;
+    // How many rows this connection has inserted, changed or deleted since
+    // it was first opened, through any statement (work later rolled back
+    // included), kept across close() and reopen(). It only grows: a window
+    // that noted it can tell whether anything was written since.
+    std::int64_t changeCount() const;
     int userVersion();
     void setUserVersion(int version);
 
@@ -184,6 +189,8 @@ private:
     sqlite3* db_;
     QString path_;
     std::optional<QString> key_;
+    // Changes counted by connections closed before the current one.
+    std::int64_t closedChanges_ = 0;
 };
 
 // A transaction that rolls back unless commit() is called. Nests: an inner

@@ -188,6 +188,12 @@ void pgAllocation::rebuild() {
     tvSourceLoc->fill(*nodes);
 }
 
+void pgAllocation::refill() {
+    const locations::LocationTreeView::Place place = tvSourceLoc->place();
+    rebuild();
+    tvSourceLoc->restorePlace(place);
+}
+
 bool pgAllocation::refuseDragStart(QTreeWidgetItem* dragged) {
     using locations::LocationTreeView;
     if (clsAllocations::IsItem(LocationTreeView::imageOf(dragged)))

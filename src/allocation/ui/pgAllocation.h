@@ -39,6 +39,8 @@ public:
 
     // SetUpAllocForm: the location tree with every location's items.
     void rebuild() override;
+    // Refills the tree keeping open branches and the selected nodes.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
     QString helpTopic() const override;

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace assets {
 
 namespace {
@@ -45,6 +47,9 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
     cboEnqCats->setObjectName(QStringLiteral("cboEnqCats"));
     cboEnqProds = new QComboBox(this);
     cboEnqProds->setObjectName(QStringLiteral("cboEnqProds"));
+    // Each chooser as wide as its longest entry, whatever was chosen.
+    cboEnqCats->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cboEnqProds->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lvEnqProd = new common::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
                                         QStringLiteral("Stock / Licence ")},
                                        this);
@@ -85,6 +90,27 @@ void pgEnquireByProducts::rebuild() {
         return;
     cboEnqCats->setCurrentIndex(0);
     cboEnqCats_Click();
+}
+
+void pgEnquireByProducts::refill() {
+    const int catId = cboEnqCats->currentIndex() < 0 ? 0 : cboEnqCats->currentData().toInt();
+    const int prodId = chosenProdId();
+    const QStringList selected = lvEnqProd->selectedKeys();
+    const QString current = lvEnqProd->currentKey();
+    lvEnqProd->clearRows();
+    common::Session& session = main_.session();
+    fillChoices(cboEnqCats, session.logic<catalogue::clsCategories>().FillComboWithCats());
+    fillChoices(cboEnqProds, {});
+    if (cboEnqCats->count() == 0)
+        return;
+    cboEnqCats->setCurrentIndex(std::max(cboEnqCats->findData(catId), 0));
+    fillChoices(cboEnqProds, session.logic<catalogue::clsProducts>().FillUpCombo(
+                                 cboEnqCats->currentData().toInt()));
+    if (cboEnqProds->count() == 0)
+        return;
+    cboEnqProds->setCurrentIndex(std::max(cboEnqProds->findData(prodId), 0));
+    FillStockListUsingProduct();
+    lvEnqProd->selectKeys(selected, current);
 }
 
 QWidgetList pgEnquireByProducts::tabOrder() const {

@@ -24,6 +24,9 @@ public:
     // Empties the list, then the chain: categories, the first category's
     // products, the first product's items.
     void rebuild() override;
+    // Refills the chain keeping the chosen category and product where they
+    // still exist (else the first), and the selected rows.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
     QString helpTopic() const override;

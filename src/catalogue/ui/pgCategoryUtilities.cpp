@@ -47,6 +47,13 @@ void pgCategoryUtilities::rebuild() {
     FillListViewWithCats();
 }
 
+void pgCategoryUtilities::refill() {
+    const QStringList selected = lvCategories->selectedKeys();
+    const QString current = lvCategories->currentKey();
+    FillListViewWithCats();
+    lvCategories->selectKeys(selected, current);
+}
+
 QWidgetList pgCategoryUtilities::tabOrder() const {
     return {lvCategories};
 }

@@ -19,6 +19,8 @@ public:
     explicit pgCategoryUtilities(common::MainWindow& main);
 
     void rebuild() override;
+    // Refills the list keeping the selected row.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
     QString helpTopic() const override;

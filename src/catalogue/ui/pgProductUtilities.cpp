@@ -16,6 +16,8 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 
+#include <algorithm>
+
 namespace catalogue {
 
 pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
@@ -57,6 +59,28 @@ pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
 
 void pgProductUtilities::rebuild() {
     FillComboWithCats();
+}
+
+void pgProductUtilities::refill() {
+    const int catId = cboCategories->currentIndex() < 0 ? 0 : cboCategories->currentData().toInt();
+    const QStringList selected = lvProdList->selectedKeys();
+    const QString current = lvProdList->currentKey();
+    const Choices categories =
+        main_.session().logic<catalogue::clsCategories>().FillComboWithCats();
+    {
+        const QSignalBlocker blocker(cboCategories);
+        cboCategories->clear();
+        for (const Choice& c : categories)
+            cboCategories->addItem(c.text, c.id);
+        cboCategories->setCurrentIndex(
+            categories.empty() ? -1 : std::max(cboCategories->findData(catId), 0));
+    }
+    if (categories.empty()) {
+        lvProdList->clearRows();
+        return;
+    }
+    FillListViewWithProds();
+    lvProdList->selectKeys(selected, current);
 }
 
 QWidgetList pgProductUtilities::tabOrder() const {

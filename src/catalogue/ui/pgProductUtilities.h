@@ -22,6 +22,9 @@ public:
 
     // Refills the category chooser, which lists the first category's products.
     void rebuild() override;
+    // Refills the categories and the list keeping the chosen category where
+    // it still exists (else the first) and the selected row.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
     QString helpTopic() const override;

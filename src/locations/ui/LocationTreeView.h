@@ -56,6 +56,21 @@ public:
     // Expands every node and selects the first node, the root.
     void expandAllAndSelectRoot();
 
+    // Where the user is in the tree: the open and the closed branches, the
+    // selected nodes, the current node and how far the view is scrolled.
+    struct Place {
+        QStringList expanded;
+        QStringList collapsed;
+        QStringList selected;
+        QString current;
+        int scroll = 0;
+    };
+    Place place() const;
+    // Goes back to a place after a refill: branches open or closed as they
+    // were, the same nodes selected and current, the view scrolled as it
+    // was. Nodes that have gone are passed over; new ones stay as filled.
+    void restorePlace(const Place& place);
+
     // Lets the user drag nodes within this tree. Off unless a tree asks.
     void setNodeDragging(bool on);
     // Whether a node may be dragged at all; a refused node starts no drag

@@ -70,6 +70,12 @@ void pgLocationUtilities::rebuild() {
     tvLocations2->FillUpLocationTree(logic);
 }
 
+void pgLocationUtilities::refill() {
+    const LocationTreeView::Place place = tvLocations2->place();
+    if (tvLocations2->FillUpLocationTree(main_.session().logic<locations::clsLocations>()))
+        tvLocations2->restorePlace(place);
+}
+
 QWidgetList pgLocationUtilities::tabOrder() const {
     return {tvLocations2, btnExpand};
 }

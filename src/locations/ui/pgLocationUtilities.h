@@ -24,6 +24,8 @@ public:
     explicit pgLocationUtilities(common::MainWindow& main);
 
     void rebuild() override;
+    // Refills the tree keeping open branches and the selected node.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
     QString helpTopic() const override;

@@ -48,6 +48,7 @@ bool Program::Main(const Options& options) {
     main_ = std::make_unique<frmVemora>(*session_, about_.get());
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
     main_->setProgramDirectory(options.directory);
+    main_->setSettings(options.settings);
     main_->Form_Load(options.printers);
     return true;
 }

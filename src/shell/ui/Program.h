@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class QSettings;
+
 namespace store {
 class Database;
 }
@@ -34,6 +36,9 @@ public:
         QString directory;      // where the database file lies
         bool showSplash = true; // the splash holds start-up for three seconds
         QStringList printers;   // installed printers' device names
+        // Where the main window keeps its size, splitters, column widths and
+        // report zoom between runs; none: nothing is kept.
+        std::shared_ptr<QSettings> settings;
     };
 
     // Runs start-up. False when the program must end without a window.

@@ -21,6 +21,7 @@
 #include "shell/DatabaseFile.h"
 #include "shell/HelpTopics.h"
 #include "shell/ui/FindPanel.h"
+#include "shell/ui/WindowMemory.h"
 #include "shell/ui/frmAbout.h"
 #include "store/Database.h"
 
@@ -35,6 +36,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -395,9 +397,15 @@ void frmVemora::showHelpTopics() {
         session_.messages().fail(error);
 }
 
+void frmVemora::setSettings(std::shared_ptr<QSettings> settings) {
+    settings_ = std::move(settings);
+}
+
 void frmVemora::Form_Load(const QStringList& printers) {
     if (!programDir_.isEmpty())
         helpFile_ = QDir(programDir_).filePath(HelpFileName);
+    if (settings_)
+        restoreWindow(*this, *settings_);
     show();
     Do_the_Click();
     common::guarded(session_.messages(), [&] {
@@ -414,7 +422,10 @@ void frmVemora::Do_the_Click() {
     const QSignalBlocker blocker(SSTab1_);
     SSTab1_->setCurrentIndex(common::EnquireByLocation);
     SetTabOrder(common::EnquireByLocation);
-    common::guarded(session_.messages(), [&] { pages_.at(common::EnquireByLocation)->rebuild(); });
+    const bool filled = common::guarded(session_.messages(),
+                                        [&] { pages_.at(common::EnquireByLocation)->rebuild(); });
+    seenChanges_.at(common::EnquireByLocation) =
+        filled ? std::optional<std::int64_t>(session_.db().changeCount()) : std::nullopt;
     statusPanel(1)->setText(pages_.at(common::EnquireByLocation)->hint());
 }
 
@@ -437,8 +448,28 @@ void frmVemora::SSTab1_Click(int page) {
         return;
     common::WaitCursor wait;
     SetTabOrder(page);
-    common::guarded(session_.messages(), [&] { pages_.at(page)->rebuild(); });
+    fillOnEntry(page);
     statusPanel(1)->setText(pages_.at(page)->hint());
+}
+
+void frmVemora::fillOnEntry(int page) {
+    // Every write goes through the one connection and is counted there. A
+    // page whose count has not moved since it was filled shows what the
+    // database holds, and keeps the user's place as it is; one whose count
+    // has moved (by any write, its own included) is refilled around that
+    // place.
+    std::optional<std::int64_t>& seen = seenChanges_.at(static_cast<size_t>(page));
+    if (seen && *seen == session_.db().changeCount())
+        return;
+    const bool firstFill = !seen;
+    const bool filled = common::guarded(session_.messages(), [&] {
+        if (firstFill)
+            pages_.at(page)->rebuild();
+        else
+            pages_.at(page)->refill();
+    });
+    // A fill that failed is tried again on the next entry.
+    seen = filled ? std::optional<std::int64_t>(session_.db().changeCount()) : std::nullopt;
 }
 
 void frmVemora::popUp(QMenu* menu, const QPoint& globalPos) {
@@ -451,6 +482,8 @@ void frmVemora::closeEvent(QCloseEvent* event) {
         return;
     }
     clock_->stop();
+    if (settings_)
+        saveWindow(*this, *settings_);
     session_.release();
     event->accept();
 }

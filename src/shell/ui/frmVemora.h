@@ -8,12 +8,15 @@
 #include <QVector>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QSettings;
 class QTabWidget;
 class QTimer;
 
@@ -63,8 +66,17 @@ public:
     void Do_the_Click();
     // Rebuilds the keyboard order for one page.
     void SetTabOrder(int page);
-    // Rebuilds the page now selected.
+    // The page now selected: its keyboard order and hint, and its contents
+    // filled the first time, refilled (keeping the user's place) when
+    // something was written since it was last filled, else left as it was.
     void SSTab1_Click(int page);
+
+    // Where the window's size and position, its splitters, the widths of
+    // the lists' columns and the report zoom are kept between runs (the
+    // user's settings file; none in tests unless a test gives one). Read
+    // as the window loads, written as it closes.
+    void setSettings(std::shared_ptr<QSettings> settings);
+    QSettings* settings() const { return settings_.get(); }
 
     QTabWidget* SSTab1() const { return SSTab1_; }
     common::Page* page(int index) const { return pages_.at(index); }
@@ -103,6 +115,9 @@ private:
     void restoreDatabase();
     void backUpDatabase();
     void showHelpTopics();
+    // Fills a page on entry when it has never been filled or when the
+    // database has changed since it was last filled.
+    void fillOnEntry(int page);
 
     common::Session& session_;
     frmAbout* about_;
@@ -121,6 +136,10 @@ private:
     QString programDir_;
     QString helpFile_;
     std::unique_ptr<DatabaseFile> databaseFile_;
+    std::shared_ptr<QSettings> settings_;
+    // For each page the database's change count when it was last filled
+    // (no value: never filled).
+    std::array<std::optional<std::int64_t>, common::PageCount> seenChanges_{};
 };
 
 } // namespace shell
