@@ -20,11 +20,11 @@ QString kindName(MessageKind kind) {
     return QString();
 }
 
-bool Messages::show(MessageKind kind, const QString& text) {
+bool Messages::show(MessageKind kind, const QString& text, bool noByDefault) {
     const QString line = logLine(text);
     std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(kindName(kind)), qUtf8Printable(line));
     std::fflush(stderr);
-    return present(kind, text);
+    return noByDefault ? presentNoByDefault(text) : present(kind, text);
 }
 
 QString logLine(const QString& text) {
@@ -50,6 +50,10 @@ QString logLine(const QString& text) {
 
 bool Messages::ask(const QString& text) {
     return show(MessageKind::Question, text);
+}
+
+bool Messages::askNoByDefault(const QString& text) {
+    return show(MessageKind::Question, text, true);
 }
 
 void Messages::reportError(const store::DbError& error, ErrorForm form) {

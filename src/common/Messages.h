@@ -45,15 +45,22 @@ public:
     void notify(const QString& text) { show(MessageKind::Notice, text); }
     // True for Yes.
     bool ask(const QString& text);
+    // A question whose safe answer is No: No is the default button.
+    bool askNoByDefault(const QString& text);
     // An unexpected database error: one critical message naming it.
     void reportError(const store::DbError& error, ErrorForm form = ErrorForm::Full);
 
 protected:
     // Shows the message and, for a question, returns true for Yes.
     virtual bool present(MessageKind kind, const QString& text) = 0;
+    // A question with No as the default button; as any question unless
+    // the messages show buttons.
+    virtual bool presentNoByDefault(const QString& text) {
+        return present(MessageKind::Question, text);
+    }
 
 private:
-    bool show(MessageKind kind, const QString& text);
+    bool show(MessageKind kind, const QString& text, bool noByDefault = false);
 };
 
 } // namespace common

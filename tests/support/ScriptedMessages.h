@@ -17,6 +17,8 @@ namespace testing_support {
 struct ShownMessage {
     common::MessageKind kind;
     QString text;
+    // A question asked with No as its default button.
+    bool noByDefault = false;
 };
 
 class ScriptedMessages : public common::Messages {
@@ -37,6 +39,11 @@ public:
     int pendingAnswers() const { return static_cast<int>(answers_.size()); }
 
 protected:
+    bool presentNoByDefault(const QString& text) override {
+        const bool yes = present(common::MessageKind::Question, text);
+        shown_.back().noByDefault = true;
+        return yes;
+    }
     bool present(common::MessageKind kind, const QString& text) override {
         shown_.push_back({kind, text});
         if (kind != common::MessageKind::Question)

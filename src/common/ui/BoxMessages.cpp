@@ -6,6 +6,14 @@
 namespace common {
 
 bool BoxMessages::present(MessageKind kind, const QString& text) {
+    return showBox(kind, text, false);
+}
+
+bool BoxMessages::presentNoByDefault(const QString& text) {
+    return showBox(MessageKind::Question, text, true);
+}
+
+bool BoxMessages::showBox(MessageKind kind, const QString& text, bool noByDefault) {
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent)
         parent = QApplication::activeWindow();
@@ -31,7 +39,7 @@ bool BoxMessages::present(MessageKind kind, const QString& text) {
     case MessageKind::Question:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(noByDefault ? QMessageBox::No : QMessageBox::Yes);
         break;
     }
     // A message met during long work shows the normal pointer; the

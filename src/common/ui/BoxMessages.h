@@ -10,6 +10,10 @@ namespace common {
 class BoxMessages : public Messages {
 protected:
     bool present(MessageKind kind, const QString& text) override;
+    bool presentNoByDefault(const QString& text) override;
+
+private:
+    bool showBox(MessageKind kind, const QString& text, bool noByDefault);
 };
 
 } // namespace common

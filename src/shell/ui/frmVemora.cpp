@@ -1,6 +1,7 @@
 #include "shell/ui/frmVemora.h"
 
 #include "allocation/ui/pgAllocation.h"
+#include "assets/ui/ExpiryNotice.h"
 #include "assets/ui/ProductDialogWiring.h"
 #include "assets/ui/pgEnquireByLocation.h"
 #include "assets/ui/pgEnquireByProducts.h"
@@ -35,6 +36,7 @@
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace shell {
 
@@ -76,9 +78,18 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     if (about_)
         about_->setParent(this, about_->windowFlags() | Qt::Dialog);
 
-    SSTab1_ = new QTabWidget(this);
+    // The pages under the start-up notice's bar, which stays hidden until
+    // there is something to say.
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+    barExpiry_ = new assets::ExpiryNoticeBar(session_, centre);
+    SSTab1_ = new QTabWidget(centre);
     SSTab1_->setObjectName(QStringLiteral("SSTab1"));
-    setCentralWidget(SSTab1_);
+    column->addWidget(barExpiry_);
+    column->addWidget(SSTab1_, 1);
+    setCentralWidget(centre);
     centralWidget()->setContentsMargins(8, 8, 8, 0);
 
     // The menus first: pages may look their items up as they are made.
@@ -352,6 +363,10 @@ void frmVemora::Form_Load(const QStringList& printers) {
     });
     static_cast<reports::pgReports*>(pages_.at(common::Reports))->setPrinters(printers);
     SetTabOrder(common::EnquireByLocation);
+}
+
+void frmVemora::ShowExpiryNotice(int periodDays) {
+    barExpiry_->check(periodDays);
 }
 
 void frmVemora::Do_the_Click() {

@@ -17,6 +17,9 @@ class QMenu;
 class QTabWidget;
 class QTimer;
 
+namespace assets {
+class ExpiryNoticeBar;
+}
 namespace common {
 class Page;
 }
@@ -58,6 +61,11 @@ public:
     void Form_Load(const QStringList& printers);
     // Selects page 0, empties its lists and refills its tree.
     void Do_the_Click();
+    // The start-up notice: shows the bar above the pages when licences
+    // expire within periodDays days or have expired while still in use
+    // (periodDays 0: never). Run once the window shows.
+    void ShowExpiryNotice(int periodDays);
+    assets::ExpiryNoticeBar* expiryBar() const { return barExpiry_; }
     // Rebuilds the keyboard order for one page.
     void SetTabOrder(int page);
     // Rebuilds the page now selected.
@@ -100,6 +108,7 @@ private:
     common::Session& session_;
     frmAbout* about_;
     QTabWidget* SSTab1_ = nullptr;
+    assets::ExpiryNoticeBar* barExpiry_ = nullptr;
     QVector<common::Page*> pages_;
     exports::ReportExport* reportExport_ = nullptr;
     std::array<QLabel*, 3> panels_{};

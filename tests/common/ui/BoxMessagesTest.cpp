@@ -20,6 +20,7 @@ namespace {
 class Boxes : public common::BoxMessages {
 public:
     bool show(MessageKind kind, const QString& text) { return present(kind, text); }
+    bool askNoByDefault(const QString& text) { return presentNoByDefault(text); }
 };
 
 struct Seen {
@@ -95,6 +96,21 @@ TEST(BoxMessages, AQuestionAnswersTrueOnlyForYes) {
         const auto closer = readAndClose(seen, press);
         const bool yes = boxes.show(MessageKind::Question, QStringLiteral("Sure ?"));
         ASSERT_TRUE(seen.box);
+        EXPECT_EQ(yes, press == QMessageBox::Yes);
+    }
+}
+
+TEST(BoxMessages, AQuestionWithNoByDefaultHasNoAsItsDefaultButton) {
+    for (const auto press : {QMessageBox::Yes, QMessageBox::No}) {
+        Boxes boxes;
+        Seen seen;
+        const auto closer = readAndClose(seen, press);
+        const bool yes = boxes.askNoByDefault(QStringLiteral("Store it anyway?"));
+        ASSERT_TRUE(seen.box);
+        EXPECT_EQ(seen.icon, QMessageBox::Question);
+        EXPECT_EQ(seen.buttons,
+                  (QList<QMessageBox::StandardButton>{QMessageBox::Yes, QMessageBox::No}));
+        EXPECT_EQ(seen.defaultButton, QMessageBox::No);
         EXPECT_EQ(yes, press == QMessageBox::Yes);
     }
 }
