@@ -13,6 +13,8 @@
 #include "common/ui/DatePicker.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/ReportList.h"
+#include "reports/ReportCatalogue.h"
+#include "reports/ui/pgReports.h"
 #include "shell/ui/Program.h"
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
@@ -29,6 +31,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -339,4 +342,36 @@ TEST_F(LicenceCompliance, StartUpReadsTheWarningPeriodFromTheUsersSettings) {
     }
     common::resetExpiryWarningDays();
     EXPECT_EQ(common::expiryWarningDays(), common::DefaultExpiryWarningDays);
+}
+
+TEST_F(LicenceCompliance, TheReportsPageShowsLicencesExpiringSoonByExpiryDateFirst) {
+    // The earlier expiry is in the category that sorts last.
+    const int zulu = t.addCategory(QStringLiteral("Zulu tools"));
+    const int tool = t.addProduct(QStringLiteral("ZT"), QStringLiteral("Zulu tool"), zulu);
+    const int early = t.addLicence(QStringLiteral("EARLY-1"), tool, office, store::LicenceNormal);
+    t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = '2026-12-12' WHERE "
+                                  "Licence_ID = ?"),
+                   early);
+    addLicence(QStringLiteral("LATE-1"), office, "2026-12-30");
+    openWindow();
+    window->SSTab1()->setCurrentIndex(common::Reports);
+    auto* page = static_cast<reports::pgReports*>(window->page(common::Reports));
+    auto* combo = child<QComboBox>(page, "cboReports");
+    const int entry = combo->findText(QStringLiteral("Licences expiring soon"));
+    ASSERT_GT(entry, 0);
+    combo->setCurrentIndex(entry);
+    emit combo->activated(entry);
+    const QString text = child<QPlainTextEdit>(page, "rtbReport")->toPlainText();
+    ASSERT_TRUE(text.contains(QStringLiteral("EARLY-1")) && text.contains(QStringLiteral("LATE-1")))
+        << text.toStdString();
+    EXPECT_LT(text.indexOf(QStringLiteral("EARLY-1")), text.indexOf(QStringLiteral("LATE-1")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Days left")));
+    // The Category button sorts by category first.
+    for (QPushButton* b : page->findChildren<QPushButton*>(QStringLiteral("btnOrderBy")))
+        if (b->property("index").toInt() == reports::OrderCategory)
+            b->click();
+    const QString byCategory = child<QPlainTextEdit>(page, "rtbReport")->toPlainText();
+    EXPECT_GT(byCategory.indexOf(QStringLiteral("EARLY-1")),
+              byCategory.indexOf(QStringLiteral("LATE-1")));
+    EXPECT_TRUE(messages.shown().empty());
 }
