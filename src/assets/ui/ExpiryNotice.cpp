@@ -76,7 +76,9 @@ ExpiryNoticeBar::ExpiryNoticeBar(common::Session& session, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 2, 2, 2);
     layout->addWidget(lblExpiryNotice);
-    layout->addWidget(new QLabel(QStringLiteral("\u2014"), this));
+    auto* dash = new QLabel(QStringLiteral("\u2014"), this);
+    dash->setObjectName(QStringLiteral("lblExpiryDash"));
+    layout->addWidget(dash);
     layout->addWidget(btnExpiryShow);
     layout->addStretch(1);
     layout->addWidget(btnExpiryClose);
