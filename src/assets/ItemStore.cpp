@@ -154,7 +154,7 @@ ItemSave ItemStore::addItem(const CheckedRow& c) {
         messages_.fail(QStringLiteral("Internal Error: ProductID not set"));
         return out;
     }
-    if (!checkChoices(row, out))
+    if (!checkChoices(row, out) || !confirmStore(row, out))
         return out;
     // The item and its first history row go together or not at all.
     store::Transaction tx(db_);
@@ -199,7 +199,7 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
         messages_.fail(table_.noProductOnModify);
         return out;
     }
-    if (!checkChoices(row, out))
+    if (!checkChoices(row, out) || !confirmStore(row, out))
         return out;
     // The new values and the history row of a move go together.
     store::Transaction tx(db_);
@@ -218,6 +218,10 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
     tx.commit();
     out.id = id;
     return out;
+}
+
+bool ItemStore::confirmStore(const ItemRow&, ItemSave&) {
+    return true;
 }
 
 Removal ItemStore::removeItem(int id) {

@@ -121,7 +121,7 @@ public:
 protected:
     ItemStore(store::Database& db, common::Messages& messages, common::Clock& clock,
               const ItemTable& table);
-    ~ItemStore() = default;
+    virtual ~ItemStore() = default;
     ItemStore(const ItemStore&) = delete;
     ItemStore& operator=(const ItemStore&) = delete;
 
@@ -146,6 +146,10 @@ protected:
     ItemSave modifyItem(int id, const CheckedRow& c);
     // Two-stage removal by the table's rules.
     Removal removeItem(int id);
+    // Asked once every check has passed, just before the item is written:
+    // false (the refused field named in out) keeps it unwritten. A kind
+    // whose values want the user's word overrides it; the rest store.
+    virtual bool confirmStore(const ItemRow& row, ItemSave& out);
 
     // Reads item id into the shared fields of d and hands back the row for
     // the kind's own columns (its code column, Loc_ID, ownColumns; FoundLoc

@@ -1,10 +1,26 @@
 #include "assets/clsStock.h"
 
+#include "common/Clock.h"
 #include "store/Database.h"
 #include "store/LocationPaths.h"
 #include "store/StoreConstants.h"
 
 namespace assets {
+
+namespace {
+
+// The expiry date as the enquiry list shows it: "dd/mm/yy", with
+// " (expired)" after a date before today; empty for none.
+QString expiryText(const QDate& expiry, const QDate& today) {
+    if (!expiry.isValid())
+        return QString();
+    QString text = expiry.toString(store::ShownDate);
+    if (expiry < today)
+        text += ExpiredMark;
+    return text;
+}
+
+} // namespace
 
 common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
     common::ListRows rows;
@@ -26,11 +42,12 @@ common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
             rows.push_back(
                 {QStringLiteral("S") + QString::number(q.integer(QStringLiteral("Stock_ID"))),
                  {locationPath(q), q.text(QStringLiteral("Supp_Name")),
-                  q.text(QStringLiteral("Stock_Code")) + QStringLiteral(" - (Stock)")},
+                  q.text(QStringLiteral("Stock_Code")) + QStringLiteral(" - (Stock)"), QString()},
                  false});
     }
+    const QDate today = clock_.today();
     store::Query q(db_, QStringLiteral("SELECT c.Type, c.Licence_ID, c.Licence_Name, p.Supp_Name, "
-                                       "c.Loc_ID FROM Licences c "
+                                       "c.Loc_ID, c.Exp_Date FROM Licences c "
                                        "LEFT JOIN Suppliers p ON c.Supp_ID = p.Supplier_ID "
                                        "JOIN Locations l ON c.Loc_ID = l.Loc_ID "
                                        "WHERE c.Prod_ID = ? ORDER BY c.Licence_Name") +
@@ -42,7 +59,8 @@ common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
             {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
              {locationPath(q), q.text(QStringLiteral("Supp_Name")),
               q.text(QStringLiteral("Licence_Name")) +
-                  (normal ? QStringLiteral(" - (Licence)") : QStringLiteral(" - (Temp Licence)"))},
+                  (normal ? QStringLiteral(" - (Licence)") : QStringLiteral(" - (Temp Licence)")),
+              expiryText(store::readStoredDate(q.text(QStringLiteral("Exp_Date"))), today)},
              !normal});
     }
     return rows;

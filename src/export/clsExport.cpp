@@ -87,12 +87,22 @@ QString exportEmptyMessage(const ReportDef& report) {
         return QStringLiteral("No Removed Licences on System");
     case ReportQuery::RemovedStock:
         return QStringLiteral("No Removed Stock on System");
+    case ReportQuery::ExpiringSoon:
+        return QStringLiteral("No Licences Expire within the Period");
     }
     return QString();
 }
 
 clsExport::clsExport(store::Database& db, common::Messages& messages, common::Clock& clock)
     : db_(db), messages_(messages), clock_(clock) {}
+
+reports::clsReports::ComposedQuery clsExport::composeQuery(const ReportDef& report,
+                                                           int order) const {
+    reports::clsReports reportsLogic(db_, messages_, clock_);
+    if (expiringSoonDays_)
+        reportsLogic.setExpiringSoonDays(*expiringSoonDays_);
+    return reportsLogic.ComposeQuery(report, order);
+}
 
 void clsExport::ExportReport(const QString& reportName, const QString& reportText,
                              common::FileChooser& files, ExportHooks& hooks) {
@@ -199,8 +209,7 @@ QString clsExport::UniqueWorkbookPath(const QString& folder, const QString& repo
 }
 
 qint64 clsExport::CountExportRows(const ReportDef& report) {
-    const reports::clsReports::ComposedQuery q =
-        reports::clsReports(db_, messages_, clock_).ComposeQuery(report, RecordedOrder);
+    const reports::clsReports::ComposedQuery q = composeQuery(report, RecordedOrder);
     store::Query count =
         openExportQuery(db_, q, QStringLiteral("SELECT COUNT(*) AS Found FROM (%1)").arg(q.sql));
     return count.next() ? count.integer(QStringLiteral("Found")) : 0;
@@ -225,11 +234,11 @@ qint64 clsExport::WriteSheetRows(const ReportDef& report, SheetWriter& sheet, in
 }
 
 qint64 clsExport::writeRows(const ReportDef& report, SheetWriter& sheet, int order, qint64 limit) {
-    const reports::clsReports::ComposedQuery q =
-        reports::clsReports(db_, messages_, clock_).ComposeQuery(report, order);
+    const reports::clsReports::ComposedQuery q = composeQuery(report, order);
     store::Query rows = openExportQuery(db_, q, q.sql);
     const QString cost = QStringLiteral("Cost");
     const int columns = static_cast<int>(report.columns.size());
+    const QDate today = clock_.today();
     qint64 written = 0;
     int row = FirstDataRow;
     while (written < limit && rows.next()) {
@@ -251,6 +260,12 @@ qint64 clsExport::writeRows(const ReportDef& report, SheetWriter& sheet, int ord
                 if (const std::optional<QDate> date =
                         reports::storedDate(rows.rawText(column.column)))
                     sheet.writeDate(row, c, *date, CellStyle::Date);
+                break;
+            case ColumnKind::DaysLeft:
+                if (const std::optional<QDate> date =
+                        reports::storedDate(rows.rawText(column.column)))
+                    sheet.writeNumber(row, c, static_cast<double>(today.daysTo(*date)),
+                                      CellStyle::Plain);
                 break;
             }
         }

@@ -11,6 +11,7 @@
 // through the file chooser hook.
 
 #include "reports/ReportCatalogue.h"
+#include "reports/clsReports.h"
 
 #include <QDate>
 #include <QString>
@@ -128,7 +129,14 @@ public:
     void setDataRowLimit(qint64 rows) { dataRowLimit_ = rows; }
     qint64 dataRowLimit() const { return dataRowLimit_; }
 
+    // The period of "Licences expiring soon" in days: the user's setting
+    // unless set here (vemora-admin report --days N).
+    void setExpiringSoonDays(int days) { expiringSoonDays_ = days; }
+
 private:
+    // The report's query in an order, with the period set here.
+    reports::clsReports::ComposedQuery composeQuery(const reports::ReportDef& report,
+                                                    int order) const;
     bool writeTextFile(const QString& path, const QString& reportText);
     // Refuses a protected path with the refusal message; true when refused.
     bool refuseProtected(const QString& path);
@@ -140,6 +148,7 @@ private:
     common::Messages& messages_;
     common::Clock& clock_;
     qint64 dataRowLimit_ = MaxDataRows;
+    std::optional<int> expiringSoonDays_;
 };
 
 } // namespace exports

@@ -111,12 +111,23 @@ void coveringLocationIndexes(Database& db) {
                           "DROP INDEX IF EXISTS ixStockLocation;"));
 }
 
+// Version 3: a product may record how many licences the organisation owns
+// (Prod_Owned; null, as every existing product gets, is "not tracked"), and
+// the licences that expire soon are found from an index on the expiry date
+// that also holds the location, so that removed ones are passed over there.
+void licenceEntitlements(Database& db) {
+    db.run(
+        QStringLiteral("ALTER TABLE Products ADD COLUMN Prod_Owned INTEGER CHECK (Prod_Owned >= 0);"
+                       "CREATE INDEX ixLicencesExpiry ON Licences (Exp_Date, Loc_ID);"));
+}
+
 // Migrations[i] takes a database from version i + 1 to version i + 2; a new
 // version is one more function at the end and SchemaVersion one higher.
 using Migration = void (*)(Database&);
 const Migration Migrations[] = {
     coveringLocationIndexes, // 1 -> 2
-    addFindText,             // 2 -> 3: the folded texts that Find searches
+    licenceEntitlements,     // 2 -> 3: licences owned, the expiry index
+    addFindText,             // 3 -> 4: the folded texts that Find searches
 };
 static_assert(std::size(Migrations) == SchemaVersion - 1, "one migration per later version");
 
@@ -130,7 +141,8 @@ const Table Tables[] = {
     {"Suppliers", "Supplier_ID, Supp_Name, Add_1, Add_2, Add_3, Town, County, Post_Code, Area, "
                   "Telephone, FaxArea, Fax, Email, Web_Address, Contact, Supp_Date"},
     {"Locations", "Loc_ID, Loc_Desc, Loc_Status, Loc_Level, Loc_ParentID, Loc_Top"},
-    {"Products", "Prod_ID, Prod_Code, Prod_Desc, Prod_Cat_ID, Supp_ID, Prod_Cost, Date_Added"},
+    {"Products",
+     "Prod_ID, Prod_Code, Prod_Desc, Prod_Cat_ID, Supp_ID, Prod_Cost, Date_Added, Prod_Owned"},
     {"Stock", "Stock_ID, Stock_Code, Prod_ID, Loc_ID, Supp_ID, Cost, Date_Added"},
     {"Licences",
      "Licence_ID, Licence_Name, Prod_ID, Loc_ID, Supp_ID, Exp_Date, Cost, Type, Date_Added"},

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
 
@@ -50,22 +51,32 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
     // Each chooser as wide as its longest entry, whatever was chosen.
     cboEnqCats->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     cboEnqProds->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    lvEnqProd = new common::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
-                                        QStringLiteral("Stock / Licence ")},
-                                       this);
+    lvEnqProd =
+        new common::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
+                                QStringLiteral("Stock / Licence "), QStringLiteral("Expires")},
+                               this);
     lvEnqProd->setObjectName(QStringLiteral("lvEnqProd"));
-    // Nothing records a licence limit, so the condition this label names is
-    // never computed; it stays hidden.
+    lvEnqProd->setColumnKind(3, common::ReportList::ColumnKind::Date);
+    // Shown exactly when the chosen product records the licences owned and
+    // more than that are in use.
     lblLicExceed = new QLabel(QStringLiteral("LICENCES EXCEEDED !!"), this);
     lblLicExceed->setObjectName(QStringLiteral("lblLicExceed"));
     lblLicExceed->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     lblLicExceed->setVisible(false);
+    // "In use 12 of 10 owned (2 temporary)" for a product that records them.
+    lblLicInUse = new QLabel(this);
+    lblLicInUse->setObjectName(QStringLiteral("lblLicInUse"));
+    lblLicInUse->setVisible(false);
+    auto* licenceLine = new QHBoxLayout;
+    licenceLine->addWidget(lblLicInUse);
+    licenceLine->addWidget(lblLicExceed);
+    licenceLine->addStretch(1);
 
     grid->addWidget(new QLabel(QStringLiteral("Category"), this), 0, 0);
     grid->addWidget(cboEnqCats, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Product"), this), 1, 0);
     grid->addWidget(cboEnqProds, 1, 1);
-    grid->addWidget(lblLicExceed, 1, 2);
+    grid->addLayout(licenceLine, 1, 2);
     grid->addWidget(lvEnqProd, 2, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
@@ -84,6 +95,7 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
 
 void pgEnquireByProducts::rebuild() {
     lvEnqProd->clearRows();
+    showLicenceUse(std::nullopt);
     fillChoices(cboEnqCats, main_.session().logic<catalogue::clsCategories>().FillComboWithCats());
     fillChoices(cboEnqProds, {});
     if (cboEnqCats->count() == 0)
@@ -133,6 +145,7 @@ int pgEnquireByProducts::chosenProdId() const {
 void pgEnquireByProducts::cboEnqCats_Click() {
     common::guarded(main_.session().messages(), [&] {
         lvEnqProd->clearRows();
+        showLicenceUse(std::nullopt);
         const int catId = cboEnqCats->currentIndex() < 0 ? 0 : cboEnqCats->currentData().toInt();
         fillChoices(cboEnqProds,
                     main_.session().logic<catalogue::clsProducts>().FillUpCombo(catId));
@@ -152,6 +165,14 @@ void pgEnquireByProducts::FillStockListUsingProduct() {
     if (prodId == 0)
         return; // the list keeps its rows
     lvEnqProd->setRows(main_.session().logic<clsStock>().FillStockListUsingProduct(prodId));
+    showLicenceUse(main_.session().logic<catalogue::clsProducts>().LicenceUseOf(prodId));
+}
+
+void pgEnquireByProducts::showLicenceUse(const std::optional<catalogue::LicenceUse>& use) {
+    const bool tracked = use && use->owned;
+    lblLicInUse->setText(tracked ? use->summary() : QString());
+    lblLicInUse->setVisible(tracked);
+    lblLicExceed->setVisible(use && use->exceeded());
 }
 
 void pgEnquireByProducts::setMenuStates() {

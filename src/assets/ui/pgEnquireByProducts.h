@@ -1,7 +1,10 @@
 #pragma once
 
+#include "catalogue/clsProducts.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -48,12 +51,15 @@ public:
 
 private:
     void setMenuStates();
+    // The licences in use against those owned (no value: no product).
+    void showLicenceUse(const std::optional<catalogue::LicenceUse>& use);
 
     common::MainWindow& main_;
     QComboBox* cboEnqCats = nullptr;
     QComboBox* cboEnqProds = nullptr;
     common::ReportList* lvEnqProd = nullptr;
     QLabel* lblLicExceed = nullptr;
+    QLabel* lblLicInUse = nullptr;
 };
 
 } // namespace assets

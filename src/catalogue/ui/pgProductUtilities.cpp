@@ -26,13 +26,13 @@ pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
     cboCategories = new QComboBox(this);
     cboCategories->setObjectName(QStringLiteral("cboCategories"));
     cboCategories->setMinimumContentsLength(30);
-    lvProdList = new common::ReportList({QStringLiteral("Code"), QStringLiteral("Description"),
-                                         QStringLiteral("No. of Stock Items"),
-                                         QStringLiteral("No. of Licences"),
-                                         QStringLiteral("No. of Temp Licences")},
-                                        this);
+    lvProdList = new common::ReportList(
+        {QStringLiteral("Code"), QStringLiteral("Description"),
+         QStringLiteral("No. of Stock Items"), QStringLiteral("No. of Licences"),
+         QStringLiteral("No. of Temp Licences"), QStringLiteral("Owned"), QStringLiteral("In use")},
+        this);
     lvProdList->setObjectName(QStringLiteral("lvProdList"));
-    for (int column : {2, 3, 4})
+    for (int column : {2, 3, 4, 5, 6})
         lvProdList->setColumnKind(column, common::ReportList::ColumnKind::Number);
     grid->addWidget(new QLabel(QStringLiteral("Select Category"), this), 0, 0);
     grid->addWidget(cboCategories, 0, 1);

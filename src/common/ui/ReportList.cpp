@@ -57,10 +57,14 @@ private:
     std::vector<SortCell> cells_;
 };
 
-// "dd/MM/yy" optionally followed by " HH:mm" or " HH:mm:ss"; two-digit
-// years are read as 2000-2069 and 1970-1999.
+// "dd/MM/yy" optionally followed by " HH:mm" or " HH:mm:ss", or by a note
+// in brackets (" (expired)"), which is passed over; two-digit years are
+// read as 2000-2069 and 1970-1999.
 std::optional<double> dateValue(const QString& text) {
-    const QString t = text.trimmed();
+    QString t = text.trimmed();
+    const qsizetype note = t.indexOf(QStringLiteral(" ("));
+    if (note == 8 && t.endsWith(QLatin1Char(')')))
+        t.truncate(note);
     if (t.size() < 8 || t.at(2) != QLatin1Char('/') || t.at(5) != QLatin1Char('/'))
         return std::nullopt;
     bool okDay = false, okMonth = false, okYear = false;

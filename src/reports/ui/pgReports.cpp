@@ -204,7 +204,9 @@ void pgReports::cboReports_Click() {
     }
     const QString name = chosenReport();
     SetUpFrame(name);
-    RunReport(name, OrderCategory);
+    // By category, or by the order a report names for itself.
+    const ReportDef* report = findReport(name);
+    RunReport(name, report ? report->firstOrder : OrderCategory);
 }
 
 void pgReports::btnOrderBy_Click(int index) {

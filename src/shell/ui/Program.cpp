@@ -1,5 +1,6 @@
 #include "shell/ui/Program.h"
 
+#include "common/LicenceSettings.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "shell/DatabaseLock.h"
@@ -50,6 +51,8 @@ bool Program::Main(const Options& options) {
     main_->setProgramDirectory(options.directory);
     main_->setSettings(options.settings);
     main_->Form_Load(options.printers);
+    // Once the window shows: licences whose expiry is near or past.
+    main_->ShowExpiryNotice(common::expiryWarningDays());
     return true;
 }
 

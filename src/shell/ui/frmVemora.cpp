@@ -1,6 +1,7 @@
 #include "shell/ui/frmVemora.h"
 
 #include "allocation/ui/pgAllocation.h"
+#include "assets/ui/ExpiryNotice.h"
 #include "assets/ui/ProductDialogWiring.h"
 #include "assets/ui/frmStockLicHist.h"
 #include "assets/ui/pgEnquireByLocation.h"
@@ -84,14 +85,17 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     if (about_)
         about_->setParent(this, about_->windowFlags() | Qt::Dialog);
 
-    // Find above the pages.
+    // Find above the pages, and under it the start-up notice's bar, which
+    // stays hidden until there is something to say.
     auto* central = new QWidget(this);
     SSTab1_ = new QTabWidget(central);
     SSTab1_->setObjectName(QStringLiteral("SSTab1"));
     findPanel_ = new FindPanel(*this, central);
+    barExpiry_ = new assets::ExpiryNoticeBar(session_, central);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(findPanel_);
+    column->addWidget(barExpiry_);
     column->addWidget(SSTab1_, 1);
     setCentralWidget(central);
     centralWidget()->setContentsMargins(8, 8, 8, 0);
@@ -414,6 +418,10 @@ void frmVemora::Form_Load(const QStringList& printers) {
     });
     static_cast<reports::pgReports*>(pages_.at(common::Reports))->setPrinters(printers);
     SetTabOrder(common::EnquireByLocation);
+}
+
+void frmVemora::ShowExpiryNotice(int periodDays) {
+    barExpiry_->check(periodDays);
 }
 
 void frmVemora::Do_the_Click() {

@@ -20,6 +20,9 @@ class QSettings;
 class QTabWidget;
 class QTimer;
 
+namespace assets {
+class ExpiryNoticeBar;
+}
 namespace common {
 class Page;
 }
@@ -64,6 +67,11 @@ public:
     void Form_Load(const QStringList& printers);
     // Selects page 0, empties its lists and refills its tree.
     void Do_the_Click();
+    // The start-up notice: shows the bar above the pages when licences
+    // expire within periodDays days or have expired while still in use
+    // (periodDays 0: never). Run once the window shows.
+    void ShowExpiryNotice(int periodDays);
+    assets::ExpiryNoticeBar* expiryBar() const { return barExpiry_; }
     // Rebuilds the keyboard order for one page.
     void SetTabOrder(int page);
     // The page now selected: its keyboard order and hint, and its contents
@@ -123,6 +131,7 @@ private:
     frmAbout* about_;
     QTabWidget* SSTab1_ = nullptr;
     FindPanel* findPanel_ = nullptr;
+    assets::ExpiryNoticeBar* barExpiry_ = nullptr;
     QVector<common::Page*> pages_;
     exports::ReportExport* reportExport_ = nullptr;
     std::array<QLabel*, 3> panels_{};

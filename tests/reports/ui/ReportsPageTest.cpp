@@ -164,7 +164,7 @@ TEST_F(ReportsPage, OpensWithAllOrderButtonsInIndexOrderAndNoActions) {
                                                   "Code|Licence Type"));
     EXPECT_EQ(shownOrder(), std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(actions(), (std::array<bool, 3>{false, false, false}));
-    EXPECT_EQ(combo->count(), 9);
+    EXPECT_EQ(combo->count(), 10);
     EXPECT_EQ(combo->currentText(), QStringLiteral("(Select a Report)"));
     EXPECT_TRUE(QFontInfo(text->font()).fixedPitch());
     EXPECT_DOUBLE_EQ(text->font().pointSizeF(), 10.0); // legible at first, before any zoom

@@ -1,6 +1,6 @@
 #include "shell/HelpTopics.h"
-#include "common/ui/MainWindow.h"
 #include "common/Session.h"
+#include "common/ui/MainWindow.h"
 #include "shell/ui/frmVemora.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
@@ -10,8 +10,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -84,7 +84,9 @@ TEST_F(HelpTopics, AMissingHelpFileOrViewerShowsTheErrorsDescription) {
 TEST_F(HelpTopics, TheViewerBesideTheProgramIsStartedOnTheHelpFile) {
     write(window->helpFile(), "help");
     const QString marker = inDir(QStringLiteral("opened"));
-    write(inDir(shell::HelpViewerName), "#!/bin/sh\necho \"$1\" > '" + marker.toLocal8Bit() + "'\n",
+    write(inDir(shell::HelpViewerName),
+          "#!/bin/sh\necho \"$1\" > '" + marker.toLocal8Bit() + ".part' && mv '" +
+              marker.toLocal8Bit() + ".part' '" + marker.toLocal8Bit() + "'\n",
           true);
     helpTopics();
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
@@ -110,7 +112,11 @@ TEST_F(HelpTopics, F1OpensTheHelpOnThePageShown) {
         SCOPED_TRACE(c.topic);
         const QString marker = inDir(QStringLiteral("opened-%1").arg(c.page));
         write(inDir(shell::HelpViewerName),
-              "#!/bin/sh\necho \"$1|$2\" > '" + marker.toLocal8Bit() + "'\n", true);
+              // Written whole, then renamed: the test reads the marker as
+              // soon as it exists.
+              "#!/bin/sh\necho \"$1|$2\" > '" + marker.toLocal8Bit() + ".part' && mv '" +
+                  marker.toLocal8Bit() + ".part' '" + marker.toLocal8Bit() + "'\n",
+              true);
         window->SSTab1()->setCurrentIndex(c.page);
         messages.clear();
         QTest::keyClick(window.get(), Qt::Key_F1);
