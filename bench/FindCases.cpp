@@ -51,9 +51,9 @@ void addFindCases(Bench& bench, Context& context) {
         c.connection = &db;
         c.statements = [typed] {
             return Statements{{QStringLiteral("SELECT Kind, Item_ID FROM FindText "
-                                              "WHERE instr(Folded, ?) > 0 "
+                                              "WHERE Folded LIKE ? ESCAPE '!' "
                                               "ORDER BY Kind, Folded, Item_ID LIMIT ?"),
-                               {store::foldForFind(typed), find::ShownLimit + 1}}};
+                               {store::findPattern(typed), find::ShownLimit + 1}}};
         };
         bench.add(c);
     }

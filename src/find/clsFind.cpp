@@ -69,17 +69,17 @@ clsFind::clsFind(store::Database& db, common::Messages&) : db_(db) {}
 
 FindResult clsFind::Find(const QString& text, int limit) {
     FindResult result;
-    const QString folded = store::foldForFind(text.trimmed());
-    if (folded.isEmpty() || limit <= 0)
+    const QString pattern = store::findPattern(text);
+    if (pattern.isEmpty() || limit <= 0)
         return result;
 
     // One scan finds the matches in the order shown; only when there are
     // more than are shown does a second one count them.
     {
         store::Query q(db_, QStringLiteral("SELECT Kind, Item_ID FROM FindText "
-                                           "WHERE instr(Folded, ?) > 0 "
+                                           "WHERE Folded LIKE ? ESCAPE '!' "
                                            "ORDER BY Kind, Folded, Item_ID LIMIT ?"));
-        q.bindAll(folded, limit + 1);
+        q.bindAll(pattern, limit + 1);
         while (q.next()) {
             FoundItem item;
             item.kind = static_cast<FindKind>(q.integer(QStringLiteral("Kind")));
@@ -90,8 +90,8 @@ FindResult clsFind::Find(const QString& text, int limit) {
     if (static_cast<int>(result.items.size()) > limit) {
         result.items.resize(static_cast<size_t>(limit));
         store::Query q(db_, QStringLiteral("SELECT count(*) AS n FROM FindText "
-                                           "WHERE instr(Folded, ?) > 0"));
-        q.bindAll(folded);
+                                           "WHERE Folded LIKE ? ESCAPE '!'"));
+        q.bindAll(pattern);
         q.next();
         result.more = static_cast<int>(q.integer(QStringLiteral("n"))) - limit;
     }

@@ -21,6 +21,16 @@ QString foldForFind(QStringView text) {
     return folded.toCaseFolded();
 }
 
+QString findPattern(QStringView text) {
+    QString escaped = foldForFind(text.trimmed());
+    if (escaped.isEmpty())
+        return escaped;
+    escaped.replace(QLatin1Char('!'), QStringLiteral("!!"))
+        .replace(QLatin1Char('%'), QStringLiteral("!%"))
+        .replace(QLatin1Char('_'), QStringLiteral("!_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
 namespace {
 
 // One searched table: its kind, id column and the folded text of a row
@@ -49,11 +59,15 @@ const Searched SearchedTables[] = {
 void addFindText(Database& db) {
     // The table is derived from the five tables: a file that has one
     // already (a copy stamped with an older version) gets it made afresh.
-    // Without a rowid: the rows are the key and the text, scanned whole.
+    // Without a rowid, and kept in the order Find shows (by kind, then
+    // text): a search walks the table in that order and stops as soon as
+    // it has the rows it shows, however many more would match. The
+    // triggers find an item's row by the second, unique index.
     QString sql = QStringLiteral(
         "DROP TABLE IF EXISTS FindText; CREATE TABLE FindText (Kind INTEGER NOT NULL, "
         "Item_ID INTEGER NOT NULL, Folded TEXT NOT NULL, "
-        "PRIMARY KEY (Kind, Item_ID)) WITHOUT ROWID;");
+        "PRIMARY KEY (Kind, Folded, Item_ID)) WITHOUT ROWID;"
+        "CREATE UNIQUE INDEX ixFindTextItem ON FindText (Kind, Item_ID);");
     // Table and column names and kinds are program constants, not values.
     for (const Searched& s : SearchedTables) {
         const QString kind = QString::number(static_cast<int>(s.kind));

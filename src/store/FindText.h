@@ -22,6 +22,12 @@ enum class FindKind { Stock = 1, Licence = 2, Product = 3, Location = 4, Supplie
 // "ecran" fold alike.
 QString foldForFind(QStringView text);
 
+// The LIKE pattern (escape character '!') that matches any text holding
+// the folded text anywhere: the folded text between wildcards, its own
+// wildcard and escape characters escaped. Both sides are folded, so the
+// engine's own case rules do not come into it. "" for a blank text.
+QString findPattern(QStringView text);
+
 // The SQL function fold_text(x) name, registered on every connection.
 inline constexpr const char* FoldFunctionName = "fold_text";
 

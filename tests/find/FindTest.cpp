@@ -77,6 +77,10 @@ TEST_F(Find, FindsEachKindByAnyPartIgnoringCaseAndAccents) {
          QStringLiteral("  mon-77 "),
          {QStringLiteral("Stock|MON-77|Laptop Pro|Head Office \u203a Café Étage")}},
         {"no match", QStringLiteral("nothing-here"), {}},
+        // The search's own wildcards and escape, typed, are plain letters.
+        {"an underscore typed stands for itself", QStringLiteral("pc_1001"), {}},
+        {"a per cent sign typed stands for itself", QStringLiteral("1%1"), {}},
+        {"the escape character typed stands for itself", QStringLiteral("pc!-1001"), {}},
         {"a blank text", QStringLiteral("   "), {}},
     };
     for (const Case& c : cases) {
