@@ -1,7 +1,7 @@
 // vemora-admin: maintenance commands for asset database files.
 //   vemora-admin create PATH             makes a new empty asset database at PATH
 //   vemora-admin seed PATH [--scale S]   makes a new asset database filled with demo data
-//   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--pdf FILE | --xlsx FILE |
+//   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--days N] [--pdf FILE | --xlsx FILE |
 //                       --csv FILE] [--db PATH]
 //                                        writes a report's text to standard output, or a PDF,
 //                                        a workbook or CSV
@@ -9,6 +9,7 @@
 
 #include "common/Clock.h"
 #include "common/FileGuard.h"
+#include "common/LicenceSettings.h"
 #include "common/Messages.h"
 #include "export/clsExport.h"
 #include "reports/ReportCatalogue.h"
@@ -38,7 +39,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: vemora-admin create PATH\n"
                  "       vemora-admin seed PATH [--scale S]\n"
-                 "       vemora-admin report NAME-OR-NUMBER [--order CAPTION]\n"
+                 "       vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--days N]\n"
                  "                    [--pdf FILE | --xlsx FILE | --csv FILE] [--db PATH]\n"
                  "  create PATH   make a new empty asset database at PATH\n"
                  "  seed PATH     make a new asset database at PATH filled with a demo register,\n"
@@ -47,9 +48,13 @@ int usage() {
                  "                licences, 1,000,000 history rows)\n"
                  "  report NAME   write the report's text (CR LF line ends) to standard output,\n"
                  "                or with --pdf FILE to a PDF; NAME is a report's name or its\n"
-                 "                number 1-8, --order the caption of one of its order buttons\n"
-                 "                (default Category), --db the asset database (default the\n"
-                 "                AssetManagement.mdb beside the program)\n"
+                 "                number 1-9, --order the caption of one of its order buttons\n"
+                 "                (default Category; Expiry Date for \"Licences expiring soon\"),\n"
+                 "                --db the asset database (default the AssetManagement.mdb\n"
+                 "                beside the program)\n"
+                 "                --days N  the period of \"Licences expiring soon\", 0 to 3650\n"
+                 "                days (default the user's setting licences/expiryWarningDays,\n"
+                 "                else 30)\n"
                  "                --xlsx FILE writes the Export button's workbook (every row,\n"
                  "                typed cells), --csv FILE the same rows as CSV (RFC 4180,\n"
                  "                UTF-8, a header row); both list the rows in the order they\n"
@@ -75,6 +80,7 @@ struct ReportArgs {
     QString xlsx;
     QString csv;
     QString db;
+    QString days;
 };
 
 // Reads the report command's arguments; no value when they do not parse.
@@ -88,6 +94,7 @@ std::optional<ReportArgs> reportArgs(const QStringList& args) {
                           : arg == QLatin1String("--xlsx") ? &out.xlsx
                           : arg == QLatin1String("--csv")  ? &out.csv
                           : arg == QLatin1String("--db")   ? &out.db
+                          : arg == QLatin1String("--days") ? &out.days
                                                            : nullptr;
         if (option) {
             if (i + 1 >= args.size() || !option->isEmpty())
@@ -135,10 +142,24 @@ int runReport(const ReportArgs& args) {
             2,
             QStringLiteral("no report \"%1\"; the reports are:%2").arg(args.report, reportList()));
 
-    // The text and its PDF list by category unless told; a workbook or CSV,
-    // like the Export button's workbook, in the order the rows were recorded.
+    // The period of the expiring licences: given, or the user's setting.
+    std::optional<int> days;
+    if (!args.days.isEmpty()) {
+        int value = 0;
+        if (report->query != reports::ReportQuery::ExpiringSoon)
+            return fail(
+                2, QStringLiteral("--days is for \"%1\" only").arg(reports::ExpiringSoonReport));
+        if (!common::readExpiryWarningDays(args.days, value))
+            return fail(2, QStringLiteral("--days takes a whole number of days from 0 to %1")
+                               .arg(common::MaxExpiryWarningDays));
+        days = value;
+    }
+
+    // The text and its PDF list in the report's first order (by category
+    // unless it names another) unless told; a workbook or CSV, like the
+    // Export button's workbook, in the order the rows were recorded.
     const bool sheet = !args.xlsx.isEmpty() || !args.csv.isEmpty();
-    int order = sheet ? exports::RecordedOrder : reports::OrderCategory;
+    int order = sheet ? exports::RecordedOrder : report->firstOrder;
     if (!args.order.isEmpty()) {
         order = -1;
         QStringList offered;
@@ -174,11 +195,15 @@ int runReport(const ReportArgs& args) {
     ConsoleMessages messages;
     if (sheet) {
         exports::clsExport exporter(*db, messages, clock);
+        if (days)
+            exporter.setExpiringSoonDays(*days);
         const bool saved = args.xlsx.isEmpty() ? exporter.SaveCsv(*report, order, args.csv)
                                                : exporter.SaveWorkbook(*report, order, args.xlsx);
         return saved ? 0 : 1;
     }
     reports::clsReports reportsLogic(*db, messages, clock);
+    if (days)
+        reportsLogic.setExpiringSoonDays(*days);
     const reports::ReportRun run = reportsLogic.RunReport(report->name, order);
     if (!args.pdf.isEmpty()) {
         if (const auto failure = reports::writeReportPdf(args.pdf, run.text))

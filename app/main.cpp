@@ -5,6 +5,7 @@
 #include "common/ui/BoxMessages.h"
 #include "shell/ui/Application.h"
 #include "shell/ui/Program.h"
+#include "shell/ui/WindowMemory.h"
 
 #include "shell/StartUp.h"
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
             return std::nullopt;
         return password;
     };
+    options.settings = shell::userSettings();
     if (!program.Main(options))
         return 1;
     return QApplication::exec();

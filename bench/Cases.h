@@ -6,6 +6,8 @@
 
 #include "Bench.h"
 
+#include <QDate>
+
 namespace bench {
 
 class Context;
@@ -24,6 +26,11 @@ void addAssetCases(Bench& bench, Context& context);
 void addReportCases(Bench& bench, Context& context);
 // The product enquiry list and the history viewer.
 void addEnquiryCases(Bench& bench, Context& context);
+// Find, at each length of a stock code as it is typed.
+void addFindCases(Bench& bench, Context& context);
+// Licences against those owned, and expiry seen coming: the start-up
+// notice, its list, the product enquiry with its counts.
+void addLicenceCases(Bench& bench, Context& context);
 
 // The statements the program runs for the work the cases time, written
 // out as it writes them: the bench checks on its warm-up run that the
@@ -36,6 +43,10 @@ Statements locationTreeStatements();
 Statements allocationItemStatements();
 // Where a product's items are (clsStock::FillStockListUsingProduct).
 Statements productListStatements(int prodId);
+// A product's licences in use against those owned (clsProducts::LicenceUseOf).
+Statements licenceUseStatements(int prodId);
+// The start-up notice's counts (clsLicenceExpiry::StartUpCounts).
+Statements expiryNoticeStatements(const QDate& today, int periodDays);
 // One item's history (clsStockLicenceHist).
 Statements historyStatements(int stockId);
 // What a location holds (clsStock::FillStockListUsingLocation).

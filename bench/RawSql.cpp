@@ -39,12 +39,36 @@ Statements productListStatements(int prodId) {
                  store::IgnoreCase + QStringLiteral(", s.Stock_ID"),
              {prodId}},
             {QStringLiteral("SELECT c.Type, c.Licence_ID, c.Licence_Name, p.Supp_Name, "
-                            "l.Loc_Desc FROM Licences c "
+                            "l.Loc_Desc, c.Exp_Date FROM Licences c "
                             "LEFT JOIN Suppliers p ON c.Supp_ID = p.Supplier_ID "
                             "JOIN Locations l ON c.Loc_ID = l.Loc_ID "
                             "WHERE c.Prod_ID = ? ORDER BY c.Licence_Name") +
                  store::IgnoreCase + QStringLiteral(", c.Licence_ID"),
              {prodId}}};
+}
+
+Statements licenceUseStatements(int prodId) {
+    return {{QStringLiteral("SELECT p.Prod_Owned, "
+                            "SUM(CASE WHEN l.Licence_ID IS NULL THEN 0 ELSE 1 END) "
+                            " AS InUse, "
+                            "SUM(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS TempInUse "
+                            "FROM Products p LEFT JOIN Licences l "
+                            " ON l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
+                            "WHERE p.Prod_ID = ? GROUP BY p.Prod_ID, p.Prod_Owned"),
+             {store::LicenceTemporary, store::loc::RemovedLicences, prodId}}};
+}
+
+Statements expiryNoticeStatements(const QDate& today, int periodDays) {
+    const QString from = today.toString(store::StoredDate);
+    return {{QStringLiteral("SELECT "
+                            "COALESCE(SUM(CASE WHEN Licences.Exp_Date >= ? "
+                            " THEN 1 ELSE 0 END), 0) AS Soon, "
+                            "COALESCE(SUM(CASE WHEN Licences.Exp_Date < ? "
+                            " THEN 1 ELSE 0 END), 0) AS Expired "
+                            "FROM Licences WHERE Licences.Exp_Date <= ? AND "
+                            "Licences.Exp_Date <> '' AND Licences.Loc_ID <> ?"),
+             {from, from, today.addDays(periodDays).toString(store::StoredDate),
+              store::loc::RemovedLicences}}};
 }
 
 Statements historyStatements(int stockId) {

@@ -177,6 +177,7 @@ std::optional<MoveUpdate> clsAllocations::MoveStockLic(const common::NodeKey& dr
     // A stock node leaves the location it hangs under.
     const common::NodeKey from{dragFrom.kind, dragFrom.id,
                                isLicenceKind(dragFrom.kind) ? dragFrom.locId : dragFromLoc.id};
+    rememberMove({{from, itemId}}, targetId);
     return updatesFor({{from, itemId}}, targetId).front();
 }
 
@@ -282,7 +283,81 @@ MoveResult clsAllocations::MoveItems(const std::vector<common::NodeKey>& items, 
     }
     MoveResult result{static_cast<int>(moved.size()), updatesFor(moved, locId)};
     tx.commit();
+    if (!moved.empty())
+        rememberMove(moved, locId);
     return result;
+}
+
+qint64 clsAllocations::historyRows(QChar kind, int itemId) {
+    store::Query q(db_, QStringLiteral("SELECT count(*) AS n FROM StockHistory WHERE "
+                                       "Stock_Lic_ID = ? AND Type = ?"));
+    q.bindAll(itemId, isLicenceKind(kind) ? store::HistoryLicence : store::HistoryStock);
+    return q.next() ? q.integer(QStringLiteral("n")) : 0;
+}
+
+std::optional<int> clsAllocations::locationOf(QChar kind, int itemId) {
+    store::Query q(db_, isLicenceKind(kind)
+                            ? QStringLiteral("SELECT Loc_ID FROM Licences WHERE Licence_ID = ?")
+                            : QStringLiteral("SELECT Loc_ID FROM Stock WHERE Stock_ID = ?"));
+    q.bindAll(itemId);
+    if (!q.next())
+        return std::nullopt;
+    return static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+}
+
+void clsAllocations::rememberMove(const std::vector<std::pair<common::NodeKey, int>>& moved,
+                                  int locId) {
+    lastMove_.clear();
+    for (const auto& [from, itemId] : moved)
+        lastMove_.push_back({from, itemId, locId, historyRows(from.kind, itemId)});
+}
+
+std::optional<std::vector<MoveUpdate>> clsAllocations::UndoLastMove() {
+    if (lastMove_.empty()) {
+        messages_.refuse(NothingToUndo);
+        return std::nullopt;
+    }
+    // Each item must stand where the move put it, with no history row
+    // written since: anything else means another change came after it.
+    for (const MovedItem& m : lastMove_)
+        if (locationOf(m.from.kind, m.itemId) != m.targetLocId ||
+            historyRows(m.from.kind, m.itemId) != m.historyRows) {
+            messages_.refuse(MovedSince);
+            return std::nullopt;
+        }
+    store::Transaction tx(db_);
+    // Back to each source in turn; the tree changes are read once every
+    // item is back, so that each location is counted as it ends up.
+    std::vector<int> sources;
+    for (const MovedItem& m : lastMove_)
+        if (std::find(sources.begin(), sources.end(), m.from.locId) == sources.end())
+            sources.push_back(m.from.locId);
+    std::vector<std::pair<int, std::vector<std::pair<common::NodeKey, int>>>> back;
+    for (const int source : sources) {
+        store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
+        q.bindAll(source);
+        if (!q.next()) {
+            messages_.refuse(SourceGone);
+            return std::nullopt;
+        }
+        const QString desc = q.text(QStringLiteral("Loc_Desc"));
+        std::vector<std::pair<common::NodeKey, int>> moved;
+        for (const MovedItem& m : lastMove_) {
+            if (m.from.locId != source)
+                continue;
+            if (!moveOne(m.from.kind, m.itemId, source, desc))
+                return std::nullopt;
+            moved.emplace_back(common::NodeKey{m.from.kind, m.from.id, m.targetLocId}, m.itemId);
+        }
+        back.emplace_back(source, std::move(moved));
+    }
+    std::vector<MoveUpdate> updates;
+    for (const auto& [source, moved] : back)
+        for (MoveUpdate& u : updatesFor(moved, source))
+            updates.push_back(std::move(u));
+    tx.commit();
+    lastMove_.clear();
+    return updates;
 }
 
 bool clsAllocations::IsDropTarget(const QString& key, int imageIndex) {

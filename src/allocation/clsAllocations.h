@@ -46,6 +46,14 @@ struct MoveResult {
     std::vector<MoveUpdate> updates;
 };
 
+// What Undo Move says when it cannot undo.
+inline const QString NothingToUndo = QStringLiteral("There is no move to undo");
+inline const QString MovedSince =
+    QStringLiteral("The last move cannot be undone: an item it moved has been moved, changed "
+                   "or removed since");
+inline const QString SourceGone = QStringLiteral(
+    "The last move cannot be undone: a location it moved items from no longer exists");
+
 class clsAllocations {
 public:
     clsAllocations(store::Database& db, common::Messages& messages, common::Clock& clock);
@@ -76,6 +84,16 @@ public:
     // updates).
     MoveResult MoveItems(const std::vector<common::NodeKey>& items, int locId, bool wholeGroups);
 
+    // Undoes the last move stored by MoveStockLic or MoveItems since this
+    // object was made: every item it moved goes back where it came from,
+    // each with a new history row, in one transaction. Refused with a
+    // message (and nothing changed) when there is none, when an item has
+    // been moved, parked, changed to another place or deleted since (its
+    // location or its history differs), or when a location it came from is
+    // gone. No value after a message; afterwards there is nothing to undo.
+    std::optional<std::vector<MoveUpdate>> UndoLastMove();
+    bool CanUndo() const { return !lastMove_.empty(); }
+
     // Whether a node can take dropped items: "Available Locations",
     // "Available Licences" or a live location under them, known by key and
     // image, never by text.
@@ -83,10 +101,25 @@ public:
     // Whether a node is an item that can be dragged.
     static bool IsItem(int image);
 
-private:
-    // The licence of a group that moves: the lowest id, so the choice is
-    // the same every time.
+    // The licence of a group that moves, and whose history Ctrl+H shows:
+    // the lowest id, so the choice is the same every time.
     std::optional<int> firstLicenceOf(QChar type, int prodId, int locId);
+
+private:
+    // One item of the last move: its node key with the location it left
+    // (a licence group's product and source), the item's own id, where it
+    // went, and how many history rows it had afterwards.
+    struct MovedItem {
+        common::NodeKey from;
+        int itemId = 0;
+        int targetLocId = 0;
+        qint64 historyRows = 0;
+    };
+    void rememberMove(const std::vector<std::pair<common::NodeKey, int>>& moved, int locId);
+    qint64 historyRows(QChar kind, int itemId);
+    // The location an item stands at now; no value when the item is gone.
+    std::optional<int> locationOf(QChar kind, int itemId);
+
     bool moveOne(QChar itemType, int itemId, int locId, const QString& locDesc);
     // The tree changes of the moves stored: stock nodes as they are, licence
     // groups counted again where they left and where they went.
@@ -97,6 +130,7 @@ private:
     store::Database& db_;
     common::Messages& messages_;
     common::Clock& clock_;
+    std::vector<MovedItem> lastMove_;
 };
 
 } // namespace allocation

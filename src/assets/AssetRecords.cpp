@@ -60,17 +60,20 @@ std::optional<QString> productDescription(store::Database& db, int prodId) {
 }
 
 Removal removeInTwoStages(store::Database& db, common::Messages& messages, const QDateTime& now,
-                          const RemovalRules& rules, int id) {
+                          const RemovalRules& rules, const QString& nameColumn, int id) {
     // Table and column names are the program's own constants.
-    store::Query q(
-        db, QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?").arg(rules.table, rules.idColumn));
+    store::Query q(db, QStringLiteral("SELECT Loc_ID, %3 AS ItemName FROM %1 WHERE %2 = ?")
+                           .arg(rules.table, rules.idColumn, nameColumn));
     q.bindAll(id);
     if (!q.next()) {
         messages.fail(rules.failLookup);
         return Removal::None;
     }
     if (q.integer(QStringLiteral("Loc_ID")) == rules.removedLocation) {
-        if (!messages.ask(rules.askDelete + QLatin1Char('\r') + DeleteWarning))
+        if (!messages.ask(rules.askDelete + QStringLiteral(": ") +
+                              q.text(QStringLiteral("ItemName")) + QLatin1Char('\r') +
+                              DeleteWarning,
+                          common::DefaultButton::No))
             return Removal::None;
         // The history and the item go together, judged by the item: an item
         // that has no history rows is still deleted.

@@ -68,7 +68,9 @@ inline const QString GettingLocationFailure = QStringLiteral("Internal Error: Ge
 // Two-stage removal, the same for stock items and licences: an item at its
 // removed location goes for good with its history (judged by the item
 // delete), any other is parked there with its history row. Each stage asks
-// first and runs in one transaction.
+// first and runs in one transaction. The question before a delete for good
+// names the item by its nameColumn (its code or key) and has No as its
+// default button.
 enum class Removal { None, Parked, Deleted };
 struct RemovalRules {
     QString table;       // "Stock" or "Licences" (program text, never typed)
@@ -84,6 +86,6 @@ struct RemovalRules {
     QString failHistory; // the history row was not written
 };
 Removal removeInTwoStages(store::Database& db, common::Messages& messages, const QDateTime& now,
-                          const RemovalRules& rules, int id);
+                          const RemovalRules& rules, const QString& nameColumn, int id);
 
 } // namespace assets

@@ -6,6 +6,7 @@
 #include "common/Messages.h"
 #include "store/Database.h"
 #include "store/History.h"
+#include "store/LocationPaths.h"
 #include "store/StoreConstants.h"
 
 namespace assets {
@@ -153,7 +154,7 @@ ItemSave ItemStore::addItem(const CheckedRow& c) {
         messages_.fail(QStringLiteral("Internal Error: ProductID not set"));
         return out;
     }
-    if (!checkChoices(row, out))
+    if (!checkChoices(row, out) || !confirmStore(row, out))
         return out;
     // The item and its first history row go together or not at all.
     store::Transaction tx(db_);
@@ -198,7 +199,7 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
         messages_.fail(table_.noProductOnModify);
         return out;
     }
-    if (!checkChoices(row, out))
+    if (!checkChoices(row, out) || !confirmStore(row, out))
         return out;
     // The new values and the history row of a move go together.
     store::Transaction tx(db_);
@@ -219,8 +220,16 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
     return out;
 }
 
+bool ItemStore::confirmStore(const ItemRow&, ItemSave&) {
+    return true;
+}
+
 Removal ItemStore::removeItem(int id) {
-    return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, id);
+    return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, table_.codeColumn, id);
+}
+
+QString ItemStore::locationPath(int locId) {
+    return store::LocationPaths(db_).path(locId);
 }
 
 std::optional<store::Query> ItemStore::readItem(int id, ItemDetails& d, const QString& missing,
@@ -238,6 +247,8 @@ std::optional<store::Query> ItemStore::readItem(int id, ItemDetails& d, const QS
         d.cost = q.money(QStringLiteral("Cost")).field();
     d.dateAdded = store::readStoredDateTime(q.text(QStringLiteral("Date_Added")));
     d.locDesc = q.text(QStringLiteral("Loc_Desc"));
+    if (!q.isNull(QStringLiteral("FoundLoc")))
+        d.locPath = locationPath(static_cast<int>(q.integer(QStringLiteral("FoundLoc"))));
     d.suppName = q.text(QStringLiteral("Supp_Name"));
     return q;
 }

@@ -59,6 +59,7 @@ struct ItemSave {
 struct ItemDetails {
     int prodId = 0;
     QString locDesc; // empty when the location was not found
+    QString locPath; // the location's full path; empty likewise
     std::optional<int> suppId;
     QString suppName; // empty without a supplier or when it was not found
     QString cost;     // "0.00" (no thousands separator); empty for no cost
@@ -114,11 +115,13 @@ public:
     catalogue::Choices productChoices();
     // One product's description as stored; no value when it is not there.
     std::optional<QString> productDescription(int prodId);
+    // A location's full path (store::LocationPaths); empty for none.
+    QString locationPath(int locId);
 
 protected:
     ItemStore(store::Database& db, common::Messages& messages, common::Clock& clock,
               const ItemTable& table);
-    ~ItemStore() = default;
+    virtual ~ItemStore() = default;
     ItemStore(const ItemStore&) = delete;
     ItemStore& operator=(const ItemStore&) = delete;
 
@@ -143,6 +146,10 @@ protected:
     ItemSave modifyItem(int id, const CheckedRow& c);
     // Two-stage removal by the table's rules.
     Removal removeItem(int id);
+    // Asked once every check has passed, just before the item is written:
+    // false (the refused field named in out) keeps it unwritten. A kind
+    // whose values want the user's word overrides it; the rest store.
+    virtual bool confirmStore(const ItemRow& row, ItemSave& out);
 
     // Reads item id into the shared fields of d and hands back the row for
     // the kind's own columns (its code column, Loc_ID, ownColumns; FoundLoc

@@ -89,6 +89,18 @@ LicenceSave clsLicences::ModifyLicencedets(int LicID, const LicenceFields& field
     return licenceSave(modifyItem(LicID, collect(fields)));
 }
 
+bool clsLicences::confirmStore(const ItemRow& row, ItemSave& out) {
+    // The expiry is the first of the licence's own columns.
+    const std::optional<QString>& stored = row.own.front();
+    const QDate expiry = stored ? store::readStoredDate(*stored) : QDate();
+    if (!expiry.isValid() || expiry >= clock_.today())
+        return true;
+    if (messages_.ask(AlreadyExpiredQuestion, common::DefaultButton::No))
+        return true;
+    out.refused = ItemField::Expiry;
+    return false;
+}
+
 LicenceRemoval clsLicences::DeleteLicence(int LicID) {
     return removeItem(LicID);
 }

@@ -58,7 +58,13 @@ public:
     // there is no such licence.
     std::optional<LicenceDetails> GetLicDets(int LicID);
 
+    // Asked before a licence whose expiry date lies before today is added
+    // or changed; No (the default) stores nothing and keeps the input.
+    static inline const QString AlreadyExpiredQuestion =
+        QStringLiteral("This licence has already expired. Store it anyway?");
+
 private:
+    bool confirmStore(const ItemRow& row, ItemSave& out) override;
     // The checks of adding and changing, in order: the key, the location
     // resolved, the cost read, the expiry.
     CheckedRow collect(const LicenceFields& fields);

@@ -46,6 +46,9 @@ using StockField = ItemField;
 // What a removal did.
 using StockRemoval = Removal;
 
+// Follows the expiry date of a licence that has expired.
+inline const QString ExpiredMark = QStringLiteral(" (expired)");
+
 class clsStock : public ItemStore {
 public:
     clsStock(store::Database& db, common::Messages& messages, common::Clock& clock);
@@ -54,7 +57,9 @@ public:
     LocationContents FillStockListUsingLocation(int LocID);
 
     // Where every stock item and licence of one product is: key "S" + stock
-    // id or "L" + licence id; location, supplier, code or key with its kind.
+    // id or "L" + licence id; location, supplier, code or key with its kind,
+    // and a licence's expiry date ("dd/mm/yy", ExpiredMark after it when it
+    // is before today; empty for stock and for no date).
     // Stock first by code, then licences by key; temporary licences flagged.
     common::ListRows FillStockListUsingProduct(int prodId);
 

@@ -1,14 +1,37 @@
 #include "assets/clsStock.h"
 
+#include "common/Clock.h"
 #include "store/Database.h"
+#include "store/LocationPaths.h"
 #include "store/StoreConstants.h"
 
 namespace assets {
 
+namespace {
+
+// The expiry date as the enquiry list shows it: "dd/mm/yy", with
+// " (expired)" after a date before today; empty for none.
+QString expiryText(const QDate& expiry, const QDate& today) {
+    if (!expiry.isValid())
+        return QString();
+    QString text = expiry.toString(store::ShownDate);
+    if (expiry < today)
+        text += ExpiredMark;
+    return text;
+}
+
+} // namespace
+
 common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
     common::ListRows rows;
+    // Every row's location as its full path, from one read of the
+    // locations for the whole fill.
+    const store::LocationPaths paths(db_);
+    const auto locationPath = [&paths](const store::Query& q) {
+        return paths.path(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
+    };
     {
-        store::Query q(db_, QStringLiteral("SELECT s.Stock_ID, l.Loc_Desc, s.Stock_Code, "
+        store::Query q(db_, QStringLiteral("SELECT s.Stock_ID, s.Loc_ID, s.Stock_Code, "
                                            "p.Supp_Name FROM Stock s "
                                            "JOIN Locations l ON s.Loc_ID = l.Loc_ID "
                                            "LEFT JOIN Suppliers p ON s.Supp_ID = p.Supplier_ID "
@@ -18,12 +41,13 @@ common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
         while (q.next())
             rows.push_back(
                 {QStringLiteral("S") + QString::number(q.integer(QStringLiteral("Stock_ID"))),
-                 {q.text(QStringLiteral("Loc_Desc")), q.text(QStringLiteral("Supp_Name")),
-                  q.text(QStringLiteral("Stock_Code")) + QStringLiteral(" - (Stock)")},
+                 {locationPath(q), q.text(QStringLiteral("Supp_Name")),
+                  q.text(QStringLiteral("Stock_Code")) + QStringLiteral(" - (Stock)"), QString()},
                  false});
     }
+    const QDate today = clock_.today();
     store::Query q(db_, QStringLiteral("SELECT c.Type, c.Licence_ID, c.Licence_Name, p.Supp_Name, "
-                                       "l.Loc_Desc FROM Licences c "
+                                       "c.Loc_ID, c.Exp_Date FROM Licences c "
                                        "LEFT JOIN Suppliers p ON c.Supp_ID = p.Supplier_ID "
                                        "JOIN Locations l ON c.Loc_ID = l.Loc_ID "
                                        "WHERE c.Prod_ID = ? ORDER BY c.Licence_Name") +
@@ -33,9 +57,10 @@ common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
         const bool normal = q.text(QStringLiteral("Type")) == store::LicenceNormal;
         rows.push_back(
             {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
-             {q.text(QStringLiteral("Loc_Desc")), q.text(QStringLiteral("Supp_Name")),
+             {locationPath(q), q.text(QStringLiteral("Supp_Name")),
               q.text(QStringLiteral("Licence_Name")) +
-                  (normal ? QStringLiteral(" - (Licence)") : QStringLiteral(" - (Temp Licence)"))},
+                  (normal ? QStringLiteral(" - (Licence)") : QStringLiteral(" - (Temp Licence)")),
+              expiryText(store::readStoredDate(q.text(QStringLiteral("Exp_Date"))), today)},
              !normal});
     }
     return rows;

@@ -3,7 +3,10 @@
 #include "common/Messages.h"
 #include "store/Database.h"
 #include "store/History.h"
+#include "store/LocationPaths.h"
 #include "store/StoreConstants.h"
+
+#include <algorithm>
 
 namespace assets {
 
@@ -59,6 +62,30 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
     common::ListRows rows;
     if (!knownType(itemType))
         return rows;
+    // A row names its location by description only. It is shown as the
+    // path of the one location of that name; where several share it, the
+    // item's own location when it is one of them (the place it stands now),
+    // else as stored, rather than as the path of a place it may never have
+    // been.
+    const store::LocationPaths paths(db_);
+    std::optional<int> standsAt;
+    {
+        store::Query at(db_, itemType == store::HistoryStock
+                                 ? QStringLiteral("SELECT Loc_ID FROM Stock WHERE Stock_ID = ?")
+                                 : QStringLiteral("SELECT Loc_ID FROM Licences "
+                                                  "WHERE Licence_ID = ?"));
+        at.bindAll(itemId);
+        if (at.next())
+            standsAt = static_cast<int>(at.integer(QStringLiteral("Loc_ID")));
+    }
+    const auto shownPlace = [&](const QString& stored) {
+        const std::vector<int> named = paths.named(stored);
+        if (named.size() == 1)
+            return paths.path(named.front());
+        if (standsAt && std::find(named.begin(), named.end(), *standsAt) != named.end())
+            return paths.path(*standsAt);
+        return stored;
+    };
     // Within one stamp, rows keep the order they were written in.
     store::Query q(db_, QStringLiteral("SELECT Loc_Desc, move_date FROM StockHistory "
                                        "WHERE Type = ? AND Stock_Lic_ID = ? "
@@ -68,7 +95,7 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
     while (q.next())
         rows.push_back({QStringLiteral("Z") + QString::number(++counter),
                         {shownStamp(q.rawText(QStringLiteral("move_date"))),
-                         q.rawText(QStringLiteral("Loc_Desc"))},
+                         shownPlace(q.rawText(QStringLiteral("Loc_Desc")))},
                         false});
     return rows;
 }

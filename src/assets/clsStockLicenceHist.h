@@ -38,7 +38,8 @@ public:
     // nothing to show.
     std::optional<HistoryItem> GetInitData(int itemId, const QString& itemType);
     // The item's movements, oldest first (by stamp, then as written): key
-    // "Z" + counter, the date shown "dd/MM/yy HH:mm", the location as stored.
+    // "Z" + counter, the date shown "dd/MM/yy HH:mm", the location as its
+    // full path where the stored description names it (see the .cpp).
     common::ListRows FillHistory(int itemId, const QString& itemType);
 
 private:

@@ -11,6 +11,15 @@
 
 namespace catalogue {
 
+QString LicenceUse::summary() const {
+    if (!owned)
+        return QString();
+    return QStringLiteral("In use %1 of %2 owned (%3 temporary)")
+        .arg(inUse)
+        .arg(*owned)
+        .arg(temporary);
+}
+
 clsProducts::clsProducts(store::Database& db, common::Messages& messages, common::Clock& clock)
     : db_(db), messages_(messages), clock_(clock) {}
 
@@ -31,18 +40,25 @@ std::optional<common::ListRows> clsProducts::FillListViewWithProds(int catId,
                  "(SELECT count(*) FROM Licences l WHERE l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
                  " AND l.Type = ?) AS LicCount, "
                  "(SELECT count(*) FROM Licences l WHERE l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
-                 " AND l.Type = ?) AS TempLicCount "
+                 " AND l.Type = ?) AS TempLicCount, p.Prod_Owned "
                  "FROM Products p WHERE p.Prod_Cat_ID = ? ORDER BY p.Prod_Desc") +
                  store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
     q.bindAll(store::loc::RemovedStock, store::loc::RemovedLicences, store::LicenceNormal,
               store::loc::RemovedLicences, store::LicenceTemporary, catId);
-    while (q.next())
+    while (q.next()) {
+        const std::int64_t licences = q.integer(QStringLiteral("LicCount"));
+        const std::int64_t temporary = q.integer(QStringLiteral("TempLicCount"));
+        const std::optional<std::int64_t> owned = q.optionalInteger(QStringLiteral("Prod_Owned"));
+        // Owned and in use are shown for licence products: tracked ones and
+        // those with licences in use.
+        const bool licenceProduct = owned || licences + temporary > 0;
         rows.push_back(
             {QStringLiteral("P") + QString::number(q.integer(QStringLiteral("Prod_ID"))),
              {q.rawText(QStringLiteral("Prod_Code")), q.text(QStringLiteral("Prod_Desc")),
-              QString::number(q.integer(QStringLiteral("StockCount"))),
-              QString::number(q.integer(QStringLiteral("LicCount"))),
-              QString::number(q.integer(QStringLiteral("TempLicCount")))}});
+              QString::number(q.integer(QStringLiteral("StockCount"))), QString::number(licences),
+              QString::number(temporary), owned ? QString::number(*owned) : QString(),
+              licenceProduct ? QString::number(licences + temporary) : QString()}});
+    }
     return rows;
 }
 
@@ -64,6 +80,8 @@ std::optional<ProductDetails> clsProducts::FillProdFormWithDets(int ProdID) {
         out.suppId = static_cast<int>(q.integer(QStringLiteral("Supp_ID")));
     if (!q.isNull(QStringLiteral("Prod_Cost")))
         out.cost = q.money(QStringLiteral("Prod_Cost")).field();
+    if (const auto owned = q.optionalInteger(QStringLiteral("Prod_Owned")))
+        out.owned = QString::number(*owned);
     const int catId = static_cast<int>(q.integer(QStringLiteral("Prod_Cat_ID")));
     const QString added = q.text(QStringLiteral("Date_Added"));
 
@@ -167,6 +185,16 @@ ProductCheck clsProducts::ValidateProduct(const QString& mode, const ProductFiel
     if (!fields.cost.trimmed().isEmpty())
         out.costText = cost->display();
     values.suppId = fields.suppId;
+    // Digits only, within the limit; empty is "not tracked".
+    const QString owned = fields.owned.trimmed();
+    if (!owned.isEmpty()) {
+        bool ok = false;
+        const int count = owned.toInt(&ok);
+        if (owned.size() > LicencesOwnedLimit ||
+            !common::fitsField(common::FieldKind::Digits, owned) || !ok || count > MaxLicencesOwned)
+            return refuse(ProductField::Owned, LicencesOwnedRefusal);
+        values.owned = count;
+    }
 
     const QString duplicate =
         QStringLiteral("SELECT Prod_ID FROM Products WHERE Prod_Code = ?") + store::IgnoreCase;
@@ -204,16 +232,17 @@ ProductSave clsProducts::save(const QString& mode, int prodId, const ProductFiel
     const QString stamp = clock_.now().toString(store::StoredDateTime);
     if (mode == common::mode::Add) {
         db_.execute(QStringLiteral("INSERT INTO Products (Prod_Desc, Prod_Code, Prod_Cat_ID, "
-                                   "Supp_ID, Prod_Cost, Date_Added) VALUES (?, ?, ?, ?, ?, ?)"),
-                    v.desc, v.code, v.catId, v.suppId, v.cost, stamp);
+                                   "Supp_ID, Prod_Cost, Date_Added, Prod_Owned) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                    v.desc, v.code, v.catId, v.suppId, v.cost, stamp, v.owned);
         out.prodId = static_cast<int>(db_.lastInsertId());
         return out;
     }
     const int changed =
         db_.execute(QStringLiteral("UPDATE Products SET Prod_Desc = ?, Prod_Code = ?, "
-                                   "Prod_Cat_ID = ?, Supp_ID = ?, Prod_Cost = ?, Date_Added = ? "
-                                   "WHERE Prod_ID = ?"),
-                    v.desc, v.code, v.catId, v.suppId, v.cost, stamp, prodId);
+                                   "Prod_Cat_ID = ?, Supp_ID = ?, Prod_Cost = ?, Date_Added = ?, "
+                                   "Prod_Owned = ? WHERE Prod_ID = ?"),
+                    v.desc, v.code, v.catId, v.suppId, v.cost, stamp, v.owned, prodId);
     if (changed != 1) {
         messages_.fail(QStringLiteral("Internal Error: Modifying Product"));
         return out;
@@ -277,6 +306,25 @@ bool clsProducts::DeleteProduct(int OldProdID) {
     }
     tx.commit();
     return true;
+}
+
+std::optional<LicenceUse> clsProducts::LicenceUseOf(int prodId) {
+    store::Query q(db_, QStringLiteral("SELECT p.Prod_Owned, "
+                                       "SUM(CASE WHEN l.Licence_ID IS NULL THEN 0 ELSE 1 END) "
+                                       " AS InUse, "
+                                       "SUM(CASE WHEN l.Type = ? THEN 1 ELSE 0 END) AS TempInUse "
+                                       "FROM Products p LEFT JOIN Licences l "
+                                       " ON l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
+                                       "WHERE p.Prod_ID = ? GROUP BY p.Prod_ID, p.Prod_Owned"));
+    q.bindAll(store::LicenceTemporary, store::loc::RemovedLicences, prodId);
+    if (!q.next())
+        return std::nullopt;
+    LicenceUse use;
+    if (const auto owned = q.optionalInteger(QStringLiteral("Prod_Owned")))
+        use.owned = static_cast<int>(*owned);
+    use.inUse = static_cast<int>(q.integer(QStringLiteral("InUse")));
+    use.temporary = static_cast<int>(q.integer(QStringLiteral("TempInUse")));
+    return use;
 }
 
 Choices clsProducts::FillComboWithCats() {

@@ -29,6 +29,26 @@ inline constexpr int ProductDescLimit = 255;
 inline constexpr int CostLimit = common::CostLimit;
 // 1,000,000.00, the highest cost a product may carry.
 inline constexpr store::Money MaxProductCost = store::Money::fromCents(100000000);
+// The most licences a product may record as owned, and the digits that
+// takes.
+inline constexpr int MaxLicencesOwned = 1000000;
+inline constexpr int LicencesOwnedLimit = 7;
+inline const QString LicencesOwnedRefusal =
+    QStringLiteral("Please enter the number of licences owned, from 0 to 1,000,000, or leave it "
+                   "empty");
+
+// How a product's licences stand against what the organisation owns. In
+// use counts every licence that is not removed, the temporary ones among
+// them; temporary is shown apart as well.
+struct LicenceUse {
+    std::optional<int> owned; // no value: not tracked
+    int inUse = 0;
+    int temporary = 0;
+    // Tracked, and more in use than owned.
+    bool exceeded() const { return owned && inUse > *owned; }
+    // "In use 12 of 10 owned (2 temporary)"; empty when not tracked.
+    QString summary() const;
+};
 
 // The product dialog's fields as typed. The category and the supplier are
 // chosen from lists and come as ids (no value: none chosen).
@@ -38,6 +58,8 @@ struct ProductFields {
     std::optional<int> catId;
     QString cost;
     std::optional<int> suppId;
+    // The licences owned as typed; empty: not tracked.
+    QString owned;
 };
 
 // The fields once checked: texts trimmed, the cost read.
@@ -47,10 +69,11 @@ struct ProductValues {
     int catId = 0;
     store::Money cost;
     std::optional<int> suppId;
+    std::optional<int> owned; // no value: not tracked
 };
 
 // The field a refusal names, so that the dialog can put the focus on it.
-enum class ProductField { None, Code, Description, Category, Cost, Supplier };
+enum class ProductField { None, Code, Description, Category, Cost, Supplier, Owned };
 
 struct ProductCheck {
     std::optional<ProductValues> values; // no value: refused, a message shown
@@ -77,6 +100,8 @@ struct ProductDetails {
     // The date added or last changed; invalid when none is stored (or the
     // category was not found).
     QDate dateAdded;
+    // The licences owned in digits; empty when not tracked.
+    QString owned;
 };
 
 struct ProductSave {
@@ -96,8 +121,10 @@ public:
 
     // The rows of the product list for the category catId (shown as
     // catDesc), by description: key "P" + id, code, description, live stock
-    // items, live normal licences, live temporary licences. One statement,
-    // however many products. No value, and "Internal Error: selecting
+    // items, live normal licences, live temporary licences, the licences
+    // owned (empty when not tracked) and those in use (live licences of
+    // both types; empty for a product neither tracked nor with a live
+    // licence). One statement, however many products. No value, and "Internal Error: selecting
     // category", when the category is gone.
     std::optional<common::ListRows> FillListViewWithProds(int catId, const QString& catDesc);
 
@@ -125,6 +152,10 @@ public:
     // refused, one with removed items only goes with them and their history
     // after a second question. True when the product was deleted.
     bool DeleteProduct(int OldProdID);
+
+    // How the product's licences stand against those owned, in one
+    // grouped statement; no value when there is no such product.
+    std::optional<LicenceUse> LicenceUseOf(int prodId);
 
     // The product enquiry's choosers: every category, and the products of
     // one category by description (descriptions as stored).

@@ -20,11 +20,17 @@ QString kindName(MessageKind kind) {
     return QString();
 }
 
-bool Messages::show(MessageKind kind, const QString& text) {
+bool Messages::show(MessageKind kind, const QString& text, DefaultButton byDefault) {
     const QString line = logLine(text);
     std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(kindName(kind)), qUtf8Printable(line));
     std::fflush(stderr);
+    if (kind == MessageKind::Question)
+        return presentQuestion(text, byDefault);
     return present(kind, text);
+}
+
+bool Messages::presentQuestion(const QString& text, DefaultButton) {
+    return present(MessageKind::Question, text);
 }
 
 QString logLine(const QString& text) {
@@ -48,8 +54,8 @@ QString logLine(const QString& text) {
     return out;
 }
 
-bool Messages::ask(const QString& text) {
-    return show(MessageKind::Question, text);
+bool Messages::ask(const QString& text, DefaultButton byDefault) {
+    return show(MessageKind::Question, text, byDefault);
 }
 
 void Messages::reportError(const store::DbError& error, ErrorForm form) {

@@ -23,8 +23,11 @@ enum class MessageKind {
     Refusal,  // exclamation icon, OK: refused input or action
     Failure,  // critical icon, OK
     Notice,   // information icon, OK
-    Question, // question icon, Yes/No, Yes the default
+    Question, // question icon, Yes/No, Yes the default unless the asker says No
 };
+
+// The button of a question that Enter presses.
+enum class DefaultButton { Yes, No };
 
 QString kindName(MessageKind kind);
 
@@ -43,17 +46,21 @@ public:
     void refuse(const QString& text) { show(MessageKind::Refusal, text); }
     void fail(const QString& text) { show(MessageKind::Failure, text); }
     void notify(const QString& text) { show(MessageKind::Notice, text); }
-    // True for Yes.
-    bool ask(const QString& text);
+    // True for Yes. A question whose Yes cannot be undone (a delete for
+    // good) makes No the default.
+    bool ask(const QString& text, DefaultButton byDefault = DefaultButton::Yes);
     // An unexpected database error: one critical message naming it.
     void reportError(const store::DbError& error, ErrorForm form = ErrorForm::Full);
 
 protected:
     // Shows the message and, for a question, returns true for Yes.
     virtual bool present(MessageKind kind, const QString& text) = 0;
+    // Shows a question with its default button; returns true for Yes. Unless
+    // replaced, the question is presented as any other.
+    virtual bool presentQuestion(const QString& text, DefaultButton byDefault);
 
 private:
-    bool show(MessageKind kind, const QString& text);
+    bool show(MessageKind kind, const QString& text, DefaultButton byDefault = DefaultButton::Yes);
 };
 
 } // namespace common

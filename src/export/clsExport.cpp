@@ -54,6 +54,23 @@ store::Query openExportQuery(store::Database& db, const reports::clsReports::Com
 
 } // namespace
 
+QString workbookSavedNotice(const QString& path) {
+    return QStringLiteral("Workbook saved as ") + QDir::toNativeSeparators(path);
+}
+
+QString textSavedNotice(const QString& path) {
+    return QStringLiteral("Report saved as ") + QDir::toNativeSeparators(path);
+}
+
+namespace {
+
+// The chosen name, with the extension added when it has none.
+QString withExtension(const QString& chosen, const QString& extension) {
+    return QFileInfo(chosen).suffix().isEmpty() ? chosen + QLatin1Char('.') + extension : chosen;
+}
+
+} // namespace
+
 QString exportEmptyMessage(const ReportDef& report) {
     switch (report.query) {
     case ReportQuery::LicenceDetails:
@@ -70,12 +87,22 @@ QString exportEmptyMessage(const ReportDef& report) {
         return QStringLiteral("No Removed Licences on System");
     case ReportQuery::RemovedStock:
         return QStringLiteral("No Removed Stock on System");
+    case ReportQuery::ExpiringSoon:
+        return QStringLiteral("No Licences Expire within the Period");
     }
     return QString();
 }
 
 clsExport::clsExport(store::Database& db, common::Messages& messages, common::Clock& clock)
     : db_(db), messages_(messages), clock_(clock) {}
+
+reports::clsReports::ComposedQuery clsExport::composeQuery(const ReportDef& report,
+                                                           int order) const {
+    reports::clsReports reportsLogic(db_, messages_, clock_);
+    if (expiringSoonDays_)
+        reportsLogic.setExpiringSoonDays(*expiringSoonDays_);
+    return reportsLogic.ComposeQuery(report, order);
+}
 
 void clsExport::ExportReport(const QString& reportName, const QString& reportText,
                              common::FileChooser& files, ExportHooks& hooks) {
@@ -88,17 +115,37 @@ void clsExport::ExportReport(const QString& reportName, const QString& reportTex
     case ExportChoice::Workbook:
         break;
     }
-    if (!reports::findReport(reportName))
-        return;
-    std::optional<QString> path;
+    if (const ReportDef* report = reports::findReport(reportName))
+        ExportWorkbookTo(*report, files, hooks);
+}
+
+std::optional<QString> clsExport::ExportWorkbookTo(const ReportDef& report,
+                                                   common::FileChooser& files, ExportHooks& hooks) {
+    const QString documents = hooks.workbookFolder();
+    const QString folder =
+        !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::tempPath();
+    common::FileRequest request;
+    request.purpose = common::FileRequest::Save;
+    request.title = QStringLiteral("Save Report as Excel Workbook");
+    request.directory = UniqueWorkbookPath(folder, report.name, clock_.today());
+    request.filter = WorkbookFilter;
+    request.confirmOverwrite = true;
+    const std::optional<QString> chosen = files.choose(request);
+    if (!chosen || chosen->trimmed().isEmpty())
+        return std::nullopt;
+    const QString path = withExtension(*chosen, QStringLiteral("xlsx"));
+    bool saved = false;
     {
         Busy busy(hooks);
-        path = ExportToWorkbook(reportName, hooks.workbookFolder());
+        saved = SaveWorkbook(report, RecordedOrder, path);
     }
-    // The workbook stays saved when no program takes it: the message says
-    // where it is.
-    if (path && !hooks.openFile(*path))
-        messages_.fail(ExcelProblem + QLatin1Char('\r') + QDir::toNativeSeparators(*path));
+    if (!saved)
+        return std::nullopt;
+    // A workbook no program takes is saved all the same: the user is told
+    // where, and may open its folder.
+    if (!hooks.openFile(path) && hooks.offerFolder(workbookSavedNotice(path)))
+        hooks.openFile(QFileInfo(path).absolutePath());
+    return path;
 }
 
 bool clsExport::ExportToTextFile(const QString& reportText, common::FileChooser& files,
@@ -106,16 +153,24 @@ bool clsExport::ExportToTextFile(const QString& reportText, common::FileChooser&
     common::FileRequest request;
     request.purpose = common::FileRequest::Save;
     request.title = QStringLiteral("Save Report as Text File");
+    request.directory = hooks.workbookFolder();
     request.filter = TextFilesFilter;
-    // The name is taken as typed and an existing file is replaced.
+    // An existing file of the name is replaced without a question.
     request.confirmOverwrite = false;
     const std::optional<QString> chosen = files.choose(request);
     if (!chosen || chosen->trimmed().isEmpty())
         return false;
-    if (refuseProtected(*chosen))
+    const QString path = withExtension(*chosen, QStringLiteral("txt"));
+    if (refuseProtected(path))
         return false;
-    Busy busy(hooks);
-    return writeTextFile(*chosen, reportText);
+    bool written = false;
+    {
+        Busy busy(hooks);
+        written = writeTextFile(path, reportText);
+    }
+    if (written)
+        messages_.notify(textSavedNotice(path));
+    return written;
 }
 
 bool clsExport::writeTextFile(const QString& path, const QString& reportText) {
@@ -154,8 +209,7 @@ QString clsExport::UniqueWorkbookPath(const QString& folder, const QString& repo
 }
 
 qint64 clsExport::CountExportRows(const ReportDef& report) {
-    const reports::clsReports::ComposedQuery q =
-        reports::clsReports(db_, messages_, clock_).ComposeQuery(report, RecordedOrder);
+    const reports::clsReports::ComposedQuery q = composeQuery(report, RecordedOrder);
     store::Query count = openExportQuery(
         db_, q, QStringLiteral("SELECT COUNT(*) AS Found FROM (%1) AS Report").arg(q.sql));
     return count.next() ? count.integer(QStringLiteral("Found")) : 0;
@@ -180,11 +234,11 @@ qint64 clsExport::WriteSheetRows(const ReportDef& report, SheetWriter& sheet, in
 }
 
 qint64 clsExport::writeRows(const ReportDef& report, SheetWriter& sheet, int order, qint64 limit) {
-    const reports::clsReports::ComposedQuery q =
-        reports::clsReports(db_, messages_, clock_).ComposeQuery(report, order);
+    const reports::clsReports::ComposedQuery q = composeQuery(report, order);
     store::Query rows = openExportQuery(db_, q, q.sql);
     const QString cost = QStringLiteral("Cost");
     const int columns = static_cast<int>(report.columns.size());
+    const QDate today = clock_.today();
     qint64 written = 0;
     int row = FirstDataRow;
     while (written < limit && rows.next()) {
@@ -206,6 +260,12 @@ qint64 clsExport::writeRows(const ReportDef& report, SheetWriter& sheet, int ord
                 if (const std::optional<QDate> date =
                         reports::storedDate(rows.rawText(column.column)))
                     sheet.writeDate(row, c, *date, CellStyle::Date);
+                break;
+            case ColumnKind::DaysLeft:
+                if (const std::optional<QDate> date =
+                        reports::storedDate(rows.rawText(column.column)))
+                    sheet.writeNumber(row, c, static_cast<double>(today.daysTo(*date)),
+                                      CellStyle::Plain);
                 break;
             }
         }

@@ -1,8 +1,9 @@
 #pragma once
 
-// Export: the report shown on the Reports page to a new spreadsheet
-// workbook (.xlsx, saved in the user's documents folder and opened with the
-// desktop's program for it) or to a text file the user names.
+// Export: the report shown on the Reports page to a spreadsheet workbook
+// (.xlsx, saved where the user chooses, starting in the documents folder,
+// and opened with the desktop's program for it) or to a text file the user
+// names.
 //
 // The workbook is filled from the report's query, run afresh in the order
 // the rows were recorded; the text file holds the page's text exactly as
@@ -10,6 +11,7 @@
 // through the file chooser hook.
 
 #include "reports/ReportCatalogue.h"
+#include "reports/clsReports.h"
 
 #include <QDate>
 #include <QString>
@@ -33,9 +35,14 @@ class SheetWriter;
 
 inline const QString ExportQuestion =
     QStringLiteral("Yes - Save as Excel sheet, No - Save as Text File");
-inline const QString ExcelProblem =
-    QStringLiteral("Problem loading Excel, please ensure Excel is installed correctly");
 inline const QString TextFilesFilter = QStringLiteral("Text Files (*.txt)");
+inline const QString WorkbookFilter = QStringLiteral("Excel Workbook (*.xlsx)");
+
+// What the user is told of a file the export wrote: "Workbook saved as
+// PATH" when no program opened the workbook, "Report saved as PATH" for the
+// text file.
+QString workbookSavedNotice(const QString& path);
+QString textSavedNotice(const QString& path);
 
 // Rows of a worksheet, as the .xlsx format counts them.
 inline constexpr qint64 SheetRows = 1048576;
@@ -63,9 +70,19 @@ public:
     void ExportReport(const QString& reportName, const QString& reportText,
                       common::FileChooser& files, ExportHooks& hooks);
 
-    // Asks for a file and writes the report text and one CR LF to it, UTF-8,
-    // replacing it in one step. True when the file was written; a cancelled
-    // choice is silent, a refused or failed one shows why.
+    // Asks where to save the report's workbook (a save dialog starting in
+    // the documents folder with the name UniqueWorkbookPath gives, ".xlsx"
+    // added to a name without an extension), writes it there and opens it
+    // with the desktop's program. When no program takes it, says
+    // "Workbook saved as PATH" and offers to open its folder. The path
+    // written, or no value when nothing was (a cancelled choice is silent).
+    std::optional<QString> ExportWorkbookTo(const reports::ReportDef& report,
+                                            common::FileChooser& files, ExportHooks& hooks);
+
+    // Asks for a file (".txt" added to a name without an extension) and
+    // writes the report text and one CR LF to it, UTF-8, replacing it in
+    // one step, then says where it went. True when the file was written; a
+    // cancelled choice is silent, a refused or failed one shows why.
     bool ExportToTextFile(const QString& reportText, common::FileChooser& files,
                           ExportHooks& hooks);
 
@@ -112,7 +129,14 @@ public:
     void setDataRowLimit(qint64 rows) { dataRowLimit_ = rows; }
     qint64 dataRowLimit() const { return dataRowLimit_; }
 
+    // The period of "Licences expiring soon" in days: the user's setting
+    // unless set here (vemora-admin report --days N).
+    void setExpiringSoonDays(int days) { expiringSoonDays_ = days; }
+
 private:
+    // The report's query in an order, with the period set here.
+    reports::clsReports::ComposedQuery composeQuery(const reports::ReportDef& report,
+                                                    int order) const;
     bool writeTextFile(const QString& path, const QString& reportText);
     // Refuses a protected path with the refusal message; true when refused.
     bool refuseProtected(const QString& path);
@@ -124,6 +148,7 @@ private:
     common::Messages& messages_;
     common::Clock& clock_;
     qint64 dataRowLimit_ = MaxDataRows;
+    std::optional<int> expiringSoonDays_;
 };
 
 } // namespace exports

@@ -18,6 +18,8 @@ const ReportColumn Location = text("Location", "Loc_Desc", 20);
 const ReportColumn Type{QStringLiteral("Type"), QStringLiteral("Type"), ColumnKind::Type, 10};
 const ReportColumn Expires{QStringLiteral("Expires"), QStringLiteral("Exp_Date"),
                            ColumnKind::Expiry, 15};
+const ReportColumn DaysLeft{QStringLiteral("Days left"), QStringLiteral("Exp_Date"),
+                            ColumnKind::DaysLeft, 10};
 
 } // namespace
 
@@ -80,6 +82,14 @@ const std::vector<ReportDef>& reportCatalogue() {
          QStringLiteral("No removed stock on system"),
          {Category, ProductCode, ProductDesc, StockCode, Supplier},
          110},
+        // Listed by expiry date, then product, when chosen.
+        {ExpiringSoonReport,
+         ReportQuery::ExpiringSoon,
+         {OrderLicenceKey, OrderLocation, OrderLicenceType, OrderExpiryDate},
+         QStringLiteral("No licences expire within the period"),
+         {Category, ProductCode, ProductDesc, LicenceKey, Location, Type, Expires, DaysLeft},
+         0,
+         OrderExpiryDate},
     };
     return reports;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// The eight fixed reports: their names in list order, the order buttons
+// The fixed reports (the eight of the register and "Licences expiring
+// soon"): their names in list order, the order buttons
 // each offers, the columns each writes and the message each shows when it
 // finds nothing. The queries themselves are composed by clsReports.
 
@@ -12,6 +13,7 @@
 namespace reports {
 
 inline const QString SelectAReport = QStringLiteral("(Select a Report)");
+inline const QString ExpiringSoonReport = QStringLiteral("Licences expiring soon");
 
 // The order buttons btnOrderBy 0 to 9, by index.
 enum OrderIndex {
@@ -34,9 +36,10 @@ QString orderCaption(int index);
 
 // How a column turns a stored value into its characters.
 enum class ColumnKind {
-    Text,   // trimmed, cut to width - 1, blanks up to the width
-    Type,   // "Normal" for 'N', otherwise "Temp"
-    Expiry, // "dd/mm/yy", or blanks for no date
+    Text,     // trimmed, cut to width - 1, blanks up to the width
+    Type,     // "Normal" for 'N', otherwise "Temp"
+    Expiry,   // "dd/mm/yy", or blanks for no date
+    DaysLeft, // the days from the report date to the stored date, or blanks
 };
 
 struct ReportColumn {
@@ -56,6 +59,7 @@ enum class ReportQuery {
     TemporaryAudit,
     RemovedLicences,
     RemovedStock,
+    ExpiringSoon, // expiry from today to the end of the warning period
 };
 
 struct ReportDef {
@@ -69,6 +73,8 @@ struct ReportDef {
     // The character in which the cost figure ends; 0 for a report without
     // a cost.
     int costEnd = 0;
+    // The order a report is shown in when it is chosen.
+    int firstOrder = OrderCategory;
 };
 
 // The reports in the order of cboReports (report k is entry k).

@@ -91,6 +91,17 @@ void appendExpiry(QString& line, const std::optional<QDate>& date, int width) {
     appendBlanks(line, width - 8);
 }
 
+void appendDaysLeft(QString& line, const std::optional<QDate>& date, const QDate& today,
+                    int width) {
+    if (!date || !today.isValid()) {
+        appendBlanks(line, width);
+        return;
+    }
+    const QString days = QString::number(today.daysTo(*date));
+    line.append(days);
+    appendBlanks(line, width - static_cast<int>(days.size()));
+}
+
 void appendCost(QString& line, const std::optional<store::Money>& cost, int costEnd) {
     if (!cost) {
         appendBlanks(line, 21);

@@ -33,6 +33,10 @@ void appendType(QString& line, QStringView type, int width);
 // The date as "dd/mm/yy" filled to the width; blanks for no date.
 void appendExpiry(QString& line, const std::optional<QDate>& date, int width);
 
+// The days from today to the date, as a whole number (negative before
+// today) filled to the width; blanks for no date or no today.
+void appendDaysLeft(QString& line, const std::optional<QDate>& date, const QDate& today, int width);
+
 // The cost figure "##,##0.00" ending in character costEnd, then one blank.
 // A figure wider than its room starts right after the line so far: it is
 // never cut and the padding never goes negative. No cost: 21 blanks.

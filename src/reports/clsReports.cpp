@@ -1,6 +1,7 @@
 #include "reports/clsReports.h"
 
 #include "common/Clock.h"
+#include "common/LicenceSettings.h"
 #include "common/Messages.h"
 #include "reports/ReportLayout.h"
 #include "store/Database.h"
@@ -76,7 +77,7 @@ QString orderExpression(int index, const QString& asset) {
 } // namespace
 
 clsReports::clsReports(store::Database& db, common::Messages& messages, common::Clock& clock)
-    : db_(db), messages_(messages), clock_(clock) {}
+    : db_(db), messages_(messages), clock_(clock), expiringSoonDays_(common::expiryWarningDays()) {}
 
 QStringList clsReports::FillUpReportCombo() const {
     QStringList entries{SelectAReport};
@@ -150,6 +151,21 @@ clsReports::ComposedQuery clsReports::ComposeQuery(const ReportDef& report, int 
                              " AND Licences.Loc_ID <> ?");
         out.values = {clock_.today().toString(store::StoredDate), store::loc::RemovedLicences};
         break;
+    case ReportQuery::ExpiringSoon: {
+        // From today to the end of the period, both included; removed
+        // licences are no concern.
+        const QDate today = clock_.today();
+        sql = shared +
+              QStringLiteral(", Licences.Licence_Name, Locations.Loc_Desc, Licences.Type, "
+                             "Licences.Exp_Date") +
+              licenceTables() +
+              QStringLiteral(" WHERE Licences.Exp_Date >= ? AND Licences.Exp_Date <= ?"
+                             " AND Licences.Loc_ID <> ?");
+        out.values = {today.toString(store::StoredDate),
+                      today.addDays(expiringSoonDays_).toString(store::StoredDate),
+                      store::loc::RemovedLicences};
+        break;
+    }
     case ReportQuery::TemporaryAudit:
         sql = shared +
               QStringLiteral(", Licences.Licence_Name, Locations.Loc_Desc, Licences.Exp_Date") +
@@ -163,6 +179,10 @@ clsReports::ComposedQuery clsReports::ComposeQuery(const ReportDef& report, int 
     QString order;
     if (std::find(offered.begin(), offered.end(), orderIndex) != offered.end())
         order = orderExpression(orderIndex, asset) + QStringLiteral(", ");
+    // Licences expiring soon come by expiry date and product within it.
+    if (report.query == ReportQuery::ExpiringSoon)
+        order += orderExpression(OrderExpiryDate, asset) + QStringLiteral(", ") +
+                 orderExpression(OrderProdDesc, asset) + QStringLiteral(", ");
     sql += QStringLiteral(" ORDER BY ") + order + asset +
            (licences ? QStringLiteral(".Licence_ID") : QStringLiteral(".Stock_ID"));
     return out;
@@ -177,7 +197,7 @@ int clsReports::RunReportQuery(const QString& reportName, int orderIndex, QStrin
     int position = 0;
     for (const auto& value : composed.values)
         std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
-    const int lines = WriteReportLines(*report, rows, text);
+    const int lines = WriteReportLines(*report, rows, text, clock_.today());
     if (lines == 0)
         messages_.refuse(report->emptyMessage);
     return lines;
@@ -211,7 +231,8 @@ QString clsReports::WriteReportHeading(const QString& reportName) const {
     return text;
 }
 
-int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QString& text) {
+int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QString& text,
+                                 const QDate& today) {
     int lines = 0;
     // Each line is built in one buffer that keeps its room, then appended.
     QString line;
@@ -228,6 +249,9 @@ int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QS
                 break;
             case ColumnKind::Expiry:
                 appendExpiry(line, storedDate(rows.rawText(column.column)), column.width);
+                break;
+            case ColumnKind::DaysLeft:
+                appendDaysLeft(line, storedDate(rows.rawText(column.column)), today, column.width);
                 break;
             }
         }

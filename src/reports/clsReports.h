@@ -9,6 +9,7 @@
 
 #include "reports/ReportCatalogue.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -69,8 +70,15 @@ public:
     QString WriteReportHeading(const QString& reportName) const;
 
     // Appends one line per remaining row of the query, as the report lays
-    // them out; the number of lines written.
-    static int WriteReportLines(const ReportDef& report, store::Query& rows, QString& text);
+    // them out; the number of lines written. today is the report date, from
+    // which a "Days left" column counts.
+    static int WriteReportLines(const ReportDef& report, store::Query& rows, QString& text,
+                                const QDate& today = QDate());
+
+    // The period of "Licences expiring soon" in days: the user's setting
+    // unless set here (vemora-admin report --days N).
+    int expiringSoonDays() const { return expiringSoonDays_; }
+    void setExpiringSoonDays(int days) { expiringSoonDays_ = days; }
 
     // The SQL of a report in an order, with the values it is to be run
     // with (bound in this order); for the queries and for tests of them.
@@ -84,6 +92,7 @@ private:
     store::Database& db_;
     common::Messages& messages_;
     common::Clock& clock_;
+    int expiringSoonDays_;
 };
 
 } // namespace reports

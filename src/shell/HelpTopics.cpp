@@ -7,7 +7,7 @@
 
 namespace shell {
 
-QString StartHelpViewer(const QString& helpFile, const QString& dir) {
+QString StartHelpViewer(const QString& helpFile, const QString& dir, const QString& topic) {
     QFile file(helpFile);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("Cannot open the help file %1: %2")
@@ -19,7 +19,10 @@ QString StartHelpViewer(const QString& helpFile, const QString& dir) {
             .arg(QDir::toNativeSeparators(viewer));
     QProcess process;
     process.setProgram(viewer);
-    process.setArguments({helpFile});
+    QStringList arguments{helpFile};
+    if (!topic.isEmpty())
+        arguments << topic;
+    process.setArguments(arguments);
     if (!process.startDetached())
         return QStringLiteral("Cannot start the help viewer %1: %2")
             .arg(QDir::toNativeSeparators(viewer), process.errorString());

@@ -15,9 +15,12 @@ namespace shell {
 using common::HelpFileName;
 inline const QString HelpViewerName = QStringLiteral("vemora-help");
 
-// Starts the help viewer found in dir on helpFile. Returns the description
-// of what went wrong (the help file missing or unreadable, the viewer
-// missing or not starting), or "" when the viewer has started.
-QString StartHelpViewer(const QString& helpFile, const QString& dir);
+// Starts the help viewer found in dir on helpFile, at the page topic (a
+// page's file name, "allocation.html") or, with none, at the first page.
+// Returns the description of what went wrong (the help file missing or
+// unreadable, the viewer missing or not starting), or "" when the viewer
+// has started.
+QString StartHelpViewer(const QString& helpFile, const QString& dir,
+                        const QString& topic = QString());
 
 } // namespace shell

@@ -2,6 +2,7 @@
 #include "store/Database.h"
 
 #include "store/Collation.h"
+#include "store/FindText.h"
 #include "store/ServerEngine.h"
 #include "store/StoreConstants.h"
 
@@ -21,6 +22,15 @@ int collateUnicase(void*, int lenA, const void* a, int lenB, const void* b) {
     const QString sa = QString::fromUtf8(static_cast<const char*>(a), lenA);
     const QString sb = QString::fromUtf8(static_cast<const char*>(b), lenB);
     return compareText(sa, sb);
+}
+
+// fold_text(x): x as Find compares it (FindText.h); NULL folds to "".
+void foldText(sqlite3_context* context, int, sqlite3_value** args) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const QByteArray folded =
+        text ? foldForFind(QString::fromUtf8(text, sqlite3_value_bytes(args[0]))).toUtf8()
+             : QByteArray();
+    sqlite3_result_text(context, folded.constData(), folded.size(), SQLITE_TRANSIENT);
 }
 
 // The primary result code (SQLITE_CORRUPT, SQLITE_NOTADB, ...) of an
@@ -168,6 +178,9 @@ void Database::configure() {
     if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, collateUnicase,
                                     nullptr) != SQLITE_OK)
         fail();
+    if (sqlite3_create_function(db_, FoldFunctionName, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                nullptr, foldText, nullptr, nullptr) != SQLITE_OK)
+        fail();
 }
 
 void Database::refuseReadOnly() const {
@@ -234,8 +247,10 @@ void Database::close() {
                       SQLITE_MISUSE);
     if (!db_)
         return;
+    const int changes = sqlite3_total_changes(db_);
     if (sqlite3_close(db_) != SQLITE_OK)
         fail();
+    closedChanges_ += changes;
     db_ = nullptr;
 }
 
@@ -263,6 +278,16 @@ void Database::run(const QString& sql) {
         sqlite3_free(error);
         throw DbError(message, primary(sqlite3_extended_errcode(db_)));
     }
+}
+
+void Database::runServerText(const QString& sql) {
+    server().runNative(sql);
+}
+
+std::int64_t Database::changeCount() const {
+    if (server_)
+        return server_->changes();
+    return closedChanges_ + (db_ ? sqlite3_total_changes(db_) : 0);
 }
 
 std::int64_t Database::lastInsertId() const {

@@ -177,11 +177,21 @@ public:
 
     // Runs SQL text holding no parameters, possibly several statements.
     void run(const QString& sql);
+    // Runs the server's own SQL text untranslated (function bodies,
+    // triggers); for what only the server's engine has. Fails on the file.
+    void runServerText(const QString& sql);
 
     // The id of the row the last INSERT added to a table with a counter key.
     std::int64_t lastInsertId() const;
     // The schema version: PRAGMA user_version on the file, the one row of
     // the table schema_version on the server (0 while it is missing).
+    // How many rows this connection has inserted, changed or deleted since
+    // it was first opened, through any statement (work later rolled back
+    // included), kept across close() and reopen(). It only grows: a window
+    // that noted it can tell whether anything was written since. On the
+    // server: the rows the program's own statements changed, those that
+    // triggers keep not included.
+    std::int64_t changeCount() const;
     int userVersion();
     void setUserVersion(int version);
 
@@ -233,6 +243,8 @@ private:
     std::optional<QString> key_;
     std::unique_ptr<ServerConnection> server_;
     friend class Query;
+    // Changes counted by connections closed before the current one.
+    std::int64_t closedChanges_ = 0;
 };
 
 // A transaction that rolls back unless commit() is called. Nests: an inner

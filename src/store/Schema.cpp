@@ -1,6 +1,7 @@
 #include "store/Schema.h"
 
 #include "store/Database.h"
+#include "store/FindText.h"
 #include "store/StoreConstants.h"
 
 #include <iterator>
@@ -110,7 +111,7 @@ void coveringLocationIndexes(Database& db) {
                           "DROP INDEX IF EXISTS ixStockLocation;"));
 }
 
-// Version 3: the codes and texts the program keeps unique are unique in
+// Version 5: the codes and texts the program keeps unique are unique in
 // the tables too, case-blind as the program compares them, by an index that
 // also answers the program's own check before it stores a row. The rules
 // already refuse duplicates; a register that holds some all the same (made
@@ -148,12 +149,24 @@ void uniqueCodes(Database& db) {
     }
 }
 
+// Version 3: a product may record how many licences the organisation owns
+// (Prod_Owned; null, as every existing product gets, is "not tracked"), and
+// the licences that expire soon are found from an index on the expiry date
+// that also holds the location, so that removed ones are passed over there.
+void licenceEntitlements(Database& db) {
+    db.run(
+        QStringLiteral("ALTER TABLE Products ADD COLUMN Prod_Owned INTEGER CHECK (Prod_Owned >= 0);"
+                       "CREATE INDEX ixLicencesExpiry ON Licences (Exp_Date, Loc_ID);"));
+}
+
 // Migrations[i] takes a database from version i + 1 to version i + 2; a new
 // version is one more function at the end and SchemaVersion one higher.
 using Migration = void (*)(Database&);
 const Migration Migrations[] = {
     coveringLocationIndexes, // 1 -> 2
-    uniqueCodes,             // 2 -> 3
+    licenceEntitlements,     // 2 -> 3: licences owned, the expiry index
+    addFindText,             // 3 -> 4: the folded texts that Find searches
+    uniqueCodes,             // 4 -> 5: unique case-blind codes and keys
 };
 static_assert(std::size(Migrations) == SchemaVersion - 1, "one migration per later version");
 
@@ -167,7 +180,8 @@ const Table Tables[] = {
     {"Suppliers", "Supplier_ID, Supp_Name, Add_1, Add_2, Add_3, Town, County, Post_Code, Area, "
                   "Telephone, FaxArea, Fax, Email, Web_Address, Contact, Supp_Date"},
     {"Locations", "Loc_ID, Loc_Desc, Loc_Status, Loc_Level, Loc_ParentID, Loc_Top"},
-    {"Products", "Prod_ID, Prod_Code, Prod_Desc, Prod_Cat_ID, Supp_ID, Prod_Cost, Date_Added"},
+    {"Products",
+     "Prod_ID, Prod_Code, Prod_Desc, Prod_Cat_ID, Supp_ID, Prod_Cost, Date_Added, Prod_Owned"},
     {"Stock", "Stock_ID, Stock_Code, Prod_ID, Loc_ID, Supp_ID, Cost, Date_Added"},
     {"Licences",
      "Licence_ID, Licence_Name, Prod_ID, Loc_ID, Supp_ID, Exp_Date, Cost, Type, Date_Added"},

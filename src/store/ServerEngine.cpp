@@ -287,19 +287,48 @@ pg_result* ServerConnection::exec(const QByteArray& sql,
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(result);
+    count(result);
     return result;
+}
+
+void ServerConnection::count(pg_result* result) {
+    // The command tag of a write ("UPDATE 2") carries the rows it changed;
+    // a read's carries the rows it returned, which are no change.
+    const QByteArray tag(PQcmdStatus(result));
+    if (tag.startsWith("INSERT") || tag.startsWith("UPDATE") || tag.startsWith("DELETE"))
+        changes_ += QByteArray(PQcmdTuples(result)).toLongLong();
+}
+
+void ServerConnection::runText(const QByteArray& text) {
+    if (!PQsendQuery(conn_, text.constData()))
+        fail(nullptr);
+    // Every statement's result is taken, the first failure kept to raise.
+    pg_result* failure = nullptr;
+    while (pg_result* result = PQgetResult(conn_)) {
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            if (!failure)
+                failure = result;
+            else
+                PQclear(result);
+            continue;
+        }
+        count(result);
+        PQclear(result);
+    }
+    if (failure)
+        fail(failure);
 }
 
 void ServerConnection::run(const QString& sql) {
     const QString text = serverText(sql);
     if (text.trimmed().isEmpty())
         return;
-    const QByteArray bytes = text.toUtf8();
-    pg_result* result = PQexec(conn_, bytes.constData());
-    const ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        fail(result);
-    PQclear(result);
+    runText(text.toUtf8());
+}
+
+void ServerConnection::runNative(const QString& sql) {
+    runText(sql.toUtf8());
 }
 
 void ServerConnection::commit() {

@@ -60,6 +60,13 @@ public:
     pg_result* exec(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values);
     // Runs text holding no parameters, possibly several statements.
     void run(const QString& sql);
+    // Runs the server's own SQL text as it is, untranslated (function
+    // bodies, triggers): text only the server's engine is given.
+    void runNative(const QString& sql);
+    // The rows inserted, updated or deleted by the statements this
+    // connection ran (not those changed by triggers), work later rolled
+    // back included.
+    std::int64_t changes() const { return changes_; }
     // Runs COMMIT, and raises when the server rolled back instead.
     void commit();
 
@@ -67,7 +74,11 @@ public:
 
 private:
     explicit ServerConnection(pg_conn* conn) : conn_(conn) {}
+    // Sends text that may hold several statements and takes every result.
+    void runText(const QByteArray& text);
+    void count(pg_result* result);
     pg_conn* conn_;
+    std::int64_t changes_ = 0;
 };
 
 // A statement prepared for the server: its text, its bound values, and the

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 namespace image = common::image;
 using allocation::clsAllocations;
 using common::MessageKind;
@@ -383,5 +386,131 @@ TEST(AllocationRules, DropTargetsAreKnownByKeyAndImageNeverByText) {
                           i == image::TemporaryLicence || i == image::RemovedStock ||
                           i == image::RemovedLicence || i == image::RemovedTemporaryLicence;
         EXPECT_EQ(clsAllocations::IsItem(i), item) << i;
+    }
+}
+
+// ---- Undoing the last move ------------------------------------------------------------
+
+TEST_F(Allocations, UndoMovesEveryItemOfTheLastMoveBackWithANewHistoryRow) {
+    const int removedPc = t.addStock(QStringLiteral("S1"), pc, store::loc::RemovedStock);
+    const int officePc = t.addStock(QStringLiteral("S2"), pc, storeRoom);
+    const int w1 = t.addLicence(QStringLiteral("W1"), word, lab, store::LicenceNormal);
+    const int w2 = t.addLicence(QStringLiteral("W2"), word, lab, store::LicenceNormal);
+    EXPECT_FALSE(logic.CanUndo());
+    ASSERT_EQ(moveItems({QStringLiteral("S%1").arg(removedPc), QStringLiteral("S%1").arg(officePc),
+                         QStringLiteral("N%1-%2").arg(word).arg(lab)},
+                        office, true),
+              4);
+    ASSERT_TRUE(logic.CanUndo());
+    const int rowsBefore = t.count(QStringLiteral("StockHistory"));
+
+    hooks.clock.advance(60);
+    const auto updates = logic.UndoLastMove();
+    ASSERT_TRUE(updates.has_value());
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
+    // Each item is back where it came from, with one more row naming it.
+    EXPECT_EQ(locationOf("Stock", "Stock_ID", removedPc), store::loc::RemovedStock);
+    EXPECT_EQ(locationOf("Stock", "Stock_ID", officePc), storeRoom);
+    EXPECT_EQ(locationOf("Licences", "Licence_ID", w1), lab);
+    EXPECT_EQ(locationOf("Licences", "Licence_ID", w2), lab);
+    EXPECT_EQ(history(removedPc, store::HistoryStock), (QStringList{"Office", "Removed Stock"}));
+    EXPECT_EQ(history(officePc, store::HistoryStock), (QStringList{"Office", "store"}));
+    EXPECT_EQ(history(w1, store::HistoryLicence), (QStringList{"Office", "Lab"}));
+    EXPECT_EQ(history(w2, store::HistoryLicence), (QStringList{"Office", "Lab"}));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), rowsBefore + 4) << "no row deleted";
+
+    // What the tree changes: each stock node back under its location, the
+    // licence groups counted again at both ends.
+    std::map<QString, int> stockTargets;
+    const allocation::MoveUpdate* licences = nullptr;
+    for (const auto& u : *updates) {
+        if (u.kind == QLatin1Char('S'))
+            stockTargets[u.stockKey] = u.targetLocId;
+        else
+            licences = &u;
+    }
+    EXPECT_EQ(stockTargets, (std::map<QString, int>{
+                                {QStringLiteral("S%1").arg(removedPc), store::loc::RemovedStock},
+                                {QStringLiteral("S%1").arg(officePc), storeRoom}}));
+    ASSERT_NE(licences, nullptr);
+    EXPECT_EQ(licences->sourceLocId, office);
+    EXPECT_EQ(licences->targetLocId, lab);
+    EXPECT_TRUE(licences->sourceGroups.empty());
+    EXPECT_EQ(
+        texts(licences->targetGroups),
+        QStringList{QStringLiteral("N%1-%2 Word Processor - (Licences x 2)").arg(word).arg(lab)});
+
+    // Undone once: nothing is left to undo.
+    EXPECT_FALSE(logic.CanUndo());
+    EXPECT_FALSE(logic.UndoLastMove());
+    EXPECT_EQ(messages.texts(), QStringList{allocation::NothingToUndo});
+}
+
+TEST_F(Allocations, UndoTakesBackOnlyTheLatestMove) {
+    const int item = t.addStock(QStringLiteral("S1"), pc, storeRoom);
+    const QString key = QStringLiteral("S%1").arg(item);
+    ASSERT_TRUE(
+        moveStockLic(key, QStringLiteral("L%1").arg(storeRoom), QStringLiteral("L%1").arg(office)));
+    ASSERT_TRUE(moveStockLic(key, QStringLiteral("L%1").arg(office), QStringLiteral("L1")));
+    ASSERT_TRUE(logic.UndoLastMove());
+    EXPECT_EQ(locationOf("Stock", "Stock_ID", item), office);
+    EXPECT_EQ(history(item, store::HistoryStock),
+              (QStringList{"Office", "Available Locations", "Office"}));
+    EXPECT_FALSE(logic.UndoLastMove());
+}
+
+TEST_F(Allocations, UndoIsRefusedWhenAnythingChangedTheItemsSinceAndChangesNothing) {
+    struct Case {
+        const char* what;
+        std::function<void(int stockId)> meanwhile;
+        QString message;
+    };
+    const Case cases[] = {
+        {"moved elsewhere",
+         [&](int id) { ASSERT_TRUE(logic.MoveItemToLocation(QLatin1Char('S'), id, lab)); },
+         allocation::MovedSince},
+        {"moved away and back",
+         [&](int id) {
+             ASSERT_TRUE(logic.MoveItemToLocation(QLatin1Char('S'), id, lab));
+             ASSERT_TRUE(logic.MoveItemToLocation(QLatin1Char('S'), id, office));
+         },
+         allocation::MovedSince},
+        {"deleted",
+         [&](int id) {
+             ASSERT_EQ(t.db().execute(QStringLiteral("DELETE FROM Stock WHERE Stock_ID = ?"), id),
+                       1);
+         },
+         allocation::MovedSince},
+        {"its old location deleted",
+         [&](int) {
+             ASSERT_EQ(
+                 t.db().execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ?"), oldRoom),
+                 1);
+         },
+         allocation::SourceGone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each case starts from a room of its own under the removed branch.
+        oldRoom = t.addLocation(QStringLiteral("Old room"), 3, 2, 3);
+        const int item = t.addStock(QStringLiteral("C%1").arg(oldRoom), pc, oldRoom);
+        const int other = t.addStock(QStringLiteral("D%1").arg(oldRoom), pc, oldRoom);
+        ASSERT_EQ(moveItems({QStringLiteral("S%1").arg(other), QStringLiteral("S%1").arg(item)},
+                            office, false),
+                  2);
+        c.meanwhile(item);
+        const int rows = t.count(QStringLiteral("StockHistory"));
+        const int otherAt = locationOf("Stock", "Stock_ID", other);
+        const int itemAt = locationOf("Stock", "Stock_ID", item);
+        messages.clear();
+        EXPECT_FALSE(logic.UndoLastMove());
+        EXPECT_EQ(messages.texts(), QStringList{c.message});
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].kind, MessageKind::Refusal);
+        // All or nothing: the item that could go back has not gone either.
+        EXPECT_EQ(t.count(QStringLiteral("StockHistory")), rows);
+        EXPECT_EQ(locationOf("Stock", "Stock_ID", other), otherAt);
+        EXPECT_EQ(locationOf("Stock", "Stock_ID", item), itemAt);
+        EXPECT_TRUE(logic.CanUndo()) << "a refusal keeps the move";
     }
 }

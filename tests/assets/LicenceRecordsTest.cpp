@@ -236,9 +236,11 @@ TEST_F(LicenceRecords, RemovalParksFirstThenDeletesWithTheHistory) {
     messages.answer({true});
     EXPECT_EQ(logic.DeleteLicence(id), LicenceRemoval::Deleted);
     EXPECT_EQ(messages.texts(),
-              QStringList{"Are you sure you wish to delete this licence from the system\rAll "
+              QStringList{"Are you sure you wish to delete this licence from the system: K-1\rAll "
                           "Live and Historical data will be removed, this data will be "
                           "irretrievable !!!"});
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].defaultButton, common::DefaultButton::No);
     EXPECT_FALSE(column(id, "Loc_ID"));
     EXPECT_TRUE(history(id).isEmpty());
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 1);

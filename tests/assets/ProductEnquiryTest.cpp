@@ -55,12 +55,40 @@ TEST_F(ProductEnquiry, ListsStockByCodeThenLicencesByKeyWithTemporaryOnesInRed) 
     t.addStock(QStringLiteral("A1"), twin, office); // the other "Desk PC"
 
     EXPECT_EQ(shown(stock.FillStockListUsingProduct(pc)),
-              (QStringList{QStringLiteral("S%1|Removed Stock||a7 - (Stock)").arg(a7),
-                           QStringLiteral("S%1|Office|Acme|B1 - (Stock)").arg(b1),
-                           QStringLiteral("L%1|Available Licences||K1 - (Licence)").arg(k1),
-                           QStringLiteral("L%1|Lab||K9 - (Temp Licence)|red").arg(k9)}));
+              (QStringList{QStringLiteral("S%1|Removed Stock||a7 - (Stock)|").arg(a7),
+                           QStringLiteral("S%1|Office|Acme|B1 - (Stock)|").arg(b1),
+                           QStringLiteral("L%1|Available Licences||K1 - (Licence)|").arg(k1),
+                           QStringLiteral("L%1|Lab||K9 - (Temp Licence)||red").arg(k9)}));
     EXPECT_EQ(stock.FillStockListUsingProduct(twin).size(), 1u);
     EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(ProductEnquiry, EachLicenceShowsItsExpiryDateAndExpiredOnesAreMarked) {
+    const struct {
+        const char* key;
+        const char* stored; // nullptr: no date
+        const char* shown;
+    } cases[] = {
+        {"A-YESTERDAY", "2026-12-09", "09/12/26 (expired)"},
+        {"B-TODAY", "2026-12-10", "10/12/26"},
+        {"C-LATER", "2027-02-01", "01/02/27"},
+        {"D-LONG-AGO", "1999-05-31", "31/05/99 (expired)"},
+        {"E-NONE", nullptr, ""},
+    };
+    for (const auto& c : cases) {
+        const int id = t.addLicence(QString::fromLatin1(c.key), pc, office, store::LicenceNormal);
+        t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = ? WHERE Licence_ID = ?"),
+                       c.stored ? std::optional<QString>(QString::fromLatin1(c.stored))
+                                : std::optional<QString>(),
+                       id);
+    }
+    const common::ListRows rows = stock.FillStockListUsingProduct(pc);
+    ASSERT_EQ(rows.size(), std::size(cases));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(cases[i].key);
+        ASSERT_EQ(rows[i].texts.size(), 4);
+        EXPECT_EQ(rows[i].texts.at(3), QString::fromLatin1(cases[i].shown));
+    }
 }
 
 TEST_F(ProductEnquiry, HistoryIsTheItemsOwnOldestFirstAndInWrittenOrderWithinAStamp) {

@@ -320,6 +320,8 @@ TEST_F(StockRecords, RemovalParksFirstThenDeletesWithTheHistory) {
     hooks.clock.advance(5);
     EXPECT_EQ(stock().DeleteStock(id), StockRemoval::Parked);
     EXPECT_EQ(messages.texts(), QStringList{"Are you sure you wish to delete this item of stock"});
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].defaultButton, common::DefaultButton::Yes);
     EXPECT_EQ(column(id, "Loc_ID"), QString::number(store::loc::RemovedStock));
     EXPECT_EQ(history(id),
               (QStringList{"Office @ " + Stamp, "Removed Stock @ 2026-12-10 09:30:00.005"}));
@@ -329,8 +331,11 @@ TEST_F(StockRecords, RemovalParksFirstThenDeletesWithTheHistory) {
     EXPECT_EQ(stock().DeleteStock(id), StockRemoval::None);
     EXPECT_EQ(messages.texts(),
               QStringList{"Are you sure you wish to delete this item of stock from the "
-                          "system\rAll Live and Historical data will be removed, this data "
+                          "system: PC-1\rAll Live and Historical data will be removed, this data "
                           "will be irretrievable !!!"});
+    // The park's question keeps Yes as its default; a delete for good has No.
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].defaultButton, common::DefaultButton::No);
     EXPECT_TRUE(column(id, "Loc_ID"));
 
     messages.answer({true});

@@ -46,8 +46,12 @@ protected:
                        itemId, type);
     }
     ProductFields fields(const char* code, const char* desc, const char* cost = "") {
-        return {QString::fromLatin1(code), QString::fromLatin1(desc), cat,
-                QString::fromLatin1(cost), std::nullopt};
+        return {QString::fromLatin1(code),
+                QString::fromLatin1(desc),
+                cat,
+                QString::fromLatin1(cost),
+                std::nullopt,
+                ""};
     }
 
     testing_support::TestDatabase t;
@@ -76,8 +80,9 @@ TEST_F(Products, ListCountsLiveStockNormalAndTemporaryLicences) {
 
     const auto list = logic.FillListViewWithProds(cat, QStringLiteral(" PCs "));
     const common::ListRows expected = {
-        {QStringLiteral("P%1").arg(b), {"B-2", "Apple", "0", "0", "0"}},
-        {QStringLiteral("P%1").arg(a), {"a-1", "zebra desk", "2", "2", "1"}},
+        // Neither tracked nor with a licence in use: no owned, no in use.
+        {QStringLiteral("P%1").arg(b), {"B-2", "Apple", "0", "0", "0", "", ""}},
+        {QStringLiteral("P%1").arg(a), {"a-1", "zebra desk", "2", "2", "1", "", "3"}},
     };
     ASSERT_TRUE(list.has_value());
     EXPECT_EQ(*list, expected);
@@ -119,55 +124,55 @@ TEST_F(Products, ChecksRunInOrderAndStopAtTheFirstRefusal) {
     };
     const Case cases[] = {
         {"everything empty",
-         {"", "", std::nullopt, "x", std::nullopt},
+         {"", "", std::nullopt, "x", std::nullopt, ""},
          ProductField::Code,
          "Please enter a product code"},
         {"code of blanks",
-         {" \t ", "D", cat, "", std::nullopt},
+         {" \t ", "D", cat, "", std::nullopt, ""},
          ProductField::Code,
          "Please enter a product code"},
         {"code with a character the keys would not let in",
-         {" 'A|B' ", "D", cat, "", std::nullopt},
+         {" 'A|B' ", "D", cat, "", std::nullopt, ""},
          ProductField::Code,
          "Please enter a valid product code"},
         {"description with a line break pasted in",
-         {"C1", "Big\nscreen", cat, "", std::nullopt},
+         {"C1", "Big\nscreen", cat, "", std::nullopt, ""},
          ProductField::Description,
          "Please enter a valid product description"},
         {"code too long",
-         {longCode, "D", cat, "", std::nullopt},
+         {longCode, "D", cat, "", std::nullopt, ""},
          ProductField::Code,
          "Only 50 characters allowed"},
         {"no description",
-         {"C1", "  ", std::nullopt, "x", std::nullopt},
+         {"C1", "  ", std::nullopt, "x", std::nullopt, ""},
          ProductField::Description,
          "Please enter a product description"},
         {"description too long",
-         {"C1", longDesc, cat, "", std::nullopt},
+         {"C1", longDesc, cat, "", std::nullopt, ""},
          ProductField::Description,
          "Only 255 characters allowed"},
         {"no category",
-         {"C1", "D", std::nullopt, "x", std::nullopt},
+         {"C1", "D", std::nullopt, "x", std::nullopt, ""},
          ProductField::Category,
          "Please select a category"},
         {"bad cost before duplicate code",
-         {"taken", "D", cat, "x", std::nullopt},
+         {"taken", "D", cat, "x", std::nullopt, ""},
          ProductField::Cost,
          "Please enter a valid product cost"},
         {"cost of sixteen whole digits",
-         {"C1", "D", cat, "1234567890123456", std::nullopt},
+         {"C1", "D", cat, "1234567890123456", std::nullopt, ""},
          ProductField::Cost,
          "Product cost cannot exceed 1,000,000.00"},
         {"cost of twenty whole digits, grouped",
-         {"C1", "D", cat, "12,345,678,901,234,567,890.00", std::nullopt},
+         {"C1", "D", cat, "12,345,678,901,234,567,890.00", std::nullopt, ""},
          ProductField::Cost,
          "Product cost cannot exceed 1,000,000.00"},
         {"cost longer than its box takes",
-         {"C1", "D", cat, "0000000000000000001.00", std::nullopt},
+         {"C1", "D", cat, "0000000000000000001.00", std::nullopt, ""},
          ProductField::Cost,
          "Only 20 characters allowed"},
         {"duplicate code, any letter case",
-         {" taken ", "D", cat, "", std::nullopt},
+         {" taken ", "D", cat, "", std::nullopt, ""},
          ProductField::Code,
          "You may not create duplicate a product with the same code"},
     };
@@ -262,7 +267,7 @@ TEST_F(Products, AddStoresTheCheckedFieldsWithTheClocksTime) {
     t.addProduct(QStringLiteral("OLD"), QStringLiteral("Older"), cat);
     const catalogue::ProductSave saved =
         logic.AddNewProduct({QStringLiteral("  NEW-1 "), QStringLiteral(" Manager's screen "), cat,
-                             QStringLiteral("1,250.5"), std::nullopt});
+                             QStringLiteral("1,250.5"), std::nullopt, ""});
     ASSERT_TRUE(saved.prodId.has_value());
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_EQ(saved.costText, QStringLiteral("1,250.50"));
@@ -285,7 +290,7 @@ TEST_F(Products, ASupplierDeletedMeanwhileIsNamedAndNothingIsStored) {
     const int prod = t.addProduct(QStringLiteral("P1"), QStringLiteral("Desk"), cat);
     t.db().execute(QStringLiteral("DELETE FROM Suppliers WHERE Supplier_ID = ?"), supp);
     const int before = rows(QStringLiteral("Products"));
-    const ProductFields f{"C1", "Desc", cat, "", supp};
+    const ProductFields f{"C1", "Desc", cat, "", supp, ""};
     for (const bool adding : {true, false}) {
         SCOPED_TRACE(adding ? "add" : "modify");
         messages.clear();
@@ -303,7 +308,7 @@ TEST_F(Products, ASupplierDeletedMeanwhileIsNamedAndNothingIsStored) {
 
 TEST_F(Products, AddToAVanishedCategoryStoresNothing) {
     const int before = rows(QStringLiteral("Products"));
-    const auto saved = logic.AddNewProduct({"C1", "Desc", 999, "", std::nullopt});
+    const auto saved = logic.AddNewProduct({"C1", "Desc", 999, "", std::nullopt, ""});
     EXPECT_FALSE(saved.prodId.has_value());
     EXPECT_EQ(messages.texts(), QStringList{"Internal Error: Getting CategoryID"});
     EXPECT_EQ(rows(QStringLiteral("Products")), before);
@@ -313,7 +318,7 @@ TEST_F(Products, ModifyOverwritesTheRowAndItsDate) {
     const int other = t.addCategory(QStringLiteral("Laptops"));
     const int p = t.addProduct(QStringLiteral("P1"), QStringLiteral("Old"), cat);
     hooks.clock.advance(3600 * 1000);
-    const auto saved = logic.ModifyProduct(p, {"p1", "New desc", other, "", std::nullopt});
+    const auto saved = logic.ModifyProduct(p, {"p1", "New desc", other, "", std::nullopt, ""});
     ASSERT_EQ(saved.prodId, std::optional<int>(p));
     const auto row = stored(p);
     ASSERT_TRUE(row.has_value());

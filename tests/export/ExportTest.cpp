@@ -352,42 +352,105 @@ TEST_F(ExportFixture, TheQuestionsThreeAnswers) {
     EXPECT_TRUE(filesInFolder().isEmpty());
     EXPECT_TRUE(messages.shown().empty());
 
-    // No: the text file, through the file chooser.
+    // No: the text file, through the file chooser, and where it went.
     desktop.answers = {ExportChoice::TextFile};
-    hooks.files.choose(dir.filePath(QStringLiteral("licences.txt")));
+    const QString textPath = dir.filePath(QStringLiteral("licences.txt"));
+    hooks.files.choose(textPath);
     exporter().ExportReport(name, text, hooks.files, desktop);
     ASSERT_EQ(hooks.files.requests().size(), 1u);
     EXPECT_EQ(hooks.files.requests()[0].purpose, common::FileRequest::Save);
     EXPECT_EQ(hooks.files.requests()[0].filter, QStringLiteral("Text Files (*.txt)"));
-    EXPECT_EQ(fileBytes(dir.filePath(QStringLiteral("licences.txt"))), text.toUtf8() + "\r\n");
+    EXPECT_EQ(hooks.files.requests()[0].directory, dir.path()) << "starts in the documents";
+    EXPECT_EQ(fileBytes(textPath), text.toUtf8() + "\r\n");
     EXPECT_TRUE(desktop.opened.isEmpty());
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].kind, common::MessageKind::Notice);
+    EXPECT_EQ(messages.shown()[0].text,
+              QStringLiteral("Report saved as ") + QDir::toNativeSeparators(textPath));
+    messages.clear();
 
-    // Yes: the workbook, saved under a new name and opened.
+    // Yes: the workbook, saved where the user chooses (the dialog starts on
+    // the default name in the documents folder) and opened.
     desktop.answers = {ExportChoice::Workbook, ExportChoice::Workbook};
+    const QString first = dir.filePath(QStringLiteral("Licence details 2026-12-10.xlsx"));
+    hooks.files.choose(first);
+    hooks.files.choose(dir.filePath(QStringLiteral("mine"))); // no extension: ".xlsx" added
     exporter().ExportReport(name, text, hooks.files, desktop);
     exporter().ExportReport(name, text, hooks.files, desktop);
-    EXPECT_EQ(desktop.opened,
-              (QStringList{dir.filePath(QStringLiteral("Licence details 2026-12-10.xlsx")),
-                           dir.filePath(QStringLiteral("Licence details 2026-12-10 (2).xlsx"))}));
+    EXPECT_EQ(desktop.opened, (QStringList{first, dir.filePath(QStringLiteral("mine.xlsx"))}));
     for (const QString& path : desktop.opened)
         EXPECT_EQ(XlsxReader(path).lastRow(), 7);
-    EXPECT_EQ(hooks.files.requests().size(), 1u) << "no file is asked for a workbook";
+    ASSERT_EQ(hooks.files.requests().size(), 3u);
+    for (size_t i = 1; i < 3; ++i) {
+        const common::FileRequest& request = hooks.files.requests()[i];
+        EXPECT_EQ(request.purpose, common::FileRequest::Save);
+        EXPECT_EQ(request.filter, QStringLiteral("Excel Workbook (*.xlsx)"));
+        EXPECT_TRUE(request.confirmOverwrite);
+    }
+    // The default name is one that no file has yet.
+    EXPECT_EQ(hooks.files.requests()[1].directory, first);
+    EXPECT_EQ(hooks.files.requests()[2].directory,
+              dir.filePath(QStringLiteral("Licence details 2026-12-10 (2).xlsx")));
     EXPECT_EQ(desktop.busySpells, 3) << "the text write and the two workbooks";
+    EXPECT_TRUE(desktop.offers.isEmpty());
     EXPECT_TRUE(messages.shown().empty());
 }
 
-TEST_F(ExportFixture, AWorkbookNoProgramOpensStaysSavedAndTheMessageSaysWhere) {
-    desktop.opens = false;
+TEST_F(ExportFixture, CancellingTheWorkbookSaveDialogWritesNothing) {
+    desktop.answers = {ExportChoice::Workbook, ExportChoice::Workbook};
+    hooks.files.cancel();
+    hooks.files.choose(QStringLiteral("  "));
+    for (int i = 0; i < 2; ++i)
+        exporter().ExportReport(QStringLiteral("Stock details"), QString(), hooks.files, desktop);
+    EXPECT_EQ(hooks.files.requests().size(), 2u);
+    EXPECT_TRUE(filesInFolder().isEmpty());
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_TRUE(desktop.offers.isEmpty());
+    EXPECT_EQ(desktop.busySpells, 0);
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(ExportFixture, AWorkbookNoProgramOpensStaysSavedAndTheNoticeSaysWhere) {
+    // No program for workbooks: "Workbook saved as PATH" and an offer to
+    // open the folder, which the user takes or leaves.
+    for (const bool openFolder : {false, true}) {
+        SCOPED_TRACE(openFolder);
+        QTemporaryDir target;
+        const QString path = target.filePath(QStringLiteral("stock.xlsx"));
+        desktop.opened.clear();
+        desktop.offers.clear();
+        desktop.opens = false;
+        desktop.openFolder = openFolder;
+        desktop.answers = {ExportChoice::Workbook};
+        hooks.files.choose(path);
+        exporter().ExportReport(QStringLiteral("Stock details"), QString(), hooks.files, desktop);
+        EXPECT_EQ(desktop.offers, QStringList{QStringLiteral("Workbook saved as ") +
+                                              QDir::toNativeSeparators(path)});
+        EXPECT_EQ(desktop.opened,
+                  openFolder ? (QStringList{path, target.path()}) : QStringList{path});
+        EXPECT_TRUE(messages.shown().empty()) << "no failure: the file was written";
+        EXPECT_EQ(XlsxReader(path).sheetName(), QStringLiteral("Stock details"));
+    }
+}
+
+TEST(ExportTargets, AWorkbookIsNeverWrittenOverTheLiveDatabase) {
+    testing_support::TestDatabase t(testing_support::TestDatabase::Storage::KeyedFile);
+    testing_support::ScriptedMessages messages;
+    testing_support::TestHooks hooks;
+    common::Session session{t.db(), messages, hooks.clock, hooks.files};
+    QTemporaryDir documents;
+    ScriptedExportHooks desktop(documents.path());
+    const QByteArray before = fileBytes(t.path());
     desktop.answers = {ExportChoice::Workbook};
-    exporter().ExportReport(QStringLiteral("Stock details"), QString(), hooks.files, desktop);
-    ASSERT_EQ(desktop.opened.size(), 1);
+    hooks.files.choose(t.path());
+    session.logic<exports::clsExport>().ExportReport(QStringLiteral("Stock details"), QString(),
+                                                     hooks.files, desktop);
     ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_EQ(messages.shown()[0].kind, common::MessageKind::Failure);
-    EXPECT_EQ(
-        messages.shown()[0].text,
-        QStringLiteral("Problem loading Excel, please ensure Excel is installed correctly\r") +
-            QDir::toNativeSeparators(desktop.opened[0]));
-    EXPECT_TRUE(QFileInfo::exists(desktop.opened[0]));
+    EXPECT_EQ(messages.shown()[0].kind, common::MessageKind::Refusal);
+    EXPECT_EQ(fileBytes(t.path()), before);
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_EQ(desktop.busySpells, 1) << "the refusal ends the hourglass";
+    EXPECT_EQ(desktop.busy, 0);
 }
 
 TEST_F(ExportFixture, AMissingDocumentsFolderSendsTheWorkbookToTheTemporaryFolder) {
@@ -403,19 +466,37 @@ TEST_F(ExportFixture, AMissingDocumentsFolderSendsTheWorkbookToTheTemporaryFolde
 
 TEST_F(Export, TheTextFileHoldsTheReportTextAndOneCrLfInUtf8) {
     const QString text = QStringLiteral("École Normale\r\n-----\r\n\r\n1,234.50 \r\n");
-    const QString path = dir.filePath(QStringLiteral("report")); // no extension added
-    {
-        QFile old(path);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(4096, 'x'));
+    const QByteArray bytes("\xC3\x89"
+                           "cole Normale\r\n-----\r\n\r\n1,234.50 \r\n\r\n");
+    // A name without an extension gets ".txt"; one with any extension is
+    // taken as it is, and an existing file of that name is replaced.
+    struct Case {
+        const char* chosen;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"report", "report.txt"}, {"notes.log", "notes.log"}, {"report.txt", "report.txt"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        messages.clear();
+        const QString written = dir.filePath(QString::fromLatin1(c.written));
+        {
+            QFile old(written);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(4096, 'x'));
+        }
+        hooks.files.choose(dir.filePath(QString::fromLatin1(c.chosen)));
+        EXPECT_TRUE(exporter().ExportToTextFile(text, hooks.files, desktop));
+        EXPECT_EQ(fileBytes(written), bytes);
+        EXPECT_FALSE(hooks.files.requests().back().confirmOverwrite);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].kind, common::MessageKind::Notice);
+        EXPECT_EQ(messages.shown()[0].text,
+                  QStringLiteral("Report saved as ") + QDir::toNativeSeparators(written));
     }
-    hooks.files.choose(path);
-    EXPECT_TRUE(exporter().ExportToTextFile(text, hooks.files, desktop));
-    EXPECT_EQ(fileBytes(path), QByteArray("\xC3\x89"
-                                          "cole Normale\r\n-----\r\n\r\n1,234.50 \r\n\r\n"));
-    EXPECT_EQ(filesInFolder(), QStringList{QStringLiteral("report")});
-    EXPECT_FALSE(hooks.files.requests()[0].confirmOverwrite);
-    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(filesInFolder(),
+              (QStringList{QStringLiteral("notes.log"), QStringLiteral("report.txt")}))
+        << "no file named as typed without its extension";
 }
 
 TEST_F(Export, ACancelledOrEmptyFileChoiceWritesNothingAndSaysNothing) {
@@ -430,9 +511,10 @@ TEST_F(Export, ACancelledOrEmptyFileChoiceWritesNothingAndSaysNothing) {
 }
 
 TEST_F(Export, ATextFileThatCannotBeWrittenSaysWhy) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.txt")));
     const std::vector<QString> targets = {
         dir.filePath(QStringLiteral("missing/report.txt")), // no such folder
-        dir.path(),                                         // a folder
+        dir.filePath(QStringLiteral("folder.txt")),         // a folder
     };
     for (const QString& target : targets) {
         SCOPED_TRACE(target.toStdString());

@@ -1,8 +1,9 @@
 #pragma once
 
 // The export's desktop from a script: the question's answers in order
-// (Cancel when none is left, counted as unexpected), a folder for the
-// workbooks, and files "opened" by recording them.
+// (Cancel when none is left, counted as unexpected), the documents folder,
+// files "opened" by recording them, and the folder offer's notices recorded
+// and answered as told.
 
 #include "export/ExportHooks.h"
 
@@ -31,6 +32,10 @@ public:
         opened << path;
         return opens;
     }
+    bool offerFolder(const QString& notice) override {
+        offers << notice;
+        return openFolder;
+    }
     void setBusy(bool on) override {
         busy += on ? 1 : -1;
         if (on)
@@ -39,9 +44,11 @@ public:
 
     std::deque<exports::ExportChoice> answers;
     QString folder;
-    bool opens = true; // what openFile answers
+    bool opens = true;       // what openFile answers
+    bool openFolder = false; // what offerFolder answers
     QStringList questions;
     QStringList opened;
+    QStringList offers;
     bool unexpectedQuestion = false;
     int busy = 0;       // on minus off: 0 after every export
     int busySpells = 0; // how often the hourglass came on

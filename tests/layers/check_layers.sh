@@ -1,7 +1,7 @@
 #!/bin/sh
 # The layers include one way, and so do the subsystems between them:
 #
-#   store < common < locations, suppliers, reports, seed, helpviewer
+#   store < common < locations, suppliers, reports, seed, helpviewer, find
 #         < catalogue, allocation, export < assets < shell
 #
 # A folder may include its own files and those of a folder of a lower rank,
@@ -10,7 +10,7 @@
 # there is one.
 set -u
 src="$1/src"
-ranks="store=0 common=1 locations=2 suppliers=2 reports=2 seed=2 helpviewer=2
+ranks="store=0 common=1 locations=2 suppliers=2 reports=2 seed=2 helpviewer=2 find=2
        catalogue=3 allocation=3 export=3 assets=4 shell=5"
 bad=0
 report() {

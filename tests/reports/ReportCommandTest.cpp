@@ -7,6 +7,7 @@
 #include "reports/ReportCatalogue.h"
 #include "reports/ReportFixture.h"
 #include "reports/clsReports.h"
+#include "store/StoreConstants.h"
 #include "support/QtPrinting.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
@@ -63,6 +64,11 @@ TEST_F(ReportCommand, WritesTheReportByNameOrNumberInTheChosenOrder) {
         {{"--order", "Licence Type", "5"}, "Licence expiry audit", reports::OrderLicenceType},
         {{"3", "--order", "Supplier"}, "Product details with licences", reports::OrderSupplier},
         {{"8", "--order", "Stock Code"}, "Removed Stock details", reports::OrderStockCode},
+        // By expiry date unless told.
+        {{"9"}, "Licences expiring soon", reports::OrderExpiryDate},
+        {{"licences expiring soon", "--order", "Category"},
+         "Licences expiring soon",
+         reports::OrderCategory},
     };
     for (const auto& c : cases) {
         const Result r = runAdmin(QStringList{"report"} + c.args + QStringList{"--db", t.path()});
@@ -70,6 +76,41 @@ TEST_F(ReportCommand, WritesTheReportByNameOrNumberInTheChosenOrder) {
         EXPECT_EQ(r.out, expected(QString::fromLatin1(c.report), c.order)) << c.report;
         EXPECT_TRUE(r.out.contains("\r\n"));
     }
+}
+
+TEST_F(ReportCommand, DaysSetsThePeriodOfTheLicencesExpiringSoon) {
+    // Licences expiring from today on, days apart, so that each period
+    // takes a different number of them.
+    const int product = t.addProduct(QStringLiteral("P"), QStringLiteral("Suite"),
+                                     t.addCategory(QStringLiteral("Mail")));
+    const QDate today = QDate::currentDate();
+    for (int days : {1, 7, 40, 400}) {
+        const int id = t.addLicence(QStringLiteral("D-%1").arg(days), product,
+                                    store::loc::AvailableLicences, store::LicenceNormal);
+        t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = ? WHERE Licence_ID = ?"),
+                       today.addDays(days).toString(store::StoredDate), id);
+    }
+    for (const int days : {0, 7, 39, 400}) {
+        SCOPED_TRACE(days);
+        const Result r = runAdmin({"report", "Licences expiring soon", "--days",
+                                   QString::number(days), "--db", t.path()});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        common::FixedClock clock{QDateTime::currentDateTime()};
+        reports::clsReports logic(t.db(), messages, clock);
+        logic.setExpiringSoonDays(days);
+        EXPECT_EQ(
+            r.out,
+            logic.RunReport(reports::ExpiringSoonReport, reports::OrderExpiryDate).text.toUtf8());
+    }
+    // The CSV takes the same period.
+    QTemporaryDir dir;
+    const QString csv = QDir(dir.path()).filePath(QStringLiteral("soon.csv"));
+    const Result r = runAdmin({"report", "9", "--days", "7", "--csv", csv, "--db", t.path()});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray text = bytesOf(csv);
+    EXPECT_TRUE(text.contains("D-7"));
+    EXPECT_FALSE(text.contains("D-40"));
+    EXPECT_TRUE(text.contains("Days left"));
 }
 
 TEST_F(ReportCommand, AnEmptyReportWritesItsHeadingAndItsMessageAndSucceeds) {
@@ -87,7 +128,12 @@ TEST_F(ReportCommand, RefusesUnknownReportsOrdersAndDatabases) {
         int status;
         const char* says;
     } cases[] = {
-        {{"report", "9"}, 2, "no report \"9\""},
+        {{"report", "10"}, 2, "no report \"10\""},
+        {{"report", "1", "--days", "5"}, 2, "--days is for \"Licences expiring soon\" only"},
+        {{"report", "9", "--days", "-1"}, 2, "--days takes a whole number of days"},
+        {{"report", "9", "--days", "3651"}, 2, "--days takes a whole number of days"},
+        {{"report", "9", "--days", "ten"}, 2, "--days takes a whole number of days"},
+        {{"report", "9", "--days"}, 2, "usage"},
         {{"report", "Sales"}, 2, "no report \"Sales\""},
         {{"report", "2", "--order", "Licence Key"}, 2, "has no order \"Licence Key\""},
         {{"report", "2", "--order"}, 2, "usage"},

@@ -59,7 +59,7 @@ protected:
 
 } // namespace
 
-TEST_F(Reports, ComboListsTheEightReportsAfterTheSelectEntry) {
+TEST_F(Reports, ComboListsTheReportsAfterTheSelectEntry) {
     EXPECT_EQ(
         reports().FillUpReportCombo(),
         QStringList(
@@ -67,7 +67,7 @@ TEST_F(Reports, ComboListsTheEightReportsAfterTheSelectEntry) {
              QStringLiteral("Stock details"), QStringLiteral("Product details with licences"),
              QStringLiteral("Product details with stock"), QStringLiteral("Licence expiry audit"),
              QStringLiteral("Temporary licence audit"), QStringLiteral("Removed Licence details"),
-             QStringLiteral("Removed Stock details")}));
+             QStringLiteral("Removed Stock details"), QStringLiteral("Licences expiring soon")}));
 }
 
 TEST_F(Reports, EachReportOffersItsOrderButtonsInLayoutOrder) {
@@ -80,6 +80,7 @@ TEST_F(Reports, EachReportOffersItsOrderButtonsInLayoutOrder) {
         {"Temporary licence audit", {0, 1, 2, 3, 5, 6}},
         {"Removed Licence details", {0, 1, 2, 3, 4, 6, 7}},
         {"Removed Stock details", {0, 1, 2, 8, 4, 7}},
+        {"Licences expiring soon", {0, 1, 2, 3, 5, 9, 6}},
         {"(Select a Report)", {0, 1, 2}},
         {"No such report", {0, 1, 2}},
     };

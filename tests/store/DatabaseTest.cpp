@@ -26,8 +26,8 @@ int count(Database& db, const QString& sql) {
 
 TEST(Schema, NewDatabaseHasSevenTablesAndTheReservedRows) {
     TestDatabase t;
-    const QStringList seven{"Categories", "Licences",     "Locations", "Products",
-                            "Stock",      "StockHistory", "Suppliers"};
+    const QStringList seven{"Categories", "FindText", "Licences",     "Locations",
+                            "Products",   "Stock",    "StockHistory", "Suppliers"};
     if (t.onServer()) {
         for (const QString& table : seven)
             EXPECT_TRUE(t.db().hasTable(table)) << table.toStdString();

@@ -10,11 +10,29 @@ namespace testing_support {
 
 namespace {
 
-// Back to the first version's indexes and version stamp.
-const char* const ToVersion1 = "DROP INDEX ixLicencesLocationType; DROP INDEX "
-                               "ixStockLocationProduct;"
+// Back to the first version's tables, indexes and version stamp: no unique
+// codes, Products
+// without the licences owned (made again, as the engine cannot drop a
+// column), no expiry index, the single-column location indexes.
+const char* const ToVersion1 = "PRAGMA foreign_keys = OFF;"
                                "DROP INDEX uxCategoriesDesc; DROP INDEX uxProductsCode;"
                                "DROP INDEX uxStockCode; DROP INDEX uxLicencesName;"
+                               "DROP INDEX ixLicencesExpiry;"
+                               "CREATE TABLE Products_v1 ("
+                               "Prod_ID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                               "Prod_Code TEXT NOT NULL, Prod_Desc TEXT NOT NULL, "
+                               "Prod_Cat_ID INTEGER NOT NULL REFERENCES Categories (Cat_ID), "
+                               "Supp_ID INTEGER REFERENCES Suppliers (Supplier_ID), "
+                               "Prod_Cost INTEGER NOT NULL DEFAULT 0, Date_Added TEXT);"
+                               "INSERT INTO Products_v1 SELECT Prod_ID, Prod_Code, Prod_Desc, "
+                               "Prod_Cat_ID, Supp_ID, Prod_Cost, Date_Added FROM Products;"
+                               "DROP TABLE Products;"
+                               "ALTER TABLE Products_v1 RENAME TO Products;"
+                               "CREATE INDEX ixProductsCategory ON Products (Prod_Cat_ID);"
+                               "CREATE INDEX ixProductsSupplier ON Products (Supp_ID);"
+                               "PRAGMA foreign_keys = ON;"
+                               "DROP INDEX ixLicencesLocationType; DROP INDEX "
+                               "ixStockLocationProduct;"
                                "CREATE INDEX ixLicencesLocation ON Licences (Loc_ID);"
                                "CREATE INDEX ixStockLocation ON Stock (Loc_ID);"
                                "PRAGMA user_version = 1;";

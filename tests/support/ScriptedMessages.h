@@ -17,6 +17,8 @@ namespace testing_support {
 struct ShownMessage {
     common::MessageKind kind;
     QString text;
+    // For a question: the button that Enter would press.
+    common::DefaultButton defaultButton = common::DefaultButton::Yes;
 };
 
 class ScriptedMessages : public common::Messages {
@@ -33,14 +35,25 @@ public:
         return out;
     }
     void clear() { shown_.clear(); }
+    // Drops the answers no question took.
+    void forgetAnswers() { answers_.clear(); }
     bool unexpectedQuestion() const { return unexpectedQuestion_; }
     int pendingAnswers() const { return static_cast<int>(answers_.size()); }
 
 protected:
+    bool presentQuestion(const QString& text, common::DefaultButton byDefault) override {
+        shown_.push_back({common::MessageKind::Question, text, byDefault});
+        return nextAnswer();
+    }
     bool present(common::MessageKind kind, const QString& text) override {
-        shown_.push_back({kind, text});
+        shown_.push_back({kind, text, common::DefaultButton::Yes});
         if (kind != common::MessageKind::Question)
             return true;
+        return nextAnswer();
+    }
+
+private:
+    bool nextAnswer() {
         if (answers_.empty()) {
             unexpectedQuestion_ = true;
             return false;
@@ -50,7 +63,6 @@ protected:
         return yes;
     }
 
-private:
     std::vector<ShownMessage> shown_;
     std::deque<bool> answers_;
     bool unexpectedQuestion_ = false;

@@ -7,8 +7,12 @@
 #include "common/ui/Guard.h"
 #include "common/ui/Legend.h"
 #include "common/ui/MainWindow.h"
+#include "common/ui/RowMenu.h"
 #include "locations/ui/LocationTreeView.h"
+#include "locations/ui/frmLocationList.h"
+#include "store/StoreConstants.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QPushButton>
 
@@ -54,6 +58,123 @@ pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
                                             LocationTreeView::imageOf(target));
     });
     connect(tvSourceLoc, &locations::LocationTreeView::nodeDropped, this, &pgAllocation::dropItem);
+    auto* keys = new common::RowMenu(tvSourceLoc);
+    keys->addKey(Qt::Key_M, Qt::ControlModifier, [this] { moveTo(); });
+    keys->addKey(Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier, [this] { moveTo(true); });
+    keys->addKey(Qt::Key_Z, Qt::ControlModifier, [this] { undoMove(); });
+    keys->addKey(Qt::Key_H, Qt::ControlModifier, [this] { showHistory(); });
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { tvSourceLoc_MouseUp(Qt::RightButton, pos); });
+}
+
+bool pgAllocation::showStock(int stockId) {
+    QTreeWidgetItem* node = tvSourceLoc->revealNode(QStringLiteral("S") + QString::number(stockId));
+    if (node)
+        tvSourceLoc->setFocus();
+    return node != nullptr;
+}
+
+bool pgAllocation::showLicence(int licId, bool temporary, int prodId, int locId) {
+    const QString key = common::licenceGroupKey(temporary, prodId, locId);
+    QTreeWidgetItem* node = tvSourceLoc->revealNode(key);
+    if (!node)
+        return false;
+    shownGroupKey_ = key;
+    shownLicence_ = licId;
+    tvSourceLoc->setFocus();
+    return true;
+}
+
+std::optional<std::pair<QString, int>> pgAllocation::selectedItem() {
+    using locations::LocationTreeView;
+    const QTreeWidgetItem* node = tvSourceLoc->selectedNode();
+    if (!node || !clsAllocations::IsItem(LocationTreeView::imageOf(node)))
+        return std::nullopt;
+    const QString key = LocationTreeView::keyOf(node);
+    const common::NodeKey item = nodeKey(node);
+    if (key.startsWith(QLatin1Char('S')))
+        return std::make_pair(QStringLiteral("S"), item.id);
+    if (key == shownGroupKey_ && shownLicence_ != 0)
+        return std::make_pair(QStringLiteral("L"), shownLicence_);
+    const auto first =
+        main_.session().logic<clsAllocations>().firstLicenceOf(item.kind, item.id, item.locId);
+    if (!first)
+        return std::nullopt;
+    return std::make_pair(QStringLiteral("L"), *first);
+}
+
+void pgAllocation::showHistory() {
+    common::guarded(main_.session().messages(), [&] {
+        if (const auto item = selectedItem())
+            emit historyRequested(item->second, item->first);
+    });
+}
+
+namespace {
+const QString MenuArray = QStringLiteral("mnuAlloc");
+enum MenuItem { MenuMoveTo = 0, MenuUndo = 1 };
+} // namespace
+
+QTreeWidgetItem* pgAllocation::leadItem() const {
+    using locations::LocationTreeView;
+    QTreeWidgetItem* current = tvSourceLoc->currentItem();
+    if (current && current->isSelected() &&
+        clsAllocations::IsItem(LocationTreeView::imageOf(current)))
+        return current;
+    for (QTreeWidgetItem* item : tvSourceLoc->selectedItems())
+        if (clsAllocations::IsItem(LocationTreeView::imageOf(item)))
+            return item;
+    return nullptr;
+}
+
+void pgAllocation::tvSourceLoc_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button != Qt::RightButton)
+        return;
+    main_.menuItem(MenuArray, MenuMoveTo)->setEnabled(leadItem() != nullptr);
+    main_.menuItem(MenuArray, MenuUndo)
+        ->setEnabled(main_.session().logic<clsAllocations>().CanUndo());
+    main_.popUpMenu(common::SharedMenu::Allocation, globalPos, this);
+}
+
+void pgAllocation::menuChosen(const QString& array, int index) {
+    if (array != MenuArray)
+        return;
+    if (index == MenuMoveTo)
+        moveTo();
+    else if (index == MenuUndo)
+        undoMove();
+}
+
+void pgAllocation::moveTo(bool wholeGroups) {
+    QTreeWidgetItem* lead = leadItem();
+    if (!lead) {
+        main_.session().messages().refuse(QStringLiteral("You can only move stock or licences"));
+        return;
+    }
+    const QString leadKey = locations::LocationTreeView::keyOf(lead);
+    const auto chosen = locations::pickLocation(main_.session(), window());
+    if (!chosen)
+        return;
+    // The picker reads the locations afresh: one added since this tree was
+    // built is not in it yet.
+    QTreeWidgetItem* target = tvSourceLoc->node(locations::locationKey(chosen->first));
+    lead = tvSourceLoc->node(leadKey);
+    if (!target || !lead) {
+        common::guarded(main_.session().messages(), [this] { rebuild(); });
+        return;
+    }
+    dropItem(lead, target, wholeGroups ? Qt::ShiftModifier : Qt::NoModifier);
+}
+
+void pgAllocation::undoMove() {
+    common::Session& session = main_.session();
+    common::guarded(
+        session.messages(),
+        [&] {
+            if (const auto updates = session.logic<clsAllocations>().UndoLastMove())
+                showMoves(*updates);
+        },
+        common::ErrorForm::Description);
 }
 
 void pgAllocation::rebuild() {
@@ -65,6 +186,12 @@ void pgAllocation::rebuild() {
     nodes->insert(nodes->end(), std::make_move_iterator(items.begin()),
                   std::make_move_iterator(items.end()));
     tvSourceLoc->fill(*nodes);
+}
+
+void pgAllocation::refill() {
+    const locations::LocationTreeView::Place place = tvSourceLoc->place();
+    rebuild();
+    tvSourceLoc->restorePlace(place);
 }
 
 bool pgAllocation::refuseDragStart(QTreeWidgetItem* dragged) {
@@ -159,8 +286,11 @@ void pgAllocation::showMove(const MoveUpdate& update) {
     QTreeWidgetItem* target = tvSourceLoc->node(targetKey);
     if (update.kind == QLatin1Char('S')) {
         tvSourceLoc->reparent(update.stockKey, targetKey);
+        // An undone move may take an item back to the removed stock.
         if (QTreeWidgetItem* node = tvSourceLoc->node(update.stockKey))
-            LocationTreeView::setImage(node, common::image::Stock);
+            LocationTreeView::setImage(node, update.targetLocId == store::loc::RemovedStock
+                                                 ? common::image::RemovedStock
+                                                 : common::image::Stock);
     } else {
         replaceGroups(update.sourceLocId, update.kind, update, false);
         replaceGroups(update.targetLocId, update.kind, update, true);
@@ -188,6 +318,10 @@ void pgAllocation::replaceGroups(int locId, QChar kind, const MoveUpdate& update
 
 QWidgetList pgAllocation::tabOrder() const {
     return {tvSourceLoc, btnExpandAlloc};
+}
+
+QString pgAllocation::helpTopic() const {
+    return QStringLiteral("allocation.html");
 }
 
 QString pgAllocation::hint() const {

@@ -6,6 +6,7 @@
 #include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "locations/ui/frmLocationList.h"
+#include "store/LocationPaths.h"
 #include "suppliers/ui/frmSupplierList.h"
 
 #include <QComboBox>
@@ -169,7 +170,7 @@ void ItemDialog::showShared(const ItemDetails& d, const std::optional<int>& locI
     txtSuppID->setText(d.suppId ? QString::number(*d.suppId) : QString());
     dateAdded->setDate(d.dateAdded.date());
     txtCost->setText(d.cost);
-    txtLoc->setText(d.locDesc);
+    showLocation(d.locDesc, d.locPath);
     supplierBox->setText(d.suppName);
     common::selectChoice(cboProdDesc, d.prodId);
 }
@@ -178,7 +179,9 @@ void ItemDialog::readShared(ItemFields& f) const {
     f.prodId = ProdID;
     if (mode_ == common::DialogMode::Modify && cboProdDesc->currentIndex() >= 0)
         f.prodId = cboProdDesc->currentData().toInt();
-    f.locDesc = txtLoc->text();
+    // Text put in the box by other means than showLocation names the
+    // location itself.
+    f.locDesc = txtLoc->text() == shownLoc_ ? locDesc_ : txtLoc->text();
     f.locId = idFromText(txtLocID->text());
     f.suppId = supplierFromText(txtSuppID->text());
     f.cost = txtCost->text();
@@ -245,7 +248,13 @@ void ItemDialog::btnCancel_Click() {
 
 void ItemDialog::chooseLocation() {
     const auto chosen = locations::pickLocation(session_, this);
-    txtLoc->setText(chosen ? chosen->second.trimmed() : QString());
+    const QString name = chosen ? chosen->second.trimmed() : QString();
+    QString path;
+    if (chosen)
+        common::guarded(messages_, [&] { path = logic_.locationPath(chosen->first); });
+    // The path ends in the name as the picker showed it.
+    const int last = path.lastIndexOf(store::LocationPaths::Separator);
+    showLocation(name, last < 0 ? name : path.left(last) + store::LocationPaths::Separator + name);
     txtLocID->setText(QString::number(chosen ? chosen->first : 0));
 }
 
@@ -255,7 +264,20 @@ void ItemDialog::chooseSupplier() {
     supplierBox->setText(chosen ? chosen->second : QString());
 }
 
+void ItemDialog::showLocation(const QString& desc, const QString& path) {
+    locDesc_ = desc;
+    // The path, or the name when the path cannot be had; the box may be
+    // narrower than the path, so its tooltip holds it whole.
+    txtLoc->setText(path.isEmpty() ? desc : path);
+    shownLoc_ = txtLoc->text();
+    txtLoc->setToolTip(txtLoc->text());
+    txtLoc->setCursorPosition(0);
+}
+
 void ItemDialog::clearLocation() {
+    locDesc_.clear();
+    shownLoc_.clear();
+    txtLoc->setToolTip(QString());
     txtLoc->clear();
     txtLocID->clear();
 }

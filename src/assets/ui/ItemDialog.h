@@ -47,6 +47,9 @@ public:
     void chooseSupplier();
     void clearLocation();
     void clearSupplier();
+    // Shows a location: its path in the box, its description kept for the
+    // history row.
+    void showLocation(const QString& desc, const QString& path);
 
 signals:
     // An item was added or changed.
@@ -108,6 +111,10 @@ protected:
     QComboBox* cboProdDesc = nullptr;
     QLineEdit* txtCode = nullptr;
     QLineEdit* txtLoc = nullptr;
+    // The location's description as its history row names it; txtLoc
+    // shows its full path.
+    QString locDesc_;
+    QString shownLoc_; // what showLocation put in txtLoc
     QToolButton* locationButton = nullptr;
     QToolButton* btnClearLoc = nullptr;
     QLineEdit* supplierBox = nullptr;

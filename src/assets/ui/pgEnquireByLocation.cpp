@@ -8,15 +8,18 @@
 #include "common/ui/Guard.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 #include "locations/ui/LocationTreeView.h"
 
 #include <QAction>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSplitter>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace assets {
 
@@ -47,29 +50,60 @@ pgEnquireByLocation::pgEnquireByLocation(common::MainWindow& main) : main_(main)
     lvLicenceTable->setObjectName(QStringLiteral("lvLicenceTable"));
     lvLicenceTable->setColumnKind(3, common::ReportList::ColumnKind::Number);
     lvLicenceTable->setColumnKind(4, common::ReportList::ColumnKind::Number);
+    // The tree beside the lists, and the two lists one above the other,
+    // each share set by a splitter the window remembers.
+    auto* listSplitter = new QSplitter(Qt::Vertical, frame);
+    listSplitter->setObjectName(QStringLiteral("splLocationLists"));
+    listSplitter->setChildrenCollapsible(false);
+    for (const auto& [caption, list] :
+         {std::pair{QStringLiteral("Stock Items"), lvStockTable},
+          std::pair{QStringLiteral("Licence Items"), lvLicenceTable}}) {
+        auto* part = new QWidget;
+        listSplitter->addWidget(part);
+        auto* partLayout = new QVBoxLayout(part);
+        partLayout->setContentsMargins(0, 0, 0, 0);
+        partLayout->addWidget(new QLabel(caption, part));
+        partLayout->addWidget(list);
+    }
     auto* lists = new QVBoxLayout(frame);
     lists->addWidget(lblViewingLoc);
-    lists->addWidget(new QLabel(QStringLiteral("Stock Items"), frame));
-    lists->addWidget(lvStockTable);
-    lists->addWidget(new QLabel(QStringLiteral("Licence Items"), frame));
-    lists->addWidget(lvLicenceTable);
+    lists->addWidget(listSplitter, 1);
 
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(tvLocations, 0, 0);
-    grid->addWidget(btnExpandEBL, 1, 0);
-    grid->addWidget(frame, 0, 1, 2, 1);
-    grid->setColumnStretch(0, 2);
-    grid->setColumnStretch(1, 3);
+    auto* treeSide = new QWidget(this);
+    auto* treeLayout = new QVBoxLayout(treeSide);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->addWidget(tvLocations);
+    treeLayout->addWidget(btnExpandEBL);
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splEnquireByLocation"));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(treeSide);
+    splitter->addWidget(frame);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(splitter);
 
     connect(btnExpandEBL, &QPushButton::clicked, tvLocations,
             &locations::LocationTreeView::expandAllAndSelectRoot);
     connect(tvLocations, &locations::LocationTreeView::nodeClicked, this,
             &pgEnquireByLocation::tvLocations_NodeClick);
-    for (common::ReportList* list : {lvStockTable, lvLicenceTable})
+    for (common::ReportList* list : {lvStockTable, lvLicenceTable}) {
         connect(list, &common::ReportList::mousePressed, this,
                 [this, list](Qt::MouseButton button, const QPoint& pos) {
                     listMouseDown(list, button, pos);
                 });
+        // Enter means nothing else on these lists: it modifies the product.
+        auto* keys = new common::RowMenu(list, common::RowMenu::Enter::Modifies);
+        connect(keys, &common::RowMenu::menuRequested, this,
+                [this, list](const QPoint& pos) { listMouseDown(list, Qt::RightButton, pos); });
+        connect(keys, &common::RowMenu::keyPressed, this, [this, list](common::RowKey key) {
+            listMouseDown(list, Qt::NoButton, QPoint());
+            common::chooseEnabled(
+                main_.menuItem(catalogue::ProductMenuArray, catalogue::productMenuItemFor(key)),
+                *this);
+        });
+    }
 }
 
 void pgEnquireByLocation::rebuild() {
@@ -78,8 +112,32 @@ void pgEnquireByLocation::rebuild() {
     tvLocations->FillUpLocationTree(main_.session().logic<locations::clsLocations>());
 }
 
+void pgEnquireByLocation::refill() {
+    const locations::LocationTreeView::Place place = tvLocations->place();
+    const QStringList stock = lvStockTable->selectedKeys();
+    const QStringList licences = lvLicenceTable->selectedKeys();
+    const QString stockCurrent = lvStockTable->currentKey();
+    const QString licenceCurrent = lvLicenceTable->currentKey();
+    lvStockTable->clearRows();
+    lvLicenceTable->clearRows();
+    if (!tvLocations->FillUpLocationTree(main_.session().logic<locations::clsLocations>()))
+        return;
+    tvLocations->restorePlace(place);
+    QTreeWidgetItem* node = tvLocations->selectedNode();
+    if (!node)
+        return; // the location has gone: its lists stay empty
+    FillStockListUsingLocation(common::idOfKey(locations::LocationTreeView::keyOf(node)));
+    lblViewingLoc->setText(QStringLiteral("Location: ") + node->text(0).trimmed());
+    lvStockTable->selectKeys(stock, stockCurrent);
+    lvLicenceTable->selectKeys(licences, licenceCurrent);
+}
+
 QWidgetList pgEnquireByLocation::tabOrder() const {
     return {tvLocations, btnExpandEBL, lvStockTable, lvLicenceTable};
+}
+
+QString pgEnquireByLocation::helpTopic() const {
+    return QStringLiteral("enquire-location.html");
 }
 
 QString pgEnquireByLocation::hint() const {
@@ -92,6 +150,8 @@ void pgEnquireByLocation::tvLocations_NodeClick(QTreeWidgetItem* node) {
     common::guarded(main_.session().messages(), [&] {
         FillStockListUsingLocation(common::idOfKey(locations::LocationTreeView::keyOf(node)));
         lblViewingLoc->setText(QStringLiteral("Location: ") + node->text(0).trimmed());
+        lblViewingLoc->setToolTip(main_.session().logic<assets::clsStock>().locationPath(
+            common::idOfKey(locations::LocationTreeView::keyOf(node))));
     });
 }
 

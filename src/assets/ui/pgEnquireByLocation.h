@@ -24,8 +24,12 @@ public:
 
     // Empties both lists and refills the tree; the heading stays.
     void rebuild() override;
+    // Refills the tree and, for the location still selected, both lists,
+    // keeping open branches and selected rows.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     void tvLocations_NodeClick(QTreeWidgetItem* node);
     // Refills both lists for a location.

@@ -10,12 +10,16 @@
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace assets {
 
@@ -44,22 +48,35 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
     cboEnqCats->setObjectName(QStringLiteral("cboEnqCats"));
     cboEnqProds = new QComboBox(this);
     cboEnqProds->setObjectName(QStringLiteral("cboEnqProds"));
-    lvEnqProd = new common::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
-                                        QStringLiteral("Stock / Licence ")},
-                                       this);
+    // Each chooser as wide as its longest entry, whatever was chosen.
+    cboEnqCats->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cboEnqProds->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lvEnqProd =
+        new common::ReportList({QStringLiteral("Location"), QStringLiteral("Supplier"),
+                                QStringLiteral("Stock / Licence "), QStringLiteral("Expires")},
+                               this);
     lvEnqProd->setObjectName(QStringLiteral("lvEnqProd"));
-    // Nothing records a licence limit, so the condition this label names is
-    // never computed; it stays hidden.
+    lvEnqProd->setColumnKind(3, common::ReportList::ColumnKind::Date);
+    // Shown exactly when the chosen product records the licences owned and
+    // more than that are in use.
     lblLicExceed = new QLabel(QStringLiteral("LICENCES EXCEEDED !!"), this);
     lblLicExceed->setObjectName(QStringLiteral("lblLicExceed"));
     lblLicExceed->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     lblLicExceed->setVisible(false);
+    // "In use 12 of 10 owned (2 temporary)" for a product that records them.
+    lblLicInUse = new QLabel(this);
+    lblLicInUse->setObjectName(QStringLiteral("lblLicInUse"));
+    lblLicInUse->setVisible(false);
+    auto* licenceLine = new QHBoxLayout;
+    licenceLine->addWidget(lblLicInUse);
+    licenceLine->addWidget(lblLicExceed);
+    licenceLine->addStretch(1);
 
     grid->addWidget(new QLabel(QStringLiteral("Category"), this), 0, 0);
     grid->addWidget(cboEnqCats, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Product"), this), 1, 0);
     grid->addWidget(cboEnqProds, 1, 1);
-    grid->addWidget(lblLicExceed, 1, 2);
+    grid->addLayout(licenceLine, 1, 2);
     grid->addWidget(lvEnqProd, 2, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
@@ -69,10 +86,16 @@ pgEnquireByProducts::pgEnquireByProducts(common::MainWindow& main) : main_(main)
             [this](int) { cboEnqProds_Click(); });
     connect(lvEnqProd, &common::ReportList::mousePressed, this,
             &pgEnquireByProducts::lvEnqProd_MouseDown);
+    // Enter means nothing else on this list: it modifies the item.
+    auto* keys = new common::RowMenu(lvEnqProd, common::RowMenu::Enter::Modifies);
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { lvEnqProd_MouseDown(Qt::RightButton, pos); });
+    connect(keys, &common::RowMenu::keyPressed, this, &pgEnquireByProducts::lvEnqProd_Key);
 }
 
 void pgEnquireByProducts::rebuild() {
     lvEnqProd->clearRows();
+    showLicenceUse(std::nullopt);
     fillChoices(cboEnqCats, main_.session().logic<catalogue::clsCategories>().FillComboWithCats());
     fillChoices(cboEnqProds, {});
     if (cboEnqCats->count() == 0)
@@ -81,8 +104,33 @@ void pgEnquireByProducts::rebuild() {
     cboEnqCats_Click();
 }
 
+void pgEnquireByProducts::refill() {
+    const int catId = cboEnqCats->currentIndex() < 0 ? 0 : cboEnqCats->currentData().toInt();
+    const int prodId = chosenProdId();
+    const QStringList selected = lvEnqProd->selectedKeys();
+    const QString current = lvEnqProd->currentKey();
+    lvEnqProd->clearRows();
+    common::Session& session = main_.session();
+    fillChoices(cboEnqCats, session.logic<catalogue::clsCategories>().FillComboWithCats());
+    fillChoices(cboEnqProds, {});
+    if (cboEnqCats->count() == 0)
+        return;
+    cboEnqCats->setCurrentIndex(std::max(cboEnqCats->findData(catId), 0));
+    fillChoices(cboEnqProds, session.logic<catalogue::clsProducts>().FillUpCombo(
+                                 cboEnqCats->currentData().toInt()));
+    if (cboEnqProds->count() == 0)
+        return;
+    cboEnqProds->setCurrentIndex(std::max(cboEnqProds->findData(prodId), 0));
+    FillStockListUsingProduct();
+    lvEnqProd->selectKeys(selected, current);
+}
+
 QWidgetList pgEnquireByProducts::tabOrder() const {
     return {cboEnqCats, cboEnqProds, lvEnqProd};
+}
+
+QString pgEnquireByProducts::helpTopic() const {
+    return QStringLiteral("enquire-products.html");
 }
 
 QString pgEnquireByProducts::hint() const {
@@ -97,6 +145,7 @@ int pgEnquireByProducts::chosenProdId() const {
 void pgEnquireByProducts::cboEnqCats_Click() {
     common::guarded(main_.session().messages(), [&] {
         lvEnqProd->clearRows();
+        showLicenceUse(std::nullopt);
         const int catId = cboEnqCats->currentIndex() < 0 ? 0 : cboEnqCats->currentData().toInt();
         fillChoices(cboEnqProds,
                     main_.session().logic<catalogue::clsProducts>().FillUpCombo(catId));
@@ -116,6 +165,14 @@ void pgEnquireByProducts::FillStockListUsingProduct() {
     if (prodId == 0)
         return; // the list keeps its rows
     lvEnqProd->setRows(main_.session().logic<clsStock>().FillStockListUsingProduct(prodId));
+    showLicenceUse(main_.session().logic<catalogue::clsProducts>().LicenceUseOf(prodId));
+}
+
+void pgEnquireByProducts::showLicenceUse(const std::optional<catalogue::LicenceUse>& use) {
+    const bool tracked = use && use->owned;
+    lblLicInUse->setText(tracked ? use->summary() : QString());
+    lblLicInUse->setVisible(tracked);
+    lblLicExceed->setVisible(use && use->exceeded());
 }
 
 void pgEnquireByProducts::setMenuStates() {
@@ -146,6 +203,16 @@ void pgEnquireByProducts::lvEnqProd_MouseDown(Qt::MouseButton button, const QPoi
         return;
     setMenuStates();
     main_.popUpMenu(common::SharedMenu::StockLicences, globalPos, this);
+}
+
+void pgEnquireByProducts::lvEnqProd_Key(common::RowKey key) {
+    setMenuStates();
+    // The selected row's kind decides; with none, Insert adds stock.
+    const bool licence = lvEnqProd->selectedKey().startsWith(QLatin1Char('L'));
+    const int item = key == common::RowKey::Add      ? MaintAdd
+                     : key == common::RowKey::Modify ? MaintModify
+                                                     : MaintDelete;
+    common::chooseEnabled(main_.menuItem(licence ? LMaint : SMaint, item), *this);
 }
 
 void pgEnquireByProducts::menuChosen(const QString& array, int index) {

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "catalogue/clsProducts.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
 
 namespace common {
 class ReportList;
-}
+enum class RowKey;
+} // namespace common
 
 namespace assets {
 
@@ -23,8 +27,12 @@ public:
     // Empties the list, then the chain: categories, the first category's
     // products, the first product's items.
     void rebuild() override;
+    // Refills the chain keeping the chosen category and product where they
+    // still exist (else the first), and the selected rows.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     void cboEnqCats_Click();
     void cboEnqProds_Click();
@@ -33,6 +41,9 @@ public:
     // A mouse button pressed over the list; the right one sets the menu's
     // states from the selected row and pops it up.
     void lvEnqProd_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    // Insert, F2 (or Enter) and Delete: the Stock menu's item for the key,
+    // or the Licences menu's on a licence row, when it is enabled.
+    void lvEnqProd_Key(common::RowKey key);
     void menuChosen(const QString& array, int index) override;
 
     // The product chosen, 0 for none.
@@ -40,12 +51,15 @@ public:
 
 private:
     void setMenuStates();
+    // The licences in use against those owned (no value: no product).
+    void showLicenceUse(const std::optional<catalogue::LicenceUse>& use);
 
     common::MainWindow& main_;
     QComboBox* cboEnqCats = nullptr;
     QComboBox* cboEnqProds = nullptr;
     common::ReportList* lvEnqProd = nullptr;
     QLabel* lblLicExceed = nullptr;
+    QLabel* lblLicInUse = nullptr;
 };
 
 } // namespace assets

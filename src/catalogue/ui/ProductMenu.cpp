@@ -6,6 +6,7 @@
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/MainWindow.h"
+#include "common/ui/RowMenu.h"
 
 namespace catalogue {
 
@@ -17,6 +18,18 @@ void showProductDialog(common::MainWindow& main, const QString& mode, int prodId
     dialog.PageCatID = categoryId;
     main.connectDialog(dialog);
     dialog.exec();
+}
+
+ProductMenuItem productMenuItemFor(common::RowKey key) {
+    switch (key) {
+    case common::RowKey::Add:
+        return AddProduct;
+    case common::RowKey::Modify:
+        return ModifyProduct;
+    case common::RowKey::Remove:
+        return DeleteProduct;
+    }
+    return ViewProduct;
 }
 
 void mnuProd_Click(common::MainWindow& main, int index, QWidget* parent,

@@ -13,7 +13,8 @@ class QWidget;
 
 namespace common {
 class MainWindow;
-}
+enum class RowKey;
+} // namespace common
 
 namespace catalogue {
 
@@ -21,6 +22,8 @@ class frmProductMaint;
 
 inline const QString ProductMenuArray = QStringLiteral("mnuProd");
 enum ProductMenuItem { AddProduct = 0, ModifyProduct = 1, ViewProduct = 2, DeleteProduct = 3 };
+// The item that Insert, F2 (or Enter) and Delete reach on a product list.
+ProductMenuItem productMenuItemFor(common::RowKey key);
 
 // Opens the product dialog modally in mode "ADD", "MODIFY" or "VIEW" for
 // the product prodId (0 for a new one) and returns when it has closed.

@@ -60,6 +60,11 @@ frmProductMaint::frmProductMaint(common::Session& session, QWidget* parent)
     rows.line(QStringLiteral("Product Category"), cboCategory);
     txtProdCost =
         rows.text(QStringLiteral("Product Cost"), "txtProdCost", FieldKind::Cost, CostLimit);
+    // Empty: the product's licences are not counted against any number.
+    txtProdOwned = rows.text(QStringLiteral("Licences owned"), "txtProdOwned", FieldKind::Digits,
+                             LicencesOwnedLimit);
+    txtProdOwned->setToolTip(QStringLiteral("How many licences of this product the organisation "
+                                            "owns; leave empty when not tracked"));
     // Filled only by loading and the two supplier buttons.
     txtSuppName = common::textBox(fraProd, "txtSuppName");
     txtSuppName->setReadOnly(true);
@@ -218,6 +223,7 @@ void frmProductMaint::FillProdFormWithDets(int prodId) {
     txtSuppID->setText(d->suppId ? QString::number(*d->suppId) : QString());
     txtProdDesc->setText(d->desc);
     txtProdCost->setText(d->cost);
+    txtProdOwned->setText(d->owned);
     txtSuppName->setText(d->suppName);
     if (!d->catId)
         return;
@@ -234,7 +240,8 @@ void frmProductMaint::FillLicenceListView() {
 }
 
 void frmProductMaint::ClearProdMaintForm() {
-    for (QLineEdit* e : {txtProdCode, txtProdDesc, txtProdCost, txtSuppID, txtSuppName})
+    for (QLineEdit* e :
+         {txtProdCode, txtProdDesc, txtProdCost, txtProdOwned, txtSuppID, txtSuppName})
         e->clear();
     dteDateAdded->setDate(session_.clock().today());
     txtProdCode->setFocus();
@@ -247,6 +254,7 @@ ProductFields frmProductMaint::fields() const {
     if (cboCategory->currentIndex() >= 0)
         f.catId = cboCategory->currentData().toInt();
     f.cost = txtProdCost->text();
+    f.owned = txtProdOwned->text();
     bool ok = false;
     const int supp = txtSuppID->text().trimmed().toInt(&ok);
     if (ok && supp != 0)
@@ -272,6 +280,9 @@ void frmProductMaint::focusField(ProductField field) {
         break;
     case ProductField::Supplier:
         btnSupplier->setFocus();
+        break;
+    case ProductField::Owned:
+        txtProdOwned->setFocus();
         break;
     }
 }

@@ -126,6 +126,7 @@ private:
     QLineEdit* txtProdDesc = nullptr;
     QComboBox* cboCategory = nullptr;
     QLineEdit* txtProdCost = nullptr;
+    QLineEdit* txtProdOwned = nullptr;
     QLineEdit* txtSuppName = nullptr;
     QLineEdit* txtSuppID = nullptr;
     QToolButton* btnSupplier = nullptr;

@@ -8,6 +8,7 @@
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 
 #include <QAction>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@ namespace catalogue {
 
 namespace {
 enum MenuItem { MenuAdd = 0, MenuModify = 1, MenuDelete = 2 };
+const MenuItem KeyItems[] = {MenuAdd, MenuModify, MenuDelete}; // by common::RowKey
 const QString MenuArray = QStringLiteral("mnuCat");
 } // namespace
 
@@ -35,14 +37,29 @@ pgCategoryUtilities::pgCategoryUtilities(common::MainWindow& main) : main_(main)
             &pgCategoryUtilities::lvCategories_MouseDown);
     connect(lvCategories, &QTreeWidget::itemDoubleClicked, this,
             &pgCategoryUtilities::lvCategories_DblClick);
+    auto* keys = new common::RowMenu(lvCategories);
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { lvCategories_MouseDown(Qt::RightButton, pos); });
+    connect(keys, &common::RowMenu::keyPressed, this, &pgCategoryUtilities::lvCategories_Key);
 }
 
 void pgCategoryUtilities::rebuild() {
     FillListViewWithCats();
 }
 
+void pgCategoryUtilities::refill() {
+    const QStringList selected = lvCategories->selectedKeys();
+    const QString current = lvCategories->currentKey();
+    FillListViewWithCats();
+    lvCategories->selectKeys(selected, current);
+}
+
 QWidgetList pgCategoryUtilities::tabOrder() const {
     return {lvCategories};
+}
+
+QString pgCategoryUtilities::helpTopic() const {
+    return QStringLiteral("catalogue.html");
 }
 
 QString pgCategoryUtilities::hint() const {
@@ -61,6 +78,11 @@ void pgCategoryUtilities::lvCategories_MouseDown(Qt::MouseButton button, const Q
     main_.menuItem(MenuArray, MenuDelete)->setEnabled(rowSelected);
     if (button == Qt::RightButton)
         main_.popUpMenu(common::SharedMenu::Categorys, globalPos, this);
+}
+
+void pgCategoryUtilities::lvCategories_Key(common::RowKey key) {
+    lvCategories_MouseDown(Qt::NoButton, QPoint());
+    common::chooseEnabled(main_.menuItem(MenuArray, KeyItems[static_cast<int>(key)]), *this);
 }
 
 void pgCategoryUtilities::lvCategories_DblClick() {

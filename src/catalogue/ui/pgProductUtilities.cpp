@@ -7,6 +7,7 @@
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QStackedWidget>
+
+#include <algorithm>
 
 namespace catalogue {
 
@@ -23,13 +26,13 @@ pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
     cboCategories = new QComboBox(this);
     cboCategories->setObjectName(QStringLiteral("cboCategories"));
     cboCategories->setMinimumContentsLength(30);
-    lvProdList = new common::ReportList({QStringLiteral("Code"), QStringLiteral("Description"),
-                                         QStringLiteral("No. of Stock Items"),
-                                         QStringLiteral("No. of Licences"),
-                                         QStringLiteral("No. of Temp Licences")},
-                                        this);
+    lvProdList = new common::ReportList(
+        {QStringLiteral("Code"), QStringLiteral("Description"),
+         QStringLiteral("No. of Stock Items"), QStringLiteral("No. of Licences"),
+         QStringLiteral("No. of Temp Licences"), QStringLiteral("Owned"), QStringLiteral("In use")},
+        this);
     lvProdList->setObjectName(QStringLiteral("lvProdList"));
-    for (int column : {2, 3, 4})
+    for (int column : {2, 3, 4, 5, 6})
         lvProdList->setColumnKind(column, common::ReportList::ColumnKind::Number);
     grid->addWidget(new QLabel(QStringLiteral("Select Category"), this), 0, 0);
     grid->addWidget(cboCategories, 0, 1);
@@ -45,14 +48,47 @@ pgProductUtilities::pgProductUtilities(common::MainWindow& main) : main_(main) {
             &pgProductUtilities::lvProdList_MouseDown);
     connect(lvProdList, &QTreeWidget::itemDoubleClicked, this,
             &pgProductUtilities::lvProdList_DblClick);
+    auto* keys = new common::RowMenu(lvProdList);
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { lvProdList_MouseDown(Qt::RightButton, pos); });
+    connect(keys, &common::RowMenu::keyPressed, this, [this](common::RowKey key) {
+        lvProdList_MouseDown(Qt::NoButton, QPoint());
+        common::chooseEnabled(main_.menuItem(ProductMenuArray, productMenuItemFor(key)), *this);
+    });
 }
 
 void pgProductUtilities::rebuild() {
     FillComboWithCats();
 }
 
+void pgProductUtilities::refill() {
+    const int catId = cboCategories->currentIndex() < 0 ? 0 : cboCategories->currentData().toInt();
+    const QStringList selected = lvProdList->selectedKeys();
+    const QString current = lvProdList->currentKey();
+    const Choices categories =
+        main_.session().logic<catalogue::clsCategories>().FillComboWithCats();
+    {
+        const QSignalBlocker blocker(cboCategories);
+        cboCategories->clear();
+        for (const Choice& c : categories)
+            cboCategories->addItem(c.text, c.id);
+        cboCategories->setCurrentIndex(
+            categories.empty() ? -1 : std::max(cboCategories->findData(catId), 0));
+    }
+    if (categories.empty()) {
+        lvProdList->clearRows();
+        return;
+    }
+    FillListViewWithProds();
+    lvProdList->selectKeys(selected, current);
+}
+
 QWidgetList pgProductUtilities::tabOrder() const {
     return {cboCategories, lvProdList};
+}
+
+QString pgProductUtilities::helpTopic() const {
+    return QStringLiteral("catalogue.html");
 }
 
 QString pgProductUtilities::hint() const {
@@ -94,6 +130,20 @@ void pgProductUtilities::chooseCategory(int catId) {
     const int index = cboCategories->findData(catId);
     if (index >= 0)
         cboCategories->setCurrentIndex(index);
+}
+
+bool pgProductUtilities::showProduct(int catId, int prodId) {
+    chooseCategory(catId);
+    QTreeWidgetItem* row = lvProdList->findKey(QStringLiteral("P") + QString::number(prodId));
+    if (!row)
+        return false;
+    lvProdList->clearSelection();
+    lvProdList->setCurrentItem(row);
+    row->setSelected(true);
+    lvProdList->scrollToItem(row);
+    lvProdList->setFocus();
+    main_.setSelectedProdId(prodId);
+    return true;
 }
 
 std::optional<int> pgProductUtilities::shownCategoryId() const {

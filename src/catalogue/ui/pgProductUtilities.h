@@ -22,8 +22,12 @@ public:
 
     // Refills the category chooser, which lists the first category's products.
     void rebuild() override;
+    // Refills the categories and the list keeping the chosen category where
+    // it still exists (else the first) and the selected row.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     // Refills the category chooser and selects its first entry; with no
     // category the product list is emptied.
@@ -32,6 +36,9 @@ public:
     void FillListViewWithProds();
     // Chooses a category by its id, when the chooser holds it.
     void chooseCategory(int catId);
+    // Chooses a product's category and selects the product's row, in view;
+    // false when the list has no such row.
+    bool showProduct(int catId, int prodId);
     // The category chosen, while this page is showing: the product dialog
     // preselects it.
     std::optional<int> shownCategoryId() const;

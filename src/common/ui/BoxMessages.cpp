@@ -6,6 +6,14 @@
 namespace common {
 
 bool BoxMessages::present(MessageKind kind, const QString& text) {
+    return showBox(kind, text, DefaultButton::Yes);
+}
+
+bool BoxMessages::presentQuestion(const QString& text, DefaultButton byDefault) {
+    return showBox(MessageKind::Question, text, byDefault);
+}
+
+bool BoxMessages::showBox(MessageKind kind, const QString& text, DefaultButton byDefault) {
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent)
         parent = QApplication::activeWindow();
@@ -31,7 +39,7 @@ bool BoxMessages::present(MessageKind kind, const QString& text) {
     case MessageKind::Question:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(byDefault == DefaultButton::No ? QMessageBox::No : QMessageBox::Yes);
         break;
     }
     // A message met during long work shows the normal pointer; the

@@ -10,6 +10,10 @@ namespace common {
 class BoxMessages : public Messages {
 protected:
     bool present(MessageKind kind, const QString& text) override;
+    bool presentQuestion(const QString& text, DefaultButton byDefault) override;
+
+private:
+    bool showBox(MessageKind kind, const QString& text, DefaultButton byDefault);
 };
 
 } // namespace common

@@ -30,7 +30,7 @@ enum PageIndex {
 
 // The hidden context menus that the main window owns and that pages and
 // dialogs pop up.
-enum class SharedMenu { Categorys, Suppliers, Products, Locations, StockLicences };
+enum class SharedMenu { Categorys, Suppliers, Products, Locations, StockLicences, Allocation };
 
 // Whoever pops a shared menu up receives the item chosen in it: the menu
 // item's control array name ("mnuProd", "mnuSMaint", ...) and its index.

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QTime>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -56,10 +57,14 @@ private:
     std::vector<SortCell> cells_;
 };
 
-// "dd/MM/yy" optionally followed by " HH:mm" or " HH:mm:ss"; two-digit
-// years are read as 2000-2069 and 1970-1999.
+// "dd/MM/yy" optionally followed by " HH:mm" or " HH:mm:ss", or by a note
+// in brackets (" (expired)"), which is passed over; two-digit years are
+// read as 2000-2069 and 1970-1999.
 std::optional<double> dateValue(const QString& text) {
-    const QString t = text.trimmed();
+    QString t = text.trimmed();
+    const qsizetype note = t.indexOf(QStringLiteral(" ("));
+    if (note == 8 && t.endsWith(QLatin1Char(')')))
+        t.truncate(note);
     if (t.size() < 8 || t.at(2) != QLatin1Char('/') || t.at(5) != QLatin1Char('/'))
         return std::nullopt;
     bool okDay = false, okMonth = false, okYear = false;
@@ -117,6 +122,16 @@ ReportList::ReportList(const QStringList& headings, QWidget* parent) : QTreeWidg
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &ReportList::headingClicked);
+    userWidths_.fill(-1, columnCount());
+    connect(header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int newSize) { sectionResized(column, newSize); });
+    // A double click on a heading's edge gives the column back to its
+    // contents.
+    connect(header(), &QHeaderView::sectionHandleDoubleClicked, this, [this](int column) {
+        if (column >= 0 && column < userWidths_.size())
+            userWidths_[column] = -1;
+        fitColumns();
+    });
 }
 
 void ReportList::setColumnKind(int column, ColumnKind kind) {
@@ -149,6 +164,7 @@ void ReportList::setRows(const ListRows& rows) {
     addTopLevelItems(items);
     if (sorted_)
         applySort();
+    fitColumns();
 }
 
 QString ReportList::keyOf(const QTreeWidgetItem* item) const {
@@ -189,6 +205,92 @@ void ReportList::applySort() {
     sortItems(sortColumn_, direction_);
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(sortColumn_, direction_);
+}
+
+QStringList ReportList::selectedKeys() const {
+    QStringList keys;
+    for (const QTreeWidgetItem* item : selectedItems())
+        keys << keyOf(item);
+    return keys;
+}
+
+QString ReportList::currentKey() const {
+    return keyOf(currentItem());
+}
+
+void ReportList::selectKeys(const QStringList& keys, const QString& current) {
+    clearSelection();
+    if (QTreeWidgetItem* item = current.isEmpty() ? nullptr : findKey(current)) {
+        setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+        scrollToItem(item);
+    }
+    for (const QString& key : keys)
+        if (QTreeWidgetItem* item = findKey(key))
+            item->setSelected(true);
+}
+
+QList<int> ReportList::userColumnWidths() const {
+    return QList<int>(userWidths_.cbegin(), userWidths_.cend());
+}
+
+void ReportList::setUserColumnWidths(const QList<int>& widths) {
+    for (int c = 0; c < userWidths_.size(); ++c)
+        userWidths_[c] = c < widths.size() && widths.at(c) > 0 ? widths.at(c) : -1;
+    fitColumns();
+}
+
+void ReportList::sectionResized(int column, int newSize) {
+    // The stretched last column follows the others and the list's width.
+    const bool stretched = header()->stretchLastSection() && column == columnCount() - 1;
+    if (fitting_ || stretched || column < 0 || column >= userWidths_.size())
+        return;
+    userWidths_[column] = newSize;
+}
+
+void ReportList::showEvent(QShowEvent* event) {
+    QTreeWidget::showEvent(event);
+    if (fitPending_)
+        fitColumns();
+}
+
+void ReportList::fitColumns() {
+    // A hidden list does not know its width yet.
+    if (!isVisible()) {
+        fitPending_ = true;
+        return;
+    }
+    fitPending_ = false;
+    const int columns = columnCount();
+    const int sized = header()->stretchLastSection() ? columns - 1 : columns;
+    int available = viewport()->width();
+    if (sized < columns)
+        available -= header()->sectionSizeHint(columns - 1);
+    // What each column needs; the user's widths are taken off first.
+    std::vector<std::pair<int, int>> wanted; // natural width, column
+    for (int c = 0; c < sized; ++c) {
+        if (userWidths_.value(c, -1) > 0) {
+            available -= userWidths_.at(c);
+            continue;
+        }
+        wanted.emplace_back(std::max(sizeHintForColumn(c), header()->sectionSizeHint(c)), c);
+    }
+    // The narrow ones get their width in full; the wide ones share the rest.
+    std::sort(wanted.begin(), wanted.end());
+    std::vector<int> widths(static_cast<size_t>(columns), -1);
+    int left = static_cast<int>(wanted.size());
+    for (const auto& [natural, column] : wanted) {
+        const int share = std::max(available, 0) / std::max(left, 1);
+        const int width = std::max(std::min(natural, share), header()->minimumSectionSize());
+        widths[static_cast<size_t>(column)] = width;
+        available -= width;
+        --left;
+    }
+    fitting_ = true;
+    for (int c = 0; c < sized; ++c) {
+        const int user = userWidths_.value(c, -1);
+        header()->resizeSection(c, user > 0 ? user : widths[static_cast<size_t>(c)]);
+    }
+    fitting_ = false;
 }
 
 void ReportList::mousePressEvent(QMouseEvent* event) {

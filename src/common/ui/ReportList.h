@@ -41,6 +41,22 @@ public:
     // Acts as a click on a column heading.
     void headingClicked(int column);
 
+    // The keys of the selected rows, and the key of the current row.
+    QStringList selectedKeys() const;
+    QString currentKey() const;
+    // Selects again the rows of those keys that are still listed, makes the
+    // row of current the current row if listed, and scrolls to it.
+    void selectKeys(const QStringList& keys, const QString& current = QString());
+
+    // Each fill sizes the columns to their contents, within the list's
+    // width: narrow columns (counts) get their whole width first, the rest
+    // is shared among the wide ones, and the last column takes what is
+    // left. A column whose width the user has set by dragging its heading's
+    // edge keeps that width. userColumnWidths gives those widths, -1 for a
+    // column that sizes to its contents; setUserColumnWidths sets them back.
+    QList<int> userColumnWidths() const;
+    void setUserColumnWidths(const QList<int>& widths);
+
 signals:
     // A mouse button was pressed over the list (after the row under the
     // pointer, if any, became the selected row).
@@ -48,14 +64,23 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void applySort();
+    void fitColumns();
+    void sectionResized(int column, int newSize);
 
     QVector<ColumnKind> kinds_;
     bool sorted_ = false;
     int sortColumn_ = 0;
     Qt::SortOrder direction_ = Qt::AscendingOrder;
+    // Widths the user set, -1 where the column follows its contents.
+    QVector<int> userWidths_;
+    // The columns are being sized by the list, not by the user.
+    bool fitting_ = false;
+    // Filled while hidden: sized when first shown.
+    bool fitPending_ = false;
 };
 
 } // namespace common

@@ -14,15 +14,24 @@
 
 namespace exports {
 
-ExportChoice DesktopExportHooks::askExportKind(const QString& question) {
-    // Logged like every other message of the program.
-    std::fprintf(stderr, "[%s] %s\n",
-                 qUtf8Printable(common::kindName(common::MessageKind::Question)),
-                 qUtf8Printable(common::logLine(question)));
+namespace {
+
+// Logged like every other message of the program.
+void logMessage(common::MessageKind kind, const QString& text) {
+    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(common::kindName(kind)),
+                 qUtf8Printable(common::logLine(text)));
+}
+
+QWidget* boxParent() {
     QWidget* parent = QApplication::activeModalWidget();
-    if (!parent)
-        parent = QApplication::activeWindow();
-    QMessageBox box(parent);
+    return parent ? parent : QApplication::activeWindow();
+}
+
+} // namespace
+
+ExportChoice DesktopExportHooks::askExportKind(const QString& question) {
+    logMessage(common::MessageKind::Question, question);
+    QMessageBox box(boxParent());
     box.setWindowTitle(common::MessageTitle);
     box.setTextFormat(Qt::PlainText);
     box.setText(question);
@@ -45,6 +54,22 @@ QString DesktopExportHooks::workbookFolder() const {
     if (!documents.isEmpty() && QDir(documents).exists())
         return documents;
     return QDir::tempPath();
+}
+
+bool DesktopExportHooks::offerFolder(const QString& notice) {
+    logMessage(common::MessageKind::Notice, notice);
+    QMessageBox box(boxParent());
+    box.setWindowTitle(common::MessageTitle);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(notice);
+    box.setIcon(QMessageBox::Information);
+    QPushButton* open = box.addButton(QStringLiteral("Open &Folder"), QMessageBox::ActionRole);
+    open->setObjectName(QStringLiteral("btnOpenFolder"));
+    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return box.clickedButton() == open;
 }
 
 bool DesktopExportHooks::openFile(const QString& path) {

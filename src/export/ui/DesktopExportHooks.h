@@ -12,6 +12,7 @@ public:
     ExportChoice askExportKind(const QString& question) override;
     QString workbookFolder() const override;
     bool openFile(const QString& path) override;
+    bool offerFolder(const QString& notice) override;
     void setBusy(bool busy) override;
 };
 

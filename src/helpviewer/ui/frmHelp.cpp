@@ -9,6 +9,7 @@
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
 #include <QHelpSearchResultWidget>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -115,6 +116,18 @@ void frmHelp::search(const QString& words) {
 void frmHelp::showHome() {
     tabs_->setCurrentIndex(0);
     showTopic(QUrl(HelpHome));
+}
+
+void frmHelp::showPage(const QString& page) {
+    static const QRegularExpression plainPage(QStringLiteral("^[a-z0-9-]+\\.html$"));
+    if (!plainPage.match(page).hasMatch()) {
+        showHome();
+        return;
+    }
+    tabs_->setCurrentIndex(0);
+    QUrl url(HelpHome);
+    url.setPath(url.path().section(QLatin1Char('/'), 0, -2) + QLatin1Char('/') + page);
+    showTopic(url);
 }
 
 } // namespace helpviewer

@@ -39,6 +39,10 @@ public:
     void showTopic(const QUrl& url);
     // The contents tab and the first page.
     void showHome();
+    // The contents tab and one page of the help by its file name
+    // ("allocation.html"); the first page for a name that is no plain page
+    // name.
+    void showPage(const QString& page);
 
     QHelpEngine* engine() const { return engine_; }
     QTabWidget* navigation() const { return tabs_; }

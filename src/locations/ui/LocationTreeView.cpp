@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <utility>
 
@@ -205,9 +206,54 @@ void LocationTreeView::selectNode(QTreeWidgetItem* item) {
     }
 }
 
+QTreeWidgetItem* LocationTreeView::revealNode(const QString& key) {
+    QTreeWidgetItem* item = node(key);
+    if (!item)
+        return nullptr;
+    for (QTreeWidgetItem* above = item->parent(); above; above = above->parent())
+        above->setExpanded(true);
+    selectNode(item);
+    scrollToItem(item);
+    return item;
+}
+
 void LocationTreeView::expandAllAndSelectRoot() {
     expandAll();
     selectNode(topLevelItemCount() > 0 ? topLevelItem(0) : nullptr);
+}
+
+LocationTreeView::Place LocationTreeView::place() const {
+    Place place;
+    for (auto it = byKey_.cbegin(); it != byKey_.cend(); ++it) {
+        const QTreeWidgetItem* item = it.value();
+        if (item->childCount() == 0)
+            continue;
+        (item->isExpanded() ? place.expanded : place.collapsed) << it.key();
+    }
+    for (const QTreeWidgetItem* item : selectedItems())
+        place.selected << keyOf(item);
+    place.current = keyOf(currentItem());
+    place.scroll = verticalScrollBar()->value();
+    return place;
+}
+
+void LocationTreeView::restorePlace(const Place& place) {
+    for (const QString& key : place.collapsed)
+        if (QTreeWidgetItem* item = node(key))
+            item->setExpanded(false);
+    for (const QString& key : place.expanded)
+        if (QTreeWidgetItem* item = node(key))
+            item->setExpanded(true);
+    clearSelection();
+    if (QTreeWidgetItem* current = node(place.current))
+        setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (const QString& key : place.selected)
+        if (QTreeWidgetItem* item = node(key))
+            item->setSelected(true);
+    // The scroll range follows the layout, which the view otherwise makes
+    // later.
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(place.scroll);
 }
 
 void LocationTreeView::setNodeDragging(bool on) {

@@ -16,8 +16,9 @@ namespace locations {
 // A tree view of locations: nodes carry their key and image index, and are
 // found by key. Every tree that shows locations is one of these.
 //
-// The right mouse button never changes the selection: a context menu acts on
-// the node the user selected with the left button.
+// The right mouse button starts no drag and, by itself, changes nothing; a
+// tree with a context menu gives it a common::RowMenu, which makes the node
+// under the pointer the selected node before the menu shows.
 //
 // A tree may let the user drag its nodes onto one another. The dragged node
 // is the one the mouse pressed, whatever else is selected. While it is
@@ -49,8 +50,26 @@ public:
     // The selected node, or null.
     QTreeWidgetItem* selectedNode() const;
     void selectNode(QTreeWidgetItem* item);
+    // Opens the branches above a node, selects it and scrolls it into view;
+    // null (and the selection as it was) when no node has the key.
+    QTreeWidgetItem* revealNode(const QString& key);
     // Expands every node and selects the first node, the root.
     void expandAllAndSelectRoot();
+
+    // Where the user is in the tree: the open and the closed branches, the
+    // selected nodes, the current node and how far the view is scrolled.
+    struct Place {
+        QStringList expanded;
+        QStringList collapsed;
+        QStringList selected;
+        QString current;
+        int scroll = 0;
+    };
+    Place place() const;
+    // Goes back to a place after a refill: branches open or closed as they
+    // were, the same nodes selected and current, the view scrolled as it
+    // was. Nodes that have gone are passed over; new ones stay as filled.
+    void restorePlace(const Place& place);
 
     // Lets the user drag nodes within this tree. Off unless a tree asks.
     void setNodeDragging(bool on);

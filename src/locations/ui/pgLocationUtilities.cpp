@@ -7,6 +7,7 @@
 #include "common/ui/Guard.h"
 #include "common/ui/Legend.h"
 #include "common/ui/MainWindow.h"
+#include "common/ui/RowMenu.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 #include "locations/ui/frmLocationMaint.h"
@@ -22,6 +23,7 @@ namespace locations {
 
 namespace {
 enum MenuItem { MenuAdd = 0, MenuModify = 1, MenuDelete = 2 };
+const MenuItem KeyItems[] = {MenuAdd, MenuModify, MenuDelete}; // by common::RowKey
 const QString MenuArray = QStringLiteral("mnuLoc");
 } // namespace
 
@@ -55,8 +57,11 @@ pgLocationUtilities::pgLocationUtilities(common::MainWindow& main) : main_(main)
             &LocationTreeView::expandAllAndSelectRoot);
     connect(tvLocations2, &LocationTreeView::nodeClicked, this,
             &pgLocationUtilities::tvLocations2_NodeClick);
-    connect(tvLocations2, &LocationTreeView::mouseReleased, this,
-            &pgLocationUtilities::tvLocations2_MouseUp);
+    // Enter means nothing else on this tree: it renames the location.
+    auto* keys = new common::RowMenu(tvLocations2, common::RowMenu::Enter::Modifies);
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { tvLocations2_MouseUp(Qt::RightButton, pos); });
+    connect(keys, &common::RowMenu::keyPressed, this, &pgLocationUtilities::tvLocations2_Key);
     connect(tvLocations2, &LocationTreeView::nodeDropped, this, &pgLocationUtilities::dropLocation);
 }
 
@@ -65,8 +70,18 @@ void pgLocationUtilities::rebuild() {
     tvLocations2->FillUpLocationTree(logic);
 }
 
+void pgLocationUtilities::refill() {
+    const LocationTreeView::Place place = tvLocations2->place();
+    if (tvLocations2->FillUpLocationTree(main_.session().logic<locations::clsLocations>()))
+        tvLocations2->restorePlace(place);
+}
+
 QWidgetList pgLocationUtilities::tabOrder() const {
     return {tvLocations2, btnExpand};
+}
+
+QString pgLocationUtilities::helpTopic() const {
+    return QStringLiteral("locations.html");
 }
 
 QString pgLocationUtilities::hint() const {
@@ -81,19 +96,40 @@ void pgLocationUtilities::tvLocations2_NodeClick(QTreeWidgetItem* node) {
     logic.setCurrentLocDesc(node->text(0));
 }
 
-void pgLocationUtilities::tvLocations2_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
-    QTreeWidgetItem* selected = tvLocations2->selectedNode();
-    if (button != Qt::RightButton || !selected)
-        return;
+bool pgLocationUtilities::showLocation(int locId) {
+    QTreeWidgetItem* node = tvLocations2->revealNode(locationKey(locId));
+    if (!node)
+        return false;
+    tvLocations2_NodeClick(node);
+    tvLocations2->setFocus();
+    return true;
+}
+
+void pgLocationUtilities::setMenuStates() {
     // The menu acts on the node it was made for: the selected node becomes
     // the current location, even if it was selected by keys or by an
-    // addition rather than clicked.
-    tvLocations2_NodeClick(selected);
-    const MenuState state = clsLocations::MenuFor(*LocationTreeView::infoOf(selected));
+    // addition rather than clicked. With none, every item is off: even an
+    // addition needs the location it goes under.
+    MenuState state;
+    if (QTreeWidgetItem* selected = tvLocations2->selectedNode()) {
+        tvLocations2_NodeClick(selected);
+        state = clsLocations::MenuFor(*LocationTreeView::infoOf(selected));
+    }
     main_.menuItem(MenuArray, MenuAdd)->setEnabled(state.add);
     main_.menuItem(MenuArray, MenuModify)->setEnabled(state.modify);
     main_.menuItem(MenuArray, MenuDelete)->setEnabled(state.remove);
+}
+
+void pgLocationUtilities::tvLocations2_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button != Qt::RightButton)
+        return;
+    setMenuStates();
     main_.popUpMenu(common::SharedMenu::Locations, globalPos, this);
+}
+
+void pgLocationUtilities::tvLocations2_Key(common::RowKey key) {
+    setMenuStates();
+    common::chooseEnabled(main_.menuItem(MenuArray, KeyItems[static_cast<int>(key)]), *this);
 }
 
 void pgLocationUtilities::menuChosen(const QString& array, int index) {

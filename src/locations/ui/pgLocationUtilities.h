@@ -7,6 +7,10 @@
 class QPushButton;
 class QTreeWidgetItem;
 
+namespace common {
+enum class RowKey;
+}
+
 namespace locations {
 
 class LocationTreeView;
@@ -20,13 +24,23 @@ public:
     explicit pgLocationUtilities(common::MainWindow& main);
 
     void rebuild() override;
+    // Refills the tree keeping open branches and the selected node.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     void tvLocations2_NodeClick(QTreeWidgetItem* node);
-    // A mouse button released over the tree; the right one pops up the
-    // Locations menu for the selected node.
+    // Selects a location's node, its branch opened and in view, and makes
+    // it the current location; false when the tree has no such node.
+    bool showLocation(int locId);
+    // The right button over the tree (which has made the node under the
+    // pointer the selected node, or left none selected), the Menu key or
+    // Shift+F10: pops up the Locations menu for the selected node.
     void tvLocations2_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
+    // Insert, F2 (or Enter) and Delete: the menu's item for the key, when it
+    // is enabled for the selected node.
+    void tvLocations2_Key(common::RowKey key);
     // The Locations menu: 0 "Add", 1 "Modify", 2 "Delete".
     void mnuLoc_Click(int index);
     // A node of the tree dropped onto another (target null for none).
@@ -41,6 +55,10 @@ public:
     void menuChosen(const QString& array, int index) override;
 
 private:
+    // The menu's items for the selected node, which becomes the current
+    // location.
+    void setMenuStates();
+
     common::MainWindow& main_;
     LocationTreeView* tvLocations2 = nullptr;
     QPushButton* btnExpand = nullptr;

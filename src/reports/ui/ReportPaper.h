@@ -18,8 +18,11 @@ namespace reports {
 // fixed-pitch font, else the system's fixed-pitch font.
 QFont reportFont(double pointSize);
 
-// The size of the report text area's font.
-inline constexpr double ScreenPointSize = 6.75;
+// The size of the report text area's font at zoom 0; each zoom step adds
+// or takes one point, within the smallest and largest zoom.
+inline constexpr double ScreenPointSize = 10.0;
+inline constexpr int SmallestZoom = -4;
+inline constexpr int LargestZoom = 20;
 // The size on paper unless the longest line needs a smaller one to fit.
 inline constexpr double PaperPointSize = 10.0;
 

@@ -11,6 +11,7 @@
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -20,6 +21,9 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace reports {
 
@@ -76,6 +80,35 @@ pgReports::pgReports(common::MainWindow& main)
     page->addWidget(rtbReport, 1);
     page->addLayout(bottom);
 
+    // Zoom keys anywhere on the page; Ctrl and the wheel over the text.
+    const auto zoomAction = [this](const QString& name, QList<QKeySequence> keys,
+                                   void (pgReports::*slot)()) {
+        auto* action = new QAction(this);
+        action->setObjectName(name);
+        // The platform's zoom keys and the usual ones, each once: a key
+        // listed twice would be ambiguous and do nothing.
+        QList<QKeySequence> unique;
+        for (const QKeySequence& key : keys)
+            if (!key.isEmpty() && !unique.contains(key))
+                unique << key;
+        action->setShortcuts(unique);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    zoomAction(QStringLiteral("actZoomIn"),
+               QKeySequence::keyBindings(QKeySequence::ZoomIn)
+                   << QKeySequence(Qt::CTRL | Qt::Key_Plus)
+                   << QKeySequence(Qt::CTRL | Qt::Key_Equal),
+               &pgReports::zoomIn);
+    zoomAction(QStringLiteral("actZoomOut"),
+               QKeySequence::keyBindings(QKeySequence::ZoomOut)
+                   << QKeySequence(Qt::CTRL | Qt::Key_Minus),
+               &pgReports::zoomOut);
+    zoomAction(QStringLiteral("actZoomReset"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+               &pgReports::resetZoom);
+    rtbReport->viewport()->installEventFilter(this);
+
     connect(cboReports, &QComboBox::activated, this, [this] { cboReports_Click(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { PrintForm(); });
     connect(btnPdf, &QPushButton::clicked, this, [this] { SaveAsPdf(); });
@@ -87,6 +120,32 @@ pgReports::~pgReports() = default;
 
 void pgReports::rebuild() {
     FillUpReportCombo();
+}
+
+void pgReports::refill() {
+    if (cboReports->currentIndex() < 0 || cboReports->currentText() == SelectAReport)
+        return;
+    RunReport(chosenReport(), order_);
+}
+
+void pgReports::setZoom(int steps) {
+    zoom_ = std::clamp(steps, SmallestZoom, LargestZoom);
+    rtbReport->setFont(reportFont(ScreenPointSize + zoom_));
+}
+
+bool pgReports::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == rtbReport->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int delta = wheel->angleDelta().y();
+            if (delta > 0)
+                zoomIn();
+            else if (delta < 0)
+                zoomOut();
+            return true;
+        }
+    }
+    return common::Page::eventFilter(watched, event);
 }
 
 void pgReports::setPrinters(const QStringList& printers) {
@@ -107,6 +166,10 @@ QWidgetList pgReports::tabOrder() const {
     // button is reached with the mouse.
     order << cboPrinters << btnPrint << btnExportReport;
     return order;
+}
+
+QString pgReports::helpTopic() const {
+    return QStringLiteral("reports.html");
 }
 
 QString pgReports::hint() const {
@@ -141,7 +204,9 @@ void pgReports::cboReports_Click() {
     }
     const QString name = chosenReport();
     SetUpFrame(name);
-    RunReport(name, OrderCategory);
+    // By category, or by the order a report names for itself.
+    const ReportDef* report = findReport(name);
+    RunReport(name, report ? report->firstOrder : OrderCategory);
 }
 
 void pgReports::btnOrderBy_Click(int index) {
@@ -172,6 +237,7 @@ void pgReports::showText(const QString& text) {
 }
 
 void pgReports::RunReport(const QString& reportName, int orderIndex) {
+    order_ = orderIndex;
     common::Session& session = main_.session();
     clsReports& reports = session.logic<clsReports>();
     // The heading shows at once, and stays when nothing is found.

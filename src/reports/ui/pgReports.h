@@ -28,8 +28,11 @@ public:
     ~pgReports() override;
 
     void rebuild() override;
+    // Runs the chosen report again in its order, if one is chosen.
+    void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    QString helpTopic() const override;
 
     // The installed printers' device names, the first one chosen.
     void setPrinters(const QStringList& printers);
@@ -49,6 +52,15 @@ public:
     void PrintForm();
     // Writes the report shown to a PDF file the user chooses.
     void SaveAsPdf();
+
+    // The text area's zoom, in steps of one point from ScreenPointSize
+    // (Ctrl+plus, Ctrl+minus, Ctrl+0). The screen only: paper and PDF keep
+    // their own layout.
+    int zoom() const { return zoom_; }
+    void setZoom(int steps);
+    void zoomIn() { setZoom(zoom_ + 1); }
+    void zoomOut() { setZoom(zoom_ - 1); }
+    void resetZoom() { setZoom(0); }
 signals:
     // Export was pressed for the report of that name; the program connects
     // the export to it.
@@ -60,10 +72,14 @@ private:
     void showText(const QString& text);
     void setActions(bool print, bool exportable);
     QString chosenReport() const;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     common::MainWindow& main_;
     std::shared_ptr<ReportPrinters> printers_;
     QString reportText_;
+    // The order the report shown was last run in.
+    int order_ = 0;
+    int zoom_ = 0;
     QComboBox* cboReports = nullptr;
     QGroupBox* frLicDetsOB = nullptr;
     QHBoxLayout* orderLayout_ = nullptr;

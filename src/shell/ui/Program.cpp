@@ -1,5 +1,6 @@
 #include "shell/ui/Program.h"
 
+#include "common/LicenceSettings.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "shell/DatabaseLock.h"
@@ -54,9 +55,12 @@ bool Program::Main(const Options& options) {
     main_ = std::make_unique<frmVemora>(*session_, about_.get());
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
     main_->setProgramDirectory(options.directory);
+    main_->setSettings(options.settings);
     main_->Form_Load(options.printers);
     main_->showRegister(db_->onServer() ? db_->describe()
                                         : QDir::toNativeSeparators(db_->describe()));
+    // Once the window shows: licences whose expiry is near or past.
+    main_->ShowExpiryNotice(common::expiryWarningDays());
     return true;
 }
 

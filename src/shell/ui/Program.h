@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+class QSettings;
+
 namespace store {
 class Database;
 }
@@ -41,6 +43,9 @@ public:
         QString server;
         // Asks for the password when the server wants one.
         std::function<std::optional<QString>(const QString& login)> password;
+        // Where the main window keeps its size, splitters, column widths and
+        // report zoom between runs; none: nothing is kept.
+        std::shared_ptr<QSettings> settings;
     };
 
     // Runs start-up. False when the program must end without a window.

@@ -1,7 +1,9 @@
 #include "shell/ui/frmVemora.h"
 
 #include "allocation/ui/pgAllocation.h"
+#include "assets/ui/ExpiryNotice.h"
 #include "assets/ui/ProductDialogWiring.h"
+#include "assets/ui/frmStockLicHist.h"
 #include "assets/ui/pgEnquireByLocation.h"
 #include "assets/ui/pgEnquireByProducts.h"
 #include "catalogue/ui/frmProductMaint.h"
@@ -20,22 +22,29 @@
 #include "shell/DatabaseFile.h"
 #include "shell/HelpTopics.h"
 #include "shell/RegisterCopy.h"
+#include "shell/ui/FindPanel.h"
+#include "shell/ui/WindowMemory.h"
 #include "shell/ui/frmAbout.h"
 #include "store/Database.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace shell {
 
@@ -77,10 +86,26 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     if (about_)
         about_->setParent(this, about_->windowFlags() | Qt::Dialog);
 
-    SSTab1_ = new QTabWidget(this);
+    // Find above the pages, and under it the start-up notice's bar, which
+    // stays hidden until there is something to say.
+    auto* central = new QWidget(this);
+    SSTab1_ = new QTabWidget(central);
     SSTab1_->setObjectName(QStringLiteral("SSTab1"));
-    setCentralWidget(SSTab1_);
+    findPanel_ = new FindPanel(*this, central);
+    barExpiry_ = new assets::ExpiryNoticeBar(session_, central);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(findPanel_);
+    column->addWidget(barExpiry_);
+    column->addWidget(SSTab1_, 1);
+    setCentralWidget(central);
     centralWidget()->setContentsMargins(8, 8, 8, 0);
+    auto* findAction = new QAction(QStringLiteral("Find"), this);
+    findAction->setObjectName(QStringLiteral("actFind"));
+    findAction->setShortcut(QKeySequence::Find);
+    findAction->setShortcutContext(Qt::WindowShortcut);
+    connect(findAction, &QAction::triggered, findPanel_, &FindPanel::focusFind);
+    addAction(findAction);
 
     // The menus first: pages may look their items up as they are made.
     buildMenus();
@@ -111,6 +136,12 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
             &catalogue::pgProductUtilities::productsActed,
             static_cast<assets::pgEnquireByLocation*>(pages_.at(common::EnquireByLocation)),
             &assets::pgEnquireByLocation::refillForSelectedNode);
+    // Ctrl+H on the allocation tree shows the selected item's history.
+    connect(static_cast<allocation::pgAllocation*>(pages_.at(common::Allocation)),
+            &allocation::pgAllocation::historyRequested, this,
+            [this](int itemId, const QString& itemType) {
+                assets::showHistory(session_, itemId, itemType, this);
+            });
 }
 
 frmVemora::~frmVemora() {
@@ -191,12 +222,24 @@ void frmVemora::buildMenus() {
         item(mnuLMaintMenu, maint[i], QStringLiteral("mnuLMaint"), i);
     }
 
+    // The allocation tree's menu. Its keys belong to the tree (Ctrl+M and
+    // Ctrl+Z there); the menu only shows them.
+    QMenu* mnuAllocation =
+        hiddenMenu(this, QStringLiteral("mnuAllocation"), QStringLiteral("Allocation"));
+    const QString alloc[] = {QStringLiteral("Move to\u2026"), QStringLiteral("Undo Move")};
+    const QKeySequence allocKeys[] = {QKeySequence(Qt::CTRL | Qt::Key_M),
+                                      QKeySequence(Qt::CTRL | Qt::Key_Z)};
+    for (int i = 0; i < 2; ++i) {
+        QAction* action = item(mnuAllocation, alloc[i], QStringLiteral("mnuAlloc"), i);
+        action->setShortcut(allocKeys[i]);
+        action->setShortcutContext(Qt::WidgetShortcut);
+    }
+
     using common::SharedMenu;
-    menus_ = {{SharedMenu::Categorys, mnuCategorys},
-              {SharedMenu::Suppliers, mnuSuppliers},
-              {SharedMenu::Products, mnuProducts},
-              {SharedMenu::Locations, mnuLocations},
-              {SharedMenu::StockLicences, mnuStockLicences}};
+    menus_ = {
+        {SharedMenu::Categorys, mnuCategorys},         {SharedMenu::Suppliers, mnuSuppliers},
+        {SharedMenu::Products, mnuProducts},           {SharedMenu::Locations, mnuLocations},
+        {SharedMenu::StockLicences, mnuStockLicences}, {SharedMenu::Allocation, mnuAllocation}};
     // One connection per menu; a sub-menu's choice reaches its top menu's
     // triggered signal too.
     for (const auto& [which, menu] : menus_)
@@ -360,15 +403,38 @@ void frmVemora::mnuHelpAbout_Click(int index) {
     about_->exec();
 }
 
+void frmVemora::helpOnPage() {
+    const int shown = SSTab1_->currentIndex();
+    const QString topic =
+        shown >= 0 && shown < pages_.size() ? pages_.at(shown)->helpTopic() : QString();
+    const QString error = StartHelpViewer(helpFile_, programDir_, topic);
+    if (!error.isEmpty())
+        session_.messages().fail(error);
+}
+
+void frmVemora::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        helpOnPage();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 void frmVemora::showHelpTopics() {
     const QString error = StartHelpViewer(helpFile_, programDir_);
     if (!error.isEmpty())
         session_.messages().fail(error);
 }
 
+void frmVemora::setSettings(std::shared_ptr<QSettings> settings) {
+    settings_ = std::move(settings);
+}
+
 void frmVemora::Form_Load(const QStringList& printers) {
     if (!programDir_.isEmpty())
         helpFile_ = QDir(programDir_).filePath(HelpFileName);
+    if (settings_)
+        restoreWindow(*this, *settings_);
     show();
     Do_the_Click();
     common::guarded(session_.messages(), [&] {
@@ -379,13 +445,20 @@ void frmVemora::Form_Load(const QStringList& printers) {
     SetTabOrder(common::EnquireByLocation);
 }
 
+void frmVemora::ShowExpiryNotice(int periodDays) {
+    barExpiry_->check(periodDays);
+}
+
 void frmVemora::Do_the_Click() {
     // The page is rebuilt here once, not again by the page switch; its
     // keyboard order and hint follow it as on any page switch.
     const QSignalBlocker blocker(SSTab1_);
     SSTab1_->setCurrentIndex(common::EnquireByLocation);
     SetTabOrder(common::EnquireByLocation);
-    common::guarded(session_.messages(), [&] { pages_.at(common::EnquireByLocation)->rebuild(); });
+    const bool filled = common::guarded(session_.messages(),
+                                        [&] { pages_.at(common::EnquireByLocation)->rebuild(); });
+    seenChanges_.at(common::EnquireByLocation) =
+        filled ? std::optional<std::int64_t>(session_.db().changeCount()) : std::nullopt;
     statusPanel(1)->setText(pages_.at(common::EnquireByLocation)->hint());
 }
 
@@ -408,8 +481,28 @@ void frmVemora::SSTab1_Click(int page) {
         return;
     common::WaitCursor wait;
     SetTabOrder(page);
-    common::guarded(session_.messages(), [&] { pages_.at(page)->rebuild(); });
+    fillOnEntry(page);
     statusPanel(1)->setText(pages_.at(page)->hint());
+}
+
+void frmVemora::fillOnEntry(int page) {
+    // Every write goes through the one connection and is counted there. A
+    // page whose count has not moved since it was filled shows what the
+    // database holds, and keeps the user's place as it is; one whose count
+    // has moved (by any write, its own included) is refilled around that
+    // place.
+    std::optional<std::int64_t>& seen = seenChanges_.at(static_cast<size_t>(page));
+    if (seen && *seen == session_.db().changeCount())
+        return;
+    const bool firstFill = !seen;
+    const bool filled = common::guarded(session_.messages(), [&] {
+        if (firstFill)
+            pages_.at(page)->rebuild();
+        else
+            pages_.at(page)->refill();
+    });
+    // A fill that failed is tried again on the next entry.
+    seen = filled ? std::optional<std::int64_t>(session_.db().changeCount()) : std::nullopt;
 }
 
 void frmVemora::popUp(QMenu* menu, const QPoint& globalPos) {
@@ -422,6 +515,8 @@ void frmVemora::closeEvent(QCloseEvent* event) {
         return;
     }
     clock_->stop();
+    if (settings_)
+        saveWindow(*this, *settings_);
     session_.release();
     event->accept();
 }

@@ -8,15 +8,21 @@
 #include <QVector>
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QSettings;
 class QTabWidget;
 class QTimer;
 
+namespace assets {
+class ExpiryNoticeBar;
+}
 namespace common {
 class Page;
 }
@@ -27,6 +33,7 @@ class ReportExport;
 namespace shell {
 
 class frmAbout;
+class FindPanel;
 
 // The main window: seven pages on one tab control, the status bar, the
 // menus (two on the menu bar, five hidden ones that pages pop up), and
@@ -52,16 +59,32 @@ public:
     void mnuDBase_Click(int index);
     // The Help menu: 0 "&Help Topics", 1 "&About".
     void mnuHelpAbout_Click(int index);
+    // F1: the help at the page of the help that tells of the page shown.
+    void helpOnPage();
 
     // Shows the window and fills it; printers are the installed printers'
     // device names in the system's order.
     void Form_Load(const QStringList& printers);
     // Selects page 0, empties its lists and refills its tree.
     void Do_the_Click();
+    // The start-up notice: shows the bar above the pages when licences
+    // expire within periodDays days or have expired while still in use
+    // (periodDays 0: never). Run once the window shows.
+    void ShowExpiryNotice(int periodDays);
+    assets::ExpiryNoticeBar* expiryBar() const { return barExpiry_; }
     // Rebuilds the keyboard order for one page.
     void SetTabOrder(int page);
-    // Rebuilds the page now selected.
+    // The page now selected: its keyboard order and hint, and its contents
+    // filled the first time, refilled (keeping the user's place) when
+    // something was written since it was last filled, else left as it was.
     void SSTab1_Click(int page);
+
+    // Where the window's size and position, its splitters, the widths of
+    // the lists' columns and the report zoom are kept between runs (the
+    // user's settings file; none in tests unless a test gives one). Read
+    // as the window loads, written as it closes.
+    void setSettings(std::shared_ptr<QSettings> settings);
+    QSettings* settings() const { return settings_.get(); }
 
     QTabWidget* SSTab1() const { return SSTab1_; }
     common::Page* page(int index) const { return pages_.at(index); }
@@ -69,6 +92,8 @@ public:
     // What answers the Reports page's Export button.
     exports::ReportExport* reportExport() const { return reportExport_; }
     QLabel* statusPanel(int panel) const; // 1: hint, 2: date, 3: time
+    // Find, above the pages.
+    FindPanel* findPanel() const { return findPanel_; }
 
     // Shows which register is open (the file's path, or user@host/database
     // on a server) in the title bar and the status bar. On a server the
@@ -93,6 +118,8 @@ protected:
     // record the menu instead of opening it.
     virtual void popUp(QMenu* menu, const QPoint& globalPos);
     void closeEvent(QCloseEvent* event) override;
+    // F1 that no control of the page took.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildMenus();
@@ -102,10 +129,15 @@ private:
     void restoreDatabase();
     void backUpDatabase();
     void showHelpTopics();
+    // Fills a page on entry when it has never been filled or when the
+    // database has changed since it was last filled.
+    void fillOnEntry(int page);
 
     common::Session& session_;
     frmAbout* about_;
     QTabWidget* SSTab1_ = nullptr;
+    FindPanel* findPanel_ = nullptr;
+    assets::ExpiryNoticeBar* barExpiry_ = nullptr;
     QVector<common::Page*> pages_;
     exports::ReportExport* reportExport_ = nullptr;
     std::array<QLabel*, 3> panels_{};
@@ -119,6 +151,10 @@ private:
     QString programDir_;
     QString helpFile_;
     std::unique_ptr<DatabaseFile> databaseFile_;
+    std::shared_ptr<QSettings> settings_;
+    // For each page the database's change count when it was last filled
+    // (no value: never filled).
+    std::array<std::optional<std::int64_t>, common::PageCount> seenChanges_{};
 };
 
 } // namespace shell

@@ -7,6 +7,7 @@
 #include "common/ui/DialogKit.h"
 #include "common/ui/Guard.h"
 #include "common/ui/ReportList.h"
+#include "common/ui/RowMenu.h"
 #include "suppliers/clsSuppliers.h"
 #include "suppliers/ui/frmSupplierMaint.h"
 
@@ -66,8 +67,25 @@ frmSupplierList::frmSupplierList(common::Session& session, QWidget* parent)
     connect(lvSupplyList, &common::ReportList::mousePressed, this,
             &frmSupplierList::lvSupplyList_MouseDown);
     common::onEnter(lvSupplyList, [this] { btnSelect_Click(); });
+    // Enter chooses the supplier; F2 modifies it.
+    auto* keys = new common::RowMenu(lvSupplyList);
+    connect(keys, &common::RowMenu::menuRequested, this,
+            [this](const QPoint& pos) { lvSupplyList_MouseDown(Qt::RightButton, pos); });
+    connect(keys, &common::RowMenu::keyPressed, this, &frmSupplierList::lvSupplyList_Key);
 
     Form_Load();
+}
+
+bool frmSupplierList::showSupplier(int supplierId) {
+    QTreeWidgetItem* row = lvSupplyList->findKey(QStringLiteral("S") + QString::number(supplierId));
+    if (!row)
+        return false;
+    lvSupplyList->clearSelection();
+    lvSupplyList->setCurrentItem(row);
+    row->setSelected(true);
+    lvSupplyList->scrollToItem(row);
+    lvSupplyList->setFocus();
+    return true;
 }
 
 void frmSupplierList::Form_Load() {
@@ -154,6 +172,15 @@ void frmSupplierList::lvSupplyList_MouseDown(Qt::MouseButton button, const QPoin
         actions.at(i)->setEnabled(selected);
     if (button == Qt::RightButton)
         popUp(mnuSuppliers, globalPos);
+}
+
+void frmSupplierList::lvSupplyList_Key(common::RowKey key) {
+    lvSupplyList_MouseDown(Qt::NoButton, QPoint());
+    const int index = key == common::RowKey::Add      ? SupAdd
+                      : key == common::RowKey::Modify ? SupModify
+                                                      : SupDelete;
+    if (mnuSuppliers->actions().at(index)->isEnabled())
+        mnuSup_Click(index);
 }
 
 void frmSupplierList::popUp(QMenu* menu, const QPoint& globalPos) {

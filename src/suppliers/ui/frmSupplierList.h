@@ -13,6 +13,7 @@ namespace common {
 class Messages;
 class ReportList;
 class Session;
+enum class RowKey;
 } // namespace common
 
 namespace suppliers {
@@ -39,6 +40,8 @@ public:
     void Form_Load();
     // Refills the list and sets the buttons (GetSuppNames).
     void GetSuppNames();
+    // Selects a supplier's row, in view; false when the list has none.
+    bool showSupplier(int supplierId);
 
     void btnSelect_Click();
     void btnAdd_Click();
@@ -48,6 +51,8 @@ public:
     void btnClose_Click();
     void lvSupplyList_DblClick();
     void lvSupplyList_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    // Insert, F2 and Delete: the menu's item for the key, when it is enabled.
+    void lvSupplyList_Key(common::RowKey key);
     void mnuSup_Click(int index);
 
     QMenu* contextMenu() const { return mnuSuppliers; }

@@ -1,8 +1,10 @@
+#include "allocation/clsAllocations.h"
 #include "allocation/ui/pgAllocation.h"
 #include "common/Session.h"
 #include "common/TreeImages.h"
 #include "common/ui/MainWindow.h"
 #include "locations/ui/LocationTreeView.h"
+#include "locations/ui/frmLocationList.h"
 #include "shell/ui/frmVemora.h"
 #include "store/StoreConstants.h"
 
@@ -11,12 +13,15 @@
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
+#include "support/WhenModal.h"
 #include "support/Widgets.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 
 #include <functional>
@@ -402,5 +407,144 @@ TEST_F(AllocationPage, AShiftClickRangeMovesItsItemsAndOneLicenceOfEachGroupInIt
     EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 1)"));
     EXPECT_EQ(parentOf(loc(lab)), QStringLiteral("L2"));
     EXPECT_EQ(parentOf(loc(storeRoom)), QStringLiteral("L1"));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+}
+
+// ---- Moving without the mouse -----------------------------------------------------
+
+namespace {
+
+// Chooses a location in the picker that Move to… opens.
+std::unique_ptr<testing_support::WhenModal<locations::frmLocationList>> pickInPicker(int locId) {
+    return std::make_unique<testing_support::WhenModal<locations::frmLocationList>>(
+        [locId](locations::frmLocationList* picker) {
+            auto* tree = testing_support::child<LocationTreeView>(picker, "tvLocations");
+            QTreeWidgetItem* n = tree->node(locations::locationKey(locId));
+            ASSERT_NE(n, nullptr);
+            tree->scrollToItem(n);
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(n).center());
+            testing_support::child<QPushButton>(picker, "btnSelect")->click();
+        });
+}
+
+} // namespace
+
+TEST_F(AllocationPage, MoveToAndUndoMoveTheSelectedItemsWithTheirHistoryAndPatchTheTree) {
+    tree->expandAll();
+    const QString a = stockKey(pcAtOffice);
+    const QString removed = stockKey(removedPc);
+    click(a);
+    click(removed, Qt::ControlModifier);
+    {
+        const auto pick = pickInPicker(storeRoom);
+        QTest::keyClick(tree, Qt::Key_M, Qt::ControlModifier);
+        EXPECT_TRUE(pick->ran());
+    }
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(parentOf(a), loc(storeRoom));
+    EXPECT_EQ(parentOf(removed), loc(storeRoom));
+    EXPECT_EQ(LocationTreeView::imageOf(node(removed)), image::Stock);
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), storeRoom);
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", removedPc), storeRoom);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+
+    // The menu offers the undo now; Ctrl+Z takes both back, each with a row.
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at(node(a)));
+    ASSERT_FALSE(window->popped.empty());
+    EXPECT_EQ(window->popped.back(), window->sharedMenu(common::SharedMenu::Allocation));
+    EXPECT_TRUE(window->menuItem(QStringLiteral("mnuAlloc"), 0)->isEnabled());
+    EXPECT_TRUE(window->menuItem(QStringLiteral("mnuAlloc"), 1)->isEnabled());
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(parentOf(a), loc(office));
+    EXPECT_EQ(parentOf(removed), QStringLiteral("L5"));
+    EXPECT_EQ(LocationTreeView::imageOf(node(removed)), image::RemovedStock);
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), office);
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", removedPc), store::loc::RemovedStock);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
+    EXPECT_EQ(t.value(QStringLiteral("SELECT group_concat(Loc_Desc, '|') FROM (SELECT Loc_Desc "
+                                     "FROM StockHistory WHERE Stock_Lic_ID = ? AND Type = 'S' "
+                                     "ORDER BY move_date)"),
+                      removedPc),
+              QStringLiteral("Store|Removed Stock"));
+
+    // Nothing is left to undo.
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(messages.texts(), QStringList{allocation::NothingToUndo});
+}
+
+TEST_F(AllocationPage, CtrlShiftMMovesWholeGroupsAsShiftAtADropDoes) {
+    tree->expandAll();
+    click(wordAt(lab));
+    {
+        const auto pick = pickInPicker(storeRoom);
+        QTest::keyClick(tree, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_TRUE(pick->ran());
+    }
+    EXPECT_EQ(node(wordAt(lab)), nullptr);
+    EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 2)"));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(node(wordAt(storeRoom)), nullptr);
+    EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 2)"));
+    EXPECT_EQ(storedLocation("Licences", "Licence_ID", k1), lab);
+    EXPECT_EQ(storedLocation("Licences", "Licence_ID", k2), lab);
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
+}
+
+TEST_F(AllocationPage, MoveToRefusesWhatADropRefuses) {
+    tree->expandAll();
+    const QString a = stockKey(pcAtOffice);
+    // Not an item.
+    click(loc(office));
+    QTest::keyClick(tree, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(messages.texts(), QStringList{"You can only move stock or licences"});
+
+    // Where it already is.
+    messages.clear();
+    click(a);
+    {
+        const auto pick = pickInPicker(office);
+        QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at(node(a)));
+        window->menuItem(QStringLiteral("mnuAlloc"), 0)->trigger();
+        EXPECT_TRUE(pick->ran());
+    }
+    EXPECT_EQ(messages.texts(), QStringList{"This item is already under this location"});
+    EXPECT_EQ(parentOf(a), loc(office));
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
+
+    // The picker closed without a choice moves nothing.
+    messages.clear();
+    click(a);
+    {
+        testing_support::WhenModal<locations::frmLocationList> close(
+            [](locations::frmLocationList* picker) {
+                testing_support::child<QPushButton>(picker, "btnClose")->click();
+            });
+        QTest::keyClick(tree, Qt::Key_M, Qt::ControlModifier);
+        EXPECT_TRUE(close.ran());
+    }
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
+}
+
+TEST_F(AllocationPage, UndoIsRefusedOnceTheItemWasMovedElsewhere) {
+    tree->expandAll();
+    const QString a = stockKey(pcAtOffice);
+    click(a);
+    {
+        const auto pick = pickInPicker(storeRoom);
+        QTest::keyClick(tree, Qt::Key_M, Qt::ControlModifier);
+        ASSERT_TRUE(pick->ran());
+    }
+    // Moved meanwhile by another way than this page (the stock dialog).
+    ASSERT_TRUE(session.logic<allocation::clsAllocations>().MoveItemToLocation(QLatin1Char('S'),
+                                                                               pcAtOffice, office));
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(messages.texts(), QStringList{allocation::MovedSince});
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), office);
+    EXPECT_EQ(parentOf(a), loc(storeRoom)) << "the tree is left as it was";
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
 }

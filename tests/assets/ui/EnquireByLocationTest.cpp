@@ -96,7 +96,7 @@ TEST_F(EnquireByLocation, ClickingALocationListsWhatItHoldsUnderItsHeading) {
         testing_support::child<common::ReportList>(page, "lvLicenceTable")->topLevelItemCount(), 0);
 }
 
-TEST_F(EnquireByLocation, EnteringThePageEmptiesTheListsButKeepsTheHeading) {
+TEST_F(EnquireByLocation, EnteringThePageAfterAChangeRefillsItKeepingTheLocationShown) {
     const int cat = t.addCategory(QStringLiteral("PCs"));
     t.addStock(QStringLiteral("S1"), t.addProduct(QStringLiteral("PC1"), QStringLiteral("D"), cat),
                office);
@@ -106,8 +106,9 @@ TEST_F(EnquireByLocation, EnteringThePageEmptiesTheListsButKeepsTheHeading) {
 
     const int added = t.addLocation(QStringLiteral("Server room"), 1, 2, 1);
     window->SSTab1_Click(common::EnquireByLocation);
+    // The location chosen still exists: its lists are refilled, not emptied.
     EXPECT_EQ(testing_support::child<common::ReportList>(page, "lvStockTable")->topLevelItemCount(),
-              0);
+              1);
     EXPECT_EQ(testing_support::child<QLabel>(page, "lblViewingLoc")->text(),
               QStringLiteral("Location: It Office"));
     EXPECT_NE(testing_support::child<locations::LocationTreeView>(page, "tvLocations")

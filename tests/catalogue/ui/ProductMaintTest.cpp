@@ -462,8 +462,9 @@ TEST_F(ProductMaint, TheDateAddedAlwaysHoldsADate) {
 }
 
 TEST_F(ProductMaint, TabGoesThroughTheFieldsThenTheButtonsThenTheTabs) {
-    const QStringList fields{"txtProdCode", "txtProdDesc", "cboCategory",  "txtProdCost",
-                             "txtSuppName", "btnSupplier", "btnClearSupp", "dteDateAdded"};
+    const QStringList fields{"txtProdCode", "txtProdDesc",  "cboCategory",
+                             "txtProdCost", "txtProdOwned", "txtSuppName",
+                             "btnSupplier", "btnClearSupp", "dteDateAdded"};
     auto adding = open(common::mode::Add, 0);
     EXPECT_EQ(testing_support::tabOrder(adding.get()),
               (fields + QStringList{"btnAction", "btnClose"}));

@@ -99,6 +99,27 @@ TEST(BoxMessages, AQuestionAnswersTrueOnlyForYes) {
     }
 }
 
+TEST(BoxMessages, AQuestionsDefaultButtonIsTheOneTheAskerChose) {
+    struct Case {
+        std::optional<common::DefaultButton> asked; // none: the plain ask
+        QMessageBox::StandardButton shown;
+    };
+    const Case cases[] = {{std::nullopt, QMessageBox::Yes},
+                          {common::DefaultButton::Yes, QMessageBox::Yes},
+                          {common::DefaultButton::No, QMessageBox::No}};
+    for (const Case& c : cases) {
+        Boxes boxes;
+        Seen seen;
+        const auto closer = readAndClose(seen, QMessageBox::No);
+        const bool yes = c.asked ? boxes.ask(QStringLiteral("delete for good?"), *c.asked)
+                                 : boxes.ask(QStringLiteral("delete for good?"));
+        ASSERT_TRUE(seen.box);
+        EXPECT_EQ(seen.defaultButton, c.shown);
+        EXPECT_EQ(seen.icon, QMessageBox::Question);
+        EXPECT_FALSE(yes);
+    }
+}
+
 TEST(BoxMessages, StoredTextIsShownAsTypedNeverAsMarkup) {
     Boxes boxes;
     QString format;

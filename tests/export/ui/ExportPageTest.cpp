@@ -157,15 +157,20 @@ TEST_F(ExportPage, NoWritesThePageTextInItsOrderToTheChosenFile) {
     ASSERT_FALSE(page->reportText().isEmpty());
     EXPECT_EQ(fileBytes(path), page->reportText().toUtf8() + "\r\n");
     EXPECT_TRUE(desktop->opened.isEmpty());
-    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Report saved as ") + QDir::toNativeSeparators(path)});
 }
 
 TEST_F(ExportPage, YesOpensTheWorkbookWithTheRowsInRecordedOrder) {
     choose(QStringLiteral("Licence details"));
     orderBy(reports::OrderCost);
+    const QString path = dir.filePath(QStringLiteral("Licence details 2026-12-10.xlsx"));
+    hooks.files.choose(path);
     exportAnswering(Answer::ClickYes);
+    ASSERT_EQ(hooks.files.requests().size(), 1u);
+    EXPECT_EQ(hooks.files.requests()[0].directory, path) << "the default name in the documents";
     ASSERT_EQ(desktop->opened.size(), 1);
-    EXPECT_EQ(desktop->opened[0], dir.filePath(QStringLiteral("Licence details 2026-12-10.xlsx")));
+    EXPECT_EQ(desktop->opened[0], path);
     const testing_support::XlsxReader book(desktop->opened[0]);
     EXPECT_EQ(book.sheetName(), QStringLiteral("Licence details"));
     // The page lists by cost (0.00 first); the sheet in recorded order.
@@ -173,6 +178,29 @@ TEST_F(ExportPage, YesOpensTheWorkbookWithTheRowsInRecordedOrder) {
     EXPECT_EQ(book.lastRow(), 7);
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
+}
+
+TEST(ExportFolderOffer, TheNoticeSaysWhereAndOpenFolderIsAChoice) {
+    const QString notice = exports::workbookSavedNotice(QStringLiteral("/tmp/stock.xlsx"));
+    EXPECT_EQ(notice, QStringLiteral("Workbook saved as /tmp/stock.xlsx"));
+    for (const bool openFolder : {true, false}) {
+        SCOPED_TRACE(openFolder);
+        exports::DesktopExportHooks desktop;
+        WhenModal<QMessageBox> box([openFolder, &notice](QMessageBox* b) {
+            EXPECT_EQ(b->windowTitle(), QStringLiteral("Vemora! Assets"));
+            EXPECT_EQ(b->text(), notice);
+            EXPECT_EQ(b->icon(), QMessageBox::Information);
+            auto* open = b->findChild<QPushButton*>(QStringLiteral("btnOpenFolder"));
+            ASSERT_NE(open, nullptr);
+            EXPECT_EQ(b->defaultButton(), b->button(QMessageBox::Ok));
+            if (openFolder)
+                open->click();
+            else
+                b->button(QMessageBox::Ok)->click();
+        });
+        EXPECT_EQ(desktop.offerFolder(notice), openFolder);
+        EXPECT_TRUE(box.ran());
+    }
 }
 
 TEST_F(ExportPage, EscapeExportsNothing) {

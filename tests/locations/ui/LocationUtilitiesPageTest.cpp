@@ -140,7 +140,7 @@ TEST_F(LocationUtilities, NodeClickMakesTheCurrentLocation) {
     EXPECT_EQ(logic().CurrentLocDesc(), QStringLiteral("It Office"));
 }
 
-TEST_F(LocationUtilities, RightButtonPopsUpTheMenuForTheSelectedNode) {
+TEST_F(LocationUtilities, RightButtonPopsUpTheMenuForTheNodeUnderThePointer) {
     struct Case {
         int id;
         std::array<bool, 3> items; // Add, Modify, Delete
@@ -157,9 +157,9 @@ TEST_F(LocationUtilities, RightButtonPopsUpTheMenuForTheSelectedNode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
         window->popped.clear();
-        click(c.id);
-        // The right button over another node leaves the selection alone.
-        rightClick(cupboard == c.id ? office : cupboard);
+        // Another node was chosen before: the right button's node counts.
+        click(cupboard == c.id ? office : cupboard);
+        rightClick(c.id);
         EXPECT_EQ(tree->selectedNode(), node(c.id));
         EXPECT_EQ(menuStates(), c.items);
         ASSERT_EQ(window->popped.size(), 1u);
@@ -168,13 +168,17 @@ TEST_F(LocationUtilities, RightButtonPopsUpTheMenuForTheSelectedNode) {
     }
 }
 
-TEST_F(LocationUtilities, MenuWaitsForASelectedNodeAndTheRightButton) {
+TEST_F(LocationUtilities, MenuWaitsForTheRightButtonAndOverEmptySpaceOffersNothing) {
     click(office);
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at(node(cupboard)));
     EXPECT_TRUE(window->popped.empty());
-    tree->clearSelection();
-    rightClick(office);
-    EXPECT_TRUE(window->popped.empty());
+    tree->collapseAll();
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
+                      QPoint(tree->viewport()->width() - 3, tree->viewport()->height() - 3));
+    EXPECT_EQ(tree->selectedNode(), nullptr);
+    ASSERT_EQ(window->popped.size(), 1u);
+    // Even an addition needs the location it would go under.
+    EXPECT_EQ(menuStates(), (std::array<bool, 3>{false, false, false}));
 }
 
 TEST_F(LocationUtilities, MenuActsOnTheNodeItWasMadeFor) {
@@ -258,6 +262,25 @@ TEST_F(LocationUtilities, EmptyDescriptionIsRefusedAndTheFocusGoesBack) {
     EXPECT_EQ(dialog.focusWidget(), testing_support::child<QLineEdit>(&dialog, "txtLocDesc"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(node(office)->childCount(), 1);
+}
+
+TEST_F(LocationUtilities, AddFromTheRightButtonGoesUnderTheNodeRightClicked) {
+    // The left button chose another branch before: the new location still
+    // goes under the node the menu was opened on.
+    click(store::loc::AvailableLicences);
+    rightClick(office);
+    WhenModal<frmLocationMaint> action([&](frmLocationMaint* dialog) {
+        testing_support::child<QLineEdit>(dialog, "txtLocDesc")
+            ->setText(QStringLiteral("Room 101"));
+        QTest::mouseClick(testing_support::child<QPushButton>(dialog, "btnAdd"), Qt::LeftButton);
+        dialog->close();
+    });
+    window->menuItem(QStringLiteral("mnuLoc"), 0)->trigger();
+    ASSERT_TRUE(action.ran());
+    const auto id = t.value(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_Desc = ?"),
+                            QStringLiteral("Room 101"));
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(stored(id->toInt()), (std::array<int, 3>{3, office, 1}));
 }
 
 TEST_F(LocationUtilities, AddKeepsTheDialogOpenAndPutsEveryNodeUnderTheSameParent) {

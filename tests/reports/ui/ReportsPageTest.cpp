@@ -164,10 +164,10 @@ TEST_F(ReportsPage, OpensWithAllOrderButtonsInIndexOrderAndNoActions) {
                                                   "Code|Licence Type"));
     EXPECT_EQ(shownOrder(), std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(actions(), (std::array<bool, 3>{false, false, false}));
-    EXPECT_EQ(combo->count(), 9);
+    EXPECT_EQ(combo->count(), 10);
     EXPECT_EQ(combo->currentText(), QStringLiteral("(Select a Report)"));
     EXPECT_TRUE(QFontInfo(text->font()).fixedPitch());
-    EXPECT_DOUBLE_EQ(text->font().pointSizeF(), 6.75);
+    EXPECT_DOUBLE_EQ(text->font().pointSizeF(), 10.0); // legible at first, before any zoom
     EXPECT_EQ(child<QGroupBox>(page, "frLicDetsOB")->title(), QStringLiteral("Order by"));
 }
 
@@ -230,13 +230,20 @@ TEST_F(ReportsPage, ActionStatesFollowPrinterAndRows) {
     }
     // An empty report keeps its five heading lines.
     EXPECT_EQ(text->toPlainText().count(u'\n'), 4);
-    // Re-entering the page selects "(Select a Report)": no actions, the
-    // text and the layout stay.
+    // Re-entering the page with nothing written meanwhile keeps the report
+    // chosen, its text, its layout and its actions.
     page->setPrinters({QStringLiteral("Office Laser")});
     choose(QStringLiteral("Stock details"));
     enterPage();
+    EXPECT_EQ(actions(), (std::array<bool, 3>{true, true, true}));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Stock details"));
+    EXPECT_EQ(text->toPlainText(), expected(QStringLiteral("Stock details"), 0));
+    EXPECT_EQ(shownOrder(),
+              session.logic<reports::clsReports>().SetUpFrame(QStringLiteral("Stock details")));
+    // Choosing "(Select a Report)" turns the actions off; the text and the
+    // layout stay.
+    choose(QStringLiteral("(Select a Report)"));
     EXPECT_EQ(actions(), (std::array<bool, 3>{false, false, false}));
-    EXPECT_EQ(combo->currentText(), QStringLiteral("(Select a Report)"));
     EXPECT_EQ(text->toPlainText(), expected(QStringLiteral("Stock details"), 0));
     EXPECT_EQ(shownOrder(),
               session.logic<reports::clsReports>().SetUpFrame(QStringLiteral("Stock details")));
@@ -255,8 +262,7 @@ TEST_F(ReportsPage, OrderButtonWithNoReportChosenShowsTheHeadingAlone) {
     // After a report, going back to the select entry and clicking an order
     // button leaves the action buttons as they were.
     choose(QStringLiteral("Licence details"));
-    window->SSTab1()->setCurrentIndex(common::EnquireByLocation);
-    enterPage();
+    choose(QStringLiteral("(Select a Report)"));
     QTest::mouseClick(orderButtons[reports::OrderProdCode], Qt::LeftButton);
     EXPECT_EQ(text->toPlainText().split(u'\n').size(), 5);
     EXPECT_EQ(actions(), (std::array<bool, 3>{false, false, false}));

@@ -48,16 +48,33 @@ TEST(HelpWindow, OpensOnTheContentsPageWithEveryTopicAndTheIndex) {
     QHelpContentModel* contents = help.engine()->contentModel();
     waitUntilBuilt(contents, &QHelpContentModel::contentsCreated);
     ASSERT_EQ(contents->rowCount(), 1);
-    EXPECT_EQ(contents->rowCount(contents->index(0, 0)), 9);
+    EXPECT_EQ(contents->rowCount(contents->index(0, 0)), 10);
 
     QHelpIndexModel* index = help.engine()->indexModel();
     waitUntilBuilt(index, &QHelpIndexModel::indexCreated);
     EXPECT_FALSE(
         index->match(index->index(0, 0), Qt::DisplayRole, QStringLiteral("Restore")).isEmpty());
+    EXPECT_FALSE(index->match(index->index(0, 0), Qt::DisplayRole, QStringLiteral("Licences owned"))
+                     .isEmpty());
 
     // A link in a page leads to its topic.
     help.showTopic(QUrl(QStringLiteral("qthelp://com.vemora.assets/help/backup.html")));
     EXPECT_TRUE(help.browser()->toPlainText().contains(QStringLiteral("Scheduled backups")));
+}
+
+TEST(HelpWindow, OpensOnAPageByItsNameAndOnTheFirstPageForAnythingElse) {
+    frmHelp help;
+    ASSERT_EQ(help.load(builtHelpFile()), QString());
+    help.showPage(QStringLiteral("allocation.html"));
+    EXPECT_EQ(help.browser()->source(),
+              QUrl(QStringLiteral("qthelp://com.vemora.assets/help/allocation.html")));
+    EXPECT_TRUE(help.browser()->toPlainText().contains(QStringLiteral("Ctrl+M")));
+    for (const char* odd : {"../allocation.html", "/etc/passwd", "", "allocation.html#x"}) {
+        SCOPED_TRACE(odd);
+        help.showPage(QStringLiteral("backup.html"));
+        help.showPage(QString::fromLatin1(odd));
+        EXPECT_EQ(help.browser()->source(), QUrl(helpviewer::HelpHome));
+    }
 }
 
 TEST(HelpWindow, FullTextSearchFindsAWordOnItsPage) {

@@ -1,5 +1,6 @@
 #include "shell/HelpTopics.h"
 #include "common/Session.h"
+#include "common/ui/MainWindow.h"
 #include "shell/ui/frmVemora.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
@@ -9,7 +10,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -81,7 +84,9 @@ TEST_F(HelpTopics, AMissingHelpFileOrViewerShowsTheErrorsDescription) {
 TEST_F(HelpTopics, TheViewerBesideTheProgramIsStartedOnTheHelpFile) {
     write(window->helpFile(), "help");
     const QString marker = inDir(QStringLiteral("opened"));
-    write(inDir(shell::HelpViewerName), "#!/bin/sh\necho \"$1\" > '" + marker.toLocal8Bit() + "'\n",
+    write(inDir(shell::HelpViewerName),
+          "#!/bin/sh\necho \"$1\" > '" + marker.toLocal8Bit() + ".part' && mv '" +
+              marker.toLocal8Bit() + ".part' '" + marker.toLocal8Bit() + "'\n",
           true);
     helpTopics();
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
@@ -92,4 +97,36 @@ TEST_F(HelpTopics, TheViewerBesideTheProgramIsStartedOnTheHelpFile) {
     QFile f(marker);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the viewer did not run";
     EXPECT_EQ(QString::fromLocal8Bit(f.readAll().trimmed()), window->helpFile());
+}
+
+TEST_F(HelpTopics, F1OpensTheHelpOnThePageShown) {
+    write(window->helpFile(), "help");
+    const struct {
+        int page;
+        const char* topic;
+    } cases[] = {{common::EnquireByLocation, "enquire-location.html"},
+                 {common::LocationUtilities, "locations.html"},
+                 {common::Allocation, "allocation.html"},
+                 {common::Reports, "reports.html"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.topic);
+        const QString marker = inDir(QStringLiteral("opened-%1").arg(c.page));
+        write(inDir(shell::HelpViewerName),
+              // Written whole, then renamed: the test reads the marker as
+              // soon as it exists.
+              "#!/bin/sh\necho \"$1|$2\" > '" + marker.toLocal8Bit() + ".part' && mv '" +
+                  marker.toLocal8Bit() + ".part' '" + marker.toLocal8Bit() + "'\n",
+              true);
+        window->SSTab1()->setCurrentIndex(c.page);
+        messages.clear();
+        QTest::keyClick(window.get(), Qt::Key_F1);
+        EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
+        QDeadlineTimer deadline(20000);
+        while (!QFile::exists(marker) && !deadline.hasExpired())
+            QThread::msleep(20);
+        QFile f(marker);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the viewer did not run";
+        EXPECT_EQ(QString::fromLocal8Bit(f.readAll().trimmed()),
+                  window->helpFile() + QLatin1Char('|') + QLatin1String(c.topic));
+    }
 }

@@ -342,17 +342,25 @@ TEST_F(MainWindow, SelectingATreePageAgainShowsLocationsAddedMeanwhile) {
     }
 }
 
-TEST_F(MainWindow, EnteringTheFirstPageEmptiesItsLists) {
+TEST_F(MainWindow, EnteringTheFirstPageKeepsItUntilTheRegisterChangesThenEmptiesItsLists) {
     load();
     auto* stock = control<common::ReportList>(0, "lvStockTable");
     auto* licences = control<common::ReportList>(0, "lvLicenceTable");
     stock->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1"}}});
     licences->setRows({{QStringLiteral("S1"), {"A", "B", "C", "1", "0"}}});
+    // Nothing written: the page is as it was left.
     select(4);
+    select(0);
+    EXPECT_EQ(stock->topLevelItemCount(), 1);
+    EXPECT_EQ(licences->topLevelItemCount(), 1);
+    // Written meanwhile, no location chosen: the lists empty, the tree is
+    // filled again.
+    select(4);
+    const int added = t.addLocation(QStringLiteral("Annex"), 1, 2, 1);
     select(0);
     EXPECT_EQ(stock->topLevelItemCount(), 0);
     EXPECT_EQ(licences->topLevelItemCount(), 0);
-    EXPECT_NE(tree(0, "tvLocations")->node(QStringLiteral("L0")), nullptr);
+    EXPECT_NE(tree(0, "tvLocations")->node(QStringLiteral("L%1").arg(added)), nullptr);
 }
 
 TEST_F(MainWindow, DoTheClickGoesBackToTheFirstPageWithItsHintAndKeyboardOrder) {

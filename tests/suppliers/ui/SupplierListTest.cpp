@@ -404,3 +404,60 @@ TEST_F(SupplierList, TheDialogStoresByTheModeItWasGivenNotByItsCaption) {
     EXPECT_EQ(nameOf(acme), QStringLiteral("Acme Group"));
     EXPECT_EQ(t.count(QStringLiteral("Suppliers")), 1);
 }
+
+TEST_F(SupplierList, KeysReachTheMenusItemsAndTheMenuKeyPopsItUp) {
+    const int acme = add(QStringLiteral("Acme"));
+    add(QStringLiteral("Bolt"));
+    RecordingList window(session);
+    window.show();
+    ReportList* view = list(&window);
+
+    // The right button over a row selects it before the menu is made.
+    selectRow(&window, 1);
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {},
+                      view->visualItemRect(view->topLevelItem(0)).center());
+    EXPECT_EQ(view->selectedKey(), QStringLiteral("S%1").arg(acme));
+    ASSERT_EQ(window.popped.size(), 1u);
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers()},
+          std::pair{Qt::Key_F10, Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+        window.popped.clear();
+        QTest::keyClick(view, key, modifiers);
+        ASSERT_EQ(window.popped.size(), 1u);
+        EXPECT_EQ(window.popped[0], window.contextMenu());
+        EXPECT_TRUE(window.contextMenu()->actions().at(suppliers::SupDelete)->isEnabled());
+    }
+
+    // Insert adds, F2 modifies the selected supplier, Delete asks first.
+    QString mode;
+    {
+        WhenModal<frmSupplierMaint> dialog(
+            [&](frmSupplierMaint* d) { mode = child<QPushButton>(d, "btnOK")->text(); });
+        QTest::keyClick(view, Qt::Key_Insert);
+        EXPECT_TRUE(dialog.ran());
+        EXPECT_EQ(mode, QStringLiteral("&Add"));
+    }
+    {
+        WhenModal<frmSupplierMaint> dialog([&](frmSupplierMaint* d) {
+            mode = child<QPushButton>(d, "btnOK")->text();
+            EXPECT_EQ(child<QLineEdit>(d, "txtSupp")->text(), QStringLiteral("Acme"));
+        });
+        QTest::keyClick(view, Qt::Key_F2);
+        EXPECT_TRUE(dialog.ran());
+        EXPECT_EQ(mode, QStringLiteral("&Modify"));
+    }
+    messages.answer({false});
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(messages.texts(), QStringList{"Are you sure you wish to delete this supplier"});
+    EXPECT_EQ(nameOf(acme), QStringLiteral("Acme"));
+
+    // With no row, only Insert acts; Enter still chooses.
+    view->clearSelection();
+    messages.clear();
+    QTest::keyClick(view, Qt::Key_F2);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_TRUE(messages.shown().empty());
+    selectRow(&window, 0);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(logic().SelSuppID, acme);
+}

@@ -1,0 +1,179 @@
+#include "assets/ui/frmStockLicHist.h"
+#include "common/NodeKey.h"
+#include "common/Session.h"
+#include "common/ui/MainWindow.h"
+#include "common/ui/Page.h"
+#include "common/ui/ReportList.h"
+#include "find/FindFixture.h"
+#include "locations/ui/LocationTreeView.h"
+#include "shell/ui/FindPanel.h"
+#include "suppliers/ui/frmSupplierList.h"
+
+#include "support/RecordingMain.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabase.h"
+#include "support/TestHooks.h"
+#include "support/WhenModal.h"
+#include "support/Widgets.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using locations::LocationTreeView;
+using testing_support::child;
+
+class FindWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<testing_support::RecordingMain>(session, nullptr);
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        box = child<QLineEdit>(window.get(), "txtFind");
+        results = child<QTreeWidget>(window.get(), "lstFind");
+    }
+
+    // Ctrl+F, the text typed, then the search as the pause would run it.
+    void type(const QString& text) {
+        // A dialog shown before hands the window its activation back.
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        ASSERT_TRUE(box->hasFocus());
+        QTest::keyClicks(box, text);
+        window->findPanel()->findNow();
+    }
+
+    testing_support::TestDatabase t;
+    testing_support::FindFixture f{t};
+    testing_support::ScriptedMessages messages;
+    testing_support::TestHooks hooks;
+    common::Session session{t.db(), messages, hooks.clock, hooks.files};
+    std::unique_ptr<testing_support::RecordingMain> window;
+    QLineEdit* box = nullptr;
+    QTreeWidget* results = nullptr;
+};
+
+QString selectedKey(LocationTreeView* tree) {
+    QTreeWidgetItem* node = tree->selectedNode();
+    return node ? LocationTreeView::keyOf(node) : QString();
+}
+
+bool branchOpen(QTreeWidgetItem* node) {
+    for (QTreeWidgetItem* above = node ? node->parent() : nullptr; above; above = above->parent())
+        if (!above->isExpanded())
+            return false;
+    return node != nullptr;
+}
+
+TEST_F(FindWindow, ResultsShowKindCodeProductPathAndRemoved) {
+    type(QStringLiteral("pc-10"));
+    ASSERT_TRUE(results->isVisible());
+    ASSERT_EQ(results->topLevelItemCount(), 2);
+    const auto row = [&](int i) {
+        QStringList texts;
+        for (int c = 0; c < 4; ++c)
+            texts << results->topLevelItem(i)->text(c);
+        return texts;
+    };
+    EXPECT_EQ(row(0), (QStringList{"Stock", "PC-1001", "Laptop Pro",
+                                   "Head Office \u203a Main Building \u203a Room 101"}));
+    EXPECT_EQ(row(1), (QStringList{"Stock", "PC-1002", "Laptop Pro", "Removed Stock (removed)"}));
+    EXPECT_FALSE(results->topLevelItem(0)->icon(0).isNull());
+    // Escape empties the box and the results go.
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_TRUE(box->text().isEmpty());
+    EXPECT_FALSE(results->isVisible());
+}
+
+TEST_F(FindWindow, EnterGoesToTheItemAndCtrlHShowsItsHistory) {
+    struct Case {
+        const char* what;
+        QString query;
+        int page;
+        const char* tree; // the page's tree, or null for a list page
+        QString key;
+        QString historyCode; // what Ctrl+H shows, for items
+    };
+    const Case cases[] = {
+        {"a stock item", QStringLiteral("pc-1001"), common::Allocation, "tvSourceLoc",
+         QStringLiteral("S%1").arg(f.pc1), QStringLiteral("PC-1001")},
+        {"a licence, by its group", QStringLiteral("efgh"), common::Allocation, "tvSourceLoc",
+         common::licenceGroupKey(false, f.suite, f.room), QStringLiteral("ABCD-EFGH-1234")},
+        {"a location", QStringLiteral("etage"), common::LocationUtilities, "tvLocations2",
+         QStringLiteral("L%1").arg(f.cafe), QString()},
+        {"a product", QStringLiteral("laptop"), common::ProductUtilities, nullptr,
+         QStringLiteral("P%1").arg(f.laptop), QString()},
+    };
+    for (const Case& c : cases) {
+        box->clear();
+        type(c.query);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(window->SSTab1()->currentIndex(), c.page) << c.what;
+        if (c.tree) {
+            auto* tree = child<LocationTreeView>(window->page(c.page), c.tree);
+            EXPECT_EQ(selectedKey(tree), c.key) << c.what;
+            EXPECT_TRUE(branchOpen(tree->node(c.key))) << c.what;
+            EXPECT_TRUE(tree->hasFocus()) << c.what;
+        } else {
+            auto* list = child<common::ReportList>(window->page(c.page), "lvProdList");
+            EXPECT_EQ(list->selectedKey(), c.key) << c.what;
+            EXPECT_EQ(window->selectedProdId(), f.laptop) << c.what;
+        }
+        if (c.historyCode.isEmpty())
+            continue;
+        auto* tree = child<LocationTreeView>(window->page(c.page), c.tree);
+        QString shown;
+        testing_support::WhenModal<assets::frmStockLicHist> history(
+            [&](assets::frmStockLicHist* dialog) {
+                shown = child<QLineEdit>(dialog, "txtCode")->text();
+                dialog->reject();
+            });
+        QTest::keyClick(tree, Qt::Key_H, Qt::ControlModifier);
+        EXPECT_TRUE(history.ran()) << c.what;
+        EXPECT_EQ(shown, c.historyCode) << c.what;
+    }
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(FindWindow, ASupplierOpensInTheSupplierList) {
+    type(QStringLiteral("societe"));
+    ASSERT_EQ(results->topLevelItemCount(), 1);
+    QString selected;
+    testing_support::WhenModal<suppliers::frmSupplierList> list(
+        [&](suppliers::frmSupplierList* dialog) {
+            selected = child<common::ReportList>(dialog, "lvSupplyList")->selectedKey();
+            dialog->reject();
+        });
+    // From the list: Down into it, then Enter.
+    QTest::keyClick(box, Qt::Key_Down);
+    ASSERT_TRUE(results->hasFocus());
+    QTest::keyClick(results, Qt::Key_Return);
+    EXPECT_TRUE(list.ran());
+    EXPECT_EQ(selected, QStringLiteral("S%1").arg(f.supplier));
+}
+
+TEST_F(FindWindow, DoubleClickGoesToTheResultAndTheMoreLineGoesNowhere) {
+    type(QStringLiteral("room"));
+    ASSERT_GE(results->topLevelItemCount(), 1);
+    QTreeWidgetItem* first = results->topLevelItem(0);
+    // The list was just shown: let it be laid out before pointing at a row.
+    QApplication::processEvents();
+    results->doItemsLayout();
+    ASSERT_FALSE(results->visualItemRect(first).isEmpty());
+    const QPoint at = results->visualItemRect(first).center();
+    // A double-click is a press and release, then the second press.
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(results->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(window->SSTab1()->currentIndex(), common::LocationUtilities);
+    EXPECT_FALSE(window->findPanel()->openResult(results->topLevelItemCount()));
+}
+
+} // namespace
