@@ -62,14 +62,15 @@ namespace {
 // Canonical decomposition, then the combining marks of the blocks that hold
 // them dropped (the file drops every non-spacing and enclosing mark; the
 // server's patterns know no character classes for them), then ICU's lower
-// case, whatever the database's own locale (the file folds case fully).
+// case, whatever the database's own locale, with the final sigma made the
+// plain one as case folding makes it.
 // NULL folds to "" as on the file.
 const char* const ServerFold = R"SQL(
 CREATE OR REPLACE FUNCTION fold_text(t text) RETURNS text
 LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $fold$
-SELECT coalesce(lower(regexp_replace(normalize(t, NFD),
+SELECT coalesce(translate(lower(regexp_replace(normalize(t, NFD),
     '[\u0300-\u036f\u0483-\u0489\u0591-\u05bd\u0610-\u061a\u064b-\u065f\u1ab0-\u1aff\u1dc0-\u1dff\u20d0-\u20ff\u302a-\u302f\u3099\u309a\ufe20-\ufe2f]',
-    '', 'g') COLLATE "und-x-icu"), '')
+    '', 'g') COLLATE "und-x-icu"), 'ς', 'σ'), '')
 $fold$;
 )SQL";
 

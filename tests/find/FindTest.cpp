@@ -134,6 +134,35 @@ TEST(FindText, FoldsCaseAndAccentsAlike) {
               store::foldForFind(QStringLiteral("Ecrin")));
 }
 
+// The triggers fold with the engine's fold_text; Find folds what is typed
+// with foldForFind. Both must agree, or a typed text misses its row.
+TEST(FindText, TheEnginesFoldingIsTheProgramsFolding) {
+    testing_support::TestDatabase t;
+    const QString texts[] = {
+        QStringLiteral("PC-1001"),
+        QStringLiteral("Société Générale"),
+        QStringLiteral("ÉCRAN écran Ecran"),
+        QStringLiteral("Åsa Öberg Ärla"),
+        QStringLiteral("Łódź Ørsted Straße"),
+        QStringLiteral("Ǆemal ǅ ǆ"),
+        QStringLiteral("A\u0301 e\u0308 n\u0303 (marks after their letters)"),
+        QStringLiteral("Ⅻ ＡＢＣ 東京 Ωμέγα ΟΔΟΣ"),
+        QStringLiteral("50% off_the_list!"),
+        QString(),
+    };
+    for (const QString& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        store::Query q(t.db(), QStringLiteral("SELECT fold_text(?) AS folded"));
+        q.bind(1, text);
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.rawText(QStringLiteral("folded")), store::foldForFind(text));
+    }
+    store::Query q(t.db(), QStringLiteral("SELECT fold_text(NULL) AS folded"));
+    ASSERT_TRUE(q.next());
+    EXPECT_FALSE(q.isNull(QStringLiteral("folded")));
+    EXPECT_EQ(q.rawText(QStringLiteral("folded")), QString());
+}
+
 TEST(FindText, TheMigrationFoldsTheRecordsAlreadyThere) {
     testing_support::TestDatabase t;
     testing_support::FindFixture f{t};
