@@ -10,6 +10,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
+#include "support/AdminCommand.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 
@@ -243,4 +244,56 @@ TEST(ServerStartUp, EachFailureSaysWhatWentWrongAndWhatToDo) {
     ASSERT_NE(db, nullptr) << messages.shown().front().text.toStdString();
     EXPECT_TRUE(db->describe().startsWith(QStringLiteral("vemora_password@")));
     EXPECT_TRUE(messages.shown().empty());
+}
+
+// vemora-admin create, seed and report on a server give what they give on a
+// file: the same schema, the same demo register, the same report text.
+TEST(AdminOnServer, CreateSeedAndReportDoOnAServerWhatTheyDoOnAFile) {
+    NEEDS_SERVER();
+    using testing_support::runAdmin;
+    QTemporaryDir dir;
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("seeded.mdb"));
+    ServerScratchDatabase created;
+    ServerScratchDatabase seeded;
+
+    const testing_support::AdminResult create = runAdmin({"create", "--server", created.uri()});
+    EXPECT_EQ(create.status, 0) << create.err.toStdString();
+    {
+        auto db = store::Database::connectServer(created.uri());
+        EXPECT_EQ(db->userVersion(), store::SchemaVersion);
+        store::Query q(*db, QStringLiteral("SELECT count(*) AS n FROM Locations"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.integer(QStringLiteral("n")), 5);
+    }
+    const testing_support::AdminResult again = runAdmin({"create", "--server", created.uri()});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(QStringLiteral("already holds a register")))
+        << again.err.toStdString();
+
+    const testing_support::AdminResult seed =
+        runAdmin({"seed", "--server", seeded.uri(), "--scale", "0.001"});
+    EXPECT_EQ(seed.status, 0) << seed.err.toStdString();
+    EXPECT_EQ(runAdmin({"seed", file, "--scale", "0.001"}).status, 0);
+    EXPECT_EQ(runAdmin({"seed", "--server", seeded.uri(), "--scale", "0.001"}).status, 1);
+    {
+        auto a = store::Database::open(file, store::DatabaseKey);
+        auto s = store::Database::connectServer(seeded.uri());
+        for (const TableRows& t : AllTables) {
+            SCOPED_TRACE(t.table);
+            const QStringList rows = rowsOf(*a, t);
+            EXPECT_FALSE(rows.isEmpty());
+            EXPECT_EQ(rowsOf(*s, t), rows);
+        }
+    }
+
+    for (const char* report : {"1", "Licences expiring soon"}) {
+        SCOPED_TRACE(report);
+        const testing_support::AdminResult onFile = runAdmin({"report", report, "--db", file});
+        const testing_support::AdminResult onServer =
+            runAdmin({"report", report, "--server", seeded.uri()});
+        EXPECT_EQ(onServer.status, 0) << onServer.err.toStdString();
+        EXPECT_FALSE(onFile.out.isEmpty());
+        EXPECT_EQ(onServer.outText(), onFile.outText());
+    }
+    EXPECT_NE(runAdmin({"report", "1", "--db", file, "--server", seeded.uri()}).status, 0);
 }
