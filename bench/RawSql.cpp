@@ -32,14 +32,14 @@ Statements allocationItemStatements() {
 }
 
 Statements productListStatements(int prodId) {
-    return {{QStringLiteral("SELECT s.Stock_ID, l.Loc_Desc, s.Stock_Code, p.Supp_Name FROM Stock s "
+    return {{QStringLiteral("SELECT s.Stock_ID, s.Loc_ID, s.Stock_Code, p.Supp_Name FROM Stock s "
                             "JOIN Locations l ON s.Loc_ID = l.Loc_ID "
                             "LEFT JOIN Suppliers p ON s.Supp_ID = p.Supplier_ID "
                             "WHERE s.Prod_ID = ? ORDER BY s.Stock_Code") +
                  store::IgnoreCase + QStringLiteral(", s.Stock_ID"),
              {prodId}},
             {QStringLiteral("SELECT c.Type, c.Licence_ID, c.Licence_Name, p.Supp_Name, "
-                            "l.Loc_Desc, c.Exp_Date FROM Licences c "
+                            "c.Loc_ID, c.Exp_Date FROM Licences c "
                             "LEFT JOIN Suppliers p ON c.Supp_ID = p.Supplier_ID "
                             "JOIN Locations l ON c.Loc_ID = l.Loc_ID "
                             "WHERE c.Prod_ID = ? ORDER BY c.Licence_Name") +

@@ -32,6 +32,8 @@ QString kindWord(FindKind kind);
 
 // The line after the shown results when there are more.
 QString moreText(int more);
+// The one line of the results when nothing matches what was typed.
+inline const QString NothingFoundText = QStringLiteral("Nothing found");
 
 // The text shown after the location of a removed item or location.
 inline const QString RemovedMark = QStringLiteral("(removed)");

@@ -65,20 +65,8 @@ void pgProductUtilities::refill() {
     const int catId = cboCategories->currentIndex() < 0 ? 0 : cboCategories->currentData().toInt();
     const QStringList selected = lvProdList->selectedKeys();
     const QString current = lvProdList->currentKey();
-    const Choices categories =
-        main_.session().logic<catalogue::clsCategories>().FillComboWithCats();
-    {
-        const QSignalBlocker blocker(cboCategories);
-        cboCategories->clear();
-        for (const Choice& c : categories)
-            cboCategories->addItem(c.text, c.id);
-        cboCategories->setCurrentIndex(
-            categories.empty() ? -1 : std::max(cboCategories->findData(catId), 0));
-    }
-    if (categories.empty()) {
-        lvProdList->clearRows();
+    if (!fillCategories(catId))
         return;
-    }
     FillListViewWithProds();
     lvProdList->selectKeys(selected, current);
 }
@@ -102,6 +90,11 @@ bool pgProductUtilities::isShowing() const {
 }
 
 void pgProductUtilities::FillComboWithCats() {
+    if (fillCategories(0))
+        FillListViewWithProds();
+}
+
+bool pgProductUtilities::fillCategories(int catId) {
     const Choices categories =
         main_.session().logic<catalogue::clsCategories>().FillComboWithCats();
     {
@@ -109,12 +102,12 @@ void pgProductUtilities::FillComboWithCats() {
         cboCategories->clear();
         for (const Choice& c : categories)
             cboCategories->addItem(c.text, c.id);
-        cboCategories->setCurrentIndex(categories.empty() ? -1 : 0);
+        cboCategories->setCurrentIndex(
+            categories.empty() ? -1 : std::max(cboCategories->findData(catId), 0));
     }
     if (categories.empty())
         lvProdList->clearRows();
-    else
-        FillListViewWithProds();
+    return !categories.empty();
 }
 
 void pgProductUtilities::FillListViewWithProds() {

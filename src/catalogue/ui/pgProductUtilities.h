@@ -58,6 +58,9 @@ signals:
 
 private:
     bool isShowing() const;
+    // Fills the categories, choosing catId where it is still there and the
+    // first otherwise; with none, empties the product list. False for none.
+    bool fillCategories(int catId);
 
     common::MainWindow& main_;
     QComboBox* cboCategories = nullptr;

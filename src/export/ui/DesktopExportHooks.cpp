@@ -27,15 +27,20 @@ QWidget* boxParent() {
     return parent ? parent : QApplication::activeWindow();
 }
 
+// A box of the program's: its title, the text as plain text, the icon.
+void dress(QMessageBox& box, const QString& text, QMessageBox::Icon icon) {
+    box.setWindowTitle(common::MessageTitle);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setIcon(icon);
+}
+
 } // namespace
 
 ExportChoice DesktopExportHooks::askExportKind(const QString& question) {
     logMessage(common::MessageKind::Question, question);
     QMessageBox box(boxParent());
-    box.setWindowTitle(common::MessageTitle);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(question);
-    box.setIcon(QMessageBox::Question);
+    dress(box, question, QMessageBox::Question);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -59,10 +64,7 @@ QString DesktopExportHooks::workbookFolder() const {
 bool DesktopExportHooks::offerFolder(const QString& notice) {
     logMessage(common::MessageKind::Notice, notice);
     QMessageBox box(boxParent());
-    box.setWindowTitle(common::MessageTitle);
-    box.setTextFormat(Qt::PlainText);
-    box.setText(notice);
-    box.setIcon(QMessageBox::Information);
+    dress(box, notice, QMessageBox::Information);
     QPushButton* open = box.addButton(QStringLiteral("Open &Folder"), QMessageBox::ActionRole);
     open->setObjectName(QStringLiteral("btnOpenFolder"));
     QPushButton* ok = box.addButton(QMessageBox::Ok);

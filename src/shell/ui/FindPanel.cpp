@@ -139,10 +139,17 @@ void FindPanel::showResults(const find::FindResult& result) {
         row->setToolTip(3, place);
         rows << row;
     }
-    if (result.more > 0) {
-        auto* more = new QTreeWidgetItem(QStringList{find::moreText(result.more)});
-        more->setFlags(Qt::ItemIsEnabled);
-        rows << more;
+    // A line of its own, not a result: "n more", or that nothing matched
+    // what was typed.
+    QString note;
+    if (result.more > 0)
+        note = find::moreText(result.more);
+    else if (results_.empty() && !txtFind->text().trimmed().isEmpty())
+        note = find::NothingFoundText;
+    if (!note.isEmpty()) {
+        auto* line = new QTreeWidgetItem(QStringList{note});
+        line->setFlags(Qt::ItemIsEnabled);
+        rows << line;
     }
     lstFind->addTopLevelItems(rows);
     for (QTreeWidgetItem* row : rows)

@@ -87,6 +87,12 @@ TEST_F(FindWindow, ResultsShowKindCodeProductPathAndRemoved) {
                                    "Head Office \u203a Main Building \u203a Room 101"}));
     EXPECT_EQ(row(1), (QStringList{"Stock", "PC-1002", "Laptop Pro", "Removed Stock (removed)"}));
     EXPECT_FALSE(results->topLevelItem(0)->icon(0).isNull());
+    // A text that matches nothing says so in a line that is no result.
+    type(QStringLiteral("nothing-here"));
+    ASSERT_TRUE(results->isVisible());
+    ASSERT_EQ(results->topLevelItemCount(), 1);
+    EXPECT_EQ(results->topLevelItem(0)->text(0), QStringLiteral("Nothing found"));
+    EXPECT_FALSE(results->topLevelItem(0)->flags() & Qt::ItemIsSelectable);
     // Escape empties the box and the results go.
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_TRUE(box->text().isEmpty());

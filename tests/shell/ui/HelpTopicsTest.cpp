@@ -44,6 +44,28 @@ protected:
             f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
+    // A stand-in for the viewer that writes the arguments it was given
+    // (the shell's "args" text, e.g. "$1|$2") to a marker file: written
+    // whole, then renamed, since the test reads the marker once it exists.
+    void fakeViewer(const QString& marker, const QByteArray& args) {
+        const QByteArray path = marker.toLocal8Bit();
+        write(inDir(shell::HelpViewerName),
+              "#!/bin/sh\necho \"" + args + "\" > '" + path + ".part' && mv '" + path + ".part' '" +
+                  path + "'\n",
+              true);
+    }
+    // What the stand-in viewer wrote, once it has run; "" when it never did.
+    QString viewerRun(const QString& marker) {
+        // The viewer runs on its own; wait for the file it leaves.
+        QDeadlineTimer deadline(20000);
+        while (!QFile::exists(marker) && !deadline.hasExpired())
+            QThread::msleep(20);
+        QFile f(marker);
+        if (!f.open(QIODevice::ReadOnly))
+            return QString();
+        return QString::fromLocal8Bit(f.readAll().trimmed());
+    }
+
     QTemporaryDir dir;
     TestDatabase t;
     ScriptedMessages messages;
@@ -84,19 +106,10 @@ TEST_F(HelpTopics, AMissingHelpFileOrViewerShowsTheErrorsDescription) {
 TEST_F(HelpTopics, TheViewerBesideTheProgramIsStartedOnTheHelpFile) {
     write(window->helpFile(), "help");
     const QString marker = inDir(QStringLiteral("opened"));
-    write(inDir(shell::HelpViewerName),
-          "#!/bin/sh\necho \"$1\" > '" + marker.toLocal8Bit() + ".part' && mv '" +
-              marker.toLocal8Bit() + ".part' '" + marker.toLocal8Bit() + "'\n",
-          true);
+    fakeViewer(marker, "$1");
     helpTopics();
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
-    // The viewer runs on its own; wait for the file it leaves.
-    QDeadlineTimer deadline(20000);
-    while (!QFile::exists(marker) && !deadline.hasExpired())
-        QThread::msleep(20);
-    QFile f(marker);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the viewer did not run";
-    EXPECT_EQ(QString::fromLocal8Bit(f.readAll().trimmed()), window->helpFile());
+    EXPECT_EQ(viewerRun(marker), window->helpFile()) << "the viewer did not run";
 }
 
 TEST_F(HelpTopics, F1OpensTheHelpOnThePageShown) {
@@ -111,22 +124,12 @@ TEST_F(HelpTopics, F1OpensTheHelpOnThePageShown) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.topic);
         const QString marker = inDir(QStringLiteral("opened-%1").arg(c.page));
-        write(inDir(shell::HelpViewerName),
-              // Written whole, then renamed: the test reads the marker as
-              // soon as it exists.
-              "#!/bin/sh\necho \"$1|$2\" > '" + marker.toLocal8Bit() + ".part' && mv '" +
-                  marker.toLocal8Bit() + ".part' '" + marker.toLocal8Bit() + "'\n",
-              true);
+        fakeViewer(marker, "$1|$2");
         window->SSTab1()->setCurrentIndex(c.page);
         messages.clear();
         QTest::keyClick(window.get(), Qt::Key_F1);
         EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
-        QDeadlineTimer deadline(20000);
-        while (!QFile::exists(marker) && !deadline.hasExpired())
-            QThread::msleep(20);
-        QFile f(marker);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "the viewer did not run";
-        EXPECT_EQ(QString::fromLocal8Bit(f.readAll().trimmed()),
-                  window->helpFile() + QLatin1Char('|') + QLatin1String(c.topic));
+        EXPECT_EQ(viewerRun(marker), window->helpFile() + QLatin1Char('|') + QLatin1String(c.topic))
+            << "the viewer did not run";
     }
 }
