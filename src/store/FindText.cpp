@@ -79,11 +79,16 @@ $fold$;
 void addServerFindText(Database& db) {
     QString sql = QString::fromUtf8(ServerFold);
     // Folded compares byte by byte, as the file's default does, so that
-    // both engines show the results in the same order.
+    // both engines show the results in the same order. The key is a unique
+    // index in the order the engine's ORDER BY asks for (NULLs first, as on
+    // the file), so that a search walks it and stops at the rows it shows;
+    // a primary key's index is in the other order, which the server would
+    // read whole and sort.
     sql += QStringLiteral(
         "DROP TABLE IF EXISTS FindText; CREATE TABLE FindText (Kind bigint NOT NULL, "
-        "Item_ID bigint NOT NULL, Folded text COLLATE \"C\" NOT NULL, "
-        "PRIMARY KEY (Kind, Folded, Item_ID));"
+        "Item_ID bigint NOT NULL, Folded text COLLATE \"C\" NOT NULL);"
+        "CREATE UNIQUE INDEX pkFindText ON FindText "
+        "(Kind NULLS FIRST, Folded NULLS FIRST, Item_ID NULLS FIRST);"
         "CREATE UNIQUE INDEX ixFindTextItem ON FindText (Kind, Item_ID);");
     for (const Searched& s : SearchedTables) {
         const QString kind = QString::number(static_cast<int>(s.kind));
