@@ -1,8 +1,11 @@
 // vemora-admin: maintenance commands for asset database files.
-//   vemora-admin create PATH             makes a new empty asset database at PATH
-//   vemora-admin seed PATH [--scale S]   makes a new asset database filled with demo data
+//   vemora-admin create PATH | --server URL
+//                                        makes a new empty asset database at PATH, or a new
+//                                        register in an empty database on a server
+//   vemora-admin seed PATH | --server URL [--scale S]
+//                                        the same filled with demo data
 //   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--days N] [--pdf FILE | --xlsx FILE |
-//                       --csv FILE] [--db PATH]
+//                       --csv FILE] [--db PATH | --server URL]
 //                                        writes a report's text to standard output, or a PDF,
 //                                        a workbook or CSV
 //   vemora-admin backup DEST [--db PATH] / check [--db PATH]: see shell/AdminCommands.h
@@ -17,6 +20,7 @@
 #include "reports/ui/ReportPaper.h"
 #include "seed/Seed.h"
 #include "shell/AdminCommands.h"
+#include "shell/RegisterCopy.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -26,22 +30,30 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
+
+#include <sqlite3.h>
 
 namespace {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: vemora-admin create PATH\n"
-                 "       vemora-admin seed PATH [--scale S]\n"
+                 "usage: vemora-admin create PATH | --server URL\n"
+                 "       vemora-admin seed PATH | --server URL [--scale S]\n"
                  "       vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--days N]\n"
-                 "                    [--pdf FILE | --xlsx FILE | --csv FILE] [--db PATH]\n"
+                 "                    [--pdf FILE | --xlsx FILE | --csv FILE]\n"
+                 "                    [--db PATH | --server URL]\n"
                  "  create PATH   make a new empty asset database at PATH\n"
+                 "  --server URL  (create, seed, report) the register in a database on a\n"
+                 "                PostgreSQL server instead (a libpq URI or service=NAME); create\n"
+                 "                and seed refuse a database that already holds a register\n"
                  "  seed PATH     make a new asset database at PATH filled with a demo register,\n"
                  "                the same for the same scale; --scale S multiplies every count\n"
                  "                (default 1: 5,000 locations, 100,000 stock items, 100,000\n"
@@ -80,6 +92,7 @@ struct ReportArgs {
     QString xlsx;
     QString csv;
     QString db;
+    QString server;
     QString days;
 };
 
@@ -89,13 +102,14 @@ std::optional<ReportArgs> reportArgs(const QStringList& args) {
     bool named = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& arg = args.at(i);
-        QString* option = arg == QLatin1String("--order")  ? &out.order
-                          : arg == QLatin1String("--pdf")  ? &out.pdf
-                          : arg == QLatin1String("--xlsx") ? &out.xlsx
-                          : arg == QLatin1String("--csv")  ? &out.csv
-                          : arg == QLatin1String("--db")   ? &out.db
-                          : arg == QLatin1String("--days") ? &out.days
-                                                           : nullptr;
+        QString* option = arg == QLatin1String("--order")    ? &out.order
+                          : arg == QLatin1String("--pdf")    ? &out.pdf
+                          : arg == QLatin1String("--xlsx")   ? &out.xlsx
+                          : arg == QLatin1String("--csv")    ? &out.csv
+                          : arg == QLatin1String("--db")     ? &out.db
+                          : arg == QLatin1String("--server") ? &out.server
+                          : arg == QLatin1String("--days")   ? &out.days
+                                                             : nullptr;
         if (option) {
             if (i + 1 >= args.size() || !option->isEmpty())
                 return std::nullopt;
@@ -109,6 +123,9 @@ std::optional<ReportArgs> reportArgs(const QStringList& args) {
     }
     // One output at most.
     if (!named || (!out.pdf.isEmpty()) + (!out.xlsx.isEmpty()) + (!out.csv.isEmpty()) > 1)
+        return std::nullopt;
+    // One register.
+    if (!out.db.isEmpty() && !out.server.isEmpty())
         return std::nullopt;
     return out;
 }
@@ -184,11 +201,13 @@ int runReport(const ReportArgs& args) {
         if (!out.isEmpty() && common::isProtectedTarget(out, path, common::Written::Report))
             return fail(2, common::protectedTargetRefusal(out));
     std::unique_ptr<store::Database> db;
+    const QString where = args.server.isEmpty() ? path : args.server;
     try {
-        db = store::Database::open(path, store::DatabaseKey);
+        db = args.server.isEmpty() ? store::Database::open(path, store::DatabaseKey)
+                                   : store::Database::connectServer(args.server);
         store::checkSchema(*db);
     } catch (const store::DbError& error) {
-        return fail(1, QStringLiteral("cannot open %1: %2").arg(path, error.text()));
+        return fail(1, QStringLiteral("cannot open %1: %2").arg(where, error.text()));
     }
 
     common::SystemClock clock;
@@ -215,15 +234,42 @@ int runReport(const ReportArgs& args) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int runSeed(const QString& path, double scale) {
+// An empty database on a server, refused when it holds a register.
+std::unique_ptr<store::Database> emptyServerDatabase(const QString& server) {
+    auto db = store::Database::connectServer(server);
+    if (db->userVersion() != 0 || db->hasTable(QStringLiteral("Locations")))
+        throw store::DbError(QStringLiteral("The database already holds a register; a new "
+                                            "register is made only in an empty database"),
+                             SQLITE_CANTOPEN);
+    return db;
+}
+
+// The register is seeded in a file and copied onto the server in one
+// transaction there, in batches rather than a round trip per row.
+seed::SeedResult seedServer(const QString& server, double scale) {
+    seed::SeedCounts::forScale(scale); // refuses a bad scale before anything is made
+    auto db = emptyServerDatabase(server);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw std::runtime_error("no temporary directory for the seeded register");
+    const QString file = dir.filePath(store::DatabaseFileName);
+    const seed::SeedResult result = seed::createSeededDatabase(file, scale);
+    auto from = store::Database::open(file, store::DatabaseKey);
+    shell::copyRegister(*from, *db);
+    return result;
+}
+
+int runSeed(const QString& path, const QString& server, double scale) {
     QElapsedTimer timer;
     timer.start();
-    const seed::SeedResult result = seed::createSeededDatabase(path, scale);
+    const seed::SeedResult result =
+        server.isEmpty() ? seed::createSeededDatabase(path, scale) : seedServer(server, scale);
     const seed::SeedCounts& n = result.counts;
     std::printf("seeded %s in %.1f s: %d locations, %d categories, %d products, %d suppliers, "
                 "%d stock items, %d licences, %d history rows; busiest licence location %d, "
                 "busiest stock location %d\n",
-                qUtf8Printable(path), static_cast<double>(timer.elapsed()) / 1000.0,
+                qUtf8Printable(server.isEmpty() ? path : server),
+                static_cast<double>(timer.elapsed()) / 1000.0,
                 n.stockLocations + n.licenceLocations + n.removedLocations, n.categories,
                 n.products, n.suppliers, n.stock, n.licences, n.history,
                 result.busiestLicenceLocation, result.busiestStockLocation);
@@ -259,22 +305,31 @@ int main(int argc, char** argv) {
                 return usage();
             return runReport(*report);
         }
-        if (args.at(0) == QLatin1String("create") && args.size() == 2) {
-            store::createAssetDatabase(args.at(1));
-            std::printf("created %s\n", qUtf8Printable(args.at(1)));
+        // PATH, or --server URL.
+        const bool onServer = args.at(1) == QLatin1String("--server");
+        const int after = onServer ? 3 : 2; // the arguments after the register
+        if (args.at(0) == QLatin1String("create") && args.size() == after) {
+            if (onServer) {
+                auto db = emptyServerDatabase(args.at(2));
+                store::createSchema(*db);
+            } else {
+                store::createAssetDatabase(args.at(1));
+            }
+            std::printf("created %s\n", qUtf8Printable(args.at(after - 1)));
             return 0;
         }
-        if (args.at(0) == QLatin1String("seed")) {
+        if (args.at(0) == QLatin1String("seed") && args.size() >= after) {
             double scale = 1.0;
-            if (args.size() == 4 && args.at(2) == QLatin1String("--scale")) {
+            if (args.size() == after + 2 && args.at(after) == QLatin1String("--scale")) {
                 bool ok = false;
-                scale = args.at(3).toDouble(&ok);
+                scale = args.at(after + 1).toDouble(&ok);
                 if (!ok)
                     return usage();
-            } else if (args.size() != 2) {
+            } else if (args.size() != after) {
                 return usage();
             }
-            return runSeed(args.at(1), scale);
+            return onServer ? runSeed(QString(), args.at(2), scale)
+                            : runSeed(args.at(1), QString(), scale);
         }
     } catch (const store::DbError& error) {
         std::fprintf(stderr, "vemora-admin: %s\n", qUtf8Printable(error.text()));

@@ -7,6 +7,10 @@
 #include "shell/ui/Program.h"
 #include "shell/ui/WindowMemory.h"
 
+#include "shell/StartUp.h"
+
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPrinterInfo>
 
 int main(int argc, char** argv) {
@@ -20,6 +24,18 @@ int main(int argc, char** argv) {
     shell::Program::Options options;
     options.directory = QApplication::applicationDirPath();
     options.printers = QPrinterInfo::availablePrinterNames();
+    // --server URL, or vemora.ini beside the program, names a register on a
+    // database server; the password the server asks for is never kept.
+    options.server = shell::chosenServer(QApplication::arguments(), options.directory);
+    options.password = [](const QString& login) -> std::optional<QString> {
+        bool ok = false;
+        const QString password = QInputDialog::getText(
+            nullptr, QStringLiteral("Vemora! - Assets"),
+            QStringLiteral("Password for %1:").arg(login), QLineEdit::Password, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return password;
+    };
     options.settings = shell::userSettings();
     if (!program.Main(options))
         return 1;

@@ -85,6 +85,9 @@ QStringList programFiles() {
 }
 
 QString databaseFile(const store::Database& db) {
+    // A register on a server has no file of its own to guard.
+    if (db.onServer())
+        return QString();
     if (!db.isOpen())
         return db.path();
     const char* name = sqlite3_db_filename(db.handle(), "main");

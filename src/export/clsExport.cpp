@@ -210,8 +210,8 @@ QString clsExport::UniqueWorkbookPath(const QString& folder, const QString& repo
 
 qint64 clsExport::CountExportRows(const ReportDef& report) {
     const reports::clsReports::ComposedQuery q = composeQuery(report, RecordedOrder);
-    store::Query count =
-        openExportQuery(db_, q, QStringLiteral("SELECT COUNT(*) AS Found FROM (%1)").arg(q.sql));
+    store::Query count = openExportQuery(
+        db_, q, QStringLiteral("SELECT COUNT(*) AS Found FROM (%1) AS Report").arg(q.sql));
     return count.next() ? count.integer(QStringLiteral("Found")) : 0;
 }
 

@@ -2,10 +2,12 @@
 
 #include "shell/DatabaseCheck.h"
 #include "shell/DatabaseFile.h"
+#include "shell/RegisterCopy.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace shell {
@@ -15,6 +17,9 @@ namespace {
 struct Arguments {
     QStringList positional;
     QString db;
+    QString server; // a register on a server instead of the file
+    // What the register is called in messages.
+    QString where() const { return server.isEmpty() ? db : server; }
 };
 
 // Splits off "--db PATH"; no value when the arguments are malformed.
@@ -26,6 +31,10 @@ std::optional<Arguments> parse(const QStringList& args, const QString& programDi
             if (i + 1 >= args.size())
                 return std::nullopt;
             parsed.db = args.at(++i);
+        } else if (args.at(i) == QLatin1String("--server")) {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            parsed.server = args.at(++i);
         } else if (args.at(i).startsWith(QLatin1String("--"))) {
             return std::nullopt;
         } else {
@@ -35,7 +44,19 @@ std::optional<Arguments> parse(const QStringList& args, const QString& programDi
     return parsed;
 }
 
+// A register on a server is backed up as a register file.
+int serverBackup(const Arguments& a, std::FILE* out) {
+    auto db = store::Database::connectServer(a.server);
+    const QString destination = a.positional.at(0);
+    backupToFile(*db, destination);
+    std::fprintf(out, "backed up %s to %s\n", qUtf8Printable(db->describe()),
+                 qUtf8Printable(destination));
+    return 0;
+}
+
 int backup(const Arguments& a, std::FILE* out, std::FILE* err) {
+    if (!a.server.isEmpty())
+        return serverBackup(a, out);
     auto db = store::Database::open(a.db, store::DatabaseKey);
     DatabaseFile file(*db, QFileInfo(a.db).absolutePath());
     const QString destination = a.positional.at(0);
@@ -54,33 +75,68 @@ int backup(const Arguments& a, std::FILE* out, std::FILE* err) {
 }
 
 int check(const Arguments& a, std::FILE* out) {
-    auto db = store::Database::open(a.db, store::DatabaseKey);
+    auto db = a.server.isEmpty() ? store::Database::open(a.db, store::DatabaseKey)
+                                 : store::Database::connectServer(a.server);
     const CheckResult result = checkDatabase(*db);
     for (const QString& problem : result.problems)
         std::fprintf(out, "%s\n", qUtf8Printable(problem));
     if (result.ok()) {
-        std::fprintf(out, "%s: ok, schema version %d%s\n", qUtf8Printable(a.db), result.version,
+        std::fprintf(out, "%s: ok, schema version %d%s\n", qUtf8Printable(a.where()),
+                     result.version,
                      result.version < store::SchemaVersion ? " (updated at the next start)" : "");
         return 0;
     }
-    std::fprintf(out, "%s: %lld problem(s)\n", qUtf8Printable(a.db),
+    std::fprintf(out, "%s: %lld problem(s)\n", qUtf8Printable(a.where()),
                  static_cast<long long>(result.problems.size()));
     return 1;
+}
+
+// copy FROM TO: a file into an empty server database, or a server register
+// into a new file.
+int copy(const Arguments& a, std::FILE* out) {
+    const QString from = a.positional.at(0);
+    const QString to = a.positional.at(1);
+    auto source = openRegister(from);
+    const bool toFile = !isServerAddress(to);
+    std::unique_ptr<store::Database> target = toFile
+                                                  ? store::Database::create(to, store::DatabaseKey)
+                                                  : store::Database::connectServer(to);
+    try {
+        const CopyCounts counts = copyRegister(*source, *target);
+        std::fprintf(out, "copied %s to %s: %lld rows in %d tables\n",
+                     qUtf8Printable(source->describe()), qUtf8Printable(target->describe()),
+                     static_cast<long long>(counts.rows), counts.tables);
+        return 0;
+    } catch (...) {
+        if (toFile) {
+            target.reset();
+            QFile::remove(to);
+        }
+        throw;
+    }
 }
 
 } // namespace
 
 QString adminUsage() {
     return QStringLiteral(
-        "       vemora-admin backup DEST [--db PATH]\n"
-        "       vemora-admin check [--db PATH]\n"
+        "       vemora-admin backup DEST [--db PATH | --server URL]\n"
+        "       vemora-admin check [--db PATH | --server URL]\n"
+        "       vemora-admin copy FROM TO\n"
         "  backup DEST   write a consistent copy of the asset database to DEST (replaced if\n"
         "                there), also while the program has it open\n"
         "  check         check the asset database as a restore checks a file: integrity,\n"
         "                schema version (migrations tried, then undone), references, the\n"
         "                reserved locations and the register's rules; exit status 0 sound,\n"
         "                1 not. Both work while the program has the database open\n"
-        "  --db PATH     the database (default: AssetManagement.mdb beside vemora-admin)\n");
+        "  copy FROM TO  copy a whole register, ids, history and stamps kept, from a file\n"
+        "                to an empty database on a server, or from a server to a new file;\n"
+        "                FROM and TO are file paths or server addresses (a libpq URI such\n"
+        "                as postgresql://host/register, or service=NAME); one transaction\n"
+        "                on TO, which must hold no register\n"
+        "  --db PATH     the database (default: AssetManagement.mdb beside vemora-admin)\n"
+        "  --server URL  the register on a PostgreSQL server instead (a libpq URI or\n"
+        "                service=NAME); backup then writes a register file the program opens\n");
 }
 
 std::optional<int> runAdminCommand(const QStringList& args, const QString& programDir,
@@ -88,18 +144,23 @@ std::optional<int> runAdminCommand(const QStringList& args, const QString& progr
     if (args.isEmpty())
         return std::nullopt;
     const QString command = args.at(0);
-    if (command != QLatin1String("backup") && command != QLatin1String("check"))
+    if (command != QLatin1String("backup") && command != QLatin1String("check") &&
+        command != QLatin1String("copy"))
         return std::nullopt;
     const std::optional<Arguments> a = parse(args.mid(1), programDir);
-    const int wanted = command == QLatin1String("backup") ? 1 : 0;
+    const int wanted = command == QLatin1String("backup") ? 1
+                       : command == QLatin1String("copy") ? 2
+                                                          : 0;
     if (!a || a->positional.size() != wanted) {
         std::fprintf(err, "usage:\n%s", qUtf8Printable(adminUsage()));
         return 2;
     }
     try {
+        if (command == QLatin1String("copy"))
+            return copy(*a, out);
         return command == QLatin1String("backup") ? backup(*a, out, err) : check(*a, out);
     } catch (const store::DbError& error) {
-        std::fprintf(err, "vemora-admin: %s: %s\n", qUtf8Printable(a->db),
+        std::fprintf(err, "vemora-admin: %s: %s\n", qUtf8Printable(a->where()),
                      qUtf8Printable(error.text()));
     } catch (const common::FileError& error) {
         std::fprintf(err, "vemora-admin: %s\n", qUtf8Printable(error.text()));

@@ -52,34 +52,48 @@ const Rule Rules[] = {
      "SELECT count(*) FROM StockHistory h LEFT JOIN Licences l ON l.Licence_ID = h.Stock_Lic_ID "
      "WHERE h.Type = 'L' AND l.Licence_ID IS NULL"},
     {"duplicate category descriptions",
-     "SELECT count(*) FROM (SELECT Cat_Desc FROM Categories GROUP BY Cat_Desc COLLATE UNICASE "
-     "HAVING count(*) > 1)"},
+     "SELECT count(*) FROM (SELECT 1 AS n FROM Categories GROUP BY Cat_Desc COLLATE UNICASE "
+     "HAVING count(*) > 1) AS d"},
     {"duplicate product codes",
-     "SELECT count(*) FROM (SELECT Prod_Code FROM Products GROUP BY Prod_Code COLLATE UNICASE "
-     "HAVING count(*) > 1)"},
+     "SELECT count(*) FROM (SELECT 1 AS n FROM Products GROUP BY Prod_Code COLLATE UNICASE "
+     "HAVING count(*) > 1) AS d"},
     {"duplicate stock codes",
-     "SELECT count(*) FROM (SELECT Stock_Code FROM Stock GROUP BY Stock_Code COLLATE UNICASE "
-     "HAVING count(*) > 1)"},
+     "SELECT count(*) FROM (SELECT 1 AS n FROM Stock GROUP BY Stock_Code COLLATE UNICASE "
+     "HAVING count(*) > 1) AS d"},
     {"duplicate licence keys",
-     "SELECT count(*) FROM (SELECT Licence_Name FROM Licences GROUP BY Licence_Name COLLATE "
-     "UNICASE HAVING count(*) > 1)"},
+     "SELECT count(*) FROM (SELECT 1 AS n FROM Licences GROUP BY Licence_Name COLLATE "
+     "UNICASE HAVING count(*) > 1) AS d"},
 };
 
-// The lines of a PRAGMA that answers "ok" when all is well.
+// The engine's own check, which answers nothing when all is well.
 void integrity(store::Database& db, QStringList& problems) {
-    store::Query q(db, QStringLiteral("PRAGMA integrity_check"));
-    int n = 0;
-    while (q.next() && n < MaxLines) {
-        const QString line = q.rawTextAt(0);
-        if (line == QLatin1String("ok"))
-            return;
+    for (const QString& line : db.integrityProblems(MaxLines))
         problems << QStringLiteral("integrity: %1").arg(line);
-        ++n;
-    }
 }
 
+// The references between tables, for the server: the same lines as the
+// file's foreign key check (the table, the row's id, the table named).
+const char* const ServerReferences =
+    "SELECT 'Products' AS t, p.Prod_ID AS id, 'Categories' AS parent FROM Products p "
+    "WHERE NOT EXISTS (SELECT 1 FROM Categories c WHERE c.Cat_ID = p.Prod_Cat_ID) "
+    "UNION ALL SELECT 'Products', p.Prod_ID, 'Suppliers' FROM Products p WHERE p.Supp_ID IS "
+    "NOT NULL AND NOT EXISTS (SELECT 1 FROM Suppliers s WHERE s.Supplier_ID = p.Supp_ID) "
+    "UNION ALL SELECT 'Stock', s.Stock_ID, 'Products' FROM Stock s "
+    "WHERE NOT EXISTS (SELECT 1 FROM Products p WHERE p.Prod_ID = s.Prod_ID) "
+    "UNION ALL SELECT 'Stock', s.Stock_ID, 'Locations' FROM Stock s "
+    "WHERE NOT EXISTS (SELECT 1 FROM Locations l WHERE l.Loc_ID = s.Loc_ID) "
+    "UNION ALL SELECT 'Stock', s.Stock_ID, 'Suppliers' FROM Stock s WHERE s.Supp_ID IS NOT "
+    "NULL AND NOT EXISTS (SELECT 1 FROM Suppliers x WHERE x.Supplier_ID = s.Supp_ID) "
+    "UNION ALL SELECT 'Licences', l.Licence_ID, 'Products' FROM Licences l "
+    "WHERE NOT EXISTS (SELECT 1 FROM Products p WHERE p.Prod_ID = l.Prod_ID) "
+    "UNION ALL SELECT 'Licences', l.Licence_ID, 'Locations' FROM Licences l "
+    "WHERE NOT EXISTS (SELECT 1 FROM Locations x WHERE x.Loc_ID = l.Loc_ID) "
+    "UNION ALL SELECT 'Licences', l.Licence_ID, 'Suppliers' FROM Licences l WHERE l.Supp_ID "
+    "IS NOT NULL AND NOT EXISTS (SELECT 1 FROM Suppliers x WHERE x.Supplier_ID = l.Supp_ID)";
+
 void references(store::Database& db, QStringList& problems) {
-    store::Query q(db, QStringLiteral("PRAGMA foreign_key_check"));
+    store::Query q(db, db.onServer() ? QString::fromLatin1(ServerReferences)
+                                     : QStringLiteral("PRAGMA foreign_key_check"));
     int n = 0;
     while (q.next() && n < MaxLines) {
         problems << QStringLiteral("reference: row %1 of %2 names a missing row of %3")

@@ -8,6 +8,10 @@
 #include "store/StoreConstants.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+#include <sqlite3.h>
 
 namespace shell {
 
@@ -71,6 +75,42 @@ std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, common::M
         return db;
     } catch (const store::DbError& error) {
         messages.fail(error.text());
+        return nullptr;
+    }
+}
+
+QString chosenServer(const QStringList& args, const QString& dir) {
+    const int at = static_cast<int>(args.indexOf(QStringLiteral("--server")));
+    if (at >= 0 && at + 1 < args.size())
+        return args.at(at + 1);
+    const QString ini = QDir(dir).filePath(QStringLiteral("vemora.ini"));
+    if (!QFileInfo::exists(ini))
+        return {};
+    QSettings settings(ini, QSettings::IniFormat);
+    return settings.value(QStringLiteral("database/server")).toString().trimmed();
+}
+
+std::unique_ptr<store::Database> OpenServerRegister(const QString& address,
+                                                    common::Messages& messages,
+                                                    const store::PasswordPrompt& prompt) {
+    try {
+        auto db = store::Database::connectServer(address, prompt);
+        if (db->userVersion() == 0) {
+            messages.fail(NoRegisterOnServer.arg(db->describe()));
+            return nullptr;
+        }
+        store::checkSchema(*db);
+        return db;
+    } catch (const store::DbError& error) {
+        QString help;
+        if (error.number() == SQLITE_CANTOPEN)
+            help = ServerUnreachableHelp;
+        else if (error.number() == SQLITE_AUTH)
+            help = ServerLoginHelp;
+        else if (error.description().contains(QLatin1String("newer version")))
+            help = NewerRegisterHelp;
+        messages.fail(help.isEmpty() ? error.text()
+                                     : error.description() + QStringLiteral("\r\n") + help);
         return nullptr;
     }
 }

@@ -3,6 +3,7 @@
 
 #include "store/Collation.h"
 #include "store/FindText.h"
+#include "store/ServerEngine.h"
 #include "store/StoreConstants.h"
 
 #include <QFileInfo>
@@ -40,9 +41,9 @@ int primary(int code) {
 
 } // namespace
 
-DbError::DbError(QString description, int number)
+DbError::DbError(QString description, int number, QString sqlState)
     : std::runtime_error(description.toStdString()), description_(std::move(description)),
-      number_(number) {}
+      number_(number), sqlState_(std::move(sqlState)) {}
 
 QString DbError::text() const {
     return description_ + QStringLiteral(" - ") + QString::number(number_);
@@ -66,9 +67,73 @@ Database::~Database() {
 }
 
 sqlite3* Database::handle() const {
+    if (server_)
+        throw DbError(QStringLiteral("The register is on a server, not in a file"), SQLITE_MISUSE);
     if (!db_)
         throw DbError(QStringLiteral("The database connection is closed"), SQLITE_MISUSE);
     return db_;
+}
+
+ServerConnection& Database::server() const {
+    if (!server_)
+        throw DbError(QStringLiteral("The register is a file, not on a server"), SQLITE_MISUSE);
+    return *server_;
+}
+
+std::unique_ptr<Database> Database::connectServer(const QString& uri,
+                                                  const PasswordPrompt& prompt) {
+    std::unique_ptr<Database> db(new Database(nullptr));
+    db->server_ = ServerConnection::connect(uri, prompt);
+    return db;
+}
+
+QString Database::describe() const {
+    return server_ ? server_->describe() : path_;
+}
+
+bool Database::hasTable(const QString& name) {
+    if (server_)
+        return exists(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_schema = "
+                                     "current_schema() AND lower(table_name) = lower(?)"),
+                      name);
+    return exists(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                 "AND name = ? COLLATE NOCASE"),
+                  name);
+}
+
+QStringList Database::integrityProblems(int max) {
+    QStringList problems;
+    if (server_) {
+        // The server keeps its own files sound; what the register needs of
+        // it is the text collation and indexes the server has finished.
+        if (!exists(QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'unicase' AND "
+                                   "NOT collisdeterministic")))
+            problems << QStringLiteral("the collation unicase is missing");
+        Query q(*this, QStringLiteral("SELECT c.relname AS name FROM pg_index i JOIN pg_class c "
+                                      "ON c.oid = i.indexrelid JOIN pg_namespace n ON n.oid = "
+                                      "c.relnamespace WHERE n.nspname = current_schema() AND "
+                                      "NOT i.indisvalid"));
+        while (q.next() && problems.size() < max)
+            problems << QStringLiteral("index %1 is not valid").arg(q.rawTextAt(0));
+        return problems;
+    }
+    Query q(*this, QStringLiteral("PRAGMA integrity_check"));
+    while (q.next() && problems.size() < max) {
+        const QString line = q.rawTextAt(0);
+        if (line == QLatin1String("ok"))
+            break;
+        problems << line;
+    }
+    return problems;
+}
+
+void Database::followIdentity(const QString& table, const QString& idColumn) {
+    if (!server_)
+        return;
+    // Names are program constants.
+    run(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                       "coalesce((SELECT max(%2) FROM %1), 0) + 1, false)")
+            .arg(table.toLower(), idColumn.toLower()));
 }
 
 void Database::fail() const {
@@ -158,6 +223,9 @@ std::unique_ptr<Database> Database::openInMemory() {
 }
 
 void Database::backupTo(const QString& path) const {
+    if (server_)
+        throw DbError(QStringLiteral("A register on a server is backed up by copying it to a file"),
+                      SQLITE_MISUSE);
     sqlite3* source = handle();
     std::unique_ptr<Database> copy =
         connect(path, key_ ? &*key_ : nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
@@ -174,6 +242,9 @@ void Database::backupTo(const QString& path) const {
 }
 
 void Database::close() {
+    if (server_)
+        throw DbError(QStringLiteral("A register on a server is not closed to be replaced"),
+                      SQLITE_MISUSE);
     if (!db_)
         return;
     const int changes = sqlite3_total_changes(db_);
@@ -184,7 +255,7 @@ void Database::close() {
 }
 
 void Database::reopen() {
-    if (db_)
+    if (db_ || server_)
         return;
     if (path_.isEmpty())
         throw DbError(QStringLiteral("A database held in memory cannot be opened again"),
@@ -196,6 +267,10 @@ void Database::reopen() {
 }
 
 void Database::run(const QString& sql) {
+    if (server_) {
+        server_->run(sql);
+        return;
+    }
     char* error = nullptr;
     const QByteArray text = sql.toUtf8();
     if (sqlite3_exec(handle(), text.constData(), nullptr, nullptr, &error) != SQLITE_OK) {
@@ -205,20 +280,46 @@ void Database::run(const QString& sql) {
     }
 }
 
+void Database::runServerText(const QString& sql) {
+    server().runNative(sql);
+}
+
 std::int64_t Database::changeCount() const {
+    if (server_)
+        return server_->changes();
     return closedChanges_ + (db_ ? sqlite3_total_changes(db_) : 0);
 }
 
 std::int64_t Database::lastInsertId() const {
+    if (server_) {
+        // The value the session's last identity drew: the key of the row
+        // the last INSERT added.
+        Query q(const_cast<Database&>(*this), QStringLiteral("SELECT lastval() AS id"));
+        q.next();
+        return q.integer(QStringLiteral("id"));
+    }
     return sqlite3_last_insert_rowid(handle());
 }
 
 int Database::userVersion() {
+    if (server_) {
+        if (!exists(QStringLiteral("SELECT 1 WHERE to_regclass('schema_version') IS NOT NULL")))
+            return 0;
+        Query q(*this, QStringLiteral("SELECT version FROM schema_version"));
+        return q.next() ? static_cast<int>(q.integer(QStringLiteral("version"))) : 0;
+    }
     Query q(*this, QStringLiteral("PRAGMA user_version"));
     return q.next() ? static_cast<int>(q.integer(QStringLiteral("user_version"))) : 0;
 }
 
 void Database::setUserVersion(int version) {
+    if (server_) {
+        run(QStringLiteral("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL);"
+                           "DELETE FROM schema_version;"
+                           "INSERT INTO schema_version (version) VALUES (%1)")
+                .arg(version));
+        return;
+    }
     // PRAGMA takes no parameters; the value is a program constant.
     run(QStringLiteral("PRAGMA user_version = %1").arg(version));
 }
@@ -226,6 +327,10 @@ void Database::setUserVersion(int version) {
 // ------------------------------------------------------------------- Query
 
 Query::Query(Database& db, const QString& sql) : db_(&db) {
+    if (db.server_) {
+        server_ = std::make_unique<ServerStatement>(*db.server_, sql);
+        return;
+    }
     const QByteArray text = sql.toUtf8();
     if (sqlite3_prepare_v2(db.handle(), text.constData(), text.size(), &stmt_, nullptr) !=
         SQLITE_OK)
@@ -233,8 +338,9 @@ Query::Query(Database& db, const QString& sql) : db_(&db) {
 }
 
 Query::Query(Query&& other) noexcept
-    : db_(other.db_), stmt_(other.stmt_), columns_(std::move(other.columns_)),
-      spellings_(std::move(other.spellings_)), hasRow_(other.hasRow_) {
+    : db_(other.db_), stmt_(other.stmt_), server_(std::move(other.server_)),
+      columns_(std::move(other.columns_)), spellings_(std::move(other.spellings_)),
+      hasRow_(other.hasRow_) {
     other.stmt_ = nullptr;
 }
 
@@ -243,6 +349,10 @@ Query::~Query() {
 }
 
 Query& Query::bind(int index, std::int64_t value) {
+    if (server_) {
+        server_->bind(index, QByteArray::number(static_cast<qlonglong>(value)));
+        return *this;
+    }
     if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK)
         db_->fail();
     return *this;
@@ -250,6 +360,10 @@ Query& Query::bind(int index, std::int64_t value) {
 
 Query& Query::bind(int index, const QString& value) {
     const QByteArray text = value.toUtf8();
+    if (server_) {
+        server_->bind(index, text);
+        return *this;
+    }
     if (sqlite3_bind_text(stmt_, index, text.constData(), text.size(), SQLITE_TRANSIENT) !=
         SQLITE_OK)
         db_->fail();
@@ -257,12 +371,20 @@ Query& Query::bind(int index, const QString& value) {
 }
 
 Query& Query::bind(int index, Null) {
+    if (server_) {
+        server_->bind(index, std::nullopt);
+        return *this;
+    }
     if (sqlite3_bind_null(stmt_, index) != SQLITE_OK)
         db_->fail();
     return *this;
 }
 
 bool Query::next() {
+    if (server_) {
+        hasRow_ = server_->next();
+        return hasRow_;
+    }
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) {
         hasRow_ = true;
@@ -275,12 +397,21 @@ bool Query::next() {
 }
 
 int Query::execute() {
+    if (server_) {
+        hasRow_ = false;
+        return server_->execute();
+    }
     while (next()) {
     }
     return sqlite3_changes(db_->handle());
 }
 
 void Query::reset() {
+    if (server_) {
+        server_->reset();
+        hasRow_ = false;
+        return;
+    }
     // A failed step has already raised its error; reset repeats that code.
     sqlite3_reset(stmt_);
     hasRow_ = false;
@@ -293,9 +424,12 @@ int Query::columnIndex(const QString& column) const {
     if (known != spellings_.cend())
         return known.value();
     if (columns_.isEmpty()) {
-        const int count = sqlite3_column_count(stmt_);
+        const int count = server_ ? server_->columnCount() : sqlite3_column_count(stmt_);
         for (int i = 0; i < count; ++i)
-            columns_.insert(QString::fromUtf8(sqlite3_column_name(stmt_, i)).toLower(), i);
+            columns_.insert((server_ ? server_->columnName(i)
+                                     : QString::fromUtf8(sqlite3_column_name(stmt_, i)))
+                                .toLower(),
+                            i);
     }
     const auto it = columns_.constFind(column.toLower());
     if (it == columns_.cend())
@@ -306,10 +440,24 @@ int Query::columnIndex(const QString& column) const {
 }
 
 bool Query::isNull(const QString& column) const {
+    if (server_)
+        return server_->isNull(columnIndex(column));
     return sqlite3_column_type(stmt_, columnIndex(column)) == SQLITE_NULL;
 }
 
 std::int64_t Query::integer(const QString& column) const {
+    if (server_) {
+        // Text as the server sends it; a truth value reads as 1 or 0, NULL
+        // and a text that is no number as 0, as on the file.
+        const QByteArray v = server_->value(columnIndex(column));
+        if (v == "t")
+            return 1;
+        if (v == "f")
+            return 0;
+        bool ok = false;
+        const qlonglong n = v.toLongLong(&ok);
+        return ok ? n : static_cast<std::int64_t>(v.toDouble());
+    }
     return sqlite3_column_int64(stmt_, columnIndex(column));
 }
 
@@ -324,6 +472,11 @@ QString Query::rawText(const QString& column) const {
 }
 
 QString Query::rawTextAt(int i) const {
+    if (server_) {
+        if (!hasRow_)
+            throw DbError(QStringLiteral("No current row"), SQLITE_MISUSE);
+        return QString::fromUtf8(server_->value(i));
+    }
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(stmt_, i)) : QString();
 }
@@ -341,6 +494,12 @@ Money Query::money(const QString& column) const {
 Transaction::Transaction(Database& db) : db_(db) {
     static int counter = 0;
     name_ = QStringLiteral("tx%1").arg(++counter);
+    if (db_.onServer()) {
+        // The server takes a savepoint only inside a transaction.
+        outermost_ = !db_.server().inTransaction();
+        db_.run(outermost_ ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT %1").arg(name_));
+        return;
+    }
     outermost_ = sqlite3_get_autocommit(db_.handle()) != 0;
     db_.run(QStringLiteral("SAVEPOINT %1").arg(name_));
 }
@@ -365,6 +524,11 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
+    if (db_.onServer() && outermost_) {
+        done_ = true;
+        db_.server().commit();
+        return;
+    }
     db_.run(QStringLiteral("RELEASE %1").arg(name_));
     done_ = true;
 }

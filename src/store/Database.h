@@ -1,17 +1,24 @@
 #pragma once
 
-// A small layer over the SQLCipher C API: one keyed connection, prepared
+// A small layer over two engines: the SQLCipher C API (one keyed file) and
+// PostgreSQL's libpq (a register on a database server). Both offer prepared
 // statements with bound parameters, rows read by column name, and RAII
-// transactions. Every failure raises DbError carrying the engine's own
-// description and result code (SQLite's primary result code, SQLITE_...).
+// transactions; the SQL text is one text for both, which the server's engine
+// translates where the two differ ("?" placeholders, PRAGMAs, the column
+// types of CREATE TABLE). Every failure raises DbError carrying the engine's
+// own description and a result code: SQLite's primary result code
+// (SQLITE_...) on the file; on the server the SQLSTATE, kept as it is and
+// mapped to the nearest SQLite code (see ServerEngine.cpp).
 
 #include "store/Money.h"
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -21,11 +28,16 @@ struct sqlite3_stmt;
 
 namespace store {
 
+class ServerConnection;
+class ServerStatement;
+
 class DbError : public std::runtime_error {
 public:
-    DbError(QString description, int number);
+    DbError(QString description, int number, QString sqlState = {});
     const QString& description() const { return description_; }
     int number() const { return number_; }
+    // The server's SQLSTATE ("23505"); empty on the file.
+    const QString& sqlState() const { return sqlState_; }
     // "description - number", the form in which the program reports it.
     QString text() const;
     // True when the engine found the file damaged or no longer a database
@@ -38,7 +50,15 @@ public:
 private:
     QString description_;
     int number_;
+    QString sqlState_;
 };
+
+// The engine under a Database.
+enum class Engine { File, Server };
+
+// Asks the user for the password the server wants for the described login
+// ("user@host/database"); no value when the user declines.
+using PasswordPrompt = std::function<std::optional<QString>(const QString& login)>;
 
 // Marker for binding SQL NULL.
 struct Null {};
@@ -101,6 +121,8 @@ private:
 
     Database* db_;
     sqlite3_stmt* stmt_ = nullptr;
+    // On the server: the translated text, the bound values and the result.
+    std::unique_ptr<ServerStatement> server_;
     // The statement's column names in lower case, made on the first read.
     mutable QHash<QString, int> columns_;
     // Each spelling a caller has read by, so a loop over rows finds its
@@ -126,6 +148,13 @@ public:
     // of a file but no key (and so none of the cost of deriving one). Gone
     // when the connection closes.
     static std::unique_ptr<Database> openInMemory();
+    // Connects to a register on a PostgreSQL server, given a libpq
+    // connection URI or "service=NAME" (any libpq setting passes through).
+    // When the server asks for a password and none came with the settings,
+    // prompt is asked for one (never kept); without a prompt, or when the
+    // user declines, the login fails as the server refused it.
+    static std::unique_ptr<Database> connectServer(const QString& uri,
+                                                   const PasswordPrompt& prompt = {});
 
     ~Database();
     Database(const Database&) = delete;
@@ -148,17 +177,40 @@ public:
 
     // Runs SQL text holding no parameters, possibly several statements.
     void run(const QString& sql);
+    // Runs the server's own SQL text untranslated (function bodies,
+    // triggers); for what only the server's engine has. Fails on the file.
+    void runServerText(const QString& sql);
 
+    // The id of the row the last INSERT added to a table with a counter key.
     std::int64_t lastInsertId() const;
+    // The schema version: PRAGMA user_version on the file, the one row of
+    // the table schema_version on the server (0 while it is missing).
     // How many rows this connection has inserted, changed or deleted since
     // it was first opened, through any statement (work later rolled back
     // included), kept across close() and reopen(). It only grows: a window
-    // that noted it can tell whether anything was written since.
+    // that noted it can tell whether anything was written since. On the
+    // server: the rows the program's own statements changed, those that
+    // triggers keep not included.
     std::int64_t changeCount() const;
     int userVersion();
     void setUserVersion(int version);
 
+    Engine engine() const { return server_ ? Engine::Server : Engine::File; }
+    bool onServer() const { return server_ != nullptr; }
+    // Which register is open, for the user: the file's path ("" in memory),
+    // or user@host/database on the server.
+    QString describe() const;
+    // True when the database holds a table of that name (any case).
+    bool hasTable(const QString& name);
+    // The engine's own integrity check, at most max lines; empty when sound.
+    QStringList integrityProblems(int max);
+    // After rows were inserted with their ids given, makes the table's
+    // counter key carry on above the highest id (the file does so itself).
+    void followIdentity(const QString& table, const QString& idColumn);
+
+    // The SQLite connection; fails on the server.
     sqlite3* handle() const;
+    ServerConnection& server() const;
     [[noreturn]] void fail() const;
 
     // The file the connection was opened on ("" in memory).
@@ -175,7 +227,7 @@ public:
     // (SQLITE_BUSY, connection still open) while a statement is unfinished.
     // Until reopen() any use fails with SQLITE_MISUSE.
     void close();
-    bool isOpen() const { return db_ != nullptr; }
+    bool isOpen() const { return db_ != nullptr || server_ != nullptr; }
     // Opens the same file again with the same key and settings, in place, so
     // that everything holding this Database carries on with it.
     void reopen();
@@ -189,6 +241,8 @@ private:
     sqlite3* db_;
     QString path_;
     std::optional<QString> key_;
+    std::unique_ptr<ServerConnection> server_;
+    friend class Query;
     // Changes counted by connections closed before the current one.
     std::int64_t closedChanges_ = 0;
 };

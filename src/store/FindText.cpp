@@ -56,7 +56,86 @@ const Searched SearchedTables[] = {
 
 } // namespace
 
+namespace {
+
+// The server's fold_text: the file's folding as near as the server comes.
+// Canonical decomposition, then the combining marks of the blocks that hold
+// them dropped (the file drops every non-spacing and enclosing mark; the
+// server's patterns know no character classes for them), then ICU's lower
+// case, whatever the database's own locale, with the final sigma made the
+// plain one as case folding makes it.
+// NULL folds to "" as on the file.
+const char* const ServerFold = R"SQL(
+CREATE OR REPLACE FUNCTION fold_text(t text) RETURNS text
+LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $fold$
+SELECT coalesce(translate(lower(regexp_replace(normalize(t, NFD),
+    '[\u0300-\u036f\u0483-\u0489\u0591-\u05bd\u0610-\u061a\u064b-\u065f\u1ab0-\u1aff\u1dc0-\u1dff\u20d0-\u20ff\u302a-\u302f\u3099\u309a\ufe20-\ufe2f]',
+    '', 'g') COLLATE "und-x-icu"), 'ς', 'σ'), '')
+$fold$;
+)SQL";
+
+// The same table and triggers on the server: one trigger function per
+// searched table, which the three triggers call.
+void addServerFindText(Database& db) {
+    QString sql = QString::fromUtf8(ServerFold);
+    // Folded compares byte by byte, as the file's default does, so that
+    // both engines show the results in the same order. The key is a unique
+    // index in the order the engine's ORDER BY asks for (NULLs first, as on
+    // the file), so that a search walks it and stops at the rows it shows;
+    // a primary key's index is in the other order, which the server would
+    // read whole and sort.
+    sql += QStringLiteral(
+        "DROP TABLE IF EXISTS FindText; CREATE TABLE FindText (Kind bigint NOT NULL, "
+        "Item_ID bigint NOT NULL, Folded text COLLATE \"C\" NOT NULL);"
+        "CREATE UNIQUE INDEX pkFindText ON FindText "
+        "(Kind NULLS FIRST, Folded NULLS FIRST, Item_ID NULLS FIRST);"
+        "CREATE UNIQUE INDEX ixFindTextItem ON FindText (Kind, Item_ID);");
+    for (const Searched& s : SearchedTables) {
+        const QString kind = QString::number(static_cast<int>(s.kind));
+        const QString table = QString::fromLatin1(s.table);
+        const QString id = QString::fromLatin1(s.id);
+        const QString text = QString::fromLatin1(s.text).replace(QLatin1String("char(10)"),
+                                                                 QLatin1String("chr(10)"));
+        const QString function = QStringLiteral("find_%1").arg(table.toLower());
+        sql += QStringLiteral(
+                   "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $find$\n"
+                   "BEGIN\n"
+                   "  IF TG_OP = 'DELETE' THEN\n"
+                   "    DELETE FROM FindText WHERE Kind = %2 AND Item_ID = OLD.%3;\n"
+                   "  ELSIF TG_OP = 'UPDATE' THEN\n"
+                   "    UPDATE FindText SET Folded = %4 WHERE Kind = %2 AND Item_ID = OLD.%3;\n"
+                   "  ELSE\n"
+                   "    INSERT INTO FindText (Kind, Item_ID, Folded) VALUES (%2, NEW.%3, %4)\n"
+                   "    ON CONFLICT (Kind, Item_ID) DO UPDATE SET Folded = EXCLUDED.Folded;\n"
+                   "  END IF;\n"
+                   "  RETURN NULL;\n"
+                   "END\n"
+                   "$find$;")
+                   .arg(function, kind, id, text.arg(QStringLiteral("NEW")));
+        for (const char* when : {"Add", "Change", "Remove"})
+            sql += QStringLiteral("DROP TRIGGER IF EXISTS tr%1Find%2 ON %1;")
+                       .arg(table, QString::fromLatin1(when));
+        sql += QStringLiteral("CREATE TRIGGER tr%1FindAdd AFTER INSERT ON %1 FOR EACH ROW "
+                              "EXECUTE FUNCTION %2();"
+                              "CREATE TRIGGER tr%1FindChange AFTER UPDATE OF %3 ON %1 FOR EACH "
+                              "ROW EXECUTE FUNCTION %2();"
+                              "CREATE TRIGGER tr%1FindRemove AFTER DELETE ON %1 FOR EACH ROW "
+                              "EXECUTE FUNCTION %2();")
+                   .arg(table, function, QString::fromLatin1(s.columns));
+        sql += QStringLiteral("INSERT INTO FindText (Kind, Item_ID, Folded) "
+                              "SELECT %1, %2, %3 FROM %4 r;")
+                   .arg(kind, id, text.arg(QStringLiteral("r")), table);
+    }
+    db.runServerText(sql);
+}
+
+} // namespace
+
 void addFindText(Database& db) {
+    if (db.onServer()) {
+        addServerFindText(db);
+        return;
+    }
     // The table is derived from the five tables: a file that has one
     // already (a copy stamped with an older version) gets it made afresh.
     // Without a rowid, and kept in the order Find shows (by kind, then

@@ -13,9 +13,9 @@ namespace store {
 inline const QString DatabaseFileName = QStringLiteral("AssetManagement.mdb");
 inline const QString DatabaseKey = QStringLiteral("zovat");
 
-// Schema version recorded in PRAGMA user_version; Schema.cpp holds the
+// Schema version recorded in PRAGMA user_version (a table on the server); Schema.cpp holds the
 // migration to each version after the first.
-inline constexpr int SchemaVersion = 4;
+inline constexpr int SchemaVersion = 5;
 
 // Reserved rows of Locations, present in every database.
 namespace loc {

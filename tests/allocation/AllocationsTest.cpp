@@ -189,6 +189,7 @@ TEST_F(Allocations, TemporaryGroupsOfTwoProductsAtOneLocationStayApart) {
 }
 
 TEST_F(Allocations, RefusalsAndFailuresStoreNothing) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int item = t.addStock(QStringLiteral("S1"), pc, office);
     const QString key = QStringLiteral("S%1").arg(item);
     struct Case {
@@ -231,6 +232,7 @@ TEST_F(Allocations, RefusalsAndFailuresStoreNothing) {
 }
 
 TEST_F(Allocations, SeveralItemsAndWholeGroupsMoveTogetherOrNotAtAll) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int s1 = t.addStock(QStringLiteral("S1"), pc, office);
     const int s2 = t.addStock(QStringLiteral("S2"), pc, storeRoom);
     const int here = t.addStock(QStringLiteral("S3"), pc, lab);
@@ -328,6 +330,7 @@ TEST_F(Allocations, AGroupAlreadyAtTheTargetIsLeftAsItIsInAMoveOfSeveral) {
 }
 
 TEST_F(Allocations, AMoveOfSeveralTellsTheTreeEachChangeOnce) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int s1 = t.addStock(QStringLiteral("S1"), pc, office);
     const int s2 = t.addStock(QStringLiteral("S2"), pc, store::loc::RemovedStock);
     for (int i = 0; i < 3; ++i)

@@ -155,6 +155,8 @@ TEST_F(LicenceExpiry, TheListRunsByExpiryThenProductWithPathsAndDaysLeft) {
 }
 
 TEST_F(LicenceExpiry, TheCountIsReadFromTheExpiryIndex) {
+    // The server's planner chooses by the table's size and statistics.
+    SKIP_ON_SERVER("reads the file engine's query plan");
     store::Query q(t.db(), QStringLiteral("EXPLAIN QUERY PLAN SELECT count(*) FROM Licences WHERE "
                                           "Licences.Exp_Date <= ? AND Licences.Exp_Date <> '' AND "
                                           "Licences.Loc_ID <> ?"));

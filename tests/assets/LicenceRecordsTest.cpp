@@ -257,6 +257,7 @@ TEST_F(LicenceRecords, RemovalParksFirstThenDeletesWithTheHistory) {
 }
 
 TEST_F(LicenceRecords, AFailedWriteLeavesNothingOfItsOperation) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int id = *logic.InsertLicence(fields(QStringLiteral("K-1"))).licId;
     const int parked = t.addLicence(QStringLiteral("K-9"), word, store::loc::RemovedLicences,
                                     store::LicenceNormal);
@@ -319,6 +320,7 @@ TEST_F(LicenceRecords, AnExpiryItsStoredFormCannotHoldIsRefusedAndOneWrittenElse
 }
 
 TEST_F(LicenceRecords, ALicenceInsertThatAddsNoRowFailsAndWritesNoHistory) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int first = *logic.InsertLicence(fields(QStringLiteral("K-1"))).licId;
     // The engine skips the insert without an error: no row, no new id.
     t.db().run(QStringLiteral("CREATE TRIGGER skipLicence BEFORE INSERT ON Licences "

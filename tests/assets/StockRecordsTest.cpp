@@ -358,6 +358,7 @@ TEST_F(StockRecords, AParkedItemWithoutHistoryIsStillDeleted) {
 }
 
 TEST_F(StockRecords, AFailedHistoryRowUndoesItsAddMoveAndPark) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int id = *stock().AddStock(fields(QStringLiteral("PC-1"))).stockId;
     historyWritesNothing();
 
@@ -384,6 +385,7 @@ TEST_F(StockRecords, AFailedHistoryRowUndoesItsAddMoveAndPark) {
 }
 
 TEST_F(StockRecords, AnItemInsertThatAddsNoRowFailsAndWritesNoHistory) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int first = *stock().AddStock(fields(QStringLiteral("PC-1"))).stockId;
     // The engine skips the insert without an error: no row, no new id.
     t.db().run(QStringLiteral("CREATE TRIGGER skipStock BEFORE INSERT ON Stock "
@@ -398,6 +400,7 @@ TEST_F(StockRecords, AnItemInsertThatAddsNoRowFailsAndWritesNoHistory) {
 }
 
 TEST_F(StockRecords, AFailedDeleteKeepsTheHistory) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int id = t.addStock(QStringLiteral("PC-1"), desktop, store::loc::RemovedStock);
     t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Removed Stock', ?, 'S')"),
                    id, Stamp);

@@ -68,6 +68,7 @@ TEST_F(Categories, ListCountsProductsAndLiveItemsOnly) {
 }
 
 TEST_F(Categories, ListTakesOneStatementHoweverManyCategoriesAndProducts) {
+    SKIP_ON_SERVER("counts statements with SQLite's trace hook");
     for (int c = 0; c < 5; ++c) {
         const int cat = t.addCategory(QStringLiteral("Cat %1").arg(c));
         for (int p = 0; p < 4; ++p)
@@ -82,6 +83,7 @@ TEST_F(Categories, ListTakesOneStatementHoweverManyCategoriesAndProducts) {
 }
 
 TEST_F(Categories, ChooserEntriesCarryTheirIds) {
+    t.allowDuplicateTexts();
     const int b = t.addCategory(QStringLiteral("printers"));
     const int a = t.addCategory(QStringLiteral("Monitors"));
     const int b2 = t.addCategory(QStringLiteral("Printers"));
@@ -134,6 +136,7 @@ TEST_F(Categories, AddStoresTheDescriptionAsGivenOrRefusesIt) {
 
 TEST_F(Categories, RenameFindsTheRowByItsKey) {
     // Older data may hold the same description twice.
+    t.allowDuplicateTexts();
     const int first = t.addCategory(QStringLiteral("printers"));
     const int twin = t.addCategory(QStringLiteral("Scanners"));
     t.db().execute(QStringLiteral("UPDATE Categories SET Cat_Desc = 'printers' WHERE Cat_ID = ?"),

@@ -367,16 +367,17 @@ TEST_F(Products, DeleteAsksOnceOrTwiceAndRefusesLiveItems) {
         const int p = t.addProduct(QStringLiteral("D-%1").arg(c.name), QStringLiteral("D"), cat);
         std::vector<int> stock, licences;
         if (c.items == LiveBoth) {
-            stock.push_back(t.addStock(QStringLiteral("LS"), p, office));
-            licences.push_back(t.addLicence(QStringLiteral("LL"), p, office, "N"));
+            stock.push_back(t.addStock(QStringLiteral("LS-%1").arg(c.name), p, office));
+            licences.push_back(t.addLicence(QStringLiteral("LL-%1").arg(c.name), p, office, "N"));
         } else if (c.items == LiveStock) {
-            stock.push_back(t.addStock(QStringLiteral("LS"), p, office));
-            licences.push_back(
-                t.addLicence(QStringLiteral("RL"), p, store::loc::RemovedLicences, "T"));
+            stock.push_back(t.addStock(QStringLiteral("LS-%1").arg(c.name), p, office));
+            licences.push_back(t.addLicence(QStringLiteral("RL-%1").arg(c.name), p,
+                                            store::loc::RemovedLicences, "T"));
         } else if (c.items == RemovedOnly) {
-            stock.push_back(t.addStock(QStringLiteral("RS"), p, store::loc::RemovedStock));
-            licences.push_back(
-                t.addLicence(QStringLiteral("RL"), p, store::loc::RemovedLicences, "N"));
+            stock.push_back(
+                t.addStock(QStringLiteral("RS-%1").arg(c.name), p, store::loc::RemovedStock));
+            licences.push_back(t.addLicence(QStringLiteral("RL-%1").arg(c.name), p,
+                                            store::loc::RemovedLicences, "N"));
         }
         for (int s : stock)
             addHistory(s, store::HistoryStock);
@@ -420,6 +421,7 @@ TEST_F(Products, DeleteTakesOnlyTheProductsOwnHistory) {
 }
 
 TEST_F(Products, DeleteThatMissesTheProductLeavesItsItemsAndHistory) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int p = t.addProduct(QStringLiteral("P"), QStringLiteral("Held"), cat);
     addHistory(t.addStock(QStringLiteral("S"), p, store::loc::RemovedStock), store::HistoryStock);
     // The product row will not go (as if changed under us): nothing may go.
@@ -438,6 +440,7 @@ TEST_F(Products, DeleteThatMissesTheProductLeavesItsItemsAndHistory) {
 // ---- The product enquiry's choosers -------------------------------------------------------
 
 TEST_F(Products, EnquiryChoosersCarryIdsAndKeepStoredDescriptions) {
+    t.allowDuplicateTexts();
     const int twin = t.addCategory(QStringLiteral("PCs"));
     const int b = t.addProduct(QStringLiteral("B"), QStringLiteral(" monitor"), cat);
     const int a = t.addProduct(QStringLiteral("A"), QStringLiteral("Desktop"), cat);

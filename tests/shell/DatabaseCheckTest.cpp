@@ -98,16 +98,19 @@ TEST(DatabaseCheck, EachBrokenRuleIsNamed) {
         {"licence nowhere", "UPDATE Licences SET Loc_ID = 999", "licences at a missing location"},
         {"history of nothing", "DELETE FROM Stock", "history rows of a missing stock item"},
         {"licence history of nothing", "DELETE FROM Licences", "history rows of a missing licence"},
-        {"duplicate category", "INSERT INTO Categories (Cat_Desc) VALUES ('LAPTOPS')",
+        {"duplicate category",
+         "DROP INDEX uxCategoriesDesc; INSERT INTO Categories (Cat_Desc) VALUES ('LAPTOPS')",
          "duplicate category descriptions"},
         {"duplicate product",
+         "DROP INDEX uxProductsCode; "
          "INSERT INTO Products (Prod_Code, Prod_Desc, Prod_Cat_ID) VALUES ('lt1', 'x', 1)",
          "duplicate product codes"},
         {"duplicate stock code",
+         "DROP INDEX uxStockCode; "
          "INSERT INTO Stock (Stock_Code, Prod_ID, Loc_ID) SELECT 's1', Prod_ID, Loc_ID FROM Stock",
          "duplicate stock codes"},
         {"duplicate licence key",
-         "INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Type) "
+         "DROP INDEX uxLicencesName; INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Type) "
          "SELECT 'k1', Prod_ID, Loc_ID, 'T' FROM Licences",
          "duplicate licence keys"},
         {"no version", "PRAGMA user_version = 0", "schema: The file is not an asset database"},

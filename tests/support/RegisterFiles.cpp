@@ -10,10 +10,13 @@ namespace testing_support {
 
 namespace {
 
-// Back to the first version's tables, indexes and version stamp: Products
+// Back to the first version's tables, indexes and version stamp: no unique
+// codes, Products
 // without the licences owned (made again, as the engine cannot drop a
 // column), no expiry index, the single-column location indexes.
 const char* const ToVersion1 = "PRAGMA foreign_keys = OFF;"
+                               "DROP INDEX uxCategoriesDesc; DROP INDEX uxProductsCode;"
+                               "DROP INDEX uxStockCode; DROP INDEX uxLicencesName;"
                                "DROP INDEX ixLicencesExpiry;"
                                "CREATE TABLE Products_v1 ("
                                "Prod_ID INTEGER PRIMARY KEY AUTOINCREMENT, "

@@ -10,6 +10,7 @@
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
 
+#include <QDir>
 #include <QLabel>
 
 namespace shell {
@@ -28,10 +29,15 @@ Program::~Program() {
 bool Program::Main(const Options& options) {
     if (!CheckDateOrder(options.locale, messages_))
         return false;
-    // The lock comes first: a copy refused here has written nothing.
-    lock_ = LockAssetDatabase(options.directory, messages_);
-    if (lock_)
-        db_ = OpenAssetDatabase(options.directory, messages_);
+    if (!options.server.isEmpty()) {
+        // The server keeps its register safe from several users itself.
+        db_ = OpenServerRegister(options.server, messages_, options.password);
+    } else {
+        // The lock comes first: a copy refused here has written nothing.
+        lock_ = LockAssetDatabase(options.directory, messages_);
+        if (lock_)
+            db_ = OpenAssetDatabase(options.directory, messages_);
+    }
     if (!db_) {
         lock_.reset();
         messages_.fail(CannotAccessDatabase);
@@ -51,6 +57,8 @@ bool Program::Main(const Options& options) {
     main_->setProgramDirectory(options.directory);
     main_->setSettings(options.settings);
     main_->Form_Load(options.printers);
+    main_->showRegister(db_->onServer() ? db_->describe()
+                                        : QDir::toNativeSeparators(db_->describe()));
     // Once the window shows: licences whose expiry is near or past.
     main_->ShowExpiryNotice(common::expiryWarningDays());
     return true;

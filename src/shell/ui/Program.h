@@ -3,7 +3,9 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QSettings;
 
@@ -36,6 +38,11 @@ public:
         QString directory;      // where the database file lies
         bool showSplash = true; // the splash holds start-up for three seconds
         QStringList printers;   // installed printers' device names
+        // The register on a server to use instead of the file (a libpq
+        // URI or service=NAME); empty for the file in directory.
+        QString server;
+        // Asks for the password when the server wants one.
+        std::function<std::optional<QString>(const QString& login)> password;
         // Where the main window keeps its size, splitters, column widths and
         // report zoom between runs; none: nothing is kept.
         std::shared_ptr<QSettings> settings;

@@ -21,6 +21,7 @@
 #include "reports/ui/pgReports.h"
 #include "shell/DatabaseFile.h"
 #include "shell/HelpTopics.h"
+#include "shell/RegisterCopy.h"
 #include "shell/ui/FindPanel.h"
 #include "shell/ui/WindowMemory.h"
 #include "shell/ui/frmAbout.h"
@@ -301,6 +302,27 @@ void frmVemora::setProgramDirectory(const QString& dir, std::unique_ptr<Database
     databaseFile_ = file ? std::move(file) : std::make_unique<DatabaseFile>(session_.db(), dir);
 }
 
+void frmVemora::showRegister(const QString& where) {
+    setWindowTitle(QStringLiteral("Vemora! - Assets - ") + where);
+    auto* label = findChild<QLabel*>(QStringLiteral("sbRegister"));
+    if (!label) {
+        label = new QLabel(this);
+        label->setObjectName(QStringLiteral("sbRegister"));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        statusBar()->addPermanentWidget(label);
+    }
+    label->setText(where);
+    if (session_.db().onServer()) {
+        if (QAction* restore = menuItem(QStringLiteral("mnuDBase"), 0)) {
+            restore->setEnabled(false);
+            restore->setToolTip(ServerRestoreTip);
+            if (auto* menu = findChild<QMenu*>(QStringLiteral("mnuFile")))
+                menu->setToolTipsVisible(true);
+        }
+    }
+}
+
 void frmVemora::mnuDBase_Click(int index) {
     if (!databaseFile_)
         return;
@@ -358,7 +380,10 @@ void frmVemora::backUpDatabase() {
     std::optional<QString> refusal;
     {
         common::WaitCursor wait;
-        refusal = databaseFile_->backup(backupName(*chosen));
+        if (session_.db().onServer())
+            backupToFile(session_.db(), backupName(*chosen));
+        else
+            refusal = databaseFile_->backup(backupName(*chosen));
     }
     session_.messages().refuse(refusal ? *refusal : DatabaseBackedUp);
 }

@@ -95,6 +95,12 @@ public:
     // Find, above the pages.
     FindPanel* findPanel() const { return findPanel_; }
 
+    // Shows which register is open (the file's path, or user@host/database
+    // on a server) in the title bar and the status bar. On a server the
+    // database utilities work on it: Backup writes a register file, Restore
+    // is left to the server's administrator.
+    void showRegister(const QString& where);
+
     // Set only by a database restore: close without asking.
     void skipQuitConfirmation() { skipQuit_ = true; }
 

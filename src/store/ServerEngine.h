@@ -1,0 +1,113 @@
+#pragma once
+
+// The PostgreSQL engine under store::Database: one libpq connection, the
+// translation of the program's SQL text into the server's, and the mapping
+// of the server's SQLSTATE onto the SQLite result codes the program judges
+// errors by. Only Database.cpp uses it.
+
+#include "store/Database.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+struct pg_conn;
+struct pg_result;
+
+namespace store {
+
+// The SQLite result code nearest in meaning to a SQLSTATE:
+//   23xxx integrity constraint violation      -> SQLITE_CONSTRAINT
+//   08xxx connection, 3D000 no such database  -> SQLITE_CANTOPEN
+//   28xxx invalid authorisation               -> SQLITE_AUTH
+//   42501 insufficient privilege              -> SQLITE_PERM
+//   25006 read-only transaction               -> SQLITE_READONLY
+//   40001, 40P01, 55P03 serialisation, deadlock, lock not available -> SQLITE_BUSY
+//   25P02 statement in an aborted transaction -> SQLITE_ABORT
+//   57014 query cancelled                     -> SQLITE_INTERRUPT
+//   53100 disk full                           -> SQLITE_FULL
+//   53xxx, 58xxx, 57Pxx other resources, system errors, shutdown -> SQLITE_IOERR
+//   XX001, XX002 data or index corrupted      -> SQLITE_CORRUPT
+//   22xxx data exception                      -> SQLITE_MISMATCH
+//   anything else (42xxx syntax, missing table or column, ...) -> SQLITE_ERROR
+// An error without a SQLSTATE (the connection was lost) is SQLITE_IOERR.
+int resultCodeOf(const QString& sqlState);
+
+// The server's text of one statement of the program: "?" placeholders
+// numbered $1, $2, ... (outside quotes); the PRAGMAs that have a meaning on
+// the server turned into their equivalent, the others into nothing; and in
+// CREATE TABLE the file's counter keys and integers turned into identity
+// keys and bigint. paramCount receives the number of placeholders.
+QString serverText(const QString& sql, int* paramCount = nullptr);
+
+class ServerConnection {
+public:
+    // Connects with a libpq URI or keyword string; see Database::connectServer.
+    static std::unique_ptr<ServerConnection> connect(const QString& uri,
+                                                     const PasswordPrompt& prompt);
+    ~ServerConnection();
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+
+    // user@host/database
+    QString describe() const;
+    bool inTransaction() const;
+
+    // Runs one statement with text values (no value: NULL); the result is the
+    // caller's to PQclear. Raises DbError when the server refuses it.
+    pg_result* exec(const QByteArray& sql, const std::vector<std::optional<QByteArray>>& values);
+    // Runs text holding no parameters, possibly several statements.
+    void run(const QString& sql);
+    // Runs the server's own SQL text as it is, untranslated (function
+    // bodies, triggers): text only the server's engine is given.
+    void runNative(const QString& sql);
+    // The rows inserted, updated or deleted by the statements this
+    // connection ran (not those changed by triggers), work later rolled
+    // back included.
+    std::int64_t changes() const { return changes_; }
+    // Runs COMMIT, and raises when the server rolled back instead.
+    void commit();
+
+    [[noreturn]] void fail(pg_result* result) const;
+
+private:
+    explicit ServerConnection(pg_conn* conn) : conn_(conn) {}
+    // Sends text that may hold several statements and takes every result.
+    void runText(const QByteArray& text);
+    void count(pg_result* result);
+    pg_conn* conn_;
+    std::int64_t changes_ = 0;
+};
+
+// A statement prepared for the server: its text, its bound values, and the
+// rows of its result once run.
+class ServerStatement {
+public:
+    ServerStatement(ServerConnection& connection, const QString& sql);
+    ~ServerStatement();
+    ServerStatement(const ServerStatement&) = delete;
+    ServerStatement& operator=(const ServerStatement&) = delete;
+
+    void bind(int index, std::optional<QByteArray> value);
+    bool next();
+    int execute();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int i) const;
+    bool isNull(int i) const;
+    QByteArray value(int i) const;
+
+private:
+    void runOnce();
+
+    ServerConnection& connection_;
+    QByteArray sql_;
+    std::vector<std::optional<QByteArray>> values_;
+    pg_result* result_ = nullptr;
+    int row_ = -1;
+};
+
+} // namespace store
