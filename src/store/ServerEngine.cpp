@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <optional>
+
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -12,27 +14,43 @@ namespace {
 
 void ignoreNotice(void*, const char*) {}
 
-// The statements of a text, split at semicolons outside quotes.
-QStringList statementsOf(const QString& sql) {
-    QStringList out;
+// The parts of a text between the separators that stand outside quotes
+// and parentheses; no value when a parenthesis closes one opened before
+// the text began.
+std::optional<QStringList> splitOutside(const QString& text, QChar separator) {
+    QStringList parts;
     QString current;
     QChar quote;
-    for (const QChar c : sql) {
+    int depth = 0;
+    for (const QChar c : text) {
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             quote = c;
-        } else if (c == QLatin1Char(';')) {
-            if (!current.trimmed().isEmpty())
-                out << current;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            if (--depth < 0)
+                return std::nullopt;
+        } else if (c == separator && depth == 0) {
+            parts << current;
             current.clear();
             continue;
         }
         current += c;
     }
-    if (!current.trimmed().isEmpty())
-        out << current;
+    parts << current;
+    return parts;
+}
+
+// The statements of a text, split at semicolons outside quotes; a text
+// whose parentheses do not pair goes whole, for the server to refuse.
+QStringList statementsOf(const QString& sql) {
+    QStringList out;
+    for (const QString& statement : splitOutside(sql, QLatin1Char(';')).value_or(QStringList{sql}))
+        if (!statement.trimmed().isEmpty())
+            out << statement;
     return out;
 }
 
@@ -96,29 +114,10 @@ QString nullsAsOnTheFile(const QString& statement) {
     if (end < 0)
         end = static_cast<int>(statement.size());
     const QString clause = statement.mid(start, end - start);
-    QStringList terms;
-    int depth = 0;
-    QString current;
-    QChar quote;
-    for (const QChar c : clause) {
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            quote = c;
-        } else if (c == QLatin1Char('(')) {
-            ++depth;
-        } else if (c == QLatin1Char(')')) {
-            if (--depth < 0)
-                return statement;
-        } else if (c == QLatin1Char(',') && depth == 0) {
-            terms << current;
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    terms << current;
+    std::optional<QStringList> split = splitOutside(clause, QLatin1Char(','));
+    if (!split)
+        return statement;
+    QStringList& terms = *split;
     static const QRegularExpression desc(QStringLiteral("\\bDESC\\s*$"),
                                          QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression nulls(QStringLiteral("\\bNULLS\\s+(FIRST|LAST)\\s*$"),
