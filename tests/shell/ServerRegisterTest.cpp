@@ -25,12 +25,6 @@ using testing_support::ServerScratchDatabase;
 
 namespace {
 
-#define NEEDS_SERVER()                                                                             \
-    do {                                                                                           \
-        if (!testing_support::serverRun())                                                         \
-            GTEST_SKIP() << "needs the test server (the server: run of the core tests)";           \
-    } while (false)
-
 struct TableRows {
     const char* table;
     const char* columns;

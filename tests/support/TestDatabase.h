@@ -58,6 +58,12 @@ QString serverUriFor(const QString& database);
             GTEST_SKIP() << "file engine only: " << (reason);                                      \
     } while (false)
 
+#define NEEDS_SERVER()                                                                             \
+    do {                                                                                           \
+        if (!::testing_support::serverRun())                                                       \
+            GTEST_SKIP() << "needs the test server (the server: run of the tests)";                \
+    } while (false)
+
 class TestDatabase {
 public:
     enum class Storage { Memory, KeyedFile };
@@ -66,6 +72,8 @@ public:
     store::Database& db() { return *db_; }
     bool inMemory() const { return !dir_ && !server_; }
     bool onServer() const { return server_.has_value(); }
+    // On the server run: the URI that connects to this database.
+    QString serverUri() const { return server_ ? server_->uri() : QString(); }
 
     // KeyedFile only: the directory holding AssetManagement.mdb, and the
     // file's path.

@@ -176,6 +176,7 @@ TEST_F(AllocationPage, DroppingMovesTheNodesOnlyAsTheDatabaseDid) {
 }
 
 TEST_F(AllocationPage, RefusedDropsChangeNeitherTheTreeNorTheDatabase) {
+    SKIP_ON_SERVER("plants failures with SQLite triggers");
     const QString item = QStringLiteral("S%1").arg(pcAtOffice);
     struct Case {
         const char* name;
@@ -463,11 +464,14 @@ TEST_F(AllocationPage, MoveToAndUndoMoveTheSelectedItemsWithTheirHistoryAndPatch
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), office);
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", removedPc), store::loc::RemovedStock);
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
-    EXPECT_EQ(t.value(QStringLiteral("SELECT group_concat(Loc_Desc, '|') FROM (SELECT Loc_Desc "
-                                     "FROM StockHistory WHERE Stock_Lic_ID = ? AND Type = 'S' "
-                                     "ORDER BY move_date)"),
-                      removedPc),
-              QStringLiteral("Store|Removed Stock"));
+    QStringList places;
+    store::Query history(t.db(), QStringLiteral("SELECT Loc_Desc FROM StockHistory "
+                                                "WHERE Stock_Lic_ID = ? AND Type = 'S' "
+                                                "ORDER BY move_date, rowid"));
+    history.bindAll(removedPc);
+    while (history.next())
+        places << history.text(QStringLiteral("Loc_Desc"));
+    EXPECT_EQ(places, (QStringList{QStringLiteral("Store"), QStringLiteral("Removed Stock")}));
 
     // Nothing is left to undo.
     QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);

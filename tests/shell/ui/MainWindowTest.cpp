@@ -603,6 +603,33 @@ TEST_F(ProgramStart, OpensTheMainWindowOnTheFirstPageAndVersionsTheAboutBox) {
     EXPECT_FALSE(program.about()->isVisible());
 }
 
+TEST_F(ProgramStart, OnAServerRegisterTheWindowNamesItAndShowsItsRows) {
+    NEEDS_SERVER();
+    TestDatabase t;
+    const int office = t.addLocation(QStringLiteral("Office"), 1, 2, 1);
+    testing_support::TestHooks hooks;
+    shell::Program program(messages, hooks.clock, hooks.files);
+    QTemporaryDir programDir;
+    shell::Program::Options o = options(programDir.path());
+    o.server = t.serverUri();
+    ASSERT_TRUE(program.Main(o));
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    frmVemora* main = program.mainWindow();
+    ASSERT_NE(main, nullptr);
+    const QString where = t.db().describe();
+    EXPECT_TRUE(where.contains(QLatin1Char('@'))) << where.toStdString();
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Vemora! - Assets - ") + where);
+    auto* status = main->findChild<QLabel*>(QStringLiteral("sbRegister"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), where);
+    auto* tv =
+        main->page(0)->findChild<locations::LocationTreeView*>(QStringLiteral("tvLocations"));
+    ASSERT_NE(tv, nullptr);
+    EXPECT_NE(tv->node(QStringLiteral("L%1").arg(office)), nullptr);
+    // No lock file is made beside the program for a server register.
+    EXPECT_TRUE(QDir(programDir.path()).isEmpty());
+}
+
 TEST_F(ProgramStart, TheAboutBoxIsOwnedByTheMainWindowModalOverItAndCentredOnIt) {
     TestDatabase t{TestDatabase::Storage::KeyedFile};
     testing_support::TestHooks hooks;
