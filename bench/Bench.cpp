@@ -96,7 +96,7 @@ double timeRaw(const Case& c) {
     if (c.statements) {
         const Statements statements = c.statements();
         timer.start();
-        stepThrough(c.connection->handle(), statements);
+        stepThrough(*c.connection, statements);
     } else {
         timer.start();
         c.raw();
@@ -113,7 +113,9 @@ double timeRaw(const Case& c) {
 int warmUp(const Case& c, const std::function<void()>& check) {
     if (c.before)
         c.before();
-    if (c.connection && c.statements) {
+    if (c.connection && c.statements && !c.connection->onServer()) {
+        // The server offers no statement trace: there the statements are
+        // taken on trust from the file's run.
         const Statements statements = c.statements();
         {
             StatementTrace trace(c.connection->handle());
@@ -202,6 +204,28 @@ int stepThrough(sqlite3* connection, const Statements& statements) {
         sqlite3_finalize(stmt);
         if (rc != SQLITE_DONE)
             failOn(connection);
+    }
+    return rows;
+}
+
+int stepThrough(store::Database& connection, const Statements& statements) {
+    if (!connection.onServer())
+        return stepThrough(connection.handle(), statements);
+    int rows = 0;
+    for (const RawStatement& s : statements) {
+        store::Query q(connection, s.sql);
+        for (int i = 0; i < s.values.size(); ++i) {
+            const QVariant& value = s.values.at(i);
+            const int type = value.typeId();
+            if (type == QMetaType::Int || type == QMetaType::LongLong)
+                q.bind(i + 1, static_cast<std::int64_t>(value.toLongLong()));
+            else if (value.isNull())
+                q.bind(i + 1, store::null);
+            else
+                q.bind(i + 1, value.toString());
+        }
+        while (q.next())
+            ++rows;
     }
     return rows;
 }

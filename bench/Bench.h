@@ -37,6 +37,10 @@ using Statements = std::vector<RawStatement>;
 // Prepares, binds and steps each statement through all its rows; returns
 // the number of rows stepped. Throws store::DbError on failure.
 int stepThrough(sqlite3* connection, const Statements& statements);
+// The same on a connection of the store: on the file, with the engine's C
+// interface on its handle; on a server, through the store's own statements
+// (libpq, with the engine's translation of the text and its placeholders).
+int stepThrough(store::Database& connection, const Statements& statements);
 
 struct Case {
     QString name;

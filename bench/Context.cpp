@@ -29,6 +29,14 @@ Context::Context(const QString& seededFile)
         if (!QFile::copy(seededFile, copy))
             throw std::runtime_error("cannot copy " + seededFile.toStdString());
     }
+    start();
+}
+
+Context::Context(const OnServer& server) : server_(server.address) {
+    start();
+}
+
+void Context::start() {
     program_ = std::make_unique<shell::Program>(messages_, clock_, files_);
     if (!program_->Main(startOptions(dir_.path())))
         throw std::runtime_error("start-up failed: " +
@@ -42,6 +50,7 @@ shell::Program::Options Context::startOptions(const QString& dir) const {
     shell::Program::Options options;
     options.locale = QLocale(QLocale::English, QLocale::UnitedKingdom);
     options.directory = dir;
+    options.server = server_;
     options.showSplash = false;
     return options;
 }

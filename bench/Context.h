@@ -56,7 +56,17 @@ public:
     // start-up, which a running program's lock on the first would refuse.
     // The copies go when the bench ends.
     explicit Context(const QString& seededFile);
+    // On a server register (a libpq URI or service=NAME) that already holds
+    // the seeded register, e.g. copied there by "vemora-admin copy": no
+    // copies are made, and start-up opens the server each time.
+    struct OnServer {
+        QString address;
+    };
+    explicit Context(const OnServer& server);
     ~Context();
+
+    // The server's address; empty on the file.
+    QString server() const { return server_; }
 
     QString directory() const { return dir_.path(); }
     // The second copy's directory, which no running program has locked.
@@ -66,7 +76,7 @@ public:
     common::FileChooser& files() { return files_; }
 
     // Start-up as the bench runs it: no splash (it holds start-up for three
-    // seconds), a day/month/year locale, the database in dir.
+    // seconds), a day/month/year locale, the database in dir (or the server).
     shell::Program::Options startOptions(const QString& dir) const;
 
     shell::frmVemora& window();
@@ -77,6 +87,9 @@ public:
     void requireNoMessages();
 
 private:
+    void start();
+
+    QString server_;
     QTemporaryDir dir_;
     QTemporaryDir startUpDir_;
     BenchMessages messages_;

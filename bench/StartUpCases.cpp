@@ -71,10 +71,13 @@ void addStartUpCases(Bench& bench, Context& context) {
     auto program = std::make_shared<std::unique_ptr<shell::Program>>();
     auto raw = std::make_shared<std::unique_ptr<RawConnection>>();
 
+    const QString server = context.server();
     Case open;
-    open.name = QStringLiteral("open + key derivation");
-    open.run = [&context, opened, dir] {
-        *opened = shell::OpenAssetDatabase(dir, context.messages());
+    open.name = server.isEmpty() ? QStringLiteral("open + key derivation")
+                                 : QStringLiteral("connect + schema check");
+    open.run = [&context, opened, dir, server] {
+        *opened = server.isEmpty() ? shell::OpenAssetDatabase(dir, context.messages())
+                                   : shell::OpenServerRegister(server, context.messages(), {});
         if (!*opened)
             throw std::runtime_error("the database did not open");
     };
@@ -82,9 +85,10 @@ void addStartUpCases(Bench& bench, Context& context) {
         opened->reset();
         raw->reset();
     };
-    open.raw = [raw, file] {
-        *raw = rawOpen(file);
-    };
+    if (server.isEmpty())
+        open.raw = [raw, file] {
+            *raw = rawOpen(file);
+        };
     bench.add(open);
 
     Case start;
@@ -103,10 +107,11 @@ void addStartUpCases(Bench& bench, Context& context) {
         program->reset();
         raw->reset();
     };
-    start.raw = [raw, file] {
-        *raw = rawOpen(file);
-        stepThrough((*raw)->handle, locationTreeStatements());
-    };
+    if (server.isEmpty())
+        start.raw = [raw, file] {
+            *raw = rawOpen(file);
+            stepThrough((*raw)->handle, locationTreeStatements());
+        };
     bench.add(start);
 }
 
