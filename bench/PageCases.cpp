@@ -80,6 +80,24 @@ void addRebuild(Bench& bench, Context& context, int page, const char* title) {
     bench.add(c);
 }
 
+// A list page filled on entry after a change: its rows are what its lists
+// show (the product page lists the products of its first category).
+void addListFill(Bench& bench, Context& context, int page, const char* title) {
+    Case c;
+    c.name = QStringLiteral("page %1 fill (%2)").arg(page).arg(QString::fromLatin1(title));
+    c.before = [&context, page] {
+        showQuietly(context.window(), page);
+    };
+    c.run = [&context, page] {
+        context.window().page(page)->refill();
+        QApplication::processEvents();
+    };
+    c.rows = [&context, page] {
+        return listRows(context.window().page(page));
+    };
+    bench.add(c);
+}
+
 void addContents(Bench& bench, Context& context, int locId, const QString& which) {
     Case page;
     page.name = QStringLiteral("page 0 contents, %1").arg(which);
@@ -123,6 +141,8 @@ void addContents(Bench& bench, Context& context, int locId, const QString& which
 void addPageCases(Bench& bench, Context& context) {
     addRebuild(bench, context, common::EnquireByLocation, "enquire by location");
     addRebuild(bench, context, common::LocationUtilities, "location utilities");
+    addListFill(bench, context, common::CategoryUtilities, "category utilities");
+    addListFill(bench, context, common::ProductUtilities, "product utilities");
     addRebuild(bench, context, common::Allocation, "allocation");
     addContents(bench, context, seed::busiestLicenceLocation(context.db()),
                 QStringLiteral("busiest licence location"));
