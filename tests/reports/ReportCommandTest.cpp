@@ -268,6 +268,13 @@ protected:
         const int cables = t.addProduct(QStringLiteral("CAB-6"), QStringLiteral("Cable, \"Cat 6\""),
                                         t.addCategory(QStringLiteral("École")));
         t.addStock(QStringLiteral("CAB-0001"), cables, store::loc::AvailableLocations);
+        // The command runs on the real date, not the fixture's: a licence
+        // expiring a few days from the real today keeps "Licences expiring
+        // soon" filled on any day the tests run.
+        const int soon = t.addLicence(QStringLiteral("SOON-0001"), cables,
+                                      store::loc::AvailableLicences, store::LicenceNormal);
+        t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = ? WHERE Licence_ID = ?"),
+                       QDate::currentDate().addDays(5).toString(store::StoredDate), soon);
     }
     QString out(const QString& name) const { return QDir(dir.path()).filePath(name); }
     // The workbook the Export button writes for the report, today.
