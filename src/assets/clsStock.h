@@ -75,6 +75,9 @@ public:
     // item is not there.
     std::optional<StockDetails> GetStockDets(int StockID);
 
+protected:
+    bool placeHolds(const ItemRow& row, bool adding, ItemSave& out) override;
+
 private:
     // The checks of adding and changing, in order: the code, the cost, the
     // location; a refusal shows its message and names its field.

@@ -79,7 +79,17 @@ std::optional<int> clsCategories::AddNewCategory(const QString& typed) {
         messages_.refuse(QStringLiteral("You may not create duplicate categorys"));
         return std::nullopt;
     }
-    if (db_.execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), *desc) != 1) {
+    int added = 0;
+    try {
+        added = db_.execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), *desc);
+    } catch (const store::DbError& error) {
+        // Another user stored the same name since the check.
+        if (!error.isUniqueViolation())
+            throw;
+        messages_.conflict(QStringLiteral("You may not create duplicate categorys"));
+        return std::nullopt;
+    }
+    if (added != 1) {
         messages_.fail(QStringLiteral("Internal Error: adding category"));
         return std::nullopt;
     }
@@ -102,8 +112,20 @@ bool clsCategories::ModifyCategory(int catId, const QString& typed) {
         messages_.refuse(QStringLiteral("This category already exists"));
         return false;
     }
-    if (!found || db_.execute(QStringLiteral("UPDATE Categories SET Cat_Desc = ? WHERE Cat_ID = ?"),
-                              *desc, catId) != 1) {
+    int changed = 0;
+    try {
+        changed =
+            found
+                ? db_.execute(QStringLiteral("UPDATE Categories SET Cat_Desc = ? WHERE Cat_ID = ?"),
+                              *desc, catId)
+                : 0;
+    } catch (const store::DbError& error) {
+        if (!error.isUniqueViolation())
+            throw;
+        messages_.conflict(QStringLiteral("This category already exists"));
+        return false;
+    }
+    if (changed != 1) {
         messages_.fail(QStringLiteral("Internal Error: Modfying category"));
         return false;
     }
