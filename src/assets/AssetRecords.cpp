@@ -66,7 +66,12 @@ Removal removeInTwoStages(store::Database& db, common::Messages& messages, const
                            .arg(rules.table, rules.idColumn, nameColumn));
     q.bindAll(id);
     if (!q.next()) {
-        messages.fail(rules.failLookup);
+        // On a server the item the user chose was there when the page
+        // showed it: another user has deleted it since.
+        if (db.onServer())
+            messages.conflict(common::RemovedByAnotherUser);
+        else
+            messages.fail(rules.failLookup);
         return Removal::None;
     }
     const std::int64_t shownAt = q.integer(QStringLiteral("Loc_ID"));
