@@ -280,10 +280,12 @@ ItemSave ItemStore::storeChange(int id, const ItemRow& row, ItemSave out) {
     }
     // What the dialog showed must be what is stored: a move, a removal or
     // another user's modification since it was read is not overwritten.
+    // The row as read stays remembered: until the dialog reads it again,
+    // a second try is refused too.
     const auto loaded = loaded_.find(id);
     if (loaded != loaded_.end() && loaded->second != fingerprint(id)) {
-        loaded_.erase(loaded);
         conflict(out, common::ChangedByAnotherUser);
+        out.changedMeanwhile = true;
         return out;
     }
     if (!holdChoices(row, false, out))

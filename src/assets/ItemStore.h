@@ -54,6 +54,9 @@ struct ItemSave {
     // The cost as the dialog now shows it ("##,##0.00"), once it was read;
     // empty until then, and for no cost.
     QString costText;
+    // Another user changed the item since the dialog read it: the dialog
+    // reads it again before the user stores anything over it.
+    bool changedMeanwhile = false;
 };
 
 // The fields both item dialogs load.

@@ -44,7 +44,7 @@ std::optional<QString> storedExpiry(const QDate& expiry) {
 }
 
 LicenceSave licenceSave(const ItemSave& s) {
-    return {s.id, s.refused, s.costText};
+    return {s.id, s.refused, s.costText, s.changedMeanwhile};
 }
 
 } // namespace

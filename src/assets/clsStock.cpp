@@ -95,7 +95,7 @@ Refusal underBranch(bool adding) {
 }
 
 StockSave stockSave(const ItemSave& s) {
-    return {s.id, s.refused, s.costText};
+    return {s.id, s.refused, s.costText, s.changedMeanwhile};
 }
 
 } // namespace

@@ -40,6 +40,7 @@ struct StockSave {
     std::optional<int> stockId;
     ItemField refused = ItemField::None;
     QString costText;
+    bool changedMeanwhile = false; // see ItemSave
 };
 using StockField = ItemField;
 

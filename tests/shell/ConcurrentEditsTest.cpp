@@ -166,13 +166,19 @@ TEST_F(ConcurrentEdits, TheSameItemModifiedByBothKeepsTheFirstAndRefusesTheSecon
     EXPECT_TRUE(b->stock.ModifyStock(item, changed).stockId);
 
     mine.cost = QStringLiteral("30");
-    EXPECT_FALSE(a->stock.ModifyStock(item, mine).stockId);
+    const assets::StockSave refused = a->stock.ModifyStock(item, mine);
+    EXPECT_FALSE(refused.stockId);
+    EXPECT_TRUE(refused.changedMeanwhile) << "the dialog reads the item again";
     EXPECT_EQ(a->messages.texts(), QStringList{common::ChangedByAnotherUser});
     EXPECT_EQ(a->messages.shown().at(0).kind, MessageKind::Refusal);
     EXPECT_EQ(a->refreshes, 1) << "the page is rebuilt";
     EXPECT_EQ(t.value(QStringLiteral("SELECT Cost FROM Stock WHERE Stock_ID = ?"), item),
               QStringLiteral("2000"));
     EXPECT_TRUE(b->messages.texts().isEmpty());
+
+    // Not read again, a second try is refused too.
+    EXPECT_FALSE(a->stock.ModifyStock(item, mine).stockId);
+    EXPECT_EQ(a->messages.texts().last(), common::ChangedByAnotherUser);
 
     // Read again, the first user's change goes in.
     a->messages.clear();
