@@ -133,16 +133,24 @@ bool clsCategories::ModifyCategory(int catId, const QString& typed) {
 }
 
 bool clsCategories::DeleteNewCategory(int catId) {
-    if (db_.exists(QStringLiteral("SELECT Prod_ID FROM Products WHERE Prod_Cat_ID = ?"), catId)) {
-        messages_.refuse(
-            QStringLiteral("You cannot delete a category with a product(s) tied to it."));
-        return false;
-    }
-    if (db_.execute(QStringLiteral("DELETE FROM Categories WHERE Cat_ID = ?"), catId) != 1) {
-        messages_.fail(QStringLiteral("Internal Error: Deleting category"));
-        return false;
-    }
-    return true;
+    return store::withRetries(db_, [&] {
+        // Locked first: a product being stored in this category holds it
+        // until its commit, and is then found here.
+        store::Transaction tx(db_);
+        store::lockRow(db_, QStringLiteral("Categories"), QStringLiteral("Cat_ID"), catId);
+        if (db_.exists(QStringLiteral("SELECT Prod_ID FROM Products WHERE Prod_Cat_ID = ?"),
+                       catId)) {
+            messages_.refuse(
+                QStringLiteral("You cannot delete a category with a product(s) tied to it."));
+            return false;
+        }
+        if (db_.execute(QStringLiteral("DELETE FROM Categories WHERE Cat_ID = ?"), catId) != 1) {
+            messages_.fail(QStringLiteral("Internal Error: Deleting category"));
+            return false;
+        }
+        tx.commit();
+        return true;
+    });
 }
 
 } // namespace catalogue

@@ -245,6 +245,29 @@ ProductSave clsProducts::save(const QString& mode, int prodId, const ProductFiel
 
 ProductSave clsProducts::write(const QString& mode, int prodId, const ProductValues& v,
                                const QString& stamp, ProductSave out) {
+    // The category and supplier checked above stay until the commit: their
+    // deletion by another user waits for it, and then finds the product.
+    store::Transaction tx(db_);
+    if (!store::lockRow(db_, QStringLiteral("Categories"), QStringLiteral("Cat_ID"), v.catId,
+                        store::RowLock::Keep)) {
+        messages_.fail(QStringLiteral("Internal Error: Getting CategoryID"));
+        return out;
+    }
+    if (v.suppId && !store::lockRow(db_, QStringLiteral("Suppliers"), QStringLiteral("Supplier_ID"),
+                                    *v.suppId, store::RowLock::Keep)) {
+        messages_.conflict(
+            QStringLiteral("The chosen supplier no longer exists, please choose another"));
+        out.refused = ProductField::Supplier;
+        return out;
+    }
+    out = writeRow(mode, prodId, v, stamp, out);
+    if (out.prodId)
+        tx.commit();
+    return out;
+}
+
+ProductSave clsProducts::writeRow(const QString& mode, int prodId, const ProductValues& v,
+                                  const QString& stamp, ProductSave out) {
     if (mode == common::mode::Add) {
         db_.execute(QStringLiteral("INSERT INTO Products (Prod_Desc, Prod_Code, Prod_Cat_ID, "
                                    "Supp_ID, Prod_Cost, Date_Added, Prod_Owned) "

@@ -169,6 +169,8 @@ private:
     // The insert or update of checked values.
     ProductSave write(const QString& mode, int prodId, const ProductValues& v, const QString& stamp,
                       ProductSave out);
+    ProductSave writeRow(const QString& mode, int prodId, const ProductValues& v,
+                         const QString& stamp, ProductSave out);
 
     store::Database& db_;
     common::Messages& messages_;

@@ -10,6 +10,7 @@
 #include "allocation/clsAllocations.h"
 #include "assets/clsLicences.h"
 #include "assets/clsStock.h"
+#include "catalogue/clsCategories.h"
 #include "catalogue/clsProducts.h"
 #include "common/Messages.h"
 #include "common/NodeKey.h"
@@ -18,6 +19,7 @@
 #include "locations/clsLocations.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
+#include "suppliers/clsSuppliers.h"
 
 #include "support/QtPrinting.h"
 #include "support/ScriptedMessages.h"
@@ -60,7 +62,8 @@ struct User {
     explicit User(const QString& uri)
         : db(store::Database::connectServer(uri)), stock(*db, messages, clock),
           licences(*db, messages, clock), allocations(*db, messages, clock),
-          locations(*db, messages), products(*db, messages, clock) {
+          locations(*db, messages), products(*db, messages, clock), categories(*db, messages),
+          suppliers(*db, messages, clock) {
         messages.setRefresh([this] { ++refreshes; });
     }
     std::unique_ptr<store::Database> db;
@@ -71,6 +74,8 @@ struct User {
     allocation::clsAllocations allocations;
     locations::clsLocations locations;
     catalogue::clsProducts products;
+    catalogue::clsCategories categories;
+    suppliers::clsSuppliers suppliers;
     int refreshes = 0;
 };
 
@@ -438,6 +443,34 @@ TEST_F(ConcurrentEdits, AProductDeletedWhileStockIsAddedToIt) {
     EXPECT_EQ(b->messages.texts().last(), assets::ProductGone);
     EXPECT_FALSE(t.value(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Stock_Code = ?"),
                          QStringLiteral("MON-1")));
+}
+
+TEST_F(ConcurrentEdits, ASupplierOrCategoryDeletedWhileSomethingIsStoredWithItStays) {
+    t.db().execute(QStringLiteral("INSERT INTO Suppliers (Supp_Name) VALUES ('Acme')"));
+    const int acme = static_cast<int>(t.db().lastInsertId());
+    assets::StockFields item = stockAt(QStringLiteral("PC-1"), office, QStringLiteral("Office"));
+    item.suppId = acme;
+    race(
+        *a, [&] { EXPECT_TRUE(a->stock.AddStock(item).stockId); }, *b,
+        [&] { EXPECT_FALSE(b->suppliers.RemoveSupplier(acme)); });
+    EXPECT_EQ(
+        b->messages.texts(),
+        QStringList{QStringLiteral(
+            "There is atleast one stock item still tied to this supplier, unable to remove")});
+    EXPECT_TRUE(
+        t.value(QStringLiteral("SELECT Supp_Name FROM Suppliers WHERE Supplier_ID = ?"), acme));
+
+    const int empty = t.addCategory(QStringLiteral("Empty"));
+    catalogue::ProductFields product;
+    product.code = QStringLiteral("NEW");
+    product.desc = QStringLiteral("New product");
+    product.catId = empty;
+    race(
+        *a, [&] { EXPECT_TRUE(a->products.AddNewProduct(product).prodId); }, *b,
+        [&] { EXPECT_FALSE(b->categories.DeleteNewCategory(empty)); });
+    EXPECT_EQ(b->messages.texts().last(),
+              QStringLiteral("You cannot delete a category with a product(s) tied to it."));
+    EXPECT_TRUE(t.value(QStringLiteral("SELECT Cat_Desc FROM Categories WHERE Cat_ID = ?"), empty));
 }
 
 TEST_F(ConcurrentEdits, TwoLocationsMovedUnderEachOtherMakeNoLoop) {
