@@ -81,7 +81,6 @@ void Messages::reportError(const store::DbError& error, ErrorForm form) {
 namespace common {
 
 void Messages::conflict(const QString& text) {
-    ++conflicts_;
     refuse(text);
     refresh();
 }

@@ -74,8 +74,6 @@ public:
     void conflict(const QString& text);
     // What rebuilds the page the user works on; the main window sets it.
     void setRefresh(std::function<void()> refresh) { refresh_ = std::move(refresh); }
-    // How many conflicts were reported, for the load harness.
-    int conflicts() const { return conflicts_; }
 
 protected:
     // Shows the message and, for a question, returns true for Yes.
@@ -87,7 +85,6 @@ protected:
 private:
     void refresh();
     std::function<void()> refresh_;
-    int conflicts_ = 0;
     bool show(MessageKind kind, const QString& text, DefaultButton byDefault = DefaultButton::Yes);
 };
 
