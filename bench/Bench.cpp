@@ -82,10 +82,36 @@ struct Row {
     double median = 0;
     double minimum = 0;
     std::optional<double> raw;
+    std::optional<double> alone;
 };
 
 bool hasRaw(const Case& c) {
     return (c.connection && c.statements) || c.raw;
+}
+
+// The statements timed as the raw SQL: the best ones when given.
+Statements rawStatements(const Case& c) {
+    return c.best ? c.best() : c.statements();
+}
+
+// Fails the case unless the best statements return the operation's own
+// statements' rows, row for row.
+void checkBest(const Case& c) {
+    const std::vector<QStringList> own = rowsOf(*c.connection, c.statements());
+    const std::vector<QStringList> best = rowsOf(*c.connection, c.best());
+    const size_t n = std::min(own.size(), best.size());
+    for (size_t i = 0; i < n; ++i)
+        if (own[i] != best[i])
+            throw std::runtime_error(
+                QStringLiteral("best SQL differs at row %1: [%2] against the program's [%3]")
+                    .arg(i + 1)
+                    .arg(best[i].join(QStringLiteral("|")), own[i].join(QStringLiteral("|")))
+                    .toStdString());
+    if (own.size() != best.size())
+        throw std::runtime_error(QStringLiteral("best SQL returns %1 rows, the program's %2")
+                                     .arg(best.size())
+                                     .arg(own.size())
+                                     .toStdString());
 }
 
 // One timed run of the raw SQL.
@@ -94,7 +120,7 @@ double timeRaw(const Case& c) {
         c.before();
     QElapsedTimer timer;
     if (c.statements) {
-        const Statements statements = c.statements();
+        const Statements statements = rawStatements(c);
         timer.start();
         stepThrough(*c.connection, statements);
     } else {
@@ -130,6 +156,8 @@ int warmUp(const Case& c, const std::function<void()>& check) {
     }
     if (check)
         check();
+    if (c.connection && c.statements && c.best)
+        checkBest(c);
     const int rows = c.rows ? c.rows() : -1;
     if (c.after)
         c.after();
@@ -166,7 +194,7 @@ Row measure(const Case& c, const Options& options, const std::function<void()>& 
     return row;
 }
 
-void printRow(int width, const Row& row) {
+void printRow(int width, const Row& row, bool aloneColumn) {
     const QByteArray name = row.name.toUtf8();
     std::printf("%-*s ", width, name.constData());
     if (row.rows >= 0)
@@ -175,9 +203,16 @@ void printRow(int width, const Row& row) {
         std::printf("%7s", "-");
     std::printf(" %10.1f %10.1f", row.median, row.minimum);
     if (row.raw)
-        std::printf(" %10.1f %7.1fx\n", *row.raw, *row.raw > 0 ? row.median / *row.raw : 0.0);
+        std::printf(" %10.1f %7.1fx", *row.raw, *row.raw > 0 ? row.median / *row.raw : 0.0);
     else
-        std::printf(" %10s %8s\n", "-", "-");
+        std::printf(" %10s %8s", "-", "-");
+    if (aloneColumn) {
+        if (row.alone)
+            std::printf(" %10.1f", *row.alone);
+        else
+            std::printf(" %10s", "-");
+    }
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -208,10 +243,11 @@ int stepThrough(sqlite3* connection, const Statements& statements) {
     return rows;
 }
 
-int stepThrough(store::Database& connection, const Statements& statements) {
-    if (!connection.onServer())
-        return stepThrough(connection.handle(), statements);
-    int rows = 0;
+namespace {
+
+// Each statement through the store's own Query, with f called on every row.
+template <typename F>
+void eachRow(store::Database& connection, const Statements& statements, F&& f) {
     for (const RawStatement& s : statements) {
         store::Query q(connection, s.sql);
         for (int i = 0; i < s.values.size(); ++i) {
@@ -225,8 +261,28 @@ int stepThrough(store::Database& connection, const Statements& statements) {
                 q.bind(i + 1, value.toString());
         }
         while (q.next())
-            ++rows;
+            f(q);
     }
+}
+
+} // namespace
+
+std::vector<QStringList> rowsOf(store::Database& connection, const Statements& statements) {
+    std::vector<QStringList> rows;
+    eachRow(connection, statements, [&rows](const store::Query& q) {
+        QStringList row;
+        for (int i = 0; i < q.columnCount(); ++i)
+            row << q.rawTextAt(i);
+        rows.push_back(row);
+    });
+    return rows;
+}
+
+int stepThrough(store::Database& connection, const Statements& statements) {
+    if (!connection.onServer())
+        return stepThrough(connection.handle(), statements);
+    int rows = 0;
+    eachRow(connection, statements, [&rows](const store::Query&) { ++rows; });
     return rows;
 }
 
@@ -234,15 +290,28 @@ bool Bench::runAll(const Options& options) {
     int width = static_cast<int>(QStringLiteral("operation").size());
     for (const Case& c : cases_)
         width = std::max(width, static_cast<int>(c.name.size()));
-    std::printf("%-*s %7s %10s %10s %10s %8s\n", width, "operation", "rows", "median ms", "min ms",
-                "raw ms", "ratio");
+    const bool aloneColumn = static_cast<bool>(options.alone);
+    if (!options.medianOnly) {
+        std::printf("%-*s %7s %10s %10s %10s %8s", width, "operation", "rows", "median ms",
+                    "min ms", "raw ms", "ratio");
+        std::printf(aloneColumn ? " %10s\n" : "\n", "alone ms");
+    }
     bool ok = true;
     for (const Case& c : cases_) {
-        if (!options.only.isEmpty() && !c.name.contains(options.only))
+        if (options.exact ? c.name != options.only
+                          : !options.only.isEmpty() && !c.name.contains(options.only))
             continue;
         QString failure;
         try {
-            printRow(width, measure(c, options, check));
+            Row row = measure(c, options, check);
+            if (options.medianOnly) {
+                std::printf("median %.3f\n", row.median);
+                std::fflush(stdout);
+                continue;
+            }
+            if (aloneColumn)
+                row.alone = options.alone(c.name);
+            printRow(width, row, aloneColumn);
             continue;
         } catch (const store::DbError& error) {
             failure = error.text();

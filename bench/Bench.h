@@ -4,11 +4,13 @@
 //
 // A case is one user operation run through the program's own code (the
 // windows under the offscreen platform, or the logic classes), with beside
-// it the raw SQL of the same work: the same statements, stepped through the
-// same rows on the same connection with the engine's C interface and
-// nothing else. Each is run once to warm up, then N times; the table shows
-// the median and minimum of the operation, the median of its raw SQL and
-// the ratio of the two medians.
+// it the raw SQL of the same work: statements stepped through the same
+// rows on the same connection with the engine's C interface and
+// nothing else, or a faster way to the same rows where one is known
+// (checked row for row). Each is run once to warm up, then N times; the
+// table shows the median and minimum of the operation, the median of its
+// raw SQL and the ratio of the two medians, and on request the median of the
+// operation run alone in a fresh process.
 //
 // A new operation is one more Case added by a case group (see Cases.h).
 
@@ -17,6 +19,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -33,6 +36,9 @@ struct RawStatement {
     QVariantList values;
 };
 using Statements = std::vector<RawStatement>;
+
+// Every row of each statement in turn, each column as text (NULL as "").
+std::vector<QStringList> rowsOf(store::Database& connection, const Statements& statements);
 
 // Prepares, binds and steps each statement through all its rows; returns
 // the number of rows stepped. Throws store::DbError on failure.
@@ -61,12 +67,25 @@ struct Case {
     // ... or as work of its own, for operations that open their own
     // connection. Neither: the table shows no raw figure.
     std::function<void()> raw;
+    // A faster way to the same rows than the operation's own statements,
+    // when there is one. Its rows must equal theirs, row for row and in
+    // order (checked on the warm-up run; a difference fails the case), and
+    // the raw figure is then its time: the ratio compares the program with
+    // the best SQL found, not with itself.
+    std::function<Statements()> best;
 };
 
 struct Options {
     int runs = 15;
     // Only the cases whose name contains this text; all when empty.
     QString only;
+    // Only the case of exactly that name.
+    bool exact = false;
+    // Prints only "median MS" of the one case run, for a parent bench.
+    bool medianOnly = false;
+    // When set, the table gains an "alone ms" column: the case's median in
+    // a fresh process that runs it alone, without the cases before it.
+    std::function<std::optional<double>(const QString& name)> alone;
 };
 
 class Bench {

@@ -1,12 +1,14 @@
-// vemora-bench DATABASE [--runs N] [--only TEXT]
-// vemora-bench --server URL [--runs N] [--only TEXT]
+// vemora-bench DATABASE [--runs N] [--only TEXT] [--alone]
+// vemora-bench --server URL [--runs N] [--only TEXT] [--alone]
 // vemora-bench --server URL --clients N --seconds S [--seed SCALE] [--pause MS]
 //
 // Times the program's operations on a copy of a seeded asset database (see
 // "vemora-admin seed" and scripts/bench.sh) and prints one table: each
 // operation with the rows it shows or changes, the median and minimum of N
 // runs in milliseconds, the median of the raw SQL of the same work, and the
-// ratio of the two medians. With --server the same table is made on a
+// ratio of the two medians; with --alone also each operation's median when
+// it runs alone in a fresh process, without the work of the cases before it
+// (a cache warmed or a heap fragmented by them). With --server the same table is made on a
 // server register that already holds a seeded register (scripts/bench.sh
 // SCALE --server arranges one); its raw SQL runs through the store's own
 // statements, the server having no other client interface here. The windows run under the offscreen
@@ -21,6 +23,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -34,9 +37,31 @@ namespace {
 int usage() {
     std::fprintf(
         stderr,
-        "usage: vemora-bench DATABASE|--server URL [--runs N] [--only TEXT]\n"
+        "usage: vemora-bench DATABASE|--server URL [--runs N] [--only TEXT] [--alone]\n"
         "       vemora-bench --server URL --clients N --seconds S [--seed SCALE] [--pause MS]\n");
     return 2;
+}
+
+// The median of one case run alone: this program again in a fresh process,
+// on the same register, running only that case. None when it failed.
+std::optional<double> medianAlone(const QStringList& target, const QString& name, int runs) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                target + QStringList{QStringLiteral("--runs"), QString::number(runs),
+                                     QStringLiteral("--only-exact"), name});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        return std::nullopt;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (!line.startsWith("median "))
+            continue;
+        bool ok = false;
+        const double ms = line.mid(7).trimmed().toDouble(&ok);
+        if (ok)
+            return ms;
+    }
+    return std::nullopt;
 }
 
 // The case groups, in the order their rows appear in the table.
@@ -62,6 +87,7 @@ int main(int argc, char* argv[]) {
     QString server;
     // The load and conflict harness (LoadHarness.h), when --clients is given.
     std::optional<bench::LoadOptions> load;
+    bool alone = false;
     const auto number = [&](double& out) {
         bool ok = false;
         out = args.isEmpty() ? 0 : args.takeFirst().toDouble(&ok);
@@ -91,6 +117,13 @@ int main(int argc, char* argv[]) {
                 return usage();
         } else if (arg == QLatin1String("--only") && !args.isEmpty()) {
             options.only = args.takeFirst();
+        } else if (arg == QLatin1String("--only-exact") && !args.isEmpty()) {
+            // A parent bench's request for one case's median (see --alone).
+            options.only = args.takeFirst();
+            options.exact = true;
+            options.medianOnly = true;
+        } else if (arg == QLatin1String("--alone")) {
+            alone = true;
         } else if (arg == QLatin1String("--server") && !args.isEmpty() && server.isEmpty()) {
             server = args.takeFirst();
         } else if (database.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
@@ -130,6 +163,15 @@ int main(int argc, char* argv[]) {
         };
         for (CaseGroup group : Groups)
             group(bench, context);
+        if (alone)
+            options.alone = [&](const QString& name) {
+                return medianAlone(server.isEmpty()
+                                       ? QStringList{database}
+                                       : QStringList{QStringLiteral("--server"), server},
+                                   name, options.runs);
+            };
+        if (options.medianOnly)
+            return bench.runAll(options) ? 0 : 1;
         std::printf(
             "%s, %d runs each\n",
             qPrintable(server.isEmpty() ? QFileInfo(database).fileName() : context.db().describe()),

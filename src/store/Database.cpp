@@ -516,6 +516,10 @@ QString Query::rawTextAt(int i) const {
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(stmt_, i)) : QString();
 }
 
+int Query::columnCount() const {
+    return server_ ? server_->columnCount() : sqlite3_column_count(stmt_);
+}
+
 QString Query::text(const QString& column) const {
     return rawText(column).trimmed();
 }

@@ -123,6 +123,8 @@ public:
     QString rawText(const QString& column) const;
     // Text of the column at a position (0-based), exactly as stored.
     QString rawTextAt(int index) const;
+    // How many columns the statement returns.
+    int columnCount() const;
     Money money(const QString& column) const;
     std::optional<std::int64_t> optionalInteger(const QString& column) const;
 
