@@ -21,6 +21,7 @@ void AllocationModel::fill(const std::vector<TreeNode>& locations) {
     beginResetModel();
     root_ = std::make_unique<Node>();
     byKey_.clear();
+    byKey_.reserve(static_cast<qsizetype>(locations.size()));
     order_.reset();
     highlight_.clear();
     for (const TreeNode& n : locations) {
