@@ -67,7 +67,7 @@ signals:
     void historyRequested(int itemId, const QString& itemType);
 
 public slots:
-    // The node the user dragged, dropped onto another (target null for
+    // The node the user dragged, dropped onto another (target invalid for
     // none), with the keys held at the drop. Only a dragged item moves
     // anything; the other items selected with it move along, selected
     // locations stay. A licence group moves one licence, or every licence
@@ -103,7 +103,7 @@ private:
     void showHistory();
     // The item that a Move to… moves as a drag would move the dragged
     // node: the current node when it is a selected item, else the first
-    // selected item; null when no item is selected.
+    // selected item; invalid when no item is selected.
     QModelIndex leadItem() const;
     void finishDrop();
     // Runs a move and shows what it changed; the tree then still shows the
