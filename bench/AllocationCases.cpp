@@ -1,16 +1,23 @@
 #include "Cases.h"
 #include "Context.h"
 
+#include "allocation/ui/AllocationModel.h"
+#include "allocation/ui/AllocationTreeView.h"
 #include "allocation/ui/pgAllocation.h"
+#include "assets/clsStock.h"
+#include "assets/ui/pgEnquireByLocation.h"
+#include "common/Session.h"
 #include "common/ui/MainWindow.h"
-#include "locations/ui/LocationTreeView.h"
+#include "common/ui/ReportList.h"
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
 #include <QApplication>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <memory>
 #include <stdexcept>
 
 namespace bench {
@@ -54,7 +61,172 @@ QStringList stockBeside(store::Database& db, const Move& move, int n) {
     return items;
 }
 
+// The location under "Available Locations" holding the most live stock.
+int busiestStockLocation(store::Database& db) {
+    store::Query q(db, QStringLiteral("SELECT s.Loc_ID, count(*) AS n FROM Stock s "
+                                      "JOIN Locations l ON l.Loc_ID = s.Loc_ID "
+                                      "WHERE l.Loc_Top = ? GROUP BY s.Loc_ID "
+                                      "ORDER BY n DESC, s.Loc_ID LIMIT 1"));
+    q.bindAll(store::loc::AvailableLocations);
+    return q.next() ? static_cast<int>(q.integer(QStringLiteral("Loc_ID"))) : 0;
+}
+
+// Shows a page without filling it, so that a timed fill finds it on screen
+// as the user does.
+void showQuietly(shell::frmVemora& window, int page) {
+    const QSignalBlocker blocker(window.SSTab1());
+    window.SSTab1()->setCurrentIndex(page);
+    QApplication::processEvents();
+}
+
+// A write that changes nothing the pages show, but that the window counts:
+// the next entry to a page fills it again, as after another page's work.
+void touchRegister(store::Database& db, int locId) {
+    db.execute(QStringLiteral("UPDATE Locations SET Loc_Desc = Loc_Desc WHERE Loc_ID = ?"), locId);
+}
+
+// The products' order, which the allocation page reads once per fill.
+RawStatement productOrderStatement() {
+    return {QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY Prod_Desc") +
+                store::IgnoreCase + QStringLiteral(", Prod_ID"),
+            {}};
+}
+
+// What the allocation page reads as a location opens.
+Statements locationItemStatements(int locId) {
+    Statements out{{QStringLiteral("SELECT Stock_ID, Prod_ID, Stock_Code FROM Stock "
+                                   "WHERE Loc_ID = ?"),
+                    {locId}}};
+    for (const QString& type : {store::LicenceNormal, store::LicenceTemporary})
+        out.push_back({QStringLiteral("SELECT Prod_ID, count(*) AS n FROM Licences "
+                                      "WHERE Loc_ID = ? AND Type = ? GROUP BY Prod_ID"),
+                       {locId, type}});
+    return out;
+}
+
 } // namespace
+
+void addAllocationPageCases(Bench& bench, Context& context) {
+    const auto page = [&context] {
+        return static_cast<allocation::pgAllocation*>(context.window().page(common::Allocation));
+    };
+    const auto tree = [page] {
+        return page()->findChild<allocation::AllocationTreeView*>();
+    };
+    const auto nodes = [tree] {
+        return tree()->nodes().nodeCount();
+    };
+
+    // The first entry: the locations, no items.
+    Case first;
+    first.name = QStringLiteral("page 5 first visit (allocation)");
+    first.before = [&context] {
+        showQuietly(context.window(), common::Allocation);
+    };
+    first.run = [page] {
+        page()->rebuild();
+        QApplication::processEvents();
+    };
+    first.rows = nodes;
+    first.connection = &context.db();
+    first.statements = [] {
+        return locationTreeStatements();
+    };
+    bench.add(first);
+
+    // Entered again after another page wrote to the register: the tree is
+    // read again around the user's place, the open locations' items too.
+    const int busiest = busiestStockLocation(context.db());
+    Case again = first;
+    again.name = QStringLiteral("page 5 visit after a write elsewhere (allocation refill)");
+    // Opens a location and the branches above it, as the user reaches it.
+    const auto reveal = [tree](int locId) {
+        for (QModelIndex at = tree()->node(locations::locationKey(locId)); at.isValid();
+             at = at.parent())
+            tree()->expand(at);
+    };
+    again.before = [&context, reveal, busiest] {
+        showQuietly(context.window(), common::Allocation);
+        reveal(busiest);
+        QApplication::processEvents();
+        touchRegister(context.db(), busiest);
+    };
+    again.run = [page] {
+        page()->refill();
+        QApplication::processEvents();
+    };
+    again.statements = [busiest] {
+        Statements out = locationTreeStatements();
+        out.push_back(productOrderStatement());
+        for (RawStatement& s : locationItemStatements(busiest))
+            out.push_back(std::move(s));
+        return out;
+    };
+    bench.add(again);
+
+    // Opening the location that holds the most stock: its items are read.
+    Case open;
+    open.name = QStringLiteral("page 5 open the busiest stock location");
+    open.before = [&context, page] {
+        showQuietly(context.window(), common::Allocation);
+        page()->rebuild();
+        QApplication::processEvents();
+    };
+    open.run = [reveal, busiest] {
+        reveal(busiest);
+        QApplication::processEvents();
+    };
+    open.rows = [tree, busiest] {
+        return tree()->model()->rowCount(tree()->node(locations::locationKey(busiest)));
+    };
+    open.connection = &context.db();
+    open.statements = [busiest] {
+        return locationItemStatements(busiest);
+    };
+    bench.add(open);
+}
+
+void addAllocationAfterVisitsCase(Bench& bench, Context& context) {
+    // Page 0's contents of the busiest stock location once the allocation
+    // page was visited six times, each after a write elsewhere (the case
+    // "page 0 contents, busiest stock location" is the same before any
+    // visit): no page gets slower because another was visited.
+    const int busiest = busiestStockLocation(context.db());
+    auto visited = std::make_shared<bool>(false);
+    auto shown = std::make_shared<int>(0);
+    Case c;
+    c.name = QStringLiteral("page 0 busiest stock contents after six page 5 visits");
+    c.before = [&context, busiest, visited] {
+        if (!*visited) {
+            for (int visit = 0; visit < 6; ++visit) {
+                touchRegister(context.db(), busiest);
+                context.window().showPage(common::Allocation);
+                QApplication::processEvents();
+                context.window().showPage(common::EnquireByLocation);
+                QApplication::processEvents();
+            }
+            *visited = true;
+        }
+        showQuietly(context.window(), common::EnquireByLocation);
+    };
+    c.run = [&context, busiest] {
+        static_cast<assets::pgEnquireByLocation*>(context.window().page(common::EnquireByLocation))
+            ->FillStockListUsingLocation(busiest);
+        QApplication::processEvents();
+    };
+    c.rows = [&context] {
+        int rows = 0;
+        for (const auto* list :
+             context.window().page(common::EnquireByLocation)->findChildren<common::ReportList*>())
+            rows += list->topLevelItemCount();
+        return rows;
+    };
+    c.connection = &context.db();
+    c.statements = [busiest] {
+        return locationContentsStatements(busiest);
+    };
+    bench.add(c);
+}
 
 void addAllocationCases(Bench& bench, Context& context) {
     const Move move = stockMove(context.db());
@@ -62,12 +234,12 @@ void addAllocationCases(Bench& bench, Context& context) {
         return static_cast<allocation::pgAllocation*>(context.window().page(common::Allocation));
     };
     const auto tree = [page] {
-        return page()->findChild<locations::LocationTreeView*>();
+        return page()->findChild<allocation::AllocationTreeView*>();
     };
     const auto drop = [page, tree](const QString& item, const QString& target) {
-        locations::LocationTreeView* t = tree();
+        allocation::AllocationTreeView* t = tree();
         page()->dropItem(t->node(item), t->node(target));
-        if (!t->node(target) || t->node(item)->parent() != t->node(target))
+        if (!t->node(target).isValid() || t->node(item).parent() != t->node(target))
             throw std::runtime_error("the item did not move");
     };
 
@@ -93,13 +265,13 @@ void addAllocationCases(Bench& bench, Context& context) {
     // as for one.
     const QStringList several = stockBeside(context.db(), move, 10);
     const auto dropAll = [page, tree, several](const QString& target) {
-        locations::LocationTreeView* t = tree();
-        QList<QTreeWidgetItem*> nodes;
+        allocation::AllocationTreeView* t = tree();
+        QModelIndexList nodes;
         for (const QString& item : several)
             nodes << t->node(item);
         page()->dropItems(nodes, t->node(target));
         for (const QString& item : several)
-            if (!t->node(item) || t->node(item)->parent() != t->node(target))
+            if (!t->node(item).isValid() || t->node(item).parent() != t->node(target))
                 throw std::runtime_error("an item did not move");
     };
     Case many = c;

@@ -20,6 +20,10 @@ void addPageCases(Bench& bench, Context& context);
 void addLocationCases(Bench& bench, Context& context);
 // Moving items on the allocation page.
 void addAllocationCases(Bench& bench, Context& context);
+// Entering the allocation page and opening a location there.
+void addAllocationPageCases(Bench& bench, Context& context);
+// Page 0's busiest contents once the allocation page was visited.
+void addAllocationAfterVisitsCase(Bench& bench, Context& context);
 // The stock dialog opened and an item stored.
 void addAssetCases(Bench& bench, Context& context);
 // Each report shown on its page.

@@ -80,12 +80,8 @@ void addRebuild(Bench& bench, Context& context, int page, const char* title) {
         context, page,
         QStringLiteral("page %1 rebuild (%2)").arg(page).arg(QString::fromLatin1(title)), treeRows);
     c.connection = &context.db();
-    c.statements = [page] {
-        Statements out = locationTreeStatements();
-        if (page == common::Allocation)
-            for (RawStatement& s : allocationItemStatements())
-                out.push_back(std::move(s));
-        return out;
+    c.statements = [] {
+        return locationTreeStatements();
     };
     bench.add(c);
 }
@@ -143,7 +139,6 @@ void addPageCases(Bench& bench, Context& context) {
     addRebuild(bench, context, common::LocationUtilities, "location utilities");
     addListFill(bench, context, common::CategoryUtilities, "category utilities");
     addListFill(bench, context, common::ProductUtilities, "product utilities");
-    addRebuild(bench, context, common::Allocation, "allocation");
     addContents(bench, context, seed::busiestLicenceLocation(context.db()),
                 QStringLiteral("busiest licence location"));
     addContents(bench, context, busiestStockLocation(context.db()),

@@ -67,9 +67,10 @@ std::optional<double> medianAlone(const QStringList& target, const QString& name
 // The case groups, in the order their rows appear in the table.
 using CaseGroup = void (*)(bench::Bench&, bench::Context&);
 const CaseGroup Groups[] = {
-    bench::addStartUpCases,    bench::addPageCases,    bench::addLocationCases,
-    bench::addAllocationCases, bench::addEnquiryCases, bench::addLicenceCases,
-    bench::addAssetCases,      bench::addReportCases,  bench::addFindCases};
+    bench::addStartUpCases,  bench::addPageCases,       bench::addAllocationPageCases,
+    bench::addLocationCases, bench::addAllocationCases, bench::addAllocationAfterVisitsCase,
+    bench::addEnquiryCases,  bench::addLicenceCases,    bench::addAssetCases,
+    bench::addReportCases,   bench::addFindCases};
 
 } // namespace
 

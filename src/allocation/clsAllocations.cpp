@@ -44,6 +44,14 @@ QString groupText(QChar kind, const QString& shownDesc, qint64 count) {
            QString::number(count) + QLatin1Char(')');
 }
 
+QString stockText(const QString& shownDesc, const QString& code) {
+    return shownDesc + QStringLiteral(" - (") + code + QLatin1Char(')');
+}
+
+int stockImage(int locId) {
+    return locId == store::loc::RemovedStock ? image::RemovedStock : image::Stock;
+}
+
 } // namespace
 
 clsAllocations::clsAllocations(store::Database& db, common::Messages& messages,
@@ -89,13 +97,11 @@ std::vector<TreeNode> clsAllocations::FillAllocationItems() {
                 continue;
             const qint64 id = q.integer(QStringLiteral("Stock_ID"));
             const int locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-            stock.push_back(
-                {*found, id,
-                 TreeNode{StockKind + QString::number(id), locationKey(locId),
-                          shown[static_cast<size_t>(*found)] + QStringLiteral(" - (") +
-                              q.text(QStringLiteral("Stock_Code")) + QLatin1Char(')'),
-                          locId == store::loc::RemovedStock ? image::RemovedStock : image::Stock,
-                          false}});
+            stock.push_back({*found, id,
+                             TreeNode{StockKind + QString::number(id), locationKey(locId),
+                                      stockText(shown[static_cast<size_t>(*found)],
+                                                q.text(QStringLiteral("Stock_Code"))),
+                                      stockImage(locId), false}});
         }
     }
     nodes.reserve(stock.size());
@@ -123,6 +129,104 @@ std::vector<TreeNode> clsAllocations::FillAllocationItems() {
         appendSorted(groups);
     }
     return nodes;
+}
+
+ProductOrder clsAllocations::ProductsInOrder() {
+    ProductOrder order;
+    store::Query q(db_, QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY "
+                                       "Prod_Desc") +
+                            store::IgnoreCase + QStringLiteral(", Prod_ID"));
+    while (q.next()) {
+        order.rank.insert(q.integer(QStringLiteral("Prod_ID")),
+                          static_cast<int>(order.shown.size()));
+        order.shown.push_back(properCase(q.text(QStringLiteral("Prod_Desc"))));
+    }
+    return order;
+}
+
+std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrder& order) {
+    struct Row {
+        int rank;
+        qint64 id;
+        TreeNode node;
+    };
+    std::vector<TreeNode> nodes;
+    const auto appendSorted = [&nodes](std::vector<Row>& rows) {
+        std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+            return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
+        });
+        for (Row& r : rows)
+            nodes.push_back(std::move(r.node));
+    };
+    const QString parentKey = locationKey(locId);
+
+    std::vector<Row> stock;
+    {
+        store::Query q(db_, QStringLiteral("SELECT Stock_ID, Prod_ID, Stock_Code FROM Stock "
+                                           "WHERE Loc_ID = ?"));
+        q.bindAll(locId);
+        while (q.next()) {
+            const auto found = order.rank.constFind(q.integer(QStringLiteral("Prod_ID")));
+            if (found == order.rank.constEnd())
+                continue;
+            const qint64 id = q.integer(QStringLiteral("Stock_ID"));
+            stock.push_back({*found, id,
+                             TreeNode{StockKind + QString::number(id), parentKey,
+                                      stockText(order.shown[static_cast<size_t>(*found)],
+                                                q.text(QStringLiteral("Stock_Code"))),
+                                      stockImage(locId), false}});
+        }
+    }
+    nodes.reserve(stock.size());
+    appendSorted(stock);
+
+    for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
+        std::vector<Row> groups;
+        store::Query q(db_, QStringLiteral("SELECT Prod_ID, count(*) AS n FROM Licences "
+                                           "WHERE Loc_ID = ? AND Type = ? GROUP BY Prod_ID"));
+        q.bindAll(locId, licenceType(kind));
+        while (q.next()) {
+            const qint64 prodId = q.integer(QStringLiteral("Prod_ID"));
+            const auto found = order.rank.constFind(prodId);
+            if (found == order.rank.constEnd())
+                continue;
+            groups.push_back({*found, prodId,
+                              TreeNode{common::licenceGroupKey(kind == QLatin1Char('T'),
+                                                               static_cast<int>(prodId), locId),
+                                       parentKey,
+                                       groupText(kind, order.shown[static_cast<size_t>(*found)],
+                                                 q.integer(QStringLiteral("n"))),
+                                       groupImage(kind, locId), false}});
+        }
+        appendSorted(groups);
+    }
+    return nodes;
+}
+
+bool clsAllocations::HoldsItems(int locId) {
+    store::Query q(db_, QStringLiteral("SELECT CASE WHEN EXISTS (SELECT 1 FROM Stock WHERE "
+                                       "Loc_ID = ?) OR EXISTS (SELECT 1 FROM Licences WHERE "
+                                       "Loc_ID = ?) THEN 1 ELSE 0 END AS held"));
+    q.bindAll(locId, locId);
+    return q.next() && q.integer(QStringLiteral("held")) != 0;
+}
+
+std::optional<TreeNode> clsAllocations::StockNode(int stockId) {
+    store::Query q(db_, QStringLiteral("SELECT s.Loc_ID, s.Stock_Code, p.Prod_Desc FROM Stock s "
+                                       "JOIN Products p ON p.Prod_ID = s.Prod_ID "
+                                       "WHERE s.Stock_ID = ?"));
+    q.bindAll(stockId);
+    if (!q.next())
+        return std::nullopt;
+    const int locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+    return TreeNode{StockKind + QString::number(stockId), locationKey(locId),
+                    stockText(properCase(q.text(QStringLiteral("Prod_Desc"))),
+                              q.text(QStringLiteral("Stock_Code"))),
+                    stockImage(locId), false};
+}
+
+std::optional<int> clsAllocations::StockLocation(int stockId) {
+    return locationOf(QLatin1Char('S'), stockId);
 }
 
 std::vector<TreeNode> clsAllocations::LicenceGroups(QChar type, int locId) {

@@ -9,6 +9,7 @@
 #include "common/NodeKey.h"
 #include "locations/clsLocations.h"
 
+#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -54,6 +55,14 @@ inline const QString MovedSince =
 inline const QString SourceGone = QStringLiteral(
     "The last move cannot be undone: a location it moved items from no longer exists");
 
+// The products in the order the tree shows their items: by description,
+// case-blind, then by id. Read once; a location's items are then put in
+// that order by rank, without a text comparison per row.
+struct ProductOrder {
+    QHash<qint64, int> rank;    // by product id
+    std::vector<QString> shown; // by rank: the description as the tree shows it
+};
+
 class clsAllocations {
 public:
     clsAllocations(store::Database& db, common::Messages& messages, common::Clock& clock);
@@ -62,6 +71,20 @@ public:
     // temporary licence groups, each ordered by product description. Three
     // statements, however many locations.
     std::vector<TreeNode> FillAllocationItems();
+
+    // What the item nodes are ordered by.
+    ProductOrder ProductsInOrder();
+    // The item nodes of one location, as FillAllocationItems gives them for
+    // it: stock items, then normal and then temporary licence groups, each
+    // in the products' order. Read through the indexes on the location.
+    std::vector<TreeNode> LocationItems(int locId, const ProductOrder& order);
+    // Whether a location holds any stock item or licence.
+    bool HoldsItems(int locId);
+    // A stock item's node as it shows at the location it stands at; no
+    // value when there is no such item (or its product is gone).
+    std::optional<TreeNode> StockNode(int stockId);
+    // The location a stock item stands at; no value when it is gone.
+    std::optional<int> StockLocation(int stockId);
 
     // The licence groups of one type ('N' or 'T') held at one location.
     std::vector<TreeNode> LicenceGroups(QChar type, int locId);

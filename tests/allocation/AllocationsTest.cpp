@@ -1,4 +1,5 @@
 #include "allocation/clsAllocations.h"
+#include "common/NodeKey.h"
 #include "common/TreeImages.h"
 #include "store/StoreConstants.h"
 
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -130,6 +132,58 @@ TEST_F(Allocations, TheFillPutsStockAndLicenceGroupsUnderTheirLocationsInDescrip
         EXPECT_EQ(nodes[i].image, expected[i].image);
         EXPECT_FALSE(nodes[i].expanded);
     }
+}
+
+TEST_F(Allocations, ALocationsOwnItemsAreThoseTheFullFillHangsUnderItInTheSameOrder) {
+    // Products whose description order differs from their id order and
+    // from a case-sensitive one; stock of two products at one place, both
+    // kinds of licence group at two, removed items.
+    const int cat = t.addCategory(QStringLiteral("More"));
+    const int apple = t.addProduct(QStringLiteral("A"), QStringLiteral("apple mac"), cat);
+    const int ids[] = {t.addStock(QStringLiteral("P-2"), pc, office),
+                       t.addStock(QStringLiteral("A-1"), apple, office),
+                       t.addStock(QStringLiteral("P-1"), pc, office),
+                       t.addStock(QStringLiteral("A-9"), apple, storeRoom),
+                       t.addStock(QStringLiteral("P-R"), pc, store::loc::RemovedStock)};
+    for (const int loc : {lab, office}) {
+        t.addLicence(QStringLiteral("Z%1").arg(loc), zip, loc, store::LicenceNormal);
+        t.addLicence(QStringLiteral("W%1").arg(loc), word, loc, store::LicenceNormal);
+        t.addLicence(QStringLiteral("V%1").arg(loc), word, loc, store::LicenceNormal);
+        t.addLicence(QStringLiteral("T%1").arg(loc), word, loc, store::LicenceTemporary);
+    }
+    t.addLicence(QStringLiteral("R1"), zip, store::loc::RemovedLicences, store::LicenceTemporary);
+
+    const std::vector<TreeNode> all = logic.FillAllocationItems();
+    const allocation::ProductOrder order = logic.ProductsInOrder();
+    const auto shape = [](const TreeNode& n) {
+        return QStringLiteral("%1 > %2 %3 [%4]").arg(n.parentKey, n.key, n.text).arg(n.image);
+    };
+    for (const int loc : {office, storeRoom, lab, oldRoom, int(store::loc::RemovedStock),
+                          int(store::loc::RemovedLicences), int(store::loc::AvailableLocations)}) {
+        SCOPED_TRACE(loc);
+        QStringList expected;
+        for (const TreeNode& n : all)
+            if (n.parentKey == QStringLiteral("L%1").arg(loc))
+                expected << shape(n);
+        QStringList own;
+        for (const TreeNode& n : logic.LocationItems(loc, order))
+            own << shape(n);
+        EXPECT_EQ(own, expected);
+        EXPECT_EQ(logic.HoldsItems(loc), !expected.isEmpty());
+    }
+    // A stock item's node alone is the one the fill makes.
+    for (const int id : ids) {
+        const auto node = logic.StockNode(id);
+        ASSERT_TRUE(node.has_value()) << id;
+        const auto in = std::find_if(all.begin(), all.end(), [&](const TreeNode& n) {
+            return n.key == QStringLiteral("S%1").arg(id);
+        });
+        ASSERT_NE(in, all.end());
+        EXPECT_EQ(shape(*node), shape(*in));
+        EXPECT_EQ(logic.StockLocation(id), common::idOfKey(in->parentKey));
+    }
+    EXPECT_FALSE(logic.StockNode(ids[4] + 100).has_value());
+    EXPECT_FALSE(logic.StockLocation(ids[4] + 100).has_value());
 }
 
 TEST_F(Allocations, AStockItemMovesWithItsHistoryRowNamingTheStoredDescription) {

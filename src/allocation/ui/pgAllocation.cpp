@@ -1,6 +1,8 @@
 #include "allocation/ui/pgAllocation.h"
 
 #include "allocation/clsAllocations.h"
+#include "allocation/ui/AllocationModel.h"
+#include "allocation/ui/AllocationTreeView.h"
 #include "common/Messages.h"
 #include "common/NodeKey.h"
 #include "common/Session.h"
@@ -8,12 +10,13 @@
 #include "common/ui/Legend.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/RowMenu.h"
-#include "locations/ui/LocationTreeView.h"
 #include "locations/ui/frmLocationList.h"
+#include "store/Database.h"
 #include "store/StoreConstants.h"
 
 #include <QAction>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QPushButton>
 
 namespace allocation {
@@ -21,12 +24,13 @@ namespace allocation {
 pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
     setObjectName(QStringLiteral("pgAllocation"));
     auto* grid = new QGridLayout(this);
-    tvSourceLoc = new locations::LocationTreeView(this);
+    model_ = new AllocationModel(main.session(), this);
+    tvSourceLoc = new AllocationTreeView(*model_, this);
     tvSourceLoc->setObjectName(QStringLiteral("tvSourceLoc"));
     btnExpandAlloc = new QPushButton(QStringLiteral("&Expand Locations"), this);
     btnExpandAlloc->setObjectName(QStringLiteral("btnExpandAlloc"));
     connect(btnExpandAlloc, &QPushButton::clicked, tvSourceLoc,
-            &locations::LocationTreeView::expandAllAndSelectRoot);
+            &AllocationTreeView::expandAllAndSelectRoot);
     using namespace common::image;
     QGroupBox* legend =
         common::makeLegend(this,
@@ -50,14 +54,13 @@ pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
     tvSourceLoc->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tvSourceLoc->setNodeDragging(true);
     tvSourceLoc->setDragRule(
-        [this](QTreeWidgetItem* dragged) { return !refuseDragStart(dragged); });
-    tvSourceLoc->setTargetRule([](const QTreeWidgetItem* dragged, const QTreeWidgetItem* target) {
-        using locations::LocationTreeView;
-        return clsAllocations::IsItem(LocationTreeView::imageOf(dragged)) &&
-               clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
-                                            LocationTreeView::imageOf(target));
+        [this](const QModelIndex& dragged) { return !refuseDragStart(dragged); });
+    tvSourceLoc->setTargetRule([](const QModelIndex& dragged, const QModelIndex& target) {
+        return clsAllocations::IsItem(AllocationTreeView::imageOf(dragged)) &&
+               clsAllocations::IsDropTarget(AllocationTreeView::keyOf(target),
+                                            AllocationTreeView::imageOf(target));
     });
-    connect(tvSourceLoc, &locations::LocationTreeView::nodeDropped, this, &pgAllocation::dropItem);
+    connect(tvSourceLoc, &AllocationTreeView::nodeDropped, this, &pgAllocation::dropItem);
     auto* keys = new common::RowMenu(tvSourceLoc);
     keys->addKey(Qt::Key_M, Qt::ControlModifier, [this] { moveTo(); });
     keys->addKey(Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier, [this] { moveTo(true); });
@@ -68,16 +71,16 @@ pgAllocation::pgAllocation(common::MainWindow& main) : main_(main) {
 }
 
 bool pgAllocation::showStock(int stockId) {
-    QTreeWidgetItem* node = tvSourceLoc->revealNode(QStringLiteral("S") + QString::number(stockId));
-    if (node)
+    const QModelIndex node =
+        tvSourceLoc->revealNode(QStringLiteral("S") + QString::number(stockId));
+    if (node.isValid())
         tvSourceLoc->setFocus();
-    return node != nullptr;
+    return node.isValid();
 }
 
 bool pgAllocation::showLicence(int licId, bool temporary, int prodId, int locId) {
     const QString key = common::licenceGroupKey(temporary, prodId, locId);
-    QTreeWidgetItem* node = tvSourceLoc->revealNode(key);
-    if (!node)
+    if (!tvSourceLoc->revealNode(key).isValid())
         return false;
     shownGroupKey_ = key;
     shownLicence_ = licId;
@@ -86,11 +89,10 @@ bool pgAllocation::showLicence(int licId, bool temporary, int prodId, int locId)
 }
 
 std::optional<std::pair<QString, int>> pgAllocation::selectedItem() {
-    using locations::LocationTreeView;
-    const QTreeWidgetItem* node = tvSourceLoc->selectedNode();
-    if (!node || !clsAllocations::IsItem(LocationTreeView::imageOf(node)))
+    const QModelIndex node = tvSourceLoc->selectedNode();
+    if (!node.isValid() || !clsAllocations::IsItem(AllocationTreeView::imageOf(node)))
         return std::nullopt;
-    const QString key = LocationTreeView::keyOf(node);
+    const QString key = AllocationTreeView::keyOf(node);
     const common::NodeKey item = nodeKey(node);
     if (key.startsWith(QLatin1Char('S')))
         return std::make_pair(QStringLiteral("S"), item.id);
@@ -115,22 +117,21 @@ const QString MenuArray = QStringLiteral("mnuAlloc");
 enum MenuItem { MenuMoveTo = 0, MenuUndo = 1 };
 } // namespace
 
-QTreeWidgetItem* pgAllocation::leadItem() const {
-    using locations::LocationTreeView;
-    QTreeWidgetItem* current = tvSourceLoc->currentItem();
-    if (current && current->isSelected() &&
-        clsAllocations::IsItem(LocationTreeView::imageOf(current)))
+QModelIndex pgAllocation::leadItem() const {
+    const QModelIndex current = tvSourceLoc->currentIndex();
+    if (current.isValid() && tvSourceLoc->selectionModel()->isSelected(current) &&
+        clsAllocations::IsItem(AllocationTreeView::imageOf(current)))
         return current;
-    for (QTreeWidgetItem* item : tvSourceLoc->selectedItems())
-        if (clsAllocations::IsItem(LocationTreeView::imageOf(item)))
+    for (const QModelIndex& item : tvSourceLoc->selectedNodes())
+        if (clsAllocations::IsItem(AllocationTreeView::imageOf(item)))
             return item;
-    return nullptr;
+    return {};
 }
 
 void pgAllocation::tvSourceLoc_MouseUp(Qt::MouseButton button, const QPoint& globalPos) {
     if (button != Qt::RightButton)
         return;
-    main_.menuItem(MenuArray, MenuMoveTo)->setEnabled(leadItem() != nullptr);
+    main_.menuItem(MenuArray, MenuMoveTo)->setEnabled(leadItem().isValid());
     main_.menuItem(MenuArray, MenuUndo)
         ->setEnabled(main_.session().logic<clsAllocations>().CanUndo());
     main_.popUpMenu(common::SharedMenu::Allocation, globalPos, this);
@@ -146,35 +147,50 @@ void pgAllocation::menuChosen(const QString& array, int index) {
 }
 
 void pgAllocation::moveTo(bool wholeGroups) {
-    QTreeWidgetItem* lead = leadItem();
-    if (!lead) {
+    QModelIndex lead = leadItem();
+    if (!lead.isValid()) {
         main_.session().messages().refuse(QStringLiteral("You can only move stock or licences"));
         return;
     }
-    const QString leadKey = locations::LocationTreeView::keyOf(lead);
+    const QString leadKey = AllocationTreeView::keyOf(lead);
     const auto chosen = locations::pickLocation(main_.session(), window());
     if (!chosen)
         return;
     // The picker reads the locations afresh: one added since this tree was
     // built is not in it yet.
-    QTreeWidgetItem* target = tvSourceLoc->node(locations::locationKey(chosen->first));
+    const QModelIndex target = tvSourceLoc->node(locations::locationKey(chosen->first));
     lead = tvSourceLoc->node(leadKey);
-    if (!target || !lead) {
+    if (!target.isValid() || !lead.isValid()) {
         common::guarded(main_.session().messages(), [this] { rebuild(); });
         return;
     }
     dropItem(lead, target, wholeGroups ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
-void pgAllocation::undoMove() {
+template <typename Move> void pgAllocation::runMove(Move&& move) {
     common::Session& session = main_.session();
+    const bool upToDate = shownChanges_ && *shownChanges_ == session.db().changeCount();
+    bool shown = false;
     common::guarded(
         session.messages(),
         [&] {
-            if (const auto updates = session.logic<clsAllocations>().UndoLastMove())
+            if (const std::optional<std::vector<MoveUpdate>> updates = move()) {
                 showMoves(*updates);
+                shown = true;
+            }
         },
         common::ErrorForm::Description);
+    // The tree shows the register as it is after the move only when it
+    // did before it; after a failed move the next entry reads it again.
+    if (shown && upToDate)
+        shownChanges_ = session.db().changeCount();
+    else
+        shownChanges_.reset();
+}
+
+void pgAllocation::undoMove() {
+    clsAllocations& logic = main_.session().logic<clsAllocations>();
+    runMove([&] { return logic.UndoLastMove(); });
 }
 
 void pgAllocation::rebuild() {
@@ -182,21 +198,20 @@ void pgAllocation::rebuild() {
     auto nodes = session.logic<locations::clsLocations>().FillUpLocationTree();
     if (!nodes)
         return;
-    std::vector<locations::TreeNode> items = session.logic<clsAllocations>().FillAllocationItems();
-    nodes->insert(nodes->end(), std::make_move_iterator(items.begin()),
-                  std::make_move_iterator(items.end()));
     tvSourceLoc->fill(*nodes);
+    shownChanges_ = session.db().changeCount();
 }
 
 void pgAllocation::refill() {
-    const locations::LocationTreeView::Place place = tvSourceLoc->place();
+    if (shownChanges_ && *shownChanges_ == main_.session().db().changeCount())
+        return; // every change since the fill was a move the tree shows
+    const AllocationTreeView::Place place = tvSourceLoc->place();
     rebuild();
     tvSourceLoc->restorePlace(place);
 }
 
-bool pgAllocation::refuseDragStart(QTreeWidgetItem* dragged) {
-    using locations::LocationTreeView;
-    if (clsAllocations::IsItem(LocationTreeView::imageOf(dragged)))
+bool pgAllocation::refuseDragStart(const QModelIndex& dragged) {
+    if (clsAllocations::IsItem(AllocationTreeView::imageOf(dragged)))
         return false;
     main_.session().messages().refuse(QStringLiteral("You can only move stock or licences"));
     tvSourceLoc->clearSelection();
@@ -205,121 +220,96 @@ bool pgAllocation::refuseDragStart(QTreeWidgetItem* dragged) {
 
 void pgAllocation::finishDrop() {
     tvSourceLoc->clearSelection();
-    tvSourceLoc->setDropHighlight(nullptr);
+    tvSourceLoc->setDropHighlight({});
 }
 
-void pgAllocation::dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target,
+void pgAllocation::dropItem(const QModelIndex& dragged, const QModelIndex& target,
                             Qt::KeyboardModifiers modifiers) {
-    using locations::LocationTreeView;
     // The dragged node decides what the drag is: one that is not an item
     // moves nothing, whatever else is selected.
-    if (!dragged || !clsAllocations::IsItem(LocationTreeView::imageOf(dragged)) || !target ||
-        !clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
-                                      LocationTreeView::imageOf(target))) {
+    if (!dragged.isValid() || !clsAllocations::IsItem(AllocationTreeView::imageOf(dragged)) ||
+        !target.isValid() ||
+        !clsAllocations::IsDropTarget(AllocationTreeView::keyOf(target),
+                                      AllocationTreeView::imageOf(target))) {
         finishDrop();
         return;
     }
-    QList<QTreeWidgetItem*> items{dragged};
-    for (QTreeWidgetItem* item : tvSourceLoc->selectedItems())
-        if (item != dragged && clsAllocations::IsItem(LocationTreeView::imageOf(item)))
+    QModelIndexList items{dragged};
+    for (const QModelIndex& item : tvSourceLoc->selectedNodes())
+        if (item != dragged && clsAllocations::IsItem(AllocationTreeView::imageOf(item)))
             items << item;
     const bool wholeGroups = modifiers.testFlag(Qt::ShiftModifier);
-    const bool group = LocationTreeView::keyOf(dragged).at(0) != QLatin1Char('S');
-    if (items.size() > 1 || (wholeGroups && group && dragged->parent() != target)) {
+    const bool group = AllocationTreeView::keyOf(dragged).at(0) != QLatin1Char('S');
+    if (items.size() > 1 || (wholeGroups && group && dragged.parent() != target)) {
         dropItems(items, target, wholeGroups);
         return;
     }
     common::Session& session = main_.session();
-    if (dragged->parent() == target) {
+    if (dragged.parent() == target) {
         session.messages().refuse(QStringLiteral("This item is already under this location"));
         finishDrop();
         return;
     }
-    common::guarded(
-        session.messages(),
-        [&] {
-            const auto update = session.logic<clsAllocations>().MoveStockLic(
-                nodeKey(dragged), nodeKey(dragged->parent()), nodeKey(target));
-            if (update)
-                showMoves({*update});
-        },
-        common::ErrorForm::Description);
+    const common::NodeKey item = nodeKey(dragged);
+    const common::NodeKey from = nodeKey(dragged.parent());
+    const common::NodeKey to = nodeKey(target);
+    runMove([&]() -> std::optional<std::vector<MoveUpdate>> {
+        auto update = session.logic<clsAllocations>().MoveStockLic(item, from, to);
+        if (!update)
+            return std::nullopt;
+        return std::vector<MoveUpdate>{std::move(*update)};
+    });
     finishDrop();
 }
 
-void pgAllocation::dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target,
+void pgAllocation::dropItems(const QModelIndexList& items, const QModelIndex& target,
                              bool wholeGroups) {
-    using locations::LocationTreeView;
-    if (!target || !clsAllocations::IsDropTarget(LocationTreeView::keyOf(target),
-                                                 LocationTreeView::imageOf(target))) {
+    if (!target.isValid() || !clsAllocations::IsDropTarget(AllocationTreeView::keyOf(target),
+                                                           AllocationTreeView::imageOf(target))) {
         finishDrop();
         return;
     }
     std::vector<common::NodeKey> keys;
-    for (const QTreeWidgetItem* item : items)
-        if (clsAllocations::IsItem(LocationTreeView::imageOf(item))) {
+    for (const QModelIndex& item : items)
+        if (clsAllocations::IsItem(AllocationTreeView::imageOf(item))) {
             common::NodeKey key = nodeKey(item);
             // A stock item is moved from where the tree shows it: if
             // another user moved it since, the move is refused.
-            if (key.kind == QLatin1Char('S') && item->parent())
-                key.locId = nodeKey(item->parent()).id;
+            if (key.kind == QLatin1Char('S') && item.parent().isValid())
+                key.locId = nodeKey(item.parent()).id;
             keys.push_back(key);
         }
+    const int locId = nodeKey(target).id;
     common::Session& session = main_.session();
-    common::guarded(
-        session.messages(),
-        [&] {
-            const MoveResult result =
-                session.logic<clsAllocations>().MoveItems(keys, nodeKey(target).id, wholeGroups);
-            showMoves(result.updates);
-        },
-        common::ErrorForm::Description);
+    runMove([&]() -> std::optional<std::vector<MoveUpdate>> {
+        MoveResult result = session.logic<clsAllocations>().MoveItems(keys, locId, wholeGroups);
+        if (result.moved == 0)
+            return std::nullopt;
+        return std::move(result.updates);
+    });
     finishDrop();
 }
 
-common::NodeKey pgAllocation::nodeKey(const QTreeWidgetItem* node) {
-    return common::parseNodeKey(locations::LocationTreeView::keyOf(node));
+common::NodeKey pgAllocation::nodeKey(const QModelIndex& node) {
+    return common::parseNodeKey(AllocationTreeView::keyOf(node));
 }
 
 void pgAllocation::showMoves(const std::vector<MoveUpdate>& updates) {
+    // Every change first, then the places the items went are opened: a
+    // place read as it opens already holds what all of them brought.
     for (const MoveUpdate& update : updates)
-        showMove(update);
-}
-
-void pgAllocation::showMove(const MoveUpdate& update) {
-    using locations::LocationTreeView;
-    const QString targetKey = locations::locationKey(update.targetLocId);
-    QTreeWidgetItem* target = tvSourceLoc->node(targetKey);
-    if (update.kind == QLatin1Char('S')) {
-        tvSourceLoc->reparent(update.stockKey, targetKey);
-        // An undone move may take an item back to the removed stock.
-        if (QTreeWidgetItem* node = tvSourceLoc->node(update.stockKey))
-            LocationTreeView::setImage(node, update.targetLocId == store::loc::RemovedStock
-                                                 ? common::image::RemovedStock
-                                                 : common::image::Stock);
-    } else {
-        replaceGroups(update.sourceLocId, update.kind, update, false);
-        replaceGroups(update.targetLocId, update.kind, update, true);
+        model_->applyMove(update);
+    for (const MoveUpdate& update : updates) {
+        const QModelIndex target = model_->loaded(locations::locationKey(update.targetLocId));
+        if (!target.isValid())
+            continue;
+        // Read now, not when the view next lays itself out: the moved
+        // nodes are there as soon as the move is.
+        if (model_->canFetchMore(target))
+            model_->fetchMore(target);
+        if (!tvSourceLoc->isExpanded(target))
+            tvSourceLoc->expand(target);
     }
-    if (target && !target->isExpanded())
-        target->setExpanded(true);
-}
-
-void pgAllocation::replaceGroups(int locId, QChar kind, const MoveUpdate& update, bool atTarget) {
-    using locations::LocationTreeView;
-    QTreeWidgetItem* location = tvSourceLoc->node(locations::locationKey(locId));
-    if (!location)
-        return;
-    QStringList gone;
-    for (int i = 0; i < location->childCount(); ++i) {
-        const QString key = LocationTreeView::keyOf(location->child(i));
-        if (key.startsWith(kind))
-            gone << key;
-    }
-    for (const QString& key : gone)
-        tvSourceLoc->removeNode(key);
-    for (const locations::TreeNode& node : atTarget ? update.targetGroups : update.sourceGroups)
-        tvSourceLoc->addNode(node);
 }
 
 QWidgetList pgAllocation::tabOrder() const {

@@ -3,10 +3,10 @@
 #include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
-#include <QList>
+#include <QAbstractItemModel>
 #include <QString>
-#include <QTreeWidgetItem>
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -16,17 +16,20 @@ class QPushButton;
 namespace common {
 struct NodeKey;
 } // namespace common
-namespace locations {
-class LocationTreeView;
-}
-
 namespace allocation {
 
 struct MoveUpdate;
+class AllocationModel;
+class AllocationTreeView;
 
 // Page " &Allocation": every location with the stock items and licence
 // groups it holds; items move by drag and drop. The tree changes only after
 // the database took the move.
+//
+// The tree is a view over an AllocationModel kept for the life of the page:
+// the locations are read as the page is filled, a location's items as it
+// opens. A move changes the nodes in place; entering the page again reads
+// nothing unless something else was written to the register since.
 //
 // Its context menu (mnuAllocation) and keys move without the mouse: "Move
 // to…" (Ctrl+M) asks for a location with the location picker and moves the
@@ -37,9 +40,12 @@ class pgAllocation : public common::Page, public common::MenuClient {
 public:
     explicit pgAllocation(common::MainWindow& main);
 
-    // SetUpAllocForm: the location tree with every location's items.
+    // SetUpAllocForm: the location tree, each location's items read as it
+    // opens.
     void rebuild() override;
-    // Refills the tree keeping open branches and the selected nodes.
+    // Refills the tree keeping open branches and the selected nodes, when
+    // the register changed since the tree was filled other than by the
+    // moves it shows.
     void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
@@ -61,16 +67,16 @@ signals:
     void historyRequested(int itemId, const QString& itemType);
 
 public slots:
-    // The node the user dragged, dropped onto another (target null for
+    // The node the user dragged, dropped onto another (target invalid for
     // none), with the keys held at the drop. Only a dragged item moves
     // anything; the other items selected with it move along, selected
     // locations stay. A licence group moves one licence, or every licence
     // of the group when Shift is held as it is dropped.
-    void dropItem(QTreeWidgetItem* dragged, QTreeWidgetItem* target,
+    void dropItem(const QModelIndex& dragged, const QModelIndex& target,
                   Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Moves several items at once: stock nodes, and one licence of each
     // licence group or, with wholeGroups, every licence of it.
-    void dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetItem* target,
+    void dropItems(const QModelIndexList& items, const QModelIndex& target,
                    bool wholeGroups = false);
 
     // The right button over the tree (after the node under the pointer
@@ -91,21 +97,24 @@ private:
     // parents, licence groups are replaced by their new counts. The rest of
     // the tree stays as it is, open branches included.
     void showMoves(const std::vector<MoveUpdate>& updates);
-    void showMove(const MoveUpdate& update);
-    static common::NodeKey nodeKey(const QTreeWidgetItem* node);
-    // Replaces a location's licence group nodes of one kind.
-    void replaceGroups(int locId, QChar kind, const MoveUpdate& update, bool atTarget);
-    bool refuseDragStart(QTreeWidgetItem* dragged);
+    static common::NodeKey nodeKey(const QModelIndex& node);
+    bool refuseDragStart(const QModelIndex& dragged);
     // Ctrl+H: asks for the selected item's history.
     void showHistory();
     // The item that a Move to… moves as a drag would move the dragged
     // node: the current node when it is a selected item, else the first
-    // selected item; null when no item is selected.
-    QTreeWidgetItem* leadItem() const;
+    // selected item; invalid when no item is selected.
+    QModelIndex leadItem() const;
     void finishDrop();
+    // Runs a move and shows what it changed; the tree then still shows the
+    // register as it is when nothing else was written meanwhile.
+    template <typename Move> void runMove(Move&& move);
 
     common::MainWindow& main_;
-    locations::LocationTreeView* tvSourceLoc = nullptr;
+    AllocationModel* model_ = nullptr;
+    AllocationTreeView* tvSourceLoc = nullptr;
+    // The register's change count the tree shows; no value before a fill.
+    std::optional<std::int64_t> shownChanges_;
     QPushButton* btnExpandAlloc = nullptr;
     // The licence that showLicence stood its group for.
     QString shownGroupKey_;

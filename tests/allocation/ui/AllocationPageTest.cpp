@@ -1,8 +1,11 @@
 #include "allocation/clsAllocations.h"
+#include "allocation/ui/AllocationModel.h"
+#include "allocation/ui/AllocationTreeView.h"
 #include "allocation/ui/pgAllocation.h"
 #include "common/Session.h"
 #include "common/TreeImages.h"
 #include "common/ui/MainWindow.h"
+#include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 #include "locations/ui/frmLocationList.h"
 #include "shell/ui/frmVemora.h"
@@ -29,6 +32,7 @@
 #include <gtest/gtest.h>
 
 namespace image = common::image;
+using allocation::AllocationTreeView;
 using common::MessageKind;
 using locations::LocationTreeView;
 
@@ -57,27 +61,30 @@ protected:
         window->show();
         window->SSTab1()->setCurrentIndex(common::Allocation);
         page = static_cast<allocation::pgAllocation*>(window->page(common::Allocation));
-        tree = testing_support::child<LocationTreeView>(page, "tvSourceLoc");
+        tree = testing_support::child<AllocationTreeView>(page, "tvSourceLoc");
     }
 
-    QTreeWidgetItem* node(const QString& key) const { return tree->node(key); }
+    // A node by key, its location's items read when they are not yet.
+    QModelIndex node(const QString& key) const { return tree->node(key); }
+    bool has(const QString& key) const { return node(key).isValid(); }
+    bool isOpen(const QString& key) const { return tree->isExpanded(node(key)); }
     static QString loc(int id) { return QStringLiteral("L%1").arg(id); }
     QString parentOf(const QString& key) const {
-        QTreeWidgetItem* n = node(key);
-        return n && n->parent() ? LocationTreeView::keyOf(n->parent()) : QString();
+        const QModelIndex n = node(key);
+        return n.parent().isValid() ? AllocationTreeView::keyOf(n.parent()) : QString();
     }
     QString textOf(const QString& key) const {
-        QTreeWidgetItem* n = node(key);
-        return n ? n->text(0) : QStringLiteral("<none>");
+        const QModelIndex n = node(key);
+        return n.isValid() ? n.data().toString() : QStringLiteral("<none>");
     }
-    QPoint at(QTreeWidgetItem* item) const {
-        tree->scrollToItem(item);
-        return tree->visualItemRect(item).center();
+    QPoint at(const QModelIndex& item) const {
+        tree->scrollTo(item);
+        return tree->visualRect(item).center();
     }
 
     // A left click on a node with the keys held, as the user selects.
     void click(const QString& key, Qt::KeyboardModifiers keys = Qt::NoModifier) {
-        ASSERT_NE(node(key), nullptr) << key.toStdString();
+        ASSERT_TRUE(has(key)) << key.toStdString();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, keys, at(node(key)));
     }
 
@@ -87,13 +94,14 @@ protected:
     // target are handed to the tree as the drag begins; the drop carries
     // the keyboard's state as the platform's drop does, Shift pressed
     // through the window system and let go again before the drag ends.
-    // Returns the node the drag started with, null when none started.
-    QTreeWidgetItem* drag(const QString& pressed, const QString& targetKey, bool shiftAtDrop) {
-        QTreeWidgetItem* started = nullptr;
+    // Returns the key of the node the drag started with, empty when none
+    // started.
+    QString drag(const QString& pressed, const QString& targetKey, bool shiftAtDrop) {
+        QString started;
         const auto hook = QObject::connect(
-            tree, &LocationTreeView::dragStarting,
-            [&](QTreeWidgetItem* dragged, const QMimeData* payload) {
-                started = dragged;
+            tree, &AllocationTreeView::dragStarting,
+            [&](const QModelIndex& dragged, const QMimeData* payload) {
+                started = AllocationTreeView::keyOf(dragged);
                 const QPoint to = at(node(targetKey));
                 QDragEnterEvent enter(to, Qt::MoveAction, payload, Qt::LeftButton, {});
                 QApplication::sendEvent(tree->viewport(), &enter);
@@ -133,7 +141,7 @@ protected:
     common::Session session{t.db(), messages, hooks.clock, hooks.files};
     std::unique_ptr<testing_support::RecordingMain> window;
     allocation::pgAllocation* page = nullptr;
-    LocationTreeView* tree = nullptr;
+    AllocationTreeView* tree = nullptr;
     int office = 0, storeRoom = 0, lab = 0, oldRoom = 0, pc = 0, word = 0;
     int pcAtOffice = 0, removedPc = 0, k1 = 0, k2 = 0;
 };
@@ -143,7 +151,7 @@ protected:
 TEST_F(AllocationPage, EnteringThePageShowsEveryLocationWithWhatItHolds) {
     EXPECT_EQ(parentOf(QStringLiteral("S%1").arg(pcAtOffice)), loc(office));
     EXPECT_EQ(textOf(QStringLiteral("S%1").arg(pcAtOffice)), QStringLiteral("Desk Pc - (PC-1)"));
-    EXPECT_EQ(LocationTreeView::imageOf(node(QStringLiteral("S%1").arg(removedPc))),
+    EXPECT_EQ(AllocationTreeView::imageOf(node(QStringLiteral("S%1").arg(removedPc))),
               image::RemovedStock);
     EXPECT_EQ(textOf(QStringLiteral("N%1-%2").arg(word).arg(lab)),
               QStringLiteral("Word - (Licences x 2)"));
@@ -157,8 +165,8 @@ TEST_F(AllocationPage, DroppingMovesTheNodesOnlyAsTheDatabaseDid) {
     // A removed item comes back into use and takes the live image.
     page->dropItem(node(removed), node(loc(office)));
     EXPECT_EQ(parentOf(removed), loc(office));
-    EXPECT_EQ(LocationTreeView::imageOf(node(removed)), image::Stock);
-    EXPECT_TRUE(node(loc(office))->isExpanded());
+    EXPECT_EQ(AllocationTreeView::imageOf(node(removed)), image::Stock);
+    EXPECT_TRUE(isOpen(loc(office)));
 
     // One licence of the group moves; both places are counted again.
     page->dropItem(node(group), node(loc(storeRoom)));
@@ -166,13 +174,13 @@ TEST_F(AllocationPage, DroppingMovesTheNodesOnlyAsTheDatabaseDid) {
     EXPECT_EQ(textOf(QStringLiteral("N%1-%2").arg(word).arg(storeRoom)),
               QStringLiteral("Word - (Licences x 1)"));
     page->dropItem(node(group), node(loc(storeRoom)));
-    EXPECT_EQ(node(group), nullptr) << "the emptied group's node goes";
+    EXPECT_FALSE(has(group)) << "the emptied group's node goes";
     EXPECT_EQ(textOf(QStringLiteral("N%1-%2").arg(word).arg(storeRoom)),
               QStringLiteral("Word - (Licences x 2)"));
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 3);
-    EXPECT_EQ(tree->selectedItems().size(), 0);
-    EXPECT_EQ(tree->dropHighlight(), nullptr);
+    EXPECT_EQ(tree->selectedNodes().size(), 0);
+    EXPECT_FALSE(tree->dropHighlight().isValid());
 }
 
 TEST_F(AllocationPage, RefusedDropsChangeNeitherTheTreeNorTheDatabase) {
@@ -215,10 +223,10 @@ TEST_F(AllocationPage, SeveralSelectedItemsMoveTogetherAndTheTreeFollowsOnce) {
     page->dropItems({node(a), node(b), node(group)}, node(loc(storeRoom)), true);
     EXPECT_EQ(parentOf(a), loc(storeRoom));
     EXPECT_EQ(parentOf(b), loc(storeRoom));
-    EXPECT_EQ(node(group), nullptr);
+    EXPECT_FALSE(has(group));
     EXPECT_EQ(textOf(QStringLiteral("N%1-%2").arg(word).arg(storeRoom)),
               QStringLiteral("Word - (Licences x 2)"));
-    EXPECT_TRUE(node(loc(lab))->isExpanded()) << "the tree stays open where it was";
+    EXPECT_TRUE(isOpen(loc(lab))) << "the tree stays open where it was";
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
     EXPECT_TRUE(messages.shown().empty());
 }
@@ -226,18 +234,19 @@ TEST_F(AllocationPage, SeveralSelectedItemsMoveTogetherAndTheTreeFollowsOnce) {
 // Every node of the tree as "parent > key text [image]", sorted: what hangs
 // where and how it shows, whatever the order of siblings (a moved node goes
 // last among its new siblings, as a single move puts it).
-QStringList treeShape(const LocationTreeView* tree) {
+QStringList treeShape(const AllocationTreeView* tree) {
     QStringList shape;
-    std::function<void(QTreeWidgetItem*, const QString&)> walk = [&](QTreeWidgetItem* n,
-                                                                     const QString& parent) {
+    const QAbstractItemModel* model = tree->model();
+    std::function<void(const QModelIndex&, const QString&)> walk = [&](const QModelIndex& n,
+                                                                       const QString& parent) {
         shape << QStringLiteral("%1 > %2 %3 [%4]")
-                     .arg(parent, LocationTreeView::keyOf(n), n->text(0))
-                     .arg(LocationTreeView::imageOf(n));
-        for (int i = 0; i < n->childCount(); ++i)
-            walk(n->child(i), LocationTreeView::keyOf(n));
+                     .arg(parent, AllocationTreeView::keyOf(n), n.data().toString())
+                     .arg(AllocationTreeView::imageOf(n));
+        for (int i = 0; i < model->rowCount(n); ++i)
+            walk(model->index(i, 0, n), AllocationTreeView::keyOf(n));
     };
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        walk(tree->topLevelItem(i), QString());
+    for (int i = 0; i < model->rowCount(); ++i)
+        walk(model->index(i, 0), QString());
     shape.sort();
     return shape;
 }
@@ -250,7 +259,7 @@ TEST_F(AllocationPage, AMoveOfSeveralLeavesTheTreeAsAFreshBuildWouldShowIt) {
     const int pcAtStore = t.addStock(QStringLiteral("PC-3"), pc, storeRoom);
     page->rebuild();
     tree->expandAll();
-    node(loc(storeRoom))->setExpanded(false);
+    tree->collapse(node(loc(storeRoom)));
     const QStringList keys{QStringLiteral("S%1").arg(pcAtOffice),
                            QStringLiteral("S%1").arg(removedPc),
                            QStringLiteral("S%1").arg(pcAtStore),
@@ -259,20 +268,20 @@ TEST_F(AllocationPage, AMoveOfSeveralLeavesTheTreeAsAFreshBuildWouldShowIt) {
                            QStringLiteral("T%1-%2").arg(word).arg(lab)};
     for (const bool whole : {false, true}) {
         SCOPED_TRACE(whole ? "whole groups" : "one licence each");
-        QList<QTreeWidgetItem*> items;
+        QModelIndexList items;
         for (const QString& key : keys)
-            if (QTreeWidgetItem* n = node(key))
+            if (const QModelIndex n = node(key); n.isValid())
                 items << n;
         page->dropItems(items, node(loc(office)), whole);
         EXPECT_TRUE(messages.shown().empty())
             << messages.texts().join(QLatin1Char('|')).toStdString();
-        EXPECT_TRUE(node(loc(lab))->isExpanded()) << "open branches stay open";
-        EXPECT_FALSE(node(loc(storeRoom))->isExpanded()) << "closed ones stay closed";
+        EXPECT_TRUE(isOpen(loc(lab))) << "open branches stay open";
+        EXPECT_FALSE(isOpen(loc(storeRoom))) << "closed ones stay closed";
         const QStringList patched = treeShape(tree);
         page->rebuild();
         tree->expandAll();
         EXPECT_EQ(patched, treeShape(tree));
-        node(loc(storeRoom))->setExpanded(false);
+        tree->collapse(node(loc(storeRoom)));
     }
     EXPECT_EQ(t.value(QStringLiteral("SELECT Loc_ID FROM Licences WHERE Licence_ID = ?"), t1),
               QString::number(office));
@@ -281,8 +290,8 @@ TEST_F(AllocationPage, AMoveOfSeveralLeavesTheTreeAsAFreshBuildWouldShowIt) {
 TEST_F(AllocationPage, ALocationCannotBeDraggedAndAnItemIsDraggedWithTheMouse) {
     tree->expandAll();
     bool started = false;
-    QObject::connect(tree, &LocationTreeView::dragStarting,
-                     [&](QTreeWidgetItem*, const QMimeData*) { started = true; });
+    QObject::connect(tree, &AllocationTreeView::dragStarting,
+                     [&](const QModelIndex&, const QMimeData*) { started = true; });
     const QPoint from = at(node(loc(office)));
     QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, from);
     QTest::mouseMove(tree->viewport(), from + QPoint(5, 0));
@@ -290,16 +299,16 @@ TEST_F(AllocationPage, ALocationCannotBeDraggedAndAnItemIsDraggedWithTheMouse) {
     QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, from + QPoint(40, 0));
     EXPECT_FALSE(started);
     EXPECT_EQ(messages.texts(), QStringList{"You can only move stock or licences"});
-    EXPECT_TRUE(tree->selectedItems().isEmpty());
+    EXPECT_TRUE(tree->selectedNodes().isEmpty());
 
     // A real drag of an item; the offscreen platform ends a drag at once, so
     // the events over the target are handed to the tree as it begins.
     messages.clear();
     const QString item = QStringLiteral("S%1").arg(pcAtOffice);
-    QTreeWidgetItem* target = node(loc(lab));
-    QTreeWidgetItem* highlighted = nullptr;
-    QObject::connect(tree, &LocationTreeView::dragStarting,
-                     [&](QTreeWidgetItem*, const QMimeData* payload) {
+    const QModelIndex target = node(loc(lab));
+    QModelIndex highlighted;
+    QObject::connect(tree, &AllocationTreeView::dragStarting,
+                     [&](const QModelIndex&, const QMimeData* payload) {
                          const QPoint to = at(target);
                          QDragEnterEvent enter(to, Qt::MoveAction, payload, Qt::LeftButton, {});
                          QApplication::sendEvent(tree->viewport(), &enter);
@@ -330,7 +339,7 @@ TEST_F(AllocationPage, TheNodeUnderThePressDecidesTheDragWhateverElseIsSelected)
     click(loc(office));
     click(a, Qt::ControlModifier);
     click(b, Qt::ControlModifier);
-    EXPECT_EQ(drag(b, loc(storeRoom), false), node(b));
+    EXPECT_EQ(drag(b, loc(storeRoom), false), b);
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(parentOf(a), loc(storeRoom));
     EXPECT_EQ(parentOf(b), loc(storeRoom));
@@ -344,13 +353,13 @@ TEST_F(AllocationPage, TheNodeUnderThePressDecidesTheDragWhateverElseIsSelected)
     tree->expandAll();
     click(a);
     click(loc(office), Qt::ControlModifier);
-    EXPECT_EQ(drag(loc(office), loc(lab), false), nullptr);
+    EXPECT_EQ(drag(loc(office), loc(lab), false), QString());
     EXPECT_EQ(messages.texts(), QStringList{"You can only move stock or licences"});
     EXPECT_EQ(parentOf(a), loc(storeRoom));
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), storeRoom);
     EXPECT_EQ(parentOf(loc(office)), QStringLiteral("L1"));
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
-    EXPECT_TRUE(tree->selectedItems().isEmpty());
+    EXPECT_TRUE(tree->selectedNodes().isEmpty());
 }
 
 TEST_F(AllocationPage, AGroupAmongSeveralItemsMovesOneLicenceUnlessShiftIsHeldAtTheDrop) {
@@ -364,7 +373,7 @@ TEST_F(AllocationPage, AGroupAmongSeveralItemsMovesOneLicenceUnlessShiftIsHeldAt
     // lowest, goes with the stock item.
     click(a);
     click(wordAt(lab), Qt::ControlModifier);
-    EXPECT_EQ(drag(wordAt(lab), loc(storeRoom), false), node(wordAt(lab)));
+    EXPECT_EQ(drag(wordAt(lab), loc(storeRoom), false), wordAt(lab));
     EXPECT_EQ(parentOf(a), loc(storeRoom));
     EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 2)"));
     EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 1)"));
@@ -375,9 +384,9 @@ TEST_F(AllocationPage, AGroupAmongSeveralItemsMovesOneLicenceUnlessShiftIsHeldAt
     tree->expandAll();
     click(b);
     click(wordAt(lab), Qt::ControlModifier);
-    EXPECT_EQ(drag(b, loc(office), true), node(b));
+    EXPECT_EQ(drag(b, loc(office), true), b);
     EXPECT_EQ(parentOf(b), loc(office));
-    EXPECT_EQ(node(wordAt(lab)), nullptr);
+    EXPECT_FALSE(has(wordAt(lab)));
     EXPECT_EQ(textOf(wordAt(office)), QStringLiteral("Word - (Licences x 2)"));
     EXPECT_EQ(storedLocation("Licences", "Licence_ID", k2), office);
     EXPECT_EQ(storedLocation("Licences", "Licence_ID", k3), office);
@@ -386,8 +395,8 @@ TEST_F(AllocationPage, AGroupAmongSeveralItemsMovesOneLicenceUnlessShiftIsHeldAt
     // One group alone with Shift held moves whole as well.
     tree->expandAll();
     click(wordAt(office));
-    EXPECT_EQ(drag(wordAt(office), loc(lab), true), node(wordAt(office)));
-    EXPECT_EQ(node(wordAt(office)), nullptr);
+    EXPECT_EQ(drag(wordAt(office), loc(lab), true), wordAt(office));
+    EXPECT_FALSE(has(wordAt(office)));
     EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 2)"));
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 7);
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
@@ -400,8 +409,9 @@ TEST_F(AllocationPage, AShiftClickRangeMovesItsItemsAndOneLicenceOfEachGroupInIt
     // the licences branch and the lab as well, which stay where they are.
     click(a);
     click(wordAt(lab), Qt::ShiftModifier);
-    ASSERT_TRUE(node(loc(lab))->isSelected()) << "the range takes the locations in between";
-    EXPECT_EQ(drag(a, loc(storeRoom), false), node(a));
+    ASSERT_TRUE(tree->selectionModel()->isSelected(node(loc(lab))))
+        << "the range takes the locations in between";
+    EXPECT_EQ(drag(a, loc(storeRoom), false), a);
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(parentOf(a), loc(storeRoom));
     EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 1)"));
@@ -445,7 +455,7 @@ TEST_F(AllocationPage, MoveToAndUndoMoveTheSelectedItemsWithTheirHistoryAndPatch
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(parentOf(a), loc(storeRoom));
     EXPECT_EQ(parentOf(removed), loc(storeRoom));
-    EXPECT_EQ(LocationTreeView::imageOf(node(removed)), image::Stock);
+    EXPECT_EQ(AllocationTreeView::imageOf(node(removed)), image::Stock);
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), storeRoom);
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", removedPc), storeRoom);
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
@@ -460,7 +470,7 @@ TEST_F(AllocationPage, MoveToAndUndoMoveTheSelectedItemsWithTheirHistoryAndPatch
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(parentOf(a), loc(office));
     EXPECT_EQ(parentOf(removed), QStringLiteral("L5"));
-    EXPECT_EQ(LocationTreeView::imageOf(node(removed)), image::RemovedStock);
+    EXPECT_EQ(AllocationTreeView::imageOf(node(removed)), image::RemovedStock);
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), office);
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", removedPc), store::loc::RemovedStock);
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 4);
@@ -486,12 +496,12 @@ TEST_F(AllocationPage, CtrlShiftMMovesWholeGroupsAsShiftAtADropDoes) {
         QTest::keyClick(tree, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_TRUE(pick->ran());
     }
-    EXPECT_EQ(node(wordAt(lab)), nullptr);
+    EXPECT_FALSE(has(wordAt(lab)));
     EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 2)"));
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
     QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(node(wordAt(storeRoom)), nullptr);
+    EXPECT_FALSE(has(wordAt(storeRoom)));
     EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 2)"));
     EXPECT_EQ(storedLocation("Licences", "Licence_ID", k1), lab);
     EXPECT_EQ(storedLocation("Licences", "Licence_ID", k2), lab);
@@ -551,4 +561,107 @@ TEST_F(AllocationPage, UndoIsRefusedOnceTheItemWasMovedElsewhere) {
     EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), office);
     EXPECT_EQ(parentOf(a), loc(storeRoom)) << "the tree is left as it was";
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 2);
+}
+
+// ---- Items read as their location opens -------------------------------------------
+
+namespace {
+
+QStringList childKeys(const AllocationTreeView* tree, const QModelIndex& parent) {
+    QStringList keys;
+    for (int row = 0; row < tree->model()->rowCount(parent); ++row)
+        keys << AllocationTreeView::keyOf(tree->model()->index(row, 0, parent));
+    return keys;
+}
+
+} // namespace
+
+TEST_F(AllocationPage, EnteringReadsTheLocationsAndOpeningOneReadsExactlyItsItems) {
+    t.addLicence(QStringLiteral("K9"), word, office, store::LicenceTemporary);
+    page->rebuild();
+    allocation::AllocationModel& model = tree->nodes();
+    const auto locations = session.logic<locations::clsLocations>().FillUpLocationTree();
+    ASSERT_TRUE(locations.has_value());
+    EXPECT_EQ(model.nodeCount(), static_cast<int>(locations->size())) << "no item read yet";
+    for (const locations::TreeNode& n : *locations)
+        EXPECT_FALSE(model.itemsLoaded(n.key)) << n.key.toStdString();
+    // Whether a location can open is known without reading its items.
+    EXPECT_TRUE(model.hasChildren(model.loaded(loc(office))));
+    EXPECT_FALSE(model.hasChildren(model.loaded(loc(storeRoom)))) << "it holds nothing";
+
+    tree->expand(model.loaded(loc(office)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(childKeys(tree, model.loaded(loc(office))),
+              (QStringList{stockKey(pcAtOffice), QStringLiteral("T%1-%2").arg(word).arg(office)}));
+    EXPECT_EQ(model.nodeCount(), static_cast<int>(locations->size()) + 2);
+    EXPECT_FALSE(model.itemsLoaded(loc(lab)));
+    EXPECT_FALSE(model.itemsLoaded(loc(store::loc::RemovedStock)));
+
+    // Asked for by key, an item's location is read, and only that one.
+    EXPECT_EQ(parentOf(stockKey(removedPc)), loc(store::loc::RemovedStock));
+    EXPECT_TRUE(model.itemsLoaded(loc(store::loc::RemovedStock)));
+    EXPECT_FALSE(model.itemsLoaded(loc(lab)));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(AllocationPage, AMoveChangesBothLocationsInPlaceAndALaterEntryReadsNothing) {
+    allocation::AllocationModel& model = tree->nodes();
+    int resets = 0;
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    tree->expandAll();
+    const QPersistentModelIndex moved = node(stockKey(pcAtOffice));
+    page->dropItem(node(stockKey(pcAtOffice)), node(loc(lab)));
+    EXPECT_TRUE(moved.isValid()) << "the node itself moved";
+    EXPECT_EQ(AllocationTreeView::keyOf(moved.parent()), loc(lab));
+    EXPECT_EQ(childKeys(tree, node(loc(office))), QStringList());
+    EXPECT_FALSE(model.hasChildren(node(loc(office))));
+    EXPECT_EQ(childKeys(tree, node(loc(lab))), (QStringList{wordAt(lab), stockKey(pcAtOffice)}));
+
+    page->dropItem(node(wordAt(lab)), node(loc(office)));
+    EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 1)"));
+    EXPECT_EQ(textOf(wordAt(office)), QStringLiteral("Word - (Licences x 1)"));
+    EXPECT_EQ(resets, 0);
+
+    // Entering the page again after its own moves reads nothing.
+    window->SSTab1()->setCurrentIndex(common::Reports);
+    window->SSTab1()->setCurrentIndex(common::Allocation);
+    EXPECT_EQ(resets, 0);
+    EXPECT_TRUE(moved.isValid());
+
+    // A write elsewhere: the next entry reads the tree again around the
+    // place the user was at.
+    window->SSTab1()->setCurrentIndex(common::Reports);
+    const int added = t.addStock(QStringLiteral("PC-9"), pc, lab);
+    window->SSTab1()->setCurrentIndex(common::Allocation);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(parentOf(stockKey(added)), loc(lab));
+    EXPECT_EQ(parentOf(stockKey(pcAtOffice)), loc(lab));
+    EXPECT_TRUE(isOpen(loc(lab)));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(AllocationPage, ALocationHoldingTenThousandItemsOpens) {
+    constexpr int Many = 10000;
+    {
+        store::Transaction tx(t.db());
+        for (int i = 0; i < Many; ++i)
+            t.addStock(QStringLiteral("BULK-%1").arg(i, 5, 10, QLatin1Char('0')), pc, storeRoom);
+        tx.commit();
+    }
+    page->rebuild();
+    const QModelIndex place = node(loc(storeRoom));
+    ASSERT_TRUE(tree->nodes().hasChildren(place));
+    tree->expand(place);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(tree->model()->rowCount(place), Many);
+    const QModelIndex last = tree->model()->index(Many - 1, 0, place);
+    EXPECT_EQ(last.data().toString(), QStringLiteral("Desk Pc - (BULK-09999)"));
+    tree->scrollTo(last);
+    EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualRect(last).center()));
+    // One of them moves out as any other.
+    const QString first = AllocationTreeView::keyOf(tree->model()->index(0, 0, place));
+    page->dropItem(node(first), node(loc(office)));
+    EXPECT_EQ(parentOf(first), loc(office));
+    EXPECT_EQ(tree->model()->rowCount(node(loc(storeRoom))), Many - 1);
+    EXPECT_TRUE(messages.shown().empty());
 }

@@ -13,6 +13,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
+#include "support/TreeNodes.h"
 #include "support/WhenModal.h"
 #include "support/Widgets.h"
 
@@ -26,7 +27,6 @@
 
 namespace {
 
-using locations::LocationTreeView;
 using testing_support::child;
 
 class FindWindow : public ::testing::Test {
@@ -60,18 +60,6 @@ protected:
     QLineEdit* box = nullptr;
     QTreeWidget* results = nullptr;
 };
-
-QString selectedKey(LocationTreeView* tree) {
-    QTreeWidgetItem* node = tree->selectedNode();
-    return node ? LocationTreeView::keyOf(node) : QString();
-}
-
-bool branchOpen(QTreeWidgetItem* node) {
-    for (QTreeWidgetItem* above = node ? node->parent() : nullptr; above; above = above->parent())
-        if (!above->isExpanded())
-            return false;
-    return node != nullptr;
-}
 
 TEST_F(FindWindow, ResultsShowKindCodeProductPathAndRemoved) {
     type(QStringLiteral("pc-10"));
@@ -124,9 +112,10 @@ TEST_F(FindWindow, EnterGoesToTheItemAndCtrlHShowsItsHistory) {
         QTest::keyClick(box, Qt::Key_Return);
         EXPECT_EQ(window->SSTab1()->currentIndex(), c.page) << c.what;
         if (c.tree) {
-            auto* tree = child<LocationTreeView>(window->page(c.page), c.tree);
-            EXPECT_EQ(selectedKey(tree), c.key) << c.what;
-            EXPECT_TRUE(branchOpen(tree->node(c.key))) << c.what;
+            auto* tree = child<QTreeView>(window->page(c.page), c.tree);
+            const testing_support::TreeNodes nodes(tree);
+            EXPECT_EQ(nodes.selected(), c.key) << c.what;
+            EXPECT_TRUE(nodes.shown(c.key)) << c.what;
             EXPECT_TRUE(tree->hasFocus()) << c.what;
         } else {
             auto* list = child<common::ReportList>(window->page(c.page), "lvProdList");
@@ -135,7 +124,7 @@ TEST_F(FindWindow, EnterGoesToTheItemAndCtrlHShowsItsHistory) {
         }
         if (c.historyCode.isEmpty())
             continue;
-        auto* tree = child<LocationTreeView>(window->page(c.page), c.tree);
+        auto* tree = child<QTreeView>(window->page(c.page), c.tree);
         QString shown;
         testing_support::WhenModal<assets::frmStockLicHist> history(
             [&](assets::frmStockLicHist* dialog) {

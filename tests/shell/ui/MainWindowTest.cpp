@@ -11,6 +11,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
+#include "support/TreeNodes.h"
 #include "support/WhenModal.h"
 
 #include <QAbstractButton>
@@ -26,6 +27,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -333,12 +336,12 @@ TEST_F(MainWindow, SelectingATreePageAgainShowsLocationsAddedMeanwhile) {
         select(3);
         const int added = t.addLocation(QStringLiteral("server ROOM %1").arg(page), 1, 2, 1);
         const QString key = QStringLiteral("L%1").arg(added);
-        EXPECT_EQ(tree(page, name)->node(key), nullptr);
+        const testing_support::TreeNodes nodes(control<QTreeView>(page, name));
+        EXPECT_FALSE(nodes.has(key));
         select(page);
-        QTreeWidgetItem* node = tree(page, name)->node(key);
-        ASSERT_NE(node, nullptr);
-        EXPECT_EQ(node->text(0), QStringLiteral("Server Room %1").arg(page));
-        EXPECT_EQ(locations::LocationTreeView::keyOf(node->parent()), QStringLiteral("L1"));
+        ASSERT_TRUE(nodes.has(key));
+        EXPECT_EQ(nodes.text(key), QStringLiteral("Server Room %1").arg(page));
+        EXPECT_EQ(nodes.parentKey(key), QStringLiteral("L1"));
     }
 }
 
@@ -501,21 +504,29 @@ TEST_F(MainWindow, ExpandButtonsExpandEveryNodeAndSelectTheRoot) {
     for (const Expander& e : expanders) {
         SCOPED_TRACE(e.tree);
         select(e.page);
-        auto* tv = tree(e.page, e.tree);
+        auto* tv = control<QTreeView>(e.page, e.tree);
         ASSERT_NE(tv, nullptr);
-        EXPECT_FALSE(tv->node(QStringLiteral("L%1").arg(room))->isExpanded());
-        EXPECT_FALSE(tv->node(QStringLiteral("L%1").arg(old))->isExpanded());
-        tv->selectNode(tv->node(QStringLiteral("L%1").arg(pool)));
+        testing_support::TreeNodes nodes(tv);
+        EXPECT_FALSE(nodes.isOpen(QStringLiteral("L%1").arg(room)));
+        EXPECT_FALSE(nodes.isOpen(QStringLiteral("L%1").arg(old)));
+        nodes.select(QStringLiteral("L%1").arg(pool));
         control<QAbstractButton>(e.page, e.button)->click();
         int withChildren = 0;
-        for (QTreeWidgetItemIterator it(tv); *it; ++it)
-            if ((*it)->childCount() > 0) {
-                ++withChildren;
-                EXPECT_TRUE((*it)->isExpanded()) << (*it)->text(0).toStdString();
+        const QAbstractItemModel* model = tv->model();
+        std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
+            for (int row = 0; row < model->rowCount(parent); ++row) {
+                const QModelIndex node = model->index(row, 0, parent);
+                if (model->rowCount(node) > 0) {
+                    ++withChildren;
+                    EXPECT_TRUE(tv->isExpanded(node)) << node.data().toString().toStdString();
+                }
+                walk(node);
             }
+        };
+        walk(QModelIndex());
         EXPECT_EQ(withChildren, 8); // SYSTEM, the three branches, Floor, Room, Pool, Old wing
-        EXPECT_EQ(tv->selectedNode(), tv->node(QStringLiteral("L0")));
-        EXPECT_EQ(tv->selectedItems().size(), 1);
+        EXPECT_EQ(nodes.selected(), QStringLiteral("L0"));
+        EXPECT_EQ(tv->selectionModel()->selectedRows().size(), 1);
     }
 }
 

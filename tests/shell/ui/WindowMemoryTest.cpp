@@ -19,6 +19,7 @@
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
+#include "support/TreeNodes.h"
 #include "support/Widgets.h"
 
 #include <QAction>
@@ -225,54 +226,56 @@ TEST_F(PagePlace, TreesKeepTheirOpenBranchesAndSelectionAndShowWhatChanged) {
         SCOPED_TRACE(c.tree);
         go(common::Reports);
         go(c.page); // filled with every location there is
-        auto* tree = on<locations::LocationTreeView>(c.page, c.tree);
-        ASSERT_NE(tree->node(L(office)), nullptr);
-        tree->collapseAll();
-        tree->node(QStringLiteral("L0"))->setExpanded(true);
-        tree->node(L(store::loc::AvailableLocations))->setExpanded(true);
-        tree->node(L(office))->setExpanded(true);
-        tree->selectNode(tree->node(L(desk)));
-        const locations::LocationTreeView::Place before = tree->place();
+        auto* view = on<QTreeView>(c.page, c.tree);
+        testing_support::TreeNodes tree(view);
+        ASSERT_TRUE(tree.has(L(office)));
+        view->collapseAll();
+        tree.setOpen(QStringLiteral("L0"), true);
+        tree.setOpen(L(store::loc::AvailableLocations), true);
+        tree.setOpen(L(office), true);
+        tree.select(L(desk));
+        const locations::LocationTreeView::Place before = tree.place();
 
         go(common::Reports);
         go(c.page);
-        EXPECT_EQ(tree->place().expanded, before.expanded) << "unchanged";
-        EXPECT_EQ(tree->selectedNode(), tree->node(L(desk)));
+        EXPECT_EQ(tree.place().expanded, before.expanded) << "unchanged";
+        EXPECT_EQ(tree.selected(), L(desk));
 
         // A location added elsewhere appears; the place is kept.
         go(common::Reports);
         const int annex = t.addLocation(QStringLiteral("Annex %1").arg(c.page), office, 3,
                                         store::loc::AvailableLocations);
         go(c.page);
-        ASSERT_NE(tree->node(L(annex)), nullptr) << "refilled";
-        QStringList expanded = tree->place().expanded;
+        ASSERT_TRUE(tree.has(L(annex))) << "refilled";
+        QStringList expanded = tree.place().expanded;
         expanded.sort();
         QStringList expected = before.expanded;
         expected.sort();
         EXPECT_EQ(expanded, expected);
-        EXPECT_FALSE(tree->node(L(store::loc::AvailableLicences))->isExpanded()) << "kept closed";
-        EXPECT_EQ(tree->selectedNode(), tree->node(L(desk)));
+        EXPECT_FALSE(tree.isOpen(L(store::loc::AvailableLicences))) << "kept closed";
+        EXPECT_EQ(tree.selected(), L(desk));
     }
     EXPECT_TRUE(messages.shown().empty());
 }
 
 TEST_F(PagePlace, AMoveAnotherUserMadeFirstIsRefusedAndThePageRefilledAroundThePlace) {
     go(common::Allocation);
-    auto* tree = on<locations::LocationTreeView>(common::Allocation, "tvSourceLoc");
-    tree->expandAll();
+    auto* view = on<allocation::AllocationTreeView>(common::Allocation, "tvSourceLoc");
+    testing_support::TreeNodes tree(view);
+    view->expandAll();
     const QString item = QStringLiteral("S%1").arg(s2);
-    ASSERT_EQ(tree->node(item)->parent(), tree->node(L(office)));
+    ASSERT_EQ(tree.parentKey(item), L(office));
     // Another user moves the item to the desk while this tree shows it in
     // the office.
     t.db().execute(QStringLiteral("UPDATE Stock SET Loc_ID = ? WHERE Stock_ID = ?"), desk, s2);
     auto* page = static_cast<allocation::pgAllocation*>(window->page(common::Allocation));
-    page->dropItem(tree->node(item), tree->node(L(store::loc::AvailableLocations)));
+    page->dropItem(view->node(item), view->node(L(store::loc::AvailableLocations)));
     EXPECT_EQ(messages.texts(), QStringList{common::ChangedByAnotherUser});
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
     QCoreApplication::processEvents(); // the refill comes once the drop has ended
-    ASSERT_NE(tree->node(item), nullptr);
-    EXPECT_EQ(tree->node(item)->parent(), tree->node(L(desk))) << "shows where it stands";
-    EXPECT_TRUE(tree->node(L(desk))->isExpanded()) << "its open branches kept";
+    ASSERT_TRUE(tree.has(item));
+    EXPECT_EQ(tree.parentKey(item), L(desk)) << "shows where it stands";
+    EXPECT_TRUE(tree.isOpen(L(desk))) << "its open branches kept";
 }
 
 TEST_F(PagePlace, TheLocationPageKeepsItsListsForTheSelectedLocation) {

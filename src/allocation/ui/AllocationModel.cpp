@@ -1,0 +1,375 @@
+#include "allocation/ui/AllocationModel.h"
+
+#include "common/NodeKey.h"
+#include "common/Session.h"
+#include "common/ui/Guard.h"
+#include "common/ui/Images.h"
+#include "store/StoreConstants.h"
+
+#include <algorithm>
+
+namespace allocation {
+
+using locations::locationKey;
+
+AllocationModel::AllocationModel(common::Session& session, QObject* parent)
+    : QAbstractItemModel(parent), session_(session), root_(std::make_unique<Node>()) {}
+
+AllocationModel::~AllocationModel() = default;
+
+void AllocationModel::fill(const std::vector<TreeNode>& locations) {
+    beginResetModel();
+    root_ = std::make_unique<Node>();
+    byKey_.clear();
+    byKey_.reserve(static_cast<qsizetype>(locations.size()));
+    order_.reset();
+    highlight_.clear();
+    for (const TreeNode& n : locations) {
+        Node* parent = root_.get();
+        if (!n.parentKey.isEmpty()) {
+            parent = byKey_.value(n.parentKey.trimmed(), nullptr);
+            if (!parent)
+                continue;
+        }
+        auto node = std::make_unique<Node>();
+        node->key = n.key.trimmed();
+        node->text = n.text;
+        node->image = n.image;
+        node->location = true;
+        node->parent = parent;
+        node->row = static_cast<int>(parent->children.size());
+        byKey_.insert(node->key, node.get());
+        parent->children.push_back(std::move(node));
+    }
+    endResetModel();
+}
+
+QModelIndex AllocationModel::find(const QString& key) {
+    const QString k = key.trimmed();
+    if (Node* node = byKey_.value(k, nullptr))
+        return indexOf(node);
+    const common::NodeKey parsed = common::parseNodeKey(k);
+    std::optional<int> locId;
+    if (parsed.kind == QLatin1Char('S')) {
+        common::guarded(session_.messages(),
+                        [&] { locId = session_.logic<clsAllocations>().StockLocation(parsed.id); });
+    } else if (parsed.kind == QLatin1Char('N') || parsed.kind == QLatin1Char('T')) {
+        locId = parsed.locId;
+    }
+    if (!locId)
+        return {};
+    Node* location = byKey_.value(locationKey(*locId), nullptr);
+    if (!location || location->itemsRead || !loadItems(location))
+        return {};
+    return loaded(k);
+}
+
+QModelIndex AllocationModel::loaded(const QString& key) const {
+    return indexOf(byKey_.value(key.trimmed(), nullptr));
+}
+
+QString AllocationModel::keyOf(const QModelIndex& index) {
+    return index.data(KeyRole).toString();
+}
+
+int AllocationModel::imageOf(const QModelIndex& index) {
+    return index.data(ImageRole).toInt();
+}
+
+bool AllocationModel::itemsLoaded(const QString& key) const {
+    const Node* node = byKey_.value(key.trimmed(), nullptr);
+    return node && node->itemsRead;
+}
+
+int AllocationModel::nodeCount() const {
+    return static_cast<int>(byKey_.size());
+}
+
+QStringList AllocationModel::branchKeys() const {
+    QStringList keys;
+    for (auto it = byKey_.cbegin(); it != byKey_.cend(); ++it) {
+        const Node* node = it.value();
+        if (node->location && (!node->children.empty() || node->holdsItems.value_or(false)))
+            keys << it.key();
+    }
+    return keys;
+}
+
+AllocationModel::Node* AllocationModel::nodeOf(const QModelIndex& index) const {
+    return index.isValid() ? static_cast<Node*>(index.internalPointer()) : root_.get();
+}
+
+QModelIndex AllocationModel::indexOf(const Node* node) const {
+    if (!node || node == root_.get())
+        return {};
+    return createIndex(node->row, 0, const_cast<Node*>(node));
+}
+
+bool AllocationModel::loadItems(Node* location) {
+    if (location->itemsRead)
+        return true;
+    std::vector<TreeNode> items;
+    const bool read = common::guarded(session_.messages(), [&] {
+        clsAllocations& logic = session_.logic<clsAllocations>();
+        if (!order_)
+            order_ = logic.ProductsInOrder();
+        items = logic.LocationItems(common::idOfKey(location->key), *order_);
+    });
+    if (!read)
+        return false;
+    appendItems(location, items);
+    return true;
+}
+
+void AllocationModel::appendItems(Node* location, std::vector<TreeNode>& items) {
+    location->itemsRead = true;
+    location->holdsItems = !items.empty();
+    if (items.empty())
+        return;
+    const int first = static_cast<int>(location->children.size());
+    beginInsertRows(indexOf(location), first, first + static_cast<int>(items.size()) - 1);
+    location->children.reserve(location->children.size() + items.size());
+    for (TreeNode& item : items) {
+        auto node = std::make_unique<Node>();
+        node->key = std::move(item.key);
+        node->text = std::move(item.text);
+        node->image = item.image;
+        node->parent = location;
+        node->row = static_cast<int>(location->children.size());
+        byKey_.insert(node->key, node.get());
+        location->children.push_back(std::move(node));
+    }
+    endInsertRows();
+}
+
+void AllocationModel::loadAll() {
+    std::vector<TreeNode> items;
+    if (!common::guarded(session_.messages(),
+                         [&] { items = session_.logic<clsAllocations>().FillAllocationItems(); }))
+        return;
+    // The fill gives each location's items in their order (stock, then
+    // normal and temporary groups), one location's among the others'.
+    QHash<Node*, std::vector<TreeNode>> byLocation;
+    for (TreeNode& item : items) {
+        Node* location = byKey_.value(item.parentKey, nullptr);
+        if (location && !location->itemsRead)
+            byLocation[location].push_back(std::move(item));
+    }
+    std::vector<Node*> unread;
+    for (Node* node : std::as_const(byKey_))
+        if (node->location && !node->itemsRead)
+            unread.push_back(node);
+    for (Node* location : unread) {
+        auto found = byLocation.find(location);
+        std::vector<TreeNode> none;
+        appendItems(location, found != byLocation.end() ? found.value() : none);
+    }
+}
+
+void AllocationModel::insertNode(Node* parent, const TreeNode& n) {
+    const int row = static_cast<int>(parent->children.size());
+    beginInsertRows(indexOf(parent), row, row);
+    auto node = std::make_unique<Node>();
+    node->key = n.key.trimmed();
+    node->text = n.text;
+    node->image = n.image;
+    node->parent = parent;
+    node->row = row;
+    byKey_.insert(node->key, node.get());
+    parent->children.push_back(std::move(node));
+    endInsertRows();
+    parent->holdsItems = true;
+}
+
+void AllocationModel::forget(const Node* node) {
+    byKey_.remove(node->key);
+    for (const auto& child : node->children)
+        forget(child.get());
+}
+
+void AllocationModel::renumber(Node* parent, int from) {
+    for (size_t i = static_cast<size_t>(from); i < parent->children.size(); ++i)
+        parent->children[i]->row = static_cast<int>(i);
+}
+
+void AllocationModel::removeNode(Node* node) {
+    Node* parent = node->parent;
+    const int row = node->row;
+    beginRemoveRows(indexOf(parent), row, row);
+    forget(node);
+    parent->children.erase(parent->children.begin() + row);
+    renumber(parent, row);
+    endRemoveRows();
+}
+
+void AllocationModel::itemsChangedAt(Node* location) {
+    if (location->itemsRead)
+        location->holdsItems =
+            std::any_of(location->children.begin(), location->children.end(),
+                        [](const std::unique_ptr<Node>& child) { return !child->location; });
+    else
+        location->holdsItems.reset();
+}
+
+void AllocationModel::applyMove(const MoveUpdate& update) {
+    Node* source = byKey_.value(locationKey(update.sourceLocId), nullptr);
+    Node* target = byKey_.value(locationKey(update.targetLocId), nullptr);
+    if (update.kind == QLatin1Char('S')) {
+        Node* item = byKey_.value(update.stockKey, nullptr);
+        const int stockImage = update.targetLocId == store::loc::RemovedStock
+                                   ? common::image::RemovedStock
+                                   : common::image::Stock;
+        if (item && target && target->itemsRead && item->parent != target) {
+            // Both ends loaded: the node itself moves, selection and all.
+            Node* from = item->parent;
+            const int row = item->row;
+            const int to = static_cast<int>(target->children.size());
+            beginMoveRows(indexOf(from), row, row, indexOf(target), to);
+            std::unique_ptr<Node> taken = std::move(from->children[static_cast<size_t>(row)]);
+            from->children.erase(from->children.begin() + row);
+            renumber(from, row);
+            taken->parent = target;
+            taken->row = static_cast<int>(target->children.size());
+            target->children.push_back(std::move(taken));
+            endMoveRows();
+            item->image = stockImage;
+            const QModelIndex moved = indexOf(item);
+            emit dataChanged(moved, moved);
+            itemsChangedAt(from);
+        } else if (item && (!target || !target->itemsRead)) {
+            // The target reads its items, this one among them, as it opens.
+            Node* from = item->parent;
+            removeNode(item);
+            itemsChangedAt(from);
+        } else if (!item && target && target->itemsRead) {
+            std::optional<TreeNode> node;
+            common::guarded(session_.messages(), [&] {
+                node = session_.logic<clsAllocations>().StockNode(common::idOfKey(update.stockKey));
+            });
+            if (node)
+                insertNode(target, *node);
+        }
+        if (source && source != target)
+            itemsChangedAt(source);
+        if (target)
+            target->holdsItems = target->itemsRead ? std::optional<bool>(true) : std::nullopt;
+        return;
+    }
+    // Licence groups: every group node of the kind at either end is
+    // replaced by the groups as they are counted now.
+    const std::pair<Node*, const std::vector<TreeNode>*> ends[] = {{source, &update.sourceGroups},
+                                                                   {target, &update.targetGroups}};
+    for (const auto& [location, groups] : ends) {
+        if (!location)
+            continue;
+        if (!location->itemsRead) {
+            itemsChangedAt(location);
+            continue;
+        }
+        for (int row = static_cast<int>(location->children.size()) - 1; row >= 0; --row) {
+            Node* child = location->children[static_cast<size_t>(row)].get();
+            if (!child->location && child->key.startsWith(update.kind))
+                removeNode(child);
+        }
+        for (const TreeNode& group : *groups)
+            insertNode(location, group);
+        itemsChangedAt(location);
+    }
+}
+
+void AllocationModel::setHighlight(const QString& key, const QBrush& background,
+                                   const QBrush& foreground) {
+    if (key == highlight_)
+        return;
+    const QModelIndex old = loaded(highlight_);
+    highlight_ = key;
+    highlightBackground_ = background;
+    highlightForeground_ = foreground;
+    if (old.isValid())
+        emit dataChanged(old, old, {Qt::BackgroundRole, Qt::ForegroundRole});
+    const QModelIndex now = loaded(key);
+    if (now.isValid())
+        emit dataChanged(now, now, {Qt::BackgroundRole, Qt::ForegroundRole});
+}
+
+QModelIndex AllocationModel::index(int row, int column, const QModelIndex& parent) const {
+    const Node* p = nodeOf(parent);
+    if (column != 0 || row < 0 || row >= static_cast<int>(p->children.size()))
+        return {};
+    return createIndex(row, 0, p->children[static_cast<size_t>(row)].get());
+}
+
+QModelIndex AllocationModel::parent(const QModelIndex& child) const {
+    if (!child.isValid())
+        return {};
+    return indexOf(nodeOf(child)->parent);
+}
+
+int AllocationModel::rowCount(const QModelIndex& parent) const {
+    if (parent.column() > 0)
+        return 0;
+    return static_cast<int>(nodeOf(parent)->children.size());
+}
+
+int AllocationModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
+
+bool AllocationModel::hasChildren(const QModelIndex& parent) const {
+    const Node* node = nodeOf(parent);
+    if (!node->children.empty())
+        return true;
+    if (!node->location || node->itemsRead)
+        return false;
+    if (!node->holdsItems) {
+        bool held = false;
+        common::guarded(session_.messages(), [&] {
+            held = session_.logic<clsAllocations>().HoldsItems(common::idOfKey(node->key));
+        });
+        node->holdsItems = held;
+    }
+    return *node->holdsItems;
+}
+
+bool AllocationModel::canFetchMore(const QModelIndex& parent) const {
+    const Node* node = nodeOf(parent);
+    return node->location && !node->itemsRead && hasChildren(parent);
+}
+
+void AllocationModel::fetchMore(const QModelIndex& parent) {
+    Node* node = nodeOf(parent);
+    if (node->location)
+        loadItems(node);
+}
+
+QVariant AllocationModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    const Node* node = nodeOf(index);
+    switch (role) {
+    case Qt::DisplayRole:
+        return node->text;
+    case Qt::DecorationRole:
+        return common::imlLocation(node->image);
+    case KeyRole:
+        return node->key;
+    case ImageRole:
+        return node->image;
+    case Qt::BackgroundRole:
+        return !highlight_.isEmpty() && node->key == highlight_ ? QVariant(highlightBackground_)
+                                                                : QVariant();
+    case Qt::ForegroundRole:
+        return !highlight_.isEmpty() && node->key == highlight_ ? QVariant(highlightForeground_)
+                                                                : QVariant();
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags AllocationModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+} // namespace allocation

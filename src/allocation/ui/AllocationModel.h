@@ -1,0 +1,116 @@
+#pragma once
+
+#include "allocation/clsAllocations.h"
+
+#include <QAbstractItemModel>
+#include <QBrush>
+#include <QHash>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace common {
+class Session;
+}
+
+namespace allocation {
+
+// The allocation tree as a model: every location, and the items of a
+// location only once it is opened or one of its items is asked for by key.
+// A node is known by its key ("L5", "S7", "N12-3") and carries its image
+// index; the model holds one small node per location and per loaded item,
+// whatever the register holds elsewhere.
+//
+// Stored moves change the nodes in place (applyMove): a location whose
+// items are not loaded yet is left to read them when it opens.
+class AllocationModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    static constexpr int KeyRole = Qt::UserRole + 1;
+    static constexpr int ImageRole = Qt::UserRole + 2;
+
+    AllocationModel(common::Session& session, QObject* parent = nullptr);
+    ~AllocationModel() override;
+
+    // Replaces every node with the locations given (parents before
+    // children); no location's items are loaded.
+    void fill(const std::vector<TreeNode>& locations);
+
+    // The node of a key, loading the items of the location an item stands
+    // at when they are not loaded yet; invalid when there is no such node.
+    QModelIndex find(const QString& key);
+    // The node of a key among those loaded; invalid when not loaded.
+    QModelIndex loaded(const QString& key) const;
+    static QString keyOf(const QModelIndex& index);
+    static int imageOf(const QModelIndex& index);
+
+    // Reads the items of every location not read yet, with the few
+    // statements of a full fill rather than a few per location: for
+    // opening the whole tree at once.
+    void loadAll();
+
+    // Whether a location's items are loaded; how many nodes the model holds.
+    bool itemsLoaded(const QString& locationKey) const;
+    int nodeCount() const;
+    // The location nodes that are parents of other nodes or hold items
+    // (those a view can open or close), by key.
+    QStringList branchKeys() const;
+
+    // Changes the nodes for a move the database took.
+    void applyMove(const MoveUpdate& update);
+
+    // The node drawn as the drop target (empty key: none) and its colours.
+    void setHighlight(const QString& key, const QBrush& background, const QBrush& foreground);
+    QString highlight() const { return highlight_; }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    struct Node {
+        QString key;
+        QString text;
+        int image = 0;
+        bool location = false;
+        // For a location: whether its items are read, and whether it holds
+        // any (not asked yet: no value).
+        bool itemsRead = false;
+        mutable std::optional<bool> holdsItems;
+        Node* parent = nullptr;
+        int row = 0;
+        std::vector<std::unique_ptr<Node>> children;
+    };
+
+    Node* nodeOf(const QModelIndex& index) const;
+    QModelIndex indexOf(const Node* node) const;
+    // Reads a location's items; false when the reading failed (the
+    // message is shown).
+    bool loadItems(Node* location);
+    // Adds a location's items, read as one batch, after its other nodes.
+    void appendItems(Node* location, std::vector<TreeNode>& items);
+    void insertNode(Node* parent, const TreeNode& node);
+    void removeNode(Node* node);
+    void forget(const Node* node);
+    void renumber(Node* parent, int from);
+    // A location's items changed while they were not loaded: whether it
+    // holds any is asked again.
+    void itemsChangedAt(Node* location);
+
+    common::Session& session_;
+    std::unique_ptr<Node> root_; // above the nodes shown: holds the top-level ones
+    QHash<QString, Node*> byKey_;
+    std::optional<ProductOrder> order_;
+    QString highlight_;
+    QBrush highlightBackground_;
+    QBrush highlightForeground_;
+};
+
+} // namespace allocation
