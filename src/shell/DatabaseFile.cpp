@@ -53,6 +53,35 @@ QString backupName(const QString& chosen) {
     return chosen + QStringLiteral(".mdb");
 }
 
+bool rewritePages(store::Database& live, common::FileSync& sync) {
+    if (live.pageSize() == 0 || live.pageSize() == store::PageSize)
+        return false;
+    // Through a link, the file it names is rewritten, and the link stays.
+    const QString target = common::followLinks(live.path());
+    struct stat status {};
+    if (::stat(QFile::encodeName(target).constData(), &status) != 0)
+        common::throwErrno(errno);
+    common::removeLeftoverCopies(target);
+    common::TemporaryCopy copy(target);
+    live.exportTo(copy.path(), store::PageSize);
+    copy.setMode(status.st_mode & 07777);
+    if (::fchown(copy.handle(), static_cast<uid_t>(-1), status.st_gid) != 0) {
+        // Kept as the user's own group.
+    }
+    sync.file(copy.path());
+    live.close();
+    std::error_code error;
+    std::filesystem::rename(toPath(copy.path()), toPath(target), error);
+    if (error) {
+        live.reopen();
+        throw common::FileError(QString::fromStdString(error.message()), error.value());
+    }
+    copy.keep();
+    sync.directory(QFileInfo(target).absolutePath());
+    live.reopen();
+    return true;
+}
+
 DatabaseFile::DatabaseFile(store::Database& live, QString directory, common::FileSync& sync)
     : live_(live), directory_(std::move(directory)), sync_(sync) {}
 

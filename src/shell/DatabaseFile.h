@@ -52,6 +52,17 @@ bool sameFile(const QString& a, const QString& b);
 // name ends in exactly ".mdb" (so "copy.MDB" becomes "copy.MDB.mdb").
 QString backupName(const QString& chosen);
 
+// Rewrites the open register file with pages of store::PageSize when it
+// has the old size, in place: the whole database is exported into a
+// temporary copy beside it, which gets the file's mode and group, is synced
+// and renamed over it; then live is opened again on the new file. Run
+// outside any transaction, with the register's lock held. Killed at any
+// moment, the file is either the old one, untouched, or the whole new one
+// (a leftover copy is removed at the next start). True when the file was
+// rewritten; throws common::FileError or store::DbError when it could not
+// be, live then still open on the old file.
+bool rewritePages(store::Database& live, common::FileSync& sync = common::systemFileSync());
+
 class DatabaseFile {
 public:
     // live is the program's open connection to AssetManagement.mdb in
