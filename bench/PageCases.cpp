@@ -18,6 +18,8 @@
 #include <QTabWidget>
 #include <QTreeWidgetItemIterator>
 
+#include <functional>
+
 namespace bench {
 
 namespace {
@@ -54,21 +56,29 @@ int busiestStockLocation(store::Database& db) {
     return q.next() ? static_cast<int>(q.integer(QStringLiteral("Loc_ID"))) : 0;
 }
 
-void addRebuild(Bench& bench, Context& context, int page, const char* title) {
+// A page entered after the register changed: the window refills a page on
+// entry only then, keeping the user's place. Its rows are counted by rows().
+Case pageRefill(Context& context, int page, const QString& name,
+                std::function<int(const QWidget*)> rows) {
     Case c;
-    c.name = QStringLiteral("page %1 rebuild (%2)").arg(page).arg(QString::fromLatin1(title));
+    c.name = name;
     c.before = [&context, page] {
         showQuietly(context.window(), page);
     };
-    // What entering the page costs after the register changed: the window
-    // refills a page on entry only then, keeping the user's place.
     c.run = [&context, page] {
         context.window().page(page)->refill();
         QApplication::processEvents();
     };
-    c.rows = [&context, page] {
-        return treeRows(context.window().page(page));
+    c.rows = [&context, page, rows = std::move(rows)] {
+        return rows(context.window().page(page));
     };
+    return c;
+}
+
+void addRebuild(Bench& bench, Context& context, int page, const char* title) {
+    Case c = pageRefill(
+        context, page,
+        QStringLiteral("page %1 rebuild (%2)").arg(page).arg(QString::fromLatin1(title)), treeRows);
     c.connection = &context.db();
     c.statements = [page] {
         Statements out = locationTreeStatements();
@@ -80,22 +90,12 @@ void addRebuild(Bench& bench, Context& context, int page, const char* title) {
     bench.add(c);
 }
 
-// A list page filled on entry after a change: its rows are what its lists
-// show (the product page lists the products of its first category).
+// A list page: its rows are what its lists show (the product page lists the
+// products of its first category).
 void addListFill(Bench& bench, Context& context, int page, const char* title) {
-    Case c;
-    c.name = QStringLiteral("page %1 fill (%2)").arg(page).arg(QString::fromLatin1(title));
-    c.before = [&context, page] {
-        showQuietly(context.window(), page);
-    };
-    c.run = [&context, page] {
-        context.window().page(page)->refill();
-        QApplication::processEvents();
-    };
-    c.rows = [&context, page] {
-        return listRows(context.window().page(page));
-    };
-    bench.add(c);
+    bench.add(pageRefill(
+        context, page,
+        QStringLiteral("page %1 fill (%2)").arg(page).arg(QString::fromLatin1(title)), listRows));
 }
 
 void addContents(Bench& bench, Context& context, int locId, const QString& which) {

@@ -1,5 +1,6 @@
 // vemora-bench DATABASE [--runs N] [--only TEXT]
 // vemora-bench --server URL [--runs N] [--only TEXT]
+// vemora-bench --server URL --clients N --seconds S [--seed SCALE] [--pause MS]
 //
 // Times the program's operations on a copy of a seeded asset database (see
 // "vemora-admin seed" and scripts/bench.sh) and prints one table: each
@@ -14,6 +15,7 @@
 #include "Bench.h"
 #include "Cases.h"
 #include "Context.h"
+#include "LoadHarness.h"
 
 #include "store/Database.h"
 
@@ -25,11 +27,15 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: vemora-bench DATABASE|--server URL [--runs N] [--only TEXT]\n");
+    std::fprintf(
+        stderr,
+        "usage: vemora-bench DATABASE|--server URL [--runs N] [--only TEXT]\n"
+        "       vemora-bench --server URL --clients N --seconds S [--seed SCALE] [--pause MS]\n");
     return 2;
 }
 
@@ -54,9 +60,31 @@ int main(int argc, char* argv[]) {
     bench::Options options;
     QString database;
     QString server;
+    // The load and conflict harness (LoadHarness.h), when --clients is given.
+    std::optional<bench::LoadOptions> load;
+    const auto number = [&](double& out) {
+        bool ok = false;
+        out = args.isEmpty() ? 0 : args.takeFirst().toDouble(&ok);
+        return ok && out > 0;
+    };
     while (!args.isEmpty()) {
         const QString arg = args.takeFirst();
-        if (arg == QLatin1String("--runs") && !args.isEmpty()) {
+        double value = 0;
+        if (arg == QLatin1String("--clients") || arg == QLatin1String("--seconds") ||
+            arg == QLatin1String("--seed") || arg == QLatin1String("--pause")) {
+            if (!load)
+                load.emplace();
+            if (!number(value))
+                return usage();
+            if (arg == QLatin1String("--clients"))
+                load->clients = static_cast<int>(value);
+            else if (arg == QLatin1String("--seconds"))
+                load->seconds = static_cast<int>(value);
+            else if (arg == QLatin1String("--pause"))
+                load->pauseMs = static_cast<int>(value);
+            else
+                load->seedScale = value;
+        } else if (arg == QLatin1String("--runs") && !args.isEmpty()) {
             bool ok = false;
             options.runs = args.takeFirst().toInt(&ok);
             if (!ok || options.runs < 1)
@@ -73,6 +101,19 @@ int main(int argc, char* argv[]) {
     }
     if (database.isEmpty() == server.isEmpty())
         return usage();
+    if (load) {
+        if (server.isEmpty() || load->clients < 1 || load->seconds < 1)
+            return usage();
+        load->server = server;
+        try {
+            return bench::runLoadHarness(*load);
+        } catch (const store::DbError& error) {
+            std::fprintf(stderr, "vemora-bench: %s\n", qPrintable(error.text()));
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "vemora-bench: %s\n", error.what());
+        }
+        return 1;
+    }
     if (server.isEmpty() && !QFileInfo(database).isFile()) {
         std::fprintf(stderr, "vemora-bench: no such file: %s\n", qPrintable(database));
         return 1;

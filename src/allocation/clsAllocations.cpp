@@ -160,25 +160,77 @@ std::optional<MoveUpdate> clsAllocations::MoveStockLic(const common::NodeKey& dr
         messages_.refuse(QStringLiteral("You have copied the stock/licence from this location"));
         return std::nullopt;
     }
+    if (!isLicenceKind(dragFrom.kind) && dragFrom.kind != QLatin1Char('S'))
+        return std::nullopt;
     const int targetId = curNode.id;
-    int itemId = dragFrom.id;
-    if (isLicenceKind(dragFrom.kind)) {
-        const auto licence = firstLicenceOf(dragFrom.kind, dragFrom.id, dragFrom.locId);
-        if (!licence) {
-            messages_.fail(QStringLiteral("Internal Error: Getting a single Licence ID"));
-            return std::nullopt;
-        }
-        itemId = *licence;
-    } else if (dragFrom.kind != QLatin1Char('S')) {
-        return std::nullopt;
-    }
-    if (!MoveItemToLocation(dragFrom.kind, itemId, targetId))
-        return std::nullopt;
     // A stock node leaves the location it hangs under.
     const common::NodeKey from{dragFrom.kind, dragFrom.id,
                                isLicenceKind(dragFrom.kind) ? dragFrom.locId : dragFromLoc.id};
-    rememberMove({{from, itemId}}, targetId);
-    return updatesFor({{from, itemId}}, targetId).front();
+    const std::optional<int> itemId = store::withRetries(db_, [&]() -> std::optional<int> {
+        store::Transaction tx(db_);
+        int id = dragFrom.id;
+        if (isLicenceKind(dragFrom.kind)) {
+            const auto licence = lockLicenceOf(dragFrom.kind, dragFrom.id, dragFrom.locId);
+            if (!licence) {
+                // The tree showed the group: on a server another user has
+                // moved its last licence away meanwhile.
+                if (db_.onServer())
+                    messages_.conflict(common::ChangedByAnotherUser);
+                else
+                    messages_.fail(QStringLiteral("Internal Error: Getting a single Licence ID"));
+                return std::nullopt;
+            }
+            id = *licence;
+        } else if (!holdItem(dragFrom.kind, id, from.locId)) {
+            return std::nullopt;
+        }
+        const auto desc = locationDesc(targetId);
+        if (!desc || !moveOne(dragFrom.kind, id, targetId, *desc))
+            return std::nullopt; // the history row goes back with the transaction
+        tx.commit();
+        return id;
+    });
+    if (!itemId)
+        return std::nullopt;
+    rememberMove({{from, *itemId}}, targetId);
+    return updatesFor({{from, *itemId}}, targetId).front();
+}
+
+bool clsAllocations::holdItem(QChar kind, int itemId, std::optional<int> shownAt) {
+    // Locked until the commit: another user's move or removal of the same
+    // item waits for this one, and then finds it moved.
+    const bool licence = isLicenceKind(kind);
+    if (!store::lockRow(db_, licence ? QStringLiteral("Licences") : QStringLiteral("Stock"),
+                        licence ? QStringLiteral("Licence_ID") : QStringLiteral("Stock_ID"),
+                        itemId)) {
+        messages_.conflict(common::RemovedByAnotherUser);
+        return false;
+    }
+    if (shownAt && shownAt != 0 && locationOf(kind, itemId) != shownAt) {
+        messages_.conflict(common::ChangedByAnotherUser);
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> clsAllocations::lockLicenceOf(QChar type, int prodId, int locId) {
+    // The licence found is locked and read again: another user may have
+    // moved it between the two. A few tries, then the group counts as
+    // emptied.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const auto licence = firstLicenceOf(type, prodId, locId);
+        if (!licence)
+            return std::nullopt;
+        if (!store::lockRow(db_, QStringLiteral("Licences"), QStringLiteral("Licence_ID"),
+                            *licence))
+            continue;
+        store::Query q(db_, QStringLiteral("SELECT Licence_ID FROM Licences WHERE Licence_ID = ? "
+                                           "AND Type = ? AND Prod_ID = ? AND Loc_ID = ?"));
+        q.bindAll(*licence, licenceType(type), prodId, locId);
+        if (q.next())
+            return licence;
+    }
+    return std::nullopt;
 }
 
 std::vector<MoveUpdate>
@@ -234,58 +286,79 @@ bool clsAllocations::moveOne(QChar itemType, int itemId, int locId, const QStrin
 }
 
 bool clsAllocations::MoveItemToLocation(QChar itemType, int itemId, int locId) {
-    store::Transaction tx(db_);
-    const auto desc = locationDesc(locId);
-    if (!desc || !moveOne(itemType, itemId, locId, *desc))
-        return false; // the history row goes back with the transaction
-    tx.commit();
-    return true;
+    return store::withRetries(db_, [&] {
+        store::Transaction tx(db_);
+        if (!holdItem(itemType, itemId, std::nullopt))
+            return false;
+        const auto desc = locationDesc(locId);
+        if (!desc || !moveOne(itemType, itemId, locId, *desc))
+            return false; // the history row goes back with the transaction
+        tx.commit();
+        return true;
+    });
 }
 
 MoveResult clsAllocations::MoveItems(const std::vector<common::NodeKey>& items, int locId,
                                      bool wholeGroups) {
-    store::Transaction tx(db_);
-    const auto desc = locationDesc(locId);
-    if (!desc)
-        return {};
     std::vector<std::pair<common::NodeKey, int>> moved;
-    for (common::NodeKey item : items) {
-        std::vector<int> ids;
-        if (item.kind == QLatin1Char('S')) {
-            // An item already at the target stays as it is; the others
-            // leave the location they are at.
-            store::Query q(db_, QStringLiteral("SELECT Loc_ID FROM Stock WHERE Stock_ID = ? AND "
-                                               "Loc_ID <> ?"));
-            q.bindAll(item.id, locId);
-            if (!q.next())
-                continue;
-            item.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-            ids.push_back(item.id);
-        } else if (isLicenceKind(item.kind)) {
-            if (item.locId == locId)
-                continue;
-            if (wholeGroups) {
-                store::Query q(db_, QStringLiteral("SELECT Licence_ID FROM Licences WHERE Type = ? "
-                                                   "AND Prod_ID = ? AND Loc_ID = ? ORDER BY "
-                                                   "Licence_ID"));
-                q.bindAll(licenceType(item.kind), item.id, item.locId);
-                while (q.next())
-                    ids.push_back(static_cast<int>(q.integer(QStringLiteral("Licence_ID"))));
-            } else if (const auto licence = firstLicenceOf(item.kind, item.id, item.locId)) {
-                ids.push_back(*licence);
+    std::optional<MoveResult> result = store::withRetries(db_, [&]() -> std::optional<MoveResult> {
+        moved.clear();
+        store::Transaction tx(db_);
+        const auto desc = locationDesc(locId);
+        if (!desc)
+            return std::nullopt;
+        for (common::NodeKey item : items) {
+            std::vector<int> ids;
+            if (item.kind == QLatin1Char('S')) {
+                // Where the tree showed it (when it says): another user's
+                // move since is a conflict. An item already at the target
+                // stays as it is; the others leave the location they are at.
+                if (!holdItem(item.kind, item.id,
+                              item.locId != 0 ? std::optional<int>(item.locId) : std::nullopt))
+                    return std::nullopt;
+                const int at = locationOf(item.kind, item.id).value_or(locId);
+                if (at == locId)
+                    continue;
+                item.locId = at;
+                ids.push_back(item.id);
+            } else if (isLicenceKind(item.kind)) {
+                if (item.locId == locId)
+                    continue;
+                if (wholeGroups) {
+                    store::Query q(db_,
+                                   QStringLiteral("SELECT Licence_ID FROM Licences WHERE Type = ? "
+                                                  "AND Prod_ID = ? AND Loc_ID = ? ORDER BY "
+                                                  "Licence_ID"));
+                    q.bindAll(licenceType(item.kind), item.id, item.locId);
+                    while (q.next())
+                        ids.push_back(static_cast<int>(q.integer(QStringLiteral("Licence_ID"))));
+                    // Each locked and still there, or another user came first.
+                    for (const int id : ids)
+                        if (!holdItem(item.kind, id, item.locId))
+                            return std::nullopt;
+                } else if (const auto licence = lockLicenceOf(item.kind, item.id, item.locId)) {
+                    ids.push_back(*licence);
+                }
+                if (ids.empty() && db_.onServer()) {
+                    messages_.conflict(common::ChangedByAnotherUser);
+                    return std::nullopt;
+                }
+            }
+            for (const int id : ids) {
+                if (!moveOne(item.kind, id, locId, *desc))
+                    return std::nullopt;
+                moved.emplace_back(item, id);
             }
         }
-        for (const int id : ids) {
-            if (!moveOne(item.kind, id, locId, *desc))
-                return {};
-            moved.emplace_back(item, id);
-        }
-    }
-    MoveResult result{static_cast<int>(moved.size()), updatesFor(moved, locId)};
-    tx.commit();
+        MoveResult out{static_cast<int>(moved.size()), updatesFor(moved, locId)};
+        tx.commit();
+        return out;
+    });
+    if (!result)
+        return {};
     if (!moved.empty())
         rememberMove(moved, locId);
-    return result;
+    return *result;
 }
 
 qint64 clsAllocations::historyRows(QChar kind, int itemId) {
@@ -317,47 +390,57 @@ std::optional<std::vector<MoveUpdate>> clsAllocations::UndoLastMove() {
         messages_.refuse(NothingToUndo);
         return std::nullopt;
     }
-    // Each item must stand where the move put it, with no history row
-    // written since: anything else means another change came after it.
-    for (const MovedItem& m : lastMove_)
-        if (locationOf(m.from.kind, m.itemId) != m.targetLocId ||
-            historyRows(m.from.kind, m.itemId) != m.historyRows) {
-            messages_.refuse(MovedSince);
-            return std::nullopt;
-        }
-    store::Transaction tx(db_);
-    // Back to each source in turn; the tree changes are read once every
-    // item is back, so that each location is counted as it ends up.
-    std::vector<int> sources;
-    for (const MovedItem& m : lastMove_)
-        if (std::find(sources.begin(), sources.end(), m.from.locId) == sources.end())
-            sources.push_back(m.from.locId);
-    std::vector<std::pair<int, std::vector<std::pair<common::NodeKey, int>>>> back;
-    for (const int source : sources) {
-        store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
-        q.bindAll(source);
-        if (!q.next()) {
-            messages_.refuse(SourceGone);
-            return std::nullopt;
-        }
-        const QString desc = q.text(QStringLiteral("Loc_Desc"));
-        std::vector<std::pair<common::NodeKey, int>> moved;
+    const auto undone = store::withRetries(db_, [&]() -> std::optional<std::vector<MoveUpdate>> {
+        store::Transaction tx(db_);
+        // Each item, locked, must stand where the move put it, with no history
+        // row written since: anything else means another change came after it.
         for (const MovedItem& m : lastMove_) {
-            if (m.from.locId != source)
-                continue;
-            if (!moveOne(m.from.kind, m.itemId, source, desc))
+            const bool licence = isLicenceKind(m.from.kind);
+            store::lockRow(db_, licence ? QStringLiteral("Licences") : QStringLiteral("Stock"),
+                           licence ? QStringLiteral("Licence_ID") : QStringLiteral("Stock_ID"),
+                           m.itemId);
+            if (locationOf(m.from.kind, m.itemId) != m.targetLocId ||
+                historyRows(m.from.kind, m.itemId) != m.historyRows) {
+                messages_.refuse(MovedSince);
                 return std::nullopt;
-            moved.emplace_back(common::NodeKey{m.from.kind, m.from.id, m.targetLocId}, m.itemId);
+            }
         }
-        back.emplace_back(source, std::move(moved));
-    }
-    std::vector<MoveUpdate> updates;
-    for (const auto& [source, moved] : back)
-        for (MoveUpdate& u : updatesFor(moved, source))
-            updates.push_back(std::move(u));
-    tx.commit();
-    lastMove_.clear();
-    return updates;
+        // Back to each source in turn; the tree changes are read once every
+        // item is back, so that each location is counted as it ends up.
+        std::vector<int> sources;
+        for (const MovedItem& m : lastMove_)
+            if (std::find(sources.begin(), sources.end(), m.from.locId) == sources.end())
+                sources.push_back(m.from.locId);
+        std::vector<std::pair<int, std::vector<std::pair<common::NodeKey, int>>>> back;
+        for (const int source : sources) {
+            store::Query q(db_, QStringLiteral("SELECT Loc_Desc FROM Locations WHERE Loc_ID = ?"));
+            q.bindAll(source);
+            if (!q.next()) {
+                messages_.refuse(SourceGone);
+                return std::nullopt;
+            }
+            const QString desc = q.text(QStringLiteral("Loc_Desc"));
+            std::vector<std::pair<common::NodeKey, int>> moved;
+            for (const MovedItem& m : lastMove_) {
+                if (m.from.locId != source)
+                    continue;
+                if (!moveOne(m.from.kind, m.itemId, source, desc))
+                    return std::nullopt;
+                moved.emplace_back(common::NodeKey{m.from.kind, m.from.id, m.targetLocId},
+                                   m.itemId);
+            }
+            back.emplace_back(source, std::move(moved));
+        }
+        std::vector<MoveUpdate> updates;
+        for (const auto& [source, moved] : back)
+            for (MoveUpdate& u : updatesFor(moved, source))
+                updates.push_back(std::move(u));
+        tx.commit();
+        return updates;
+    });
+    if (undone)
+        lastMove_.clear();
+    return undone;
 }
 
 bool clsAllocations::IsDropTarget(const QString& key, int imageIndex) {

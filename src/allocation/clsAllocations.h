@@ -121,6 +121,13 @@ private:
     std::optional<int> locationOf(QChar kind, int itemId);
 
     bool moveOne(QChar itemType, int itemId, int locId, const QString& locDesc);
+    // Locks the item for the rest of the transaction; false after a
+    // conflict's message when it is gone or no longer stands at shownAt
+    // (where the tree showed it; no value or 0: not known).
+    bool holdItem(QChar kind, int itemId, std::optional<int> shownAt);
+    // The licence of a group that moves, locked and still in the group;
+    // no value when the group has none left.
+    std::optional<int> lockLicenceOf(QChar type, int prodId, int locId);
     // The tree changes of the moves stored: stock nodes as they are, licence
     // groups counted again where they left and where they went.
     std::vector<MoveUpdate> updatesFor(const std::vector<std::pair<common::NodeKey, int>>& moved,

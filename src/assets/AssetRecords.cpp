@@ -66,44 +66,76 @@ Removal removeInTwoStages(store::Database& db, common::Messages& messages, const
                            .arg(rules.table, rules.idColumn, nameColumn));
     q.bindAll(id);
     if (!q.next()) {
-        messages.fail(rules.failLookup);
+        // On a server the item the user chose was there when the page
+        // showed it: another user has deleted it since.
+        if (db.onServer())
+            messages.conflict(common::RemovedByAnotherUser);
+        else
+            messages.fail(rules.failLookup);
         return Removal::None;
     }
-    if (q.integer(QStringLiteral("Loc_ID")) == rules.removedLocation) {
+    const std::int64_t shownAt = q.integer(QStringLiteral("Loc_ID"));
+    const auto stillThere = [&] {
+        // Locked until the commit, the item must stand where it stood when
+        // the question was asked: another user may have moved, parked or
+        // deleted it meanwhile.
+        if (!store::lockRow(db, rules.table, rules.idColumn, id)) {
+            messages.conflict(common::RemovedByAnotherUser);
+            return false;
+        }
+        store::Query current(
+            db,
+            QStringLiteral("SELECT Loc_ID FROM %1 WHERE %2 = ?").arg(rules.table, rules.idColumn));
+        current.bindAll(id);
+        if (!current.next() || current.integer(QStringLiteral("Loc_ID")) != shownAt) {
+            messages.conflict(common::ChangedByAnotherUser);
+            return false;
+        }
+        return true;
+    };
+    if (shownAt == rules.removedLocation) {
         if (!messages.ask(rules.askDelete + QStringLiteral(": ") +
                               q.text(QStringLiteral("ItemName")) + QLatin1Char('\r') +
                               DeleteWarning,
                           common::DefaultButton::No))
             return Removal::None;
-        // The history and the item go together, judged by the item: an item
-        // that has no history rows is still deleted.
-        store::Transaction tx(db);
-        store::deleteHistory(db, id, rules.historyType);
-        if (db.execute(
-                QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(rules.table, rules.idColumn),
-                id) != 1) {
-            messages.fail(rules.failDelete);
-            return Removal::None;
-        }
-        tx.commit();
-        return Removal::Deleted;
+        return store::withRetries(db, [&] {
+            // The history and the item go together, judged by the item: an
+            // item that has no history rows is still deleted.
+            store::Transaction tx(db);
+            if (!stillThere())
+                return Removal::None;
+            store::deleteHistory(db, id, rules.historyType);
+            if (db.execute(
+                    QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(rules.table, rules.idColumn),
+                    id) != 1) {
+                messages.fail(rules.failDelete);
+                return Removal::None;
+            }
+            tx.commit();
+            return Removal::Deleted;
+        });
     }
     if (!messages.ask(rules.askPark))
         return Removal::None;
-    // Parked together with its history row, or not at all.
-    store::Transaction tx(db);
-    if (db.execute(QStringLiteral("UPDATE %1 SET Loc_ID = ? WHERE %2 = ?")
-                       .arg(rules.table, rules.idColumn),
-                   rules.removedLocation, id) != 1) {
-        messages.fail(rules.failPark);
-        return Removal::None;
-    }
-    if (store::writeHistory(db, id, rules.historyType, rules.removedDesc, now) != 1) {
-        messages.fail(rules.failHistory);
-        return Removal::None;
-    }
-    tx.commit();
-    return Removal::Parked;
+    return store::withRetries(db, [&] {
+        // Parked together with its history row, or not at all.
+        store::Transaction tx(db);
+        if (!stillThere())
+            return Removal::None;
+        if (db.execute(QStringLiteral("UPDATE %1 SET Loc_ID = ? WHERE %2 = ?")
+                           .arg(rules.table, rules.idColumn),
+                       rules.removedLocation, id) != 1) {
+            messages.fail(rules.failPark);
+            return Removal::None;
+        }
+        if (store::writeHistory(db, id, rules.historyType, rules.removedDesc, now) != 1) {
+            messages.fail(rules.failHistory);
+            return Removal::None;
+        }
+        tx.commit();
+        return Removal::Parked;
+    });
 }
 
 } // namespace assets

@@ -156,14 +156,70 @@ ItemSave ItemStore::addItem(const CheckedRow& c) {
     }
     if (!checkChoices(row, out) || !confirmStore(row, out))
         return out;
+    return store::withRetries(db_, [&] { return storeNew(row, out); });
+}
+
+void ItemStore::conflict(ItemSave& out, const QString& text, ItemField field) {
+    messages_.conflict(text);
+    out.refused = field;
+}
+
+bool ItemStore::holdChoices(const ItemRow& row, bool adding, ItemSave& out) {
+    // Another user may have deleted the product, the supplier or the
+    // location since the checks; locked, they stay until the commit.
+    if (!store::lockRow(db_, QStringLiteral("Products"), QStringLiteral("Prod_ID"), row.prodId,
+                        store::RowLock::Keep)) {
+        conflict(out, ProductGone, ItemField::Product);
+        return false;
+    }
+    if (row.suppId &&
+        !store::lockRow(db_, QStringLiteral("Suppliers"), QStringLiteral("Supplier_ID"),
+                        *row.suppId, store::RowLock::Keep)) {
+        conflict(out, SupplierGone, ItemField::Supplier);
+        return false;
+    }
+    return placeHolds(row, adding, out);
+}
+
+bool ItemStore::placeHolds(const ItemRow& row, bool, ItemSave& out) {
+    if (!store::lockRow(db_, QStringLiteral("Locations"), QStringLiteral("Loc_ID"), row.locId,
+                        store::RowLock::Share)) {
+        conflict(out, LocationGone, ItemField::Location);
+        return false;
+    }
+    return true;
+}
+
+ItemSave ItemStore::storeNew(const ItemRow& row, ItemSave out) {
     // The item and its first history row go together or not at all.
     store::Transaction tx(db_);
+    if (!holdChoices(row, true, out))
+        return out;
+    const auto addedMeanwhile = [&] {
+        if (table_.codeAddedMeanwhile.isEmpty())
+            conflict(out, table_.duplicateOnAdd.text.arg(row.code), table_.duplicateOnAdd.field);
+        else
+            conflict(out, table_.codeAddedMeanwhile, table_.duplicateOnAdd.field);
+        return out;
+    };
+    if (duplicate(row.code, std::nullopt))
+        return addedMeanwhile();
     const QDateTime now = clock_.now();
     // Judged by its row count like every other write: an insert that added
-    // no row has no new id to name.
+    // no row has no new id to name. Two users adding one code at once both
+    // pass the check above; the code's unique index lets one in, and the
+    // other waits for it and is refused.
     store::Query insert(db_, insert_);
     bindRow(insert, row, now);
-    if (insert.execute() != 1) {
+    int inserted = 0;
+    try {
+        inserted = insert.execute();
+    } catch (const store::DbError& error) {
+        if (!error.isUniqueViolation())
+            throw;
+        return addedMeanwhile();
+    }
+    if (inserted != 1) {
         messages_.fail(table_.failInsert);
         return out;
     }
@@ -190,10 +246,16 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
     store::Query old(db_, location_);
     old.bindAll(id);
     if (!old.next()) {
-        messages_.fail(table_.removal.failLookup);
+        const auto loaded = loaded_.find(id);
+        if (loaded != loaded_.end()) {
+            // Shown to this user, and gone since.
+            loaded_.erase(loaded);
+            conflict(out, common::RemovedByAnotherUser);
+        } else {
+            messages_.fail(table_.removal.failLookup);
+        }
         return out;
     }
-    const std::int64_t oldLoc = old.integer(QStringLiteral("Loc_ID"));
     // The product is the one chosen by id, never looked up by description.
     if (row.prodId == 0) {
         messages_.fail(table_.noProductOnModify);
@@ -201,12 +263,54 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
     }
     if (!checkChoices(row, out) || !confirmStore(row, out))
         return out;
+    out = store::withRetries(db_, [&] { return storeChange(id, row, out); });
+    if (out.id)
+        loaded_.erase(id);
+    return out;
+}
+
+ItemSave ItemStore::storeChange(int id, const ItemRow& row, ItemSave out) {
     // The new values and the history row of a move go together.
     store::Transaction tx(db_);
+    // The item first: whoever else changes it waits for this commit.
+    if (!store::lockRow(db_, table_.removal.table, table_.removal.idColumn, id)) {
+        loaded_.erase(id);
+        conflict(out, common::RemovedByAnotherUser);
+        return out;
+    }
+    // What the dialog showed must be what is stored: a move, a removal or
+    // another user's modification since it was read is not overwritten.
+    // The row as read stays remembered: until the dialog reads it again,
+    // a second try is refused too.
+    const auto loaded = loaded_.find(id);
+    if (loaded != loaded_.end() && loaded->second != fingerprint(id)) {
+        conflict(out, common::ChangedByAnotherUser);
+        out.changedMeanwhile = true;
+        return out;
+    }
+    if (!holdChoices(row, false, out))
+        return out;
+    if (duplicate(row.code, id)) {
+        conflict(out, table_.duplicateOnModify.text.arg(row.code), table_.duplicateOnModify.field);
+        return out;
+    }
+    store::Query old(db_, location_);
+    old.bindAll(id);
+    old.next();
+    const std::int64_t oldLoc = old.integer(QStringLiteral("Loc_ID"));
     const QDateTime now = clock_.now();
     store::Query update(db_, update_);
     update.bind(bindRow(update, row, now), id);
-    if (update.execute() != 1) {
+    int changed = 0;
+    try {
+        changed = update.execute();
+    } catch (const store::DbError& error) {
+        if (!error.isUniqueViolation())
+            throw;
+        conflict(out, table_.duplicateOnModify.text.arg(row.code), table_.duplicateOnModify.field);
+        return out;
+    }
+    if (changed != 1) {
         messages_.fail(table_.removal.failLookup);
         return out;
     }
@@ -220,12 +324,32 @@ ItemSave ItemStore::modifyItem(int id, const CheckedRow& c) {
     return out;
 }
 
+QString ItemStore::fingerprint(int id) {
+    store::Query q(db_, details_);
+    q.bindAll(id);
+    return q.next() ? rowText(q) : QString();
+}
+
+QString ItemStore::rowText(const store::Query& q) const {
+    // The item's own columns, which lead the details statement; the names
+    // of its location and supplier are not the item's.
+    const int columns = 1 + static_cast<int>(SharedColumns.size() + table_.ownColumns.size());
+    QStringList values;
+    for (int i = 0; i < columns; ++i)
+        values << q.rawTextAt(i);
+    return values.join(QChar(0x1f));
+}
+
 bool ItemStore::confirmStore(const ItemRow&, ItemSave&) {
     return true;
 }
 
 Removal ItemStore::removeItem(int id) {
-    return removeInTwoStages(db_, messages_, clock_.now(), table_.removal, table_.codeColumn, id);
+    const Removal done =
+        removeInTwoStages(db_, messages_, clock_.now(), table_.removal, table_.codeColumn, id);
+    if (done != Removal::None)
+        loaded_.erase(id);
+    return done;
 }
 
 QString ItemStore::locationPath(int locId) {
@@ -250,6 +374,7 @@ std::optional<store::Query> ItemStore::readItem(int id, ItemDetails& d, const QS
     if (!q.isNull(QStringLiteral("FoundLoc")))
         d.locPath = locationPath(static_cast<int>(q.integer(QStringLiteral("FoundLoc"))));
     d.suppName = q.text(QStringLiteral("Supp_Name"));
+    loaded_[id] = rowText(q);
     return q;
 }
 

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace store {
@@ -53,6 +54,9 @@ struct ItemSave {
     // The cost as the dialog now shows it ("##,##0.00"), once it was read;
     // empty until then, and for no cost.
     QString costText;
+    // Another user changed the item since the dialog read it: the dialog
+    // reads it again before the user stores anything over it.
+    bool changedMeanwhile = false;
 };
 
 // The fields both item dialogs load.
@@ -88,6 +92,9 @@ struct ItemTable {
     // The history row was not written (removal.failHistory); the field is
     // named after an add.
     ItemField failHistoryField = ItemField::None;
+    // Another user stored the same code between the check and the add;
+    // empty: the add's duplicate refusal says it.
+    QString codeAddedMeanwhile;
 };
 
 // An item's values once its own rules have checked them.
@@ -150,6 +157,11 @@ protected:
     // false (the refused field named in out) keeps it unwritten. A kind
     // whose values want the user's word overrides it; the rest store.
     virtual bool confirmStore(const ItemRow& row, ItemSave& out);
+    // Inside the store's transaction, with the item's location locked so
+    // that nobody moves or removes it until the commit: whether the
+    // location still takes the item. Unless replaced: it is still there.
+    // False after the message.
+    virtual bool placeHolds(const ItemRow& row, bool adding, ItemSave& out);
 
     // Reads item id into the shared fields of d and hands back the row for
     // the kind's own columns (its code column, Loc_ID, ownColumns; FoundLoc
@@ -169,10 +181,26 @@ private:
     bool checkChoices(const ItemRow& row, ItemSave& out);
     void refuse(ItemSave& out, const Refusal& refusal);
     bool duplicate(const QString& code, std::optional<int> except);
+    // The store itself, in one transaction that first locks what the checks
+    // decided on (the item, its product, supplier and location) and checks
+    // again under the locks; run again after a deadlock.
+    ItemSave storeNew(const ItemRow& row, ItemSave out);
+    ItemSave storeChange(int id, const ItemRow& row, ItemSave out);
+    // The choices are still there once locked; else the message of the one
+    // that is gone.
+    bool holdChoices(const ItemRow& row, bool adding, ItemSave& out);
+    // The item's row as readItem read it, in one text, to tell whether
+    // another user changed it since.
+    QString fingerprint(int id);
+    QString rowText(const store::Query& q) const;
+    void conflict(ItemSave& out, const QString& text, ItemField field = ItemField::None);
 
     const ItemTable& table_;
     // The statements, composed once from the table.
     QString insert_, update_, duplicate_, duplicateOther_, location_, details_;
+    // Each item as it was last read for a dialog (fingerprint), so that a
+    // modification of what another user has changed since is refused.
+    std::unordered_map<int, QString> loaded_;
 };
 
 } // namespace assets

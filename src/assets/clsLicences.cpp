@@ -31,7 +31,11 @@ const ItemTable LicenceTable{
     {QStringLiteral("The licence key: %1, already exists - unable to add")},
     {QStringLiteral("The licence key: %1, already exists - unable to modify")},
     QStringLiteral("internal Error: Getting ProductID"),
-    QStringLiteral("Internal Error: adding Licence")};
+    QStringLiteral("Internal Error: adding Licence"),
+    ItemField::None,
+    // Two users adding one key at once: the loser is refused as any
+    // duplicate is.
+    QString()};
 
 std::optional<QString> storedExpiry(const QDate& expiry) {
     if (!expiry.isValid())
@@ -40,7 +44,7 @@ std::optional<QString> storedExpiry(const QDate& expiry) {
 }
 
 LicenceSave licenceSave(const ItemSave& s) {
-    return {s.id, s.refused, s.costText};
+    return {s.id, s.refused, s.costText, s.changedMeanwhile};
 }
 
 } // namespace

@@ -29,6 +29,7 @@ struct LicenceSave {
     std::optional<int> licId;
     ItemField refused = ItemField::None;
     QString costText;
+    bool changedMeanwhile = false; // see ItemSave
 };
 using LicenceField = ItemField;
 

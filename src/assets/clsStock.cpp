@@ -83,10 +83,19 @@ const ItemTable StockTable{
     {QStringLiteral("The Stock Code: %1, already exists - unable to Modify"), ItemField::Code},
     QStringLiteral("Internal Error: Getting ProductID"),
     QStringLiteral("Internal Error: adding Stock"),
-    ItemField::Code};
+    ItemField::Code,
+    common::StockCodeAddedByAnotherUser};
+
+Refusal underBranch(bool adding) {
+    return {
+        adding
+            ? QStringLiteral("You can only add stock to locations under (Available Locations)")
+            : QStringLiteral("You can only modify stock to a location under (Available Locations)"),
+        ItemField::Code};
+}
 
 StockSave stockSave(const ItemSave& s) {
-    return {s.id, s.refused, s.costText};
+    return {s.id, s.refused, s.costText, s.changedMeanwhile};
 }
 
 } // namespace
@@ -104,13 +113,8 @@ CheckedRow clsStock::validate(const StockFields& fields, bool adding) {
         return refused(c, {QStringLiteral("Please enter a location"), ItemField::Code});
     // Stock stands at the available-locations branch or under it. An id
     // that names no row (the root, a stale field) is refused the same way.
-    const Refusal underBranch{
-        adding
-            ? QStringLiteral("You can only add stock to locations under (Available Locations)")
-            : QStringLiteral("You can only modify stock to a location under (Available Locations)"),
-        ItemField::Code};
     if (!fields.locId)
-        return refused(c, underBranch);
+        return refused(c, underBranch(adding));
     row.locId = *fields.locId;
     if (row.locId != store::loc::None && !locationExists(db_, row.locId))
         return refused(c, {LocationGone, ItemField::Location});
@@ -118,9 +122,26 @@ CheckedRow clsStock::validate(const StockFields& fields, bool adding) {
         store::Query q(db_, QStringLiteral("SELECT Loc_Top FROM Locations WHERE Loc_ID = ?"));
         q.bindAll(row.locId);
         if (!q.next() || q.integer(QStringLiteral("Loc_Top")) != store::loc::AvailableLocations)
-            return refused(c, underBranch);
+            return refused(c, underBranch(adding));
     }
     return c;
+}
+
+bool clsStock::placeHolds(const ItemRow& row, bool adding, ItemSave& out) {
+    if (!ItemStore::placeHolds(row, adding, out))
+        return false;
+    // Locked, the location is still under the available-locations branch:
+    // another user may have removed it since the dialog's check.
+    if (row.locId == store::loc::AvailableLocations)
+        return true;
+    store::Query q(db_, QStringLiteral("SELECT Loc_Top FROM Locations WHERE Loc_ID = ?"));
+    q.bindAll(row.locId);
+    if (q.next() && q.integer(QStringLiteral("Loc_Top")) == store::loc::AvailableLocations)
+        return true;
+    const Refusal refusal = underBranch(adding);
+    messages_.conflict(refusal.text);
+    out.refused = refusal.field;
+    return false;
 }
 
 StockSave clsStock::AddStock(const StockFields& fields) {

@@ -40,6 +40,7 @@ struct StockSave {
     std::optional<int> stockId;
     ItemField refused = ItemField::None;
     QString costText;
+    bool changedMeanwhile = false; // see ItemSave
 };
 using StockField = ItemField;
 
@@ -74,6 +75,9 @@ public:
     // The item's fields for its dialog; no value, after a message, when the
     // item is not there.
     std::optional<StockDetails> GetStockDets(int StockID);
+
+protected:
+    bool placeHolds(const ItemRow& row, bool adding, ItemSave& out) override;
 
 private:
     // The checks of adding and changing, in order: the code, the cost, the

@@ -79,7 +79,17 @@ std::optional<int> clsCategories::AddNewCategory(const QString& typed) {
         messages_.refuse(QStringLiteral("You may not create duplicate categorys"));
         return std::nullopt;
     }
-    if (db_.execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), *desc) != 1) {
+    int added = 0;
+    try {
+        added = db_.execute(QStringLiteral("INSERT INTO Categories (Cat_Desc) VALUES (?)"), *desc);
+    } catch (const store::DbError& error) {
+        // Another user stored the same name since the check.
+        if (!error.isUniqueViolation())
+            throw;
+        messages_.conflict(QStringLiteral("You may not create duplicate categorys"));
+        return std::nullopt;
+    }
+    if (added != 1) {
         messages_.fail(QStringLiteral("Internal Error: adding category"));
         return std::nullopt;
     }
@@ -102,8 +112,20 @@ bool clsCategories::ModifyCategory(int catId, const QString& typed) {
         messages_.refuse(QStringLiteral("This category already exists"));
         return false;
     }
-    if (!found || db_.execute(QStringLiteral("UPDATE Categories SET Cat_Desc = ? WHERE Cat_ID = ?"),
-                              *desc, catId) != 1) {
+    int changed = 0;
+    try {
+        changed =
+            found
+                ? db_.execute(QStringLiteral("UPDATE Categories SET Cat_Desc = ? WHERE Cat_ID = ?"),
+                              *desc, catId)
+                : 0;
+    } catch (const store::DbError& error) {
+        if (!error.isUniqueViolation())
+            throw;
+        messages_.conflict(QStringLiteral("This category already exists"));
+        return false;
+    }
+    if (changed != 1) {
         messages_.fail(QStringLiteral("Internal Error: Modfying category"));
         return false;
     }
@@ -111,16 +133,24 @@ bool clsCategories::ModifyCategory(int catId, const QString& typed) {
 }
 
 bool clsCategories::DeleteNewCategory(int catId) {
-    if (db_.exists(QStringLiteral("SELECT Prod_ID FROM Products WHERE Prod_Cat_ID = ?"), catId)) {
-        messages_.refuse(
-            QStringLiteral("You cannot delete a category with a product(s) tied to it."));
-        return false;
-    }
-    if (db_.execute(QStringLiteral("DELETE FROM Categories WHERE Cat_ID = ?"), catId) != 1) {
-        messages_.fail(QStringLiteral("Internal Error: Deleting category"));
-        return false;
-    }
-    return true;
+    return store::withRetries(db_, [&] {
+        // Locked first: a product being stored in this category holds it
+        // until its commit, and is then found here.
+        store::Transaction tx(db_);
+        store::lockRow(db_, QStringLiteral("Categories"), QStringLiteral("Cat_ID"), catId);
+        if (db_.exists(QStringLiteral("SELECT Prod_ID FROM Products WHERE Prod_Cat_ID = ?"),
+                       catId)) {
+            messages_.refuse(
+                QStringLiteral("You cannot delete a category with a product(s) tied to it."));
+            return false;
+        }
+        if (db_.execute(QStringLiteral("DELETE FROM Categories WHERE Cat_ID = ?"), catId) != 1) {
+            messages_.fail(QStringLiteral("Internal Error: Deleting category"));
+            return false;
+        }
+        tx.commit();
+        return true;
+    });
 }
 
 } // namespace catalogue

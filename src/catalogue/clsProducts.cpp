@@ -230,6 +230,44 @@ ProductSave clsProducts::save(const QString& mode, int prodId, const ProductFiel
         return out;
     }
     const QString stamp = clock_.now().toString(store::StoredDateTime);
+    try {
+        return write(mode, prodId, v, stamp, out);
+    } catch (const store::DbError& error) {
+        // Another user stored the same code since the check.
+        if (!error.isUniqueViolation())
+            throw;
+        messages_.conflict(
+            QStringLiteral("You may not create duplicate a product with the same code"));
+        out.refused = ProductField::Code;
+        return out;
+    }
+}
+
+ProductSave clsProducts::write(const QString& mode, int prodId, const ProductValues& v,
+                               const QString& stamp, ProductSave out) {
+    // The category and supplier checked above stay until the commit: their
+    // deletion by another user waits for it, and then finds the product.
+    store::Transaction tx(db_);
+    if (!store::lockRow(db_, QStringLiteral("Categories"), QStringLiteral("Cat_ID"), v.catId,
+                        store::RowLock::Keep)) {
+        messages_.fail(QStringLiteral("Internal Error: Getting CategoryID"));
+        return out;
+    }
+    if (v.suppId && !store::lockRow(db_, QStringLiteral("Suppliers"), QStringLiteral("Supplier_ID"),
+                                    *v.suppId, store::RowLock::Keep)) {
+        messages_.conflict(
+            QStringLiteral("The chosen supplier no longer exists, please choose another"));
+        out.refused = ProductField::Supplier;
+        return out;
+    }
+    out = writeRow(mode, prodId, v, stamp, out);
+    if (out.prodId)
+        tx.commit();
+    return out;
+}
+
+ProductSave clsProducts::writeRow(const QString& mode, int prodId, const ProductValues& v,
+                                  const QString& stamp, ProductSave out) {
     if (mode == common::mode::Add) {
         db_.execute(QStringLiteral("INSERT INTO Products (Prod_Desc, Prod_Code, Prod_Cat_ID, "
                                    "Supp_ID, Prod_Cost, Date_Added, Prod_Owned) "
@@ -288,24 +326,56 @@ bool clsProducts::DeleteProduct(int OldProdID) {
             "Remove this product together with its removed stock items and licences\r")))
         return false;
 
-    // The items, their history and the product go together or not at all.
-    store::Transaction tx(db_);
-    if (removedItems) {
-        db_.execute(QStringLiteral("DELETE FROM StockHistory WHERE Type = ? AND Stock_Lic_ID IN "
-                                   "(SELECT Stock_ID FROM Stock WHERE Prod_ID = ?)"),
-                    store::HistoryStock, p);
-        db_.execute(QStringLiteral("DELETE FROM StockHistory WHERE Type = ? AND Stock_Lic_ID IN "
-                                   "(SELECT Licence_ID FROM Licences WHERE Prod_ID = ?)"),
-                    store::HistoryLicence, p);
-        db_.execute(QStringLiteral("DELETE FROM Stock WHERE Prod_ID = ?"), p);
-        db_.execute(QStringLiteral("DELETE FROM Licences WHERE Prod_ID = ?"), p);
-    }
-    if (db_.execute(QStringLiteral("DELETE FROM Products WHERE Prod_ID = ?"), p) != 1) {
-        messages_.fail(QStringLiteral("Internal Error: Deleting Product"));
-        return false; // the transaction rolls back as it goes
-    }
-    tx.commit();
-    return true;
+    return store::withRetries(db_, [&] {
+        // The items, their history and the product go together or not at
+        // all.
+        store::Transaction tx(db_);
+        // Locked, the product takes no new item until the commit; what the
+        // checks above found must still hold, as another user may have
+        // added, moved or removed its items since.
+        if (!store::lockRow(db_, QStringLiteral("Products"), QStringLiteral("Prod_ID"), p)) {
+            messages_.conflict(common::RemovedByAnotherUser);
+            return false;
+        }
+        if (db_.exists(QStringLiteral("SELECT Licence_ID FROM Licences WHERE Loc_ID <> ? AND "
+                                      "Prod_ID = ?"),
+                       store::loc::RemovedLicences, p)) {
+            messages_.conflict(
+                QStringLiteral("Cant Remove this product, licences are still tied to it"));
+            return false;
+        }
+        if (db_.exists(
+                QStringLiteral("SELECT Stock_ID FROM Stock WHERE Loc_ID <> ? AND Prod_ID = ?"),
+                store::loc::RemovedStock, p)) {
+            messages_.conflict(
+                QStringLiteral("Cant Remove this product, stock is still tied to it"));
+            return false;
+        }
+        const bool removedNow =
+            db_.exists(QStringLiteral("SELECT Licence_ID FROM Licences WHERE Prod_ID = ?"), p) ||
+            db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Prod_ID = ?"), p);
+        if (removedNow && !removedItems) {
+            // Removed items the user was not asked about.
+            messages_.conflict(common::ChangedByAnotherUser);
+            return false;
+        }
+        if (removedNow) {
+            db_.execute(QStringLiteral("DELETE FROM StockHistory WHERE Type = ? AND Stock_Lic_ID "
+                                       "IN (SELECT Stock_ID FROM Stock WHERE Prod_ID = ?)"),
+                        store::HistoryStock, p);
+            db_.execute(QStringLiteral("DELETE FROM StockHistory WHERE Type = ? AND Stock_Lic_ID "
+                                       "IN (SELECT Licence_ID FROM Licences WHERE Prod_ID = ?)"),
+                        store::HistoryLicence, p);
+            db_.execute(QStringLiteral("DELETE FROM Stock WHERE Prod_ID = ?"), p);
+            db_.execute(QStringLiteral("DELETE FROM Licences WHERE Prod_ID = ?"), p);
+        }
+        if (db_.execute(QStringLiteral("DELETE FROM Products WHERE Prod_ID = ?"), p) != 1) {
+            messages_.fail(QStringLiteral("Internal Error: Deleting Product"));
+            return false; // the transaction rolls back as it goes
+        }
+        tx.commit();
+        return true;
+    });
 }
 
 std::optional<LicenceUse> clsProducts::LicenceUseOf(int prodId) {

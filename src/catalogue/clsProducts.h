@@ -166,6 +166,11 @@ private:
     // Checks the fields and stores them as a new row (prodId 0) or over
     // the row prodId.
     ProductSave save(const QString& mode, int prodId, const ProductFields& fields);
+    // The insert or update of checked values.
+    ProductSave write(const QString& mode, int prodId, const ProductValues& v, const QString& stamp,
+                      ProductSave out);
+    ProductSave writeRow(const QString& mode, int prodId, const ProductValues& v,
+                         const QString& stamp, ProductSave out);
 
     store::Database& db_;
     common::Messages& messages_;

@@ -59,12 +59,35 @@ bool Messages::ask(const QString& text, DefaultButton byDefault) {
 }
 
 void Messages::reportError(const store::DbError& error, ErrorForm form) {
+    if (error.isConnectionLost()) {
+        fail(ConnectionLost);
+        refresh();
+        return;
+    }
+    if (error.isSerialisationFailure()) {
+        conflict(ChangedByAnotherUser);
+        return;
+    }
     QString text = form == ErrorForm::Full ? error.text() : error.description();
     // A damaged file met during work: the user needs to know what it means
     // and what to do, and the program stays open so that a restore can run.
     if (error.isDamage())
         text += QStringLiteral("\r") + DamagedDatabase;
     fail(text);
+}
+
+} // namespace common
+
+namespace common {
+
+void Messages::conflict(const QString& text) {
+    refuse(text);
+    refresh();
+}
+
+void Messages::refresh() {
+    if (refresh_)
+        refresh_();
 }
 
 } // namespace common

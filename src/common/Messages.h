@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace store {
 class DbError;
 }
@@ -18,6 +20,17 @@ inline const QString MessageTitle = QStringLiteral("Vemora! Assets");
 inline const QString DamagedDatabase =
     QStringLiteral("The database is damaged. Restore a backup copy with File, Database Utils, "
                    "Restore Database.");
+
+// Another user got to the same row first (a register on a server): the
+// work was not stored, and the page the user works on is rebuilt.
+inline const QString ChangedByAnotherUser =
+    QStringLiteral("This item was changed by another user; the page has been refreshed");
+inline const QString RemovedByAnotherUser = QStringLiteral("This item was removed by another user");
+inline const QString StockCodeAddedByAnotherUser =
+    QStringLiteral("A stock item with this code was added by another user");
+// The server's connection broke under the work: the server rolled it back,
+// and the next action connects again.
+inline const QString ConnectionLost = QStringLiteral("The connection to the server was lost");
 
 enum class MessageKind {
     Refusal,  // exclamation icon, OK: refused input or action
@@ -49,8 +62,18 @@ public:
     // True for Yes. A question whose Yes cannot be undone (a delete for
     // good) makes No the default.
     bool ask(const QString& text, DefaultButton byDefault = DefaultButton::Yes);
-    // An unexpected database error: one critical message naming it.
+    // An unexpected database error: one critical message naming it. A lost
+    // connection says so (ConnectionLost), and a transaction that another
+    // session's work kept failing says ChangedByAnotherUser; both then ask
+    // for the page to be rebuilt.
     void reportError(const store::DbError& error, ErrorForm form = ErrorForm::Full);
+
+    // Another user got there first: the refusal (one of the texts above,
+    // or a check's own message) and then the page is rebuilt from the
+    // database.
+    void conflict(const QString& text);
+    // What rebuilds the page the user works on; the main window sets it.
+    void setRefresh(std::function<void()> refresh) { refresh_ = std::move(refresh); }
 
 protected:
     // Shows the message and, for a question, returns true for Yes.
@@ -60,6 +83,8 @@ protected:
     virtual bool presentQuestion(const QString& text, DefaultButton byDefault);
 
 private:
+    void refresh();
+    std::function<void()> refresh_;
     bool show(MessageKind kind, const QString& text, DefaultButton byDefault = DefaultButton::Yes);
 };
 

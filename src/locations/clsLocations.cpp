@@ -130,6 +130,15 @@ std::optional<TreeNode> clsLocations::AddLocation(const QString& newdesc) {
     if (!checkDescription(newdesc))
         return std::nullopt;
     const int parentId = CurrentLocId();
+    return store::withRetries(db_, [&] { return addUnder(parentId, newdesc); });
+}
+
+std::optional<TreeNode> clsLocations::addUnder(int parentId, const QString& newdesc) {
+    // The parent is locked until the new row is in: nobody moves or
+    // removes it meanwhile, so its level and branch hold for the child.
+    store::Transaction tx(db_);
+    store::lockRow(db_, QStringLiteral("Locations"), QStringLiteral("Loc_ID"), parentId,
+                   store::RowLock::Share);
     store::Query parent(
         db_,
         QStringLiteral("SELECT Loc_Level, Loc_Status, Loc_Top FROM Locations WHERE Loc_ID = ?"));
@@ -157,6 +166,7 @@ std::optional<TreeNode> clsLocations::AddLocation(const QString& newdesc) {
         return std::nullopt;
     }
     const int newId = static_cast<int>(db_.lastInsertId());
+    tx.commit();
     return TreeNode{locationKey(newId), locationKey(parentId), newdesc, image::Location, true};
 }
 
@@ -187,6 +197,16 @@ bool clsLocations::UpdateLocation(int thisNodeID, int parentNodeID) {
         messages_.fail(QStringLiteral("Internal Error: Modifying location"));
         return false;
     }
+    return store::withRetries(db_, [&] { return moveUnder(thisNodeID, parentNodeID); });
+}
+
+bool clsLocations::moveUnder(int thisNodeID, int parentNodeID) {
+    store::Transaction tx(db_);
+    // Both rows locked, the lower id first so that two users moving each
+    // other's rows wait rather than deadlock: whoever comes second sees
+    // the first one's move (a location that now has a child stays put).
+    for (const int id : {std::min(thisNodeID, parentNodeID), std::max(thisNodeID, parentNodeID)})
+        store::lockRow(db_, QStringLiteral("Locations"), QStringLiteral("Loc_ID"), id);
     if (db_.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ParentID = ?"),
                    thisNodeID)) {
         messages_.refuse(QStringLiteral("You may only drag locations that have no sub locations"));
@@ -211,6 +231,7 @@ bool clsLocations::UpdateLocation(int thisNodeID, int parentNodeID) {
         messages_.fail(QStringLiteral("Internal Error: Modifying location"));
         return false;
     }
+    tx.commit();
     return true;
 }
 
@@ -243,30 +264,61 @@ DeleteResult clsLocations::DeleteLocation(int selectedImage) {
         if (!messages_.ask(QStringLiteral("Are you sure you wish to remove location ") + desc +
                            QStringLiteral("\rThis will be completely removed from your database")))
             return DeleteResult::Nothing;
-        const int deleted =
-            db_.execute(QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ? AND Loc_Level > ? "
-                                       "AND Loc_Top = ?"),
-                        id, store::loc::ReservedLevel, store::loc::RemovedLocations);
-        if (deleted != 1) {
-            messages_.fail(QStringLiteral("Internal Error: Deleting location"));
-            return DeleteResult::Nothing;
-        }
-        return DeleteResult::Deleted;
+        return store::withRetries(db_, [&] {
+            // Locked, the location takes no new item or child until it is
+            // gone; what the checks found is checked again under the lock.
+            store::Transaction tx(db_);
+            store::lockRow(db_, QStringLiteral("Locations"), QStringLiteral("Loc_ID"), id);
+            if (const auto held = heldIn(id)) {
+                messages_.conflict(*held);
+                return DeleteResult::Nothing;
+            }
+            const int deleted = db_.execute(
+                QStringLiteral("DELETE FROM Locations WHERE Loc_ID = ? AND Loc_Level > ? "
+                               "AND Loc_Top = ?"),
+                id, store::loc::ReservedLevel, store::loc::RemovedLocations);
+            if (deleted != 1) {
+                messages_.fail(QStringLiteral("Internal Error: Deleting location"));
+                return DeleteResult::Nothing;
+            }
+            tx.commit();
+            return DeleteResult::Deleted;
+        });
     }
 
     if (refuseWithChildren())
         return DeleteResult::Nothing;
     if (!messages_.ask(QStringLiteral("Are you sure you wish to remove location ") + desc))
         return DeleteResult::Nothing;
-    const int parked = db_.execute(
-        QStringLiteral("UPDATE Locations SET Loc_ParentID = ?, Loc_Top = ? "
-                       "WHERE Loc_ID = ? AND Loc_Level > ?"),
-        store::loc::RemovedLocations, store::loc::RemovedLocations, id, store::loc::ReservedLevel);
-    if (parked != 1) {
-        messages_.fail(QStringLiteral("Internal Error: Deleting location"));
-        return DeleteResult::Nothing;
-    }
-    return DeleteResult::Parked;
+    return store::withRetries(db_, [&] {
+        store::Transaction tx(db_);
+        store::lockRow(db_, QStringLiteral("Locations"), QStringLiteral("Loc_ID"), id);
+        if (db_.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ParentID = ?"), id)) {
+            messages_.conflict(QStringLiteral("Cannot remove, this location has child locations"));
+            return DeleteResult::Nothing;
+        }
+        const int parked =
+            db_.execute(QStringLiteral("UPDATE Locations SET Loc_ParentID = ?, Loc_Top = ? "
+                                       "WHERE Loc_ID = ? AND Loc_Level > ?"),
+                        store::loc::RemovedLocations, store::loc::RemovedLocations, id,
+                        store::loc::ReservedLevel);
+        if (parked != 1) {
+            messages_.fail(QStringLiteral("Internal Error: Deleting location"));
+            return DeleteResult::Nothing;
+        }
+        tx.commit();
+        return DeleteResult::Parked;
+    });
+}
+
+std::optional<QString> clsLocations::heldIn(int id) {
+    if (db_.exists(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Loc_ID = ?"), id))
+        return QStringLiteral("Cannot remove, this location has stock within it");
+    if (db_.exists(QStringLiteral("SELECT Licence_ID FROM Licences WHERE Loc_ID = ?"), id))
+        return QStringLiteral("Cannot remove, this location has licences within it");
+    if (db_.exists(QStringLiteral("SELECT Loc_ID FROM Locations WHERE Loc_ParentID = ?"), id))
+        return QStringLiteral("Cannot remove, this location has child locations");
+    return std::nullopt;
 }
 
 DropResult clsLocations::DropLocation(const std::optional<NodeInfo>& dragged,

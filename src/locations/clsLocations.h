@@ -118,6 +118,14 @@ public:
     static bool IsChoosable(int image) { return image == image::Location; }
 
 private:
+    // The stores of AddLocation and UpdateLocation, each in one transaction
+    // that locks the rows it decides on; run again after a deadlock.
+    std::optional<TreeNode> addUnder(int parentId, const QString& newdesc);
+    bool moveUnder(int thisNodeID, int parentNodeID);
+    // Why a location cannot be deleted for good: the refusal for the stock,
+    // licences or child locations it holds; no value when it holds none.
+    std::optional<QString> heldIn(int id);
+
     int currentLocId_ = 0;
     QString currentLocDesc_;
     store::Database& db_;

@@ -53,6 +53,21 @@ bool DbError::isCorrupt() const {
     return number_ == SQLITE_CORRUPT;
 }
 
+bool DbError::isConnectionLost() const {
+    return sqlState_.startsWith(QLatin1String("08")) || sqlState_ == QLatin1String("57P01") ||
+           sqlState_ == QLatin1String("57P02") || sqlState_ == QLatin1String("57P03");
+}
+
+bool DbError::isSerialisationFailure() const {
+    return sqlState_ == QLatin1String("40001") || sqlState_ == QLatin1String("40P01");
+}
+
+bool DbError::isUniqueViolation() const {
+    if (!sqlState_.isEmpty())
+        return sqlState_ == QLatin1String("23505");
+    return number_ == SQLITE_CONSTRAINT && description_.startsWith(QLatin1String("UNIQUE"));
+}
+
 bool DbError::isDamage() const {
     return number_ == SQLITE_CORRUPT || number_ == SQLITE_NOTADB;
 }
@@ -387,6 +402,26 @@ void Database::run(const QString& sql) {
 
 void Database::runServerText(const QString& sql) {
     server().runNative(sql);
+}
+
+bool Database::inTransaction() const {
+    if (server_)
+        return server_->inTransaction();
+    return db_ && sqlite3_get_autocommit(db_) == 0;
+}
+
+std::int64_t Database::reconnects() const {
+    return server_ ? server_->reconnects() : 0;
+}
+
+bool lockRow(Database& db, const QString& table, const QString& idColumn, std::int64_t id,
+             RowLock lock) {
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?").arg(idColumn, table);
+    if (db.onServer())
+        sql += lock == RowLock::Update  ? QStringLiteral(" FOR UPDATE")
+               : lock == RowLock::Share ? QStringLiteral(" FOR SHARE")
+                                        : QStringLiteral(" FOR KEY SHARE");
+    return db.exists(sql, id);
 }
 
 std::int64_t Database::changeCount() const {

@@ -46,6 +46,16 @@ public:
     // True for damage inside a file that is a database (SQLITE_CORRUPT), as
     // against a file that is none or is read with another key.
     bool isCorrupt() const;
+    // The server's connection broke (the server restarted, the session was
+    // ended): the server rolled back what was under way, and the next
+    // statement connects again.
+    bool isConnectionLost() const;
+    // Another session's work stood in the way: a serialisation failure or
+    // a deadlock on the server (SQLSTATE 40001, 40P01). The transaction was
+    // rolled back and may be run again.
+    bool isSerialisationFailure() const;
+    // A row would have repeated a value that a unique index keeps unique.
+    bool isUniqueViolation() const;
 
 private:
     QString description_;
@@ -197,6 +207,15 @@ public:
     int userVersion();
     void setUserVersion(int version);
 
+    // True while a transaction is open on the connection.
+    bool inTransaction() const;
+    // How many times an operation was run again after a serialisation
+    // failure or a deadlock (withRetries), and how many times the server's
+    // connection was made again after it broke.
+    std::int64_t retries() const { return retries_; }
+    void noteRetry() { ++retries_; }
+    std::int64_t reconnects() const;
+
     Engine engine() const { return server_ ? Engine::Server : Engine::File; }
     bool onServer() const { return server_ != nullptr; }
     // Which register is open, for the user: the file's path ("" in memory),
@@ -270,7 +289,45 @@ private:
     friend class Query;
     // Changes counted by connections closed before the current one.
     std::int64_t closedChanges_ = 0;
+    std::int64_t retries_ = 0;
 };
+
+// How a row is locked for the rest of the transaction before the program
+// decides on it: Update for the row it will change or delete, Share for a
+// row it only needs to stay as it is (the location an item goes to), Keep
+// for a row that only needs to stay there (a product an item names), which
+// a change of its other columns does not wait for.
+enum class RowLock { Update, Share, Keep };
+
+// Locks one row of a table by its id until the transaction ends and tells
+// whether it is there. On the server other sessions that lock or change it
+// wait (SELECT ... FOR UPDATE / FOR SHARE), and every statement after it
+// reads what they committed; the file has one writer at a time, and the
+// row is only read. Table and column names are program constants.
+bool lockRow(Database& db, const QString& table, const QString& idColumn, std::int64_t id,
+             RowLock lock = RowLock::Update);
+
+// The times an operation is tried when another session's work keeps
+// getting in its way.
+inline constexpr int OperationAttempts = 4;
+
+// Runs work (which opens its own transaction) again, up to
+// OperationAttempts times in all, while it fails with a serialisation
+// failure or a deadlock and no outer transaction is open; the last failure
+// is raised. Work must show its messages only after its checks decided, so
+// that a run that failed showed none.
+template <typename Work> auto withRetries(Database& db, Work&& work) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return work();
+        } catch (const DbError& error) {
+            if (!error.isSerialisationFailure() || attempt >= OperationAttempts ||
+                db.inTransaction())
+                throw;
+            db.noteRetry();
+        }
+    }
+}
 
 // A transaction that rolls back unless commit() is called. Nests: an inner
 // transaction becomes a savepoint of the outer one.

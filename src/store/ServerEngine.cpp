@@ -234,11 +234,27 @@ std::unique_ptr<ServerConnection> ServerConnection::connect(const QString& uri,
     }
     PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
     std::unique_ptr<ServerConnection> c(new ServerConnection(conn));
-    if (PQsetClientEncoding(conn, "UTF8") != 0)
-        throw DbError(connectionMessage(conn), SQLITE_CANTOPEN);
-    // Quotes in the program's literals are doubled, never escaped.
-    c->run(QStringLiteral("SET standard_conforming_strings = on"));
+    c->setUp();
     return c;
+}
+
+void ServerConnection::setUp() {
+    if (PQsetClientEncoding(conn_, "UTF8") != 0)
+        throw DbError(connectionMessage(conn_), SQLITE_CANTOPEN, QStringLiteral("08006"));
+    // Quotes in the program's literals are doubled, never escaped.
+    runText("SET standard_conforming_strings = on");
+}
+
+void ServerConnection::ensureOpen() {
+    if (PQstatus(conn_) != CONNECTION_BAD)
+        return;
+    // What was under way is gone with the old session: the server rolled
+    // it back. The new session starts with no transaction.
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK)
+        throw DbError(connectionMessage(conn_), SQLITE_CANTOPEN, QStringLiteral("08006"));
+    ++reconnects_;
+    setUp();
 }
 
 ServerConnection::~ServerConnection() {
@@ -251,7 +267,8 @@ QString ServerConnection::describe() const {
              QString::fromUtf8(PQdb(conn_)));
 }
 
-bool ServerConnection::inTransaction() const {
+bool ServerConnection::inTransaction() {
+    ensureOpen();
     return PQtransactionStatus(conn_) != PQTRANS_IDLE;
 }
 
@@ -268,11 +285,16 @@ void ServerConnection::fail(pg_result* result) const {
     }
     if (message.trimmed().isEmpty())
         message = connectionMessage(conn_);
+    // A connection that broke under the statement has no SQLSTATE of its
+    // own ("server closed the connection unexpectedly").
+    if (state.isEmpty() && PQstatus(conn_) == CONNECTION_BAD)
+        state = QStringLiteral("08006");
     throw DbError(message.trimmed(), resultCodeOf(state), state);
 }
 
 pg_result* ServerConnection::exec(const QByteArray& sql,
                                   const std::vector<std::optional<QByteArray>>& values) {
+    ensureOpen();
     std::vector<const char*> raw(values.size(), nullptr);
     std::vector<int> lengths(values.size(), 0);
     for (size_t i = 0; i < values.size(); ++i) {
@@ -299,6 +321,7 @@ void ServerConnection::count(pg_result* result) {
 }
 
 void ServerConnection::runText(const QByteArray& text) {
+    ensureOpen();
     if (!PQsendQuery(conn_, text.constData()))
         fail(nullptr);
     // Every statement's result is taken, the first failure kept to raise.

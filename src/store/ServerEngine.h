@@ -53,7 +53,15 @@ public:
 
     // user@host/database
     QString describe() const;
-    bool inTransaction() const;
+    // True while a transaction is open. A connection found broken is made
+    // again first (see ensureOpen), and then none is.
+    bool inTransaction();
+    // Connects again, with the same settings, when the connection broke
+    // (the server restarted or ended the session); raises a lost
+    // connection when that fails. Every statement calls it first, so the
+    // program reconnects on the user's next action.
+    void ensureOpen();
+    std::int64_t reconnects() const { return reconnects_; }
 
     // Runs one statement with text values (no value: NULL); the result is the
     // caller's to PQclear. Raises DbError when the server refuses it.
@@ -77,8 +85,11 @@ private:
     // Sends text that may hold several statements and takes every result.
     void runText(const QByteArray& text);
     void count(pg_result* result);
+    // The session's settings, made after every connect.
+    void setUp();
     pg_conn* conn_;
     std::int64_t changes_ = 0;
+    std::int64_t reconnects_ = 0;
 };
 
 // A statement prepared for the server: its text, its bound values, and the

@@ -122,17 +122,25 @@ bool clsSuppliers::RemoveSupplier(int ForWhom) {
         {"SELECT Licence_ID FROM Licences WHERE Supp_ID = ?",
          "There is atleast one licence still tied to this supplier, unable to remove"},
     };
-    for (const auto& [sql, message] : ties) {
-        if (db_.exists(QString::fromLatin1(sql), ForWhom)) {
-            messages_.refuse(QString::fromLatin1(message));
+    return store::withRetries(db_, [&] {
+        // Locked first: an item or product being stored with this supplier
+        // holds it until its commit, and then shows up as a tie.
+        store::Transaction tx(db_);
+        store::lockRow(db_, QStringLiteral("Suppliers"), QStringLiteral("Supplier_ID"), ForWhom);
+        for (const auto& [sql, message] : ties) {
+            if (db_.exists(QString::fromLatin1(sql), ForWhom)) {
+                messages_.refuse(QString::fromLatin1(message));
+                return false;
+            }
+        }
+        if (db_.execute(QStringLiteral("DELETE FROM Suppliers WHERE Supplier_ID = ?"), ForWhom) !=
+            1) {
+            messages_.fail(QStringLiteral("Internal Error: Deleting Supplier"));
             return false;
         }
-    }
-    if (db_.execute(QStringLiteral("DELETE FROM Suppliers WHERE Supplier_ID = ?"), ForWhom) != 1) {
-        messages_.fail(QStringLiteral("Internal Error: Deleting Supplier"));
-        return false;
-    }
-    return true;
+        tx.commit();
+        return true;
+    });
 }
 
 SupplierFields clsSuppliers::trimmed(const SupplierFields& in) const {

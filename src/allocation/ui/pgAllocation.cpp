@@ -257,8 +257,14 @@ void pgAllocation::dropItems(const QList<QTreeWidgetItem*>& items, QTreeWidgetIt
     }
     std::vector<common::NodeKey> keys;
     for (const QTreeWidgetItem* item : items)
-        if (clsAllocations::IsItem(LocationTreeView::imageOf(item)))
-            keys.push_back(nodeKey(item));
+        if (clsAllocations::IsItem(LocationTreeView::imageOf(item))) {
+            common::NodeKey key = nodeKey(item);
+            // A stock item is moved from where the tree shows it: if
+            // another user moved it since, the move is refused.
+            if (key.kind == QLatin1Char('S') && item->parent())
+                key.locId = nodeKey(item->parent()).id;
+            keys.push_back(key);
+        }
     common::Session& session = main_.session();
     common::guarded(
         session.messages(),

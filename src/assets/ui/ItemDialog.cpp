@@ -228,7 +228,11 @@ void ItemDialog::btnAdd_Click() {
     if (!saved.costText.isEmpty())
         txtCost->setText(saved.costText);
     if (!saved.id) {
-        // Everything typed stays for the user to correct.
+        // Another user changed the item meanwhile: the dialog shows it as
+        // it now is. Otherwise everything typed stays for the user to
+        // correct.
+        if (saved.changedMeanwhile)
+            loadItem(itemId());
         focusField(saved.refused);
         return;
     }

@@ -81,7 +81,7 @@ ItemSave frmLicenceMaint::storeItem(bool adding) {
     f.temporary = !optType[0]->isChecked();
     const LicenceSave saved =
         adding ? licences_.InsertLicence(f) : licences_.ModifyLicencedets(LicID, f);
-    return {saved.licId, saved.refused, saved.costText};
+    return {saved.licId, saved.refused, saved.costText, saved.changedMeanwhile};
 }
 
 QWidget* frmLicenceMaint::ownField(ItemField field) {

@@ -37,7 +37,7 @@ ItemSave frmStockMaint::storeItem(bool adding) {
     readShared(f);
     f.code = txtCode->text();
     const StockSave saved = adding ? stock_.AddStock(f) : stock_.ModifyStock(StockID, f);
-    return {saved.stockId, saved.refused, saved.costText};
+    return {saved.stockId, saved.refused, saved.costText, saved.changedMeanwhile};
 }
 
 } // namespace assets

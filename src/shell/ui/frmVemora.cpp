@@ -142,9 +142,31 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
             [this](int itemId, const QString& itemType) {
                 assets::showHistory(session_, itemId, itemType, this);
             });
+    session_.messages().setRefresh([this] { refreshAfterConflict(); });
+}
+
+void frmVemora::refreshAfterConflict() {
+    // Asked from inside the work that met the conflict (a drop still
+    // holding its nodes): the page is refilled once that work has ended.
+    // A refill that fails again (the server still away) asks for none.
+    if (refreshPending_ || refreshing_)
+        return;
+    refreshPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshPending_ = false;
+        refreshing_ = true;
+        // Every page is out of date; the one shown is refilled now, around
+        // the user's place, and the others on entry.
+        for (std::optional<std::int64_t>& seen : seenChanges_)
+            if (seen)
+                seen = -1;
+        fillOnEntry(SSTab1_->currentIndex());
+        refreshing_ = false;
+    });
 }
 
 frmVemora::~frmVemora() {
+    session_.messages().setRefresh({});
     if (about_)
         about_->setParent(nullptr, about_->windowFlags());
 }

@@ -132,6 +132,9 @@ private:
     // Fills a page on entry when it has never been filled or when the
     // database has changed since it was last filled.
     void fillOnEntry(int page);
+    // After another user got there first, or the server's connection was
+    // lost: the page shown is refilled from the database.
+    void refreshAfterConflict();
 
     common::Session& session_;
     frmAbout* about_;
@@ -155,6 +158,8 @@ private:
     // For each page the database's change count when it was last filled
     // (no value: never filled).
     std::array<std::optional<std::int64_t>, common::PageCount> seenChanges_{};
+    bool refreshPending_ = false;
+    bool refreshing_ = false;
 };
 
 } // namespace shell

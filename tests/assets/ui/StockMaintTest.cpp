@@ -1,5 +1,6 @@
 #include "assets/ui/frmStockMaint.h"
 #include "common/DialogMode.h"
+#include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/DatePicker.h"
 #include "common/ui/ReportList.h"
@@ -216,6 +217,33 @@ TEST_F(StockMaint, ModifyMovesTheItemToAnotherProductOfTheSameName) {
     EXPECT_EQ(stockValue("Prod_ID", QStringLiteral("PC-1")), QString::number(twin));
     // No move, no history row.
     EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
+}
+
+TEST_F(StockMaint, AnItemChangedByAnotherUserSinceItWasShownIsShownAgainNotOverwritten) {
+    const int id = t.addStock(QStringLiteral("PC-1"), desktop, office);
+    auto d = open(common::mode::Modify, desktop, id);
+    QSignalSpy changed(d.get(), &frmStockMaint::stockChanged);
+    // Another user moves it and gives it a cost while the dialog is open.
+    const int store = t.addLocation(QStringLiteral("Store"), 1, 2, 1);
+    t.db().execute(QStringLiteral("UPDATE Stock SET Loc_ID = ?, Cost = 1500 WHERE Stock_ID = ?"),
+                   store, id);
+
+    edit(d.get(), "txtCost")->setText(QStringLiteral("99"));
+    button(d.get(), "btnAdd")->click();
+    EXPECT_EQ(messages.texts(), QStringList{common::ChangedByAnotherUser});
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(changed.size(), 0);
+    EXPECT_EQ(stockValue("Loc_ID", QStringLiteral("PC-1")), QString::number(store));
+    EXPECT_EQ(stockValue("Cost", QStringLiteral("PC-1")), QStringLiteral("1500"));
+    // The dialog shows the item as it now is; stored from there, it goes in.
+    EXPECT_EQ(edit(d.get(), "txtLoc")->text(), QStringLiteral("Store"));
+    EXPECT_EQ(edit(d.get(), "txtCost")->text(), QStringLiteral("15.00"));
+    messages.clear();
+    edit(d.get(), "txtCost")->setText(QStringLiteral("99"));
+    button(d.get(), "btnAdd")->click();
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('|').toStdString();
+    EXPECT_EQ(stockValue("Cost", QStringLiteral("PC-1")), QStringLiteral("9900"));
+    EXPECT_EQ(stockValue("Loc_ID", QStringLiteral("PC-1")), QString::number(store));
 }
 
 TEST_F(StockMaint, TheActionFollowsTheModeTheDialogWasOpenedInNotTheButtonsCaption) {

@@ -3,6 +3,8 @@
 // page's place while the user goes to other pages.
 
 #include "shell/ui/WindowMemory.h"
+#include "allocation/ui/pgAllocation.h"
+#include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/ReportList.h"
@@ -21,6 +23,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -251,6 +254,25 @@ TEST_F(PagePlace, TreesKeepTheirOpenBranchesAndSelectionAndShowWhatChanged) {
         EXPECT_EQ(tree->selectedNode(), tree->node(L(desk)));
     }
     EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(PagePlace, AMoveAnotherUserMadeFirstIsRefusedAndThePageRefilledAroundThePlace) {
+    go(common::Allocation);
+    auto* tree = on<locations::LocationTreeView>(common::Allocation, "tvSourceLoc");
+    tree->expandAll();
+    const QString item = QStringLiteral("S%1").arg(s2);
+    ASSERT_EQ(tree->node(item)->parent(), tree->node(L(office)));
+    // Another user moves the item to the desk while this tree shows it in
+    // the office.
+    t.db().execute(QStringLiteral("UPDATE Stock SET Loc_ID = ? WHERE Stock_ID = ?"), desk, s2);
+    auto* page = static_cast<allocation::pgAllocation*>(window->page(common::Allocation));
+    page->dropItem(tree->node(item), tree->node(L(store::loc::AvailableLocations)));
+    EXPECT_EQ(messages.texts(), QStringList{common::ChangedByAnotherUser});
+    EXPECT_EQ(t.count(QStringLiteral("StockHistory")), 0);
+    QCoreApplication::processEvents(); // the refill comes once the drop has ended
+    ASSERT_NE(tree->node(item), nullptr);
+    EXPECT_EQ(tree->node(item)->parent(), tree->node(L(desk))) << "shows where it stands";
+    EXPECT_TRUE(tree->node(L(desk))->isExpanded()) << "its open branches kept";
 }
 
 TEST_F(PagePlace, TheLocationPageKeepsItsListsForTheSelectedLocation) {
