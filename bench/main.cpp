@@ -41,10 +41,11 @@ int usage() {
 
 // The case groups, in the order their rows appear in the table.
 using CaseGroup = void (*)(bench::Bench&, bench::Context&);
-const CaseGroup Groups[] = {
-    bench::addStartUpCases,    bench::addPageCases,    bench::addLocationCases,
-    bench::addAllocationCases, bench::addEnquiryCases, bench::addLicenceCases,
-    bench::addAssetCases,      bench::addReportCases,  bench::addFindCases};
+const CaseGroup Groups[] = {bench::addStartUpCases,  bench::addPageCases,
+                            bench::addLocationCases, bench::addAllocationCases,
+                            bench::addEnquiryCases,  bench::addLicenceCases,
+                            bench::addAssetCases,    bench::addReportCases,
+                            bench::addExportCases,   bench::addFindCases};
 
 } // namespace
 

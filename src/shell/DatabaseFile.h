@@ -11,10 +11,12 @@
 // rename; what a killed run leaves behind is removed by the next backup or
 // restore, and by the next start.
 
+#include "common/BackgroundWork.h"
 #include "common/FileWork.h"
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -74,6 +76,14 @@ public:
     DatabaseFile& operator=(const DatabaseFile&) = delete;
 
     const QString& directory() const { return directory_; }
+
+    // Where the copying and checking run: a thread of their own, with the
+    // window's progress dialog or the terminal's line when set. The live
+    // connection stays on the calling thread: a backup reads the file
+    // through a connection of its own. Cancelled (common::Cancelled passes
+    // out of backup and restore), they leave no file behind them and the
+    // live file as it was.
+    void setWorkRunner(common::WorkRunner* runner) { runner_ = runner; }
     QString livePath() const;
     bool isLiveFile(const QString& path) const;
 
@@ -105,9 +115,13 @@ private:
     // sound copy of an older version is migrated in place.
     std::optional<QString> unsoundReason(const QString& copy) const;
 
+    common::WorkRunner& runner();
+
     store::Database& live_;
     QString directory_;
     common::FileSync& sync_;
+    common::WorkRunner* runner_ = nullptr;
+    std::unique_ptr<common::WorkRunner> ownRunner_;
 };
 
 } // namespace shell

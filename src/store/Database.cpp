@@ -371,6 +371,13 @@ void Database::close() {
     db_ = nullptr;
 }
 
+std::unique_ptr<Database> Database::openAnother() const {
+    if (server_ || path_.isEmpty())
+        throw DbError(QStringLiteral("Only a register file can be opened again"), SQLITE_MISUSE);
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
+    return key_ ? connectKeyed(path_, *key_, flags) : connect(path_, nullptr, flags);
+}
+
 void Database::reopen() {
     if (db_ || server_)
         return;

@@ -266,6 +266,9 @@ public:
     // Until reopen() any use fails with SQLITE_MISUSE.
     void close();
     bool isOpen() const { return db_ != nullptr || server_ != nullptr; }
+    // Another connection to the same file, with the same key and settings,
+    // for work on another thread; fails in memory and on the server.
+    std::unique_ptr<Database> openAnother() const;
     // Opens the same file again with the same key and settings, in place, so
     // that everything holding this Database carries on with it.
     void reopen();
