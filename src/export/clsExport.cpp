@@ -374,9 +374,11 @@ bool clsExport::ExportToTextFile(const QString& reportText, common::FileChooser&
 
 bool clsExport::writeTextFile(const QString& path, const QString& reportText) {
     QString error;
+    // The work's own copy of the text: the page may change its own meanwhile.
+    const QString text = reportText;
     try {
         runner().run(QStringLiteral("Saving the report"), [&](common::Progress& progress) {
-            const QByteArray bytes = (reportText + QStringLiteral("\r\n")).toUtf8();
+            const QByteArray bytes = (text + QStringLiteral("\r\n")).toUtf8();
             progress.stage(QStringLiteral("Writing the text file"), bytes.size());
             // Taken away unless committed: a cancelled or failed write leaves
             // an existing file as it was.
