@@ -14,6 +14,7 @@
 #include "common/FileGuard.h"
 #include "common/LicenceSettings.h"
 #include "common/Messages.h"
+#include "common/TerminalProgress.h"
 #include "export/clsExport.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
@@ -212,8 +213,11 @@ int runReport(const ReportArgs& args) {
 
     common::SystemClock clock;
     ConsoleMessages messages;
+    // Progress on standard error while it is a terminal; none in a file.
+    common::TerminalRunner progress(stderr);
     if (sheet) {
         exports::clsExport exporter(*db, messages, clock);
+        exporter.setWorkRunner(&progress);
         if (days)
             exporter.setExpiringSoonDays(*days);
         const bool saved = args.xlsx.isEmpty() ? exporter.SaveCsv(*report, order, args.csv)
@@ -225,7 +229,11 @@ int runReport(const ReportArgs& args) {
         reportsLogic.setExpiringSoonDays(*days);
     const reports::ReportRun run = reportsLogic.RunReport(report->name, order);
     if (!args.pdf.isEmpty()) {
-        if (const auto failure = reports::writeReportPdf(args.pdf, run.text))
+        std::optional<reports::PaperFailure> failure;
+        progress.run(QStringLiteral("Writing the PDF"), [&](common::Progress& steps) {
+            failure = reports::writeReportPdf(args.pdf, run.text, &steps);
+        });
+        if (failure)
             return fail(1, QStringLiteral("cannot write %1: %2").arg(args.pdf, failure->text()));
         return 0;
     }

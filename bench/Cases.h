@@ -30,6 +30,8 @@ void addAssetCases(Bench& bench, Context& context);
 void addReportCases(Bench& bench, Context& context);
 // The product enquiry list and the history viewer.
 void addEnquiryCases(Bench& bench, Context& context);
+// The Export button's workbook; a full read at either page size.
+void addExportCases(Bench& bench, Context& context);
 // Find, at each length of a stock code as it is typed.
 void addFindCases(Bench& bench, Context& context);
 // Licences against those owned, and expiry seen coming: the start-up

@@ -70,7 +70,7 @@ const CaseGroup Groups[] = {
     bench::addStartUpCases,  bench::addPageCases,       bench::addAllocationPageCases,
     bench::addLocationCases, bench::addAllocationCases, bench::addAllocationAfterVisitsCase,
     bench::addEnquiryCases,  bench::addLicenceCases,    bench::addAssetCases,
-    bench::addReportCases,   bench::addFindCases};
+    bench::addReportCases,   bench::addExportCases,     bench::addFindCases};
 
 } // namespace
 

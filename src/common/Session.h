@@ -1,8 +1,8 @@
 #pragma once
 
 // What every window of a run shares: the one database connection, the
-// message facility, the clock and file chooser hooks, and one instance of
-// each logic class, made on first use.
+// message facility, the clock and file chooser hooks, the runner of long
+// work, and one instance of each logic class, made on first use.
 //
 // The session knows no logic class by name: logic<T>() makes a T from the
 // connection and the hooks the first time it is asked for, and hands the
@@ -25,6 +25,7 @@ namespace common {
 class Messages;
 class Clock;
 class FileChooser;
+class WorkRunner;
 
 class Session {
 public:
@@ -37,6 +38,10 @@ public:
     Messages& messages() { return messages_; }
     Clock& clock() { return clock_; }
     FileChooser& files() { return files_; }
+    // Runs long work off the window's thread: a thread of its own with no
+    // progress shown unless the program puts a progress dialog in its place.
+    WorkRunner& work() { return *work_; }
+    void setWork(std::shared_ptr<WorkRunner> runner);
 
     // The shared instance of a logic class. A class is made with
     // (Database&, Messages&, Clock&) when it has such a constructor, else
@@ -60,6 +65,7 @@ private:
     Messages& messages_;
     Clock& clock_;
     FileChooser& files_;
+    std::shared_ptr<WorkRunner> work_;
     std::unordered_map<std::type_index, std::shared_ptr<void>> objects_;
 };
 

@@ -10,6 +10,7 @@
 // shown. The desktop is reached through ExportHooks, files are asked for
 // through the file chooser hook.
 
+#include "common/BackgroundWork.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
 
@@ -17,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 namespace store {
@@ -114,6 +116,17 @@ public:
     // How many rows the report's export finds.
     qint64 CountExportRows(const reports::ReportDef& report);
 
+    // Where the files are written: the workbook's and the CSV's rows are
+    // read from the register on the calling thread, a slice at a time, and
+    // formatted, compressed and written on the runner's thread; the text
+    // file is written there whole. A thread of its own without progress
+    // unless set (the window's progress dialog, the terminal's line). A
+    // cancelled export writes nothing and says nothing.
+    void setWorkRunner(common::WorkRunner* runner) { runner_ = runner; }
+
+    // The file a sheet is written to (a workbook, a CSV file).
+    struct SheetFile;
+
     // A path in folder that names no file yet: the report name and the
     // day, then " (2)", " (3)"... when needed, and ".xlsx".
     static QString UniqueWorkbookPath(const QString& folder, const QString& reportName,
@@ -138,17 +151,27 @@ private:
     reports::clsReports::ComposedQuery composeQuery(const reports::ReportDef& report,
                                                     int order) const;
     bool writeTextFile(const QString& path, const QString& reportText);
+    common::WorkRunner& runner();
     // Refuses a protected path with the refusal message; true when refused.
     bool refuseProtected(const QString& path);
-    bool writeWorkbook(const reports::ReportDef& report, int order, qint64 found,
-                       const QString& path);
-    qint64 writeRows(const reports::ReportDef& report, SheetWriter& sheet, int order, qint64 limit);
+    bool writeWorkbook(const reports::ReportDef& report, int order, const QString& path);
+    // Reads the report's rows on this thread and hands them to the runner's
+    // thread, where writeFile makes the file (named in the messages as path)
+    // and sheet the sheet it fills; refuses a report longer than limit.
+    // False when nothing was written (a message has been shown, or the
+    // export was cancelled).
+    bool writeSheetFile(const reports::ReportDef& report, int order, qint64 limit,
+                        const QString& path, const QString& what, SheetFile& file);
+    // The refusal of a report longer than the sheet allows.
+    void refuseTooLong(const reports::ReportDef& report);
 
     store::Database& db_;
     common::Messages& messages_;
     common::Clock& clock_;
     qint64 dataRowLimit_ = MaxDataRows;
     std::optional<int> expiringSoonDays_;
+    common::WorkRunner* runner_ = nullptr;
+    std::unique_ptr<common::WorkRunner> ownRunner_;
 };
 
 } // namespace exports

@@ -1,6 +1,7 @@
 #include "seed/Seed.h"
 
 #include "store/Database.h"
+#include "store/FindText.h"
 #include "store/Money.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -14,6 +15,7 @@
 #include <optional>
 #include <random>
 #include <stdexcept>
+#include <variant>
 #include <vector>
 
 namespace seed {
@@ -115,7 +117,8 @@ constexpr int64_t Day = 86400;
 const int64_t Base = daysFromCivil(2026, 1, 1) * Day; // the fixed "now"
 
 // Seconds since 1970 as stored text: "yyyy-MM-dd HH:mm:ss", or the date
-// alone ("yyyy-MM-dd").
+// alone ("yyyy-MM-dd"). Written digit by digit: the history alone asks for
+// one per row.
 QString stored(int64_t seconds, bool withTime = true) {
     int64_t days = seconds / Day;
     int64_t rest = seconds % Day;
@@ -132,15 +135,25 @@ QString stored(int64_t seconds, bool withTime = true) {
     const int64_t d = doy - (153 * mp + 2) / 5 + 1;
     const int64_t m = mp < 10 ? mp + 3 : mp - 9;
     const int64_t y = yoe + era * 400 + (m <= 2);
-    char text[32];
-    if (withTime)
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", static_cast<int>(y),
-                      static_cast<int>(m), static_cast<int>(d), static_cast<int>(rest / 3600),
-                      static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
-    else
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m),
-                      static_cast<int>(d));
-    return QString::fromLatin1(text);
+    char text[19];
+    const auto put = [&text](int at, int64_t value, int digits) {
+        for (int i = at + digits - 1; i >= at; --i, value /= 10)
+            text[i] = static_cast<char>('0' + value % 10);
+    };
+    put(0, y, 4);
+    text[4] = '-';
+    put(5, m, 2);
+    text[7] = '-';
+    put(8, d, 2);
+    if (!withTime)
+        return QString::fromLatin1(text, 10);
+    text[10] = ' ';
+    put(11, rest / 3600, 2);
+    text[13] = ':';
+    put(14, rest / 60 % 60, 2);
+    text[16] = ':';
+    put(17, rest % 60, 2);
+    return QString::fromLatin1(text, 19);
 }
 
 // A moment during office hours some days before the fixed "now".
@@ -333,6 +346,134 @@ int64_t integerRoot(int64_t n, int r) {
     }
 }
 
+// Rows added to a table many to a statement, as many as the engine's limit
+// of 999 values per statement allows: one statement (and one step of the
+// engine) per few hundred rows rather than per row. The values of the rows
+// not yet written are kept here; finish() writes the last ones.
+class BatchInsert {
+public:
+    using Value = std::variant<std::monostate, int64_t, QString>;
+
+    BatchInsert(store::Database& db, const char* table, const std::vector<const char*>& columns)
+        : db_(db), columns_(static_cast<int>(columns.size())),
+          rowsPerStatement_(MaxValues / columns_) {
+        head_ = QStringLiteral("INSERT INTO %1 (").arg(QString::fromLatin1(table));
+        for (size_t c = 0; c < columns.size(); ++c)
+            head_ += (c ? QStringLiteral(", ") : QString()) + QString::fromLatin1(columns[c]);
+        head_ += QStringLiteral(") VALUES ");
+        values_.reserve(static_cast<size_t>(rowsPerStatement_ * columns_));
+    }
+
+    // One row: exactly one value per column, in the columns' order.
+    template <typename... Args> void add(const Args&... args) {
+        if (static_cast<int>(sizeof...(args)) != columns_)
+            throw std::logic_error("seed: a row of the wrong width");
+        (values_.push_back(value(args)), ...);
+        if (static_cast<int>(values_.size()) == rowsPerStatement_ * columns_) {
+            if (!full_)
+                full_.emplace(db_, statement(rowsPerStatement_));
+            write(*full_);
+        }
+    }
+
+    // Writes the rows not yet written.
+    void finish() {
+        if (values_.empty())
+            return;
+        store::Query tail(db_, statement(static_cast<int>(values_.size()) / columns_));
+        write(tail);
+    }
+
+private:
+    static constexpr int MaxValues = 999;
+
+    static Value value(int v) { return static_cast<int64_t>(v); }
+    static Value value(int64_t v) { return v; }
+    static Value value(const QString& v) { return v; }
+    static Value value(store::Money v) { return v.cents(); }
+    template <typename T> static Value value(const std::optional<T>& v) {
+        return v ? value(*v) : Value();
+    }
+
+    QString statement(int rows) const {
+        QString row = QStringLiteral("(?");
+        for (int c = 1; c < columns_; ++c)
+            row += QStringLiteral(", ?");
+        row += QLatin1Char(')');
+        QString sql = head_;
+        for (int r = 0; r < rows; ++r)
+            sql += (r ? QStringLiteral(", ") : QString()) + row;
+        return sql;
+    }
+
+    void write(store::Query& q) {
+        int position = 0;
+        for (const Value& v : values_) {
+            ++position;
+            if (const auto* number = std::get_if<int64_t>(&v))
+                q.bind(position, *number);
+            else if (const auto* text = std::get_if<QString>(&v))
+                q.bind(position, *text);
+            else
+                q.bind(position, store::null);
+        }
+        const int rows = static_cast<int>(values_.size()) / columns_;
+        if (q.execute() != rows)
+            throw store::DbError(QStringLiteral("seed: rows were not inserted"), 1);
+        q.reset();
+        values_.clear();
+    }
+
+    store::Database& db_;
+    const int columns_;
+    const int rowsPerStatement_;
+    QString head_;
+    std::optional<store::Query> full_;
+    std::vector<Value> values_;
+};
+
+// The tables filled in bulk lose their indexes and their Find triggers while
+// the rows go in, and get them back afterwards: an index made once over all
+// the rows is sorted in one pass and written page after page, where rows
+// added one by one would each walk every index and leave its pages all over
+// the file. The Find table is then made afresh from all the rows, as its
+// migration makes it.
+class BulkLoad {
+public:
+    BulkLoad(store::Database& db, const QStringList& tables) : db_(db) {
+        // Names are program constants or read from the schema.
+        const QString names =
+            QLatin1Char('\'') + tables.join(QStringLiteral("', '")) + QLatin1Char('\'');
+        store::Query q(db_, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE "
+                                           "tbl_name IN (%1) AND sql IS NOT NULL AND "
+                                           "(type = 'index' OR (type = 'trigger' AND name LIKE "
+                                           "'%Find%')) ORDER BY rowid")
+                                .arg(names));
+        while (q.next())
+            taken_.push_back({q.rawText(QStringLiteral("type")), q.rawText(QStringLiteral("name")),
+                              q.rawText(QStringLiteral("sql"))});
+        for (const Taken& t : taken_)
+            db_.run(QStringLiteral("DROP %1 %2").arg(t.type.toUpper(), t.name));
+    }
+
+    // Puts the indexes back and makes the Find table afresh.
+    void finish() {
+        for (const Taken& t : taken_)
+            if (t.type == QLatin1String("index"))
+                db_.run(t.sql);
+        store::addFindText(db_);
+    }
+
+private:
+    struct Taken {
+        QString type;
+        QString name;
+        QString sql;
+    };
+    store::Database& db_;
+    std::vector<Taken> taken_;
+};
+
 class Seeder {
 public:
     Seeder(store::Database& db, const SeedCounts& counts) : db_(db), n_(counts) {}
@@ -345,11 +486,14 @@ public:
         historyRowsLeft_ = n_.history;
         historyMinimumLeft_ = n_.stock + n_.removedStock + n_.licences + n_.removedLicences;
         itemsLeft_ = n_.stock + n_.licences;
-        historyInsert_.emplace(db_, QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, "
-                                                   "Loc_Desc, move_date, Type) "
-                                                   "VALUES (?, ?, ?, ?)"));
+        BulkLoad bulk(db_, {QStringLiteral("Stock"), QStringLiteral("Licences"),
+                            QStringLiteral("StockHistory")});
+        history_.emplace(db_, "StockHistory",
+                         std::vector<const char*>{"Stock_Lic_ID", "Loc_Desc", "move_date", "Type"});
         addStock();
         addLicences();
+        history_->finish();
+        bulk.finish();
         SeedResult result;
         result.counts = n_;
         result.busiestLicenceLocation = busiestLicenceLocation_;
@@ -706,13 +850,8 @@ private:
     }
 
     void writeHistory(int item, const QString& type) {
-        for (size_t j = 0; j < where_.size(); ++j) {
-            historyInsert_->bindAll(item, descOf_[static_cast<size_t>(where_[j])], stored(when_[j]),
-                                    type);
-            if (historyInsert_->execute() != 1)
-                throw store::DbError(QStringLiteral("seed: a history row was not inserted"), 1);
-            historyInsert_->reset();
-        }
+        for (size_t j = 0; j < where_.size(); ++j)
+            history_->add(item, descOf_[static_cast<size_t>(where_[j])], stored(when_[j]), type);
     }
 
     // Exactly `counts[k]` items of kind k, in a shuffled order.
@@ -776,8 +915,11 @@ private:
             ++digits;
         }
         std::vector<int> held(descOf_.size(), 0);
-        store::Query q(db_, QStringLiteral("INSERT INTO Stock (Stock_Code, Prod_ID, Loc_ID, "
-                                           "Supp_ID, Cost, Date_Added) VALUES (?, ?, ?, ?, ?, ?)"));
+        // The table is empty: its counter gives the ids 1, 2, 3... in order,
+        // which the rows carry so that their history can name them.
+        BatchInsert q(
+            db_, "Stock",
+            {"Stock_ID", "Stock_Code", "Prod_ID", "Loc_ID", "Supp_ID", "Cost", "Date_Added"});
         const std::vector<int> kind = kinds({n_.stock - n_.removedStock, n_.removedStock});
         for (size_t i = 0; i < kind.size(); ++i) {
             const Product& product = products_[static_cast<size_t>(products.pick(rng_))];
@@ -785,12 +927,14 @@ private:
             const int64_t cost = product.cost * rng_.between(90, 110) / 100;
             const std::optional<int> supplier = itemSupplier(product.supplier);
             planHistory(location, historyRowsFor(kind[i] == Removed ? 2 : 1), candidates, false);
-            q.bindAll(stockCode(product.code, static_cast<int64_t>(i), modulus, digits), product.id,
-                      location, supplier, store::Money::fromCents(cost), stored(when_.front()));
-            writeHistory(insert(q), store::HistoryStock);
+            const int id = static_cast<int>(i) + 1;
+            q.add(id, stockCode(product.code, static_cast<int64_t>(i), modulus, digits), product.id,
+                  location, supplier, store::Money::fromCents(cost), stored(when_.front()));
+            writeHistory(id, store::HistoryStock);
             if (location != store::loc::RemovedStock)
                 ++held[static_cast<size_t>(location)];
         }
+        q.finish();
         busiestStockLocation_ =
             static_cast<int>(std::max_element(held.begin(), held.end()) - held.begin());
     }
@@ -808,9 +952,10 @@ private:
         std::vector<int> earlier{store::loc::AvailableLicences};
         earlier.insert(earlier.end(), licencePlaces_.begin(), licencePlaces_.end());
 
-        store::Query q(db_, QStringLiteral("INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, "
-                                           "Supp_ID, Exp_Date, Cost, Type, Date_Added) "
-                                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        // Ids 1, 2, 3... as the empty table's counter gives them.
+        BatchInsert q(db_, "Licences",
+                      {"Licence_ID", "Licence_Name", "Prod_ID", "Loc_ID", "Supp_ID", "Exp_Date",
+                       "Cost", "Type", "Date_Added"});
         const int spread =
             n_.licences - n_.busiestLicences - n_.pooledLicences - n_.removedLicences;
         const std::vector<int> kind =
@@ -838,11 +983,13 @@ private:
             const QString key = licenceKey(static_cast<int64_t>(i));
             const bool startInPool = rng_.percent(50);
             planHistory(location, historyRowsFor(kind[i] == Removed ? 2 : 1), earlier, startInPool);
-            q.bindAll(key, product.id, location, supplier, expiry, store::Money::fromCents(cost),
-                      temporary ? store::LicenceTemporary : store::LicenceNormal,
-                      stored(when_.front()));
-            writeHistory(insert(q), store::HistoryLicence);
+            const int id = static_cast<int>(i) + 1;
+            q.add(id, key, product.id, location, supplier, expiry, store::Money::fromCents(cost),
+                  temporary ? store::LicenceTemporary : store::LicenceNormal,
+                  stored(when_.front()));
+            writeHistory(id, store::HistoryLicence);
         }
+        q.finish();
     }
 
     struct Category {
@@ -870,7 +1017,7 @@ private:
     std::vector<int> stockPlaces_;
     std::vector<int> licencePlaces_;
     std::optional<store::Query> locationInsert_;
-    std::optional<store::Query> historyInsert_;
+    std::optional<BatchInsert> history_;
     std::vector<int> where_;    // the planned history: locations
     std::vector<int64_t> when_; // and moments
     int64_t historyRowsLeft_ = 0;
@@ -936,7 +1083,7 @@ SeedResult createSeededDatabase(const QString& path, double scale) {
         db->run(QStringLiteral("PRAGMA cache_size = -65536"));
         store::Transaction tx(*db);
         store::createSchema(*db);
-        const SeedResult result = seedDatabase(*db, scale);
+        const SeedResult result = Seeder(*db, SeedCounts::forScale(scale)).run();
         tx.commit();
         return result;
     } catch (...) {

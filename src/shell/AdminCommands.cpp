@@ -1,5 +1,6 @@
 #include "shell/AdminCommands.h"
 
+#include "common/TerminalProgress.h"
 #include "shell/DatabaseCheck.h"
 #include "shell/DatabaseFile.h"
 #include "shell/RegisterCopy.h"
@@ -59,6 +60,9 @@ int backup(const Arguments& a, std::FILE* out, std::FILE* err) {
         return serverBackup(a, out);
     auto db = store::Database::open(a.db, store::DatabaseKey);
     DatabaseFile file(*db, QFileInfo(a.db).absolutePath());
+    // Progress on the terminal, none when standard error is a file.
+    common::TerminalRunner progress(err);
+    file.setWorkRunner(&progress);
     const QString destination = a.positional.at(0);
     // A refused destination (the live file, its journal, the program's own
     // files) is a wrong argument.

@@ -10,9 +10,11 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,6 +55,35 @@ QString backupName(const QString& chosen) {
     return chosen + QStringLiteral(".mdb");
 }
 
+bool rewritePages(store::Database& live, common::FileSync& sync) {
+    if (live.pageSize() == 0 || live.pageSize() == store::PageSize)
+        return false;
+    // Through a link, the file it names is rewritten, and the link stays.
+    const QString target = common::followLinks(live.path());
+    struct stat status {};
+    if (::stat(QFile::encodeName(target).constData(), &status) != 0)
+        common::throwErrno(errno);
+    common::removeLeftoverCopies(target);
+    common::TemporaryCopy copy(target);
+    live.exportTo(copy.path(), store::PageSize);
+    copy.setMode(status.st_mode & 07777);
+    if (::fchown(copy.handle(), static_cast<uid_t>(-1), status.st_gid) != 0) {
+        // Kept as the user's own group.
+    }
+    sync.file(copy.path());
+    live.close();
+    std::error_code error;
+    std::filesystem::rename(toPath(copy.path()), toPath(target), error);
+    if (error) {
+        live.reopen();
+        throw common::FileError(QString::fromStdString(error.message()), error.value());
+    }
+    copy.keep();
+    sync.directory(QFileInfo(target).absolutePath());
+    live.reopen();
+    return true;
+}
+
 DatabaseFile::DatabaseFile(store::Database& live, QString directory, common::FileSync& sync)
     : live_(live), directory_(std::move(directory)), sync_(sync) {}
 
@@ -76,9 +107,19 @@ std::optional<QString> DatabaseFile::backup(const QString& destination) {
     common::removeLeftoverCopies(target);
     common::removeLeftoverCopies(common::followLinks(livePath()));
     common::TemporaryCopy copy(target);
-    live_.backupTo(copy.path());
-    copy.setMode(common::newFileMode());
-    sync_.file(copy.path());
+    runner().run(QStringLiteral("Backing up the database"), [&](common::Progress& progress) {
+        progress.stage(QStringLiteral("Copying the database"));
+        // A connection of its own: the live one belongs to the calling
+        // thread. The engine copies one committed state of the file.
+        const std::unique_ptr<store::Database> source = live_.openAnother();
+        source->backupTo(copy.path(), [&](std::int64_t done, std::int64_t total) {
+            progress.report(done, total);
+        });
+        copy.setMode(common::newFileMode());
+        progress.stage(QStringLiteral("Saving the copy"));
+        sync_.file(copy.path());
+        progress.finish();
+    });
     replaceFile(copy.path(), target);
     copy.keep();
     sync_.directory(QFileInfo(target).absolutePath());
@@ -105,30 +146,46 @@ std::optional<QString> DatabaseFile::restore(const QString& source) {
         return CannotRestoreFile + QStringLiteral("it cannot be read (%1).")
                                        .arg(QString::fromLocal8Bit(std::strerror(errno)));
     common::TemporaryCopy copy(target);
+    std::optional<QString> refusal;
     try {
-        char buffer[64 * 1024];
-        for (;;) {
-            const ssize_t n = ::read(input, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                const int error = errno;
-                ::close(input);
-                return CannotRestoreFile + QStringLiteral("it cannot be read (%1).")
-                                               .arg(QString::fromLocal8Bit(std::strerror(error)));
+        runner().run(QStringLiteral("Restoring the database"), [&](common::Progress& progress) {
+            struct stat chosen {};
+            progress.stage(QStringLiteral("Copying the file"),
+                           ::fstat(input, &chosen) == 0 ? chosen.st_size : 0);
+            std::vector<char> buffer(1 << 20);
+            qint64 copied = 0;
+            for (;;) {
+                const ssize_t n = ::read(input, buffer.data(), buffer.size());
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0) {
+                    refusal =
+                        CannotRestoreFile + QStringLiteral("it cannot be read (%1).")
+                                                .arg(QString::fromLocal8Bit(std::strerror(errno)));
+                    return;
+                }
+                if (n == 0)
+                    break;
+                copy.write(buffer.data(), n);
+                copied += n;
+                progress.report(copied);
             }
-            if (n == 0)
-                break;
-            copy.write(buffer, n);
-        }
+            progress.stage(QStringLiteral("Checking the database"));
+            if (std::optional<QString> reason = unsoundReason(copy.path())) {
+                refusal = CannotRestoreFile + *reason;
+                return;
+            }
+            progress.check();
+            progress.finish();
+        });
     } catch (...) {
         ::close(input);
         throw;
     }
     ::close(input);
+    if (refusal)
+        return refusal;
 
-    if (std::optional<QString> reason = unsoundReason(copy.path()))
-        return CannotRestoreFile + *reason;
     copy.setMode(live.st_mode & 07777);
     // Group too where the user may give it; the owner is the user's.
     if (::fchown(copy.handle(), static_cast<uid_t>(-1), live.st_gid) != 0) {
@@ -181,6 +238,14 @@ std::optional<QString> DatabaseFile::unsoundReason(const QString& copy) const {
     }
     return QStringLiteral("its records break the rules of the register (%1).")
         .arg(firstProblems(result.problems));
+}
+
+common::WorkRunner& DatabaseFile::runner() {
+    if (runner_)
+        return *runner_;
+    if (!ownRunner_)
+        ownRunner_ = std::make_unique<common::ThreadRunner>();
+    return *ownRunner_;
 }
 
 void DatabaseFile::replaceFile(const QString& from, const QString& to) {

@@ -11,10 +11,12 @@
 // rename; what a killed run leaves behind is removed by the next backup or
 // restore, and by the next start.
 
+#include "common/BackgroundWork.h"
 #include "common/FileWork.h"
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -52,6 +54,17 @@ bool sameFile(const QString& a, const QString& b);
 // name ends in exactly ".mdb" (so "copy.MDB" becomes "copy.MDB.mdb").
 QString backupName(const QString& chosen);
 
+// Rewrites the open register file with pages of store::PageSize when it
+// has the old size, in place: the whole database is exported into a
+// temporary copy beside it, which gets the file's mode and group, is synced
+// and renamed over it; then live is opened again on the new file. Run
+// outside any transaction, with the register's lock held. Killed at any
+// moment, the file is either the old one, untouched, or the whole new one
+// (a leftover copy is removed at the next start). True when the file was
+// rewritten; throws common::FileError or store::DbError when it could not
+// be, live then still open on the old file.
+bool rewritePages(store::Database& live, common::FileSync& sync = common::systemFileSync());
+
 class DatabaseFile {
 public:
     // live is the program's open connection to AssetManagement.mdb in
@@ -63,6 +76,14 @@ public:
     DatabaseFile& operator=(const DatabaseFile&) = delete;
 
     const QString& directory() const { return directory_; }
+
+    // Where the copying and checking run: a thread of their own, with the
+    // window's progress dialog or the terminal's line when set. The live
+    // connection stays on the calling thread: a backup reads the file
+    // through a connection of its own. Cancelled (common::Cancelled passes
+    // out of backup and restore), they leave no file behind them and the
+    // live file as it was.
+    void setWorkRunner(common::WorkRunner* runner) { runner_ = runner; }
     QString livePath() const;
     bool isLiveFile(const QString& path) const;
 
@@ -94,9 +115,13 @@ private:
     // sound copy of an older version is migrated in place.
     std::optional<QString> unsoundReason(const QString& copy) const;
 
+    common::WorkRunner& runner();
+
     store::Database& live_;
     QString directory_;
     common::FileSync& sync_;
+    common::WorkRunner* runner_ = nullptr;
+    std::unique_ptr<common::WorkRunner> ownRunner_;
 };
 
 } // namespace shell

@@ -2,6 +2,7 @@
 
 #include "common/FileWork.h"
 #include "common/Messages.h"
+#include "shell/DatabaseFile.h"
 #include "shell/DatabaseLock.h"
 #include "store/Database.h"
 #include "store/Schema.h"
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+
+#include <cstdio>
 
 #include <sqlite3.h>
 
@@ -72,6 +75,20 @@ std::unique_ptr<store::Database> OpenAssetDatabase(const QString& dir, common::M
     try {
         auto db = store::Database::open(path, store::DatabaseKey);
         store::checkSchema(*db);
+        // A file of the old page size is rewritten with the new one once; if
+        // that cannot be done now (a full disk), the program works on the
+        // old file and tries again at the next start.
+        try {
+            rewritePages(*db);
+        } catch (const common::FileError& error) {
+            std::fprintf(stderr, "[notice] The asset database keeps its old page size: %s\n",
+                         qUtf8Printable(error.text()));
+        } catch (const store::DbError& error) {
+            if (!db->isOpen())
+                throw;
+            std::fprintf(stderr, "[notice] The asset database keeps its old page size: %s\n",
+                         qUtf8Printable(error.text()));
+        }
         return db;
     } catch (const store::DbError& error) {
         messages.fail(error.text());

@@ -157,7 +157,8 @@ void Database::fail() const {
     throw DbError(QString::fromUtf8(sqlite3_errmsg(db_)), primary(sqlite3_extended_errcode(db_)));
 }
 
-std::unique_ptr<Database> Database::connect(const QString& path, const QString* key, int flags) {
+std::unique_ptr<Database> Database::connect(const QString& path, const QString* key, int flags,
+                                            int pageSize) {
     sqlite3* raw = nullptr;
     const QByteArray file = path.toUtf8();
     const int rc = sqlite3_open_v2(file.constData(), &raw, flags, nullptr);
@@ -175,11 +176,40 @@ std::unique_ptr<Database> Database::connect(const QString& path, const QString* 
         const QByteArray k = key->toUtf8();
         if (sqlite3_key(raw, k.constData(), k.size()) != SQLITE_OK)
             db->fail();
+        // Before the first read: the page size is not stored in the file.
+        // PRAGMA takes no parameters; the value is a program constant.
+        db->pageSize_ = pageSize == PageSizeUnset ? PageSize : pageSize;
+        db->run(QStringLiteral("PRAGMA cipher_page_size = %1").arg(db->pageSize_));
     }
     db->configure();
     if (key)
         db->refuseReadOnly();
     return db;
+}
+
+std::unique_ptr<Database> Database::connectKeyed(const QString& path, const QString& key,
+                                                 int flags) {
+    // A file read with the wrong page size fails on its first page as one
+    // read with the wrong key does; the other size is tried then. A file
+    // whose length is no whole number of new pages can only have old ones.
+    const qint64 size = QFileInfo(path).size();
+    std::optional<DbError> first;
+    if (size <= 0 || size % PageSize == 0) {
+        try {
+            return connect(path, &key, flags, PageSize);
+        } catch (const DbError& error) {
+            if (error.number() != SQLITE_NOTADB)
+                throw;
+            first = error;
+        }
+    }
+    try {
+        return connect(path, &key, flags, OldPageSize);
+    } catch (const DbError&) {
+        if (first)
+            throw *first;
+        throw;
+    }
 }
 
 void Database::configure() {
@@ -210,50 +240,122 @@ void Database::refuseReadOnly() const {
 }
 
 std::unique_ptr<Database> Database::open(const QString& path, const QString& key) {
-    return connect(path, &key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI);
+    return connectKeyed(path, key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI);
 }
 
 std::unique_ptr<Database> Database::create(const QString& path, const QString& key) {
     if (QFileInfo::exists(path))
         throw DbError(QStringLiteral("file already exists: %1").arg(path), SQLITE_CANTOPEN);
-    return connect(path, &key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    return connect(path, &key, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, PageSize);
 }
 
 bool Database::opensWithKey(const QString& path, const QString& key) {
-    sqlite3* raw = nullptr;
     const QByteArray file = path.toUtf8();
-    bool opened = false;
-    if (sqlite3_open_v2(file.constData(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        const QByteArray k = key.toUtf8();
-        opened = sqlite3_key(raw, k.constData(), k.size()) == SQLITE_OK &&
-                 sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
-                              nullptr) == SQLITE_OK;
+    const QByteArray k = key.toUtf8();
+    for (const int pageSize : {PageSize, OldPageSize}) {
+        sqlite3* raw = nullptr;
+        bool opened = false;
+        if (sqlite3_open_v2(file.constData(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            // The value is a program constant.
+            const QByteArray size = "PRAGMA cipher_page_size = " + QByteArray::number(pageSize);
+            opened = sqlite3_key(raw, k.constData(), k.size()) == SQLITE_OK &&
+                     sqlite3_exec(raw, size.constData(), nullptr, nullptr, nullptr) == SQLITE_OK &&
+                     sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
+                                  nullptr) == SQLITE_OK;
+        }
+        sqlite3_close_v2(raw);
+        if (opened)
+            return true;
     }
-    sqlite3_close_v2(raw);
-    return opened;
+    return false;
 }
 
 std::unique_ptr<Database> Database::openInMemory() {
     return connect(QStringLiteral(":memory:"), nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 
-void Database::backupTo(const QString& path) const {
+namespace {
+
+// An online backup that is finished however its work ends.
+class Backup {
+public:
+    Backup(sqlite3* to, sqlite3* from) : backup_(sqlite3_backup_init(to, "main", from, "main")) {}
+    ~Backup() { finish(); }
+    Backup(const Backup&) = delete;
+    Backup& operator=(const Backup&) = delete;
+    sqlite3_backup* get() const { return backup_; }
+    int finish() {
+        const int rc = backup_ ? sqlite3_backup_finish(backup_) : SQLITE_OK;
+        backup_ = nullptr;
+        return rc;
+    }
+
+private:
+    sqlite3_backup* backup_;
+};
+
+// Pages copied per step of a backup: a few hundred kilobytes, so that a
+// report of the progress (and a request to stop) comes several times a
+// second.
+constexpr int BackupStepPages = 256;
+
+} // namespace
+
+void Database::backupTo(const QString& path, const StepReport& step) const {
     if (server_)
         throw DbError(QStringLiteral("A register on a server is backed up by copying it to a file"),
                       SQLITE_MISUSE);
     sqlite3* source = handle();
-    std::unique_ptr<Database> copy =
-        connect(path, key_ ? &*key_ : nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    // The engine copies pages as they are: the copy has the same page size.
+    std::unique_ptr<Database> copy = connect(path, key_ ? &*key_ : nullptr,
+                                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, pageSize_);
     if (copy->userVersion() != 0 || copy->exists(QStringLiteral("SELECT name FROM sqlite_master")))
         throw DbError(QStringLiteral("The backup file is not empty: %1").arg(path),
                       SQLITE_CANTOPEN);
-    sqlite3_backup* backup = sqlite3_backup_init(copy->db_, "main", source, "main");
-    if (!backup)
+    Backup backup(copy->db_, source);
+    if (!backup.get())
         copy->fail();
-    const int rc = sqlite3_backup_step(backup, -1);
-    sqlite3_backup_finish(backup);
+    int rc = SQLITE_OK;
+    do {
+        rc = sqlite3_backup_step(backup.get(), step ? BackupStepPages : -1);
+        if (step && (rc == SQLITE_OK || rc == SQLITE_DONE)) {
+            const int total = sqlite3_backup_pagecount(backup.get());
+            step(total - sqlite3_backup_remaining(backup.get()), total);
+        }
+    } while (rc == SQLITE_OK);
+    backup.finish();
     if (rc != SQLITE_DONE)
         copy->fail();
+}
+
+void Database::exportTo(const QString& path, int pageSize) {
+    if (server_)
+        throw DbError(QStringLiteral("A register on a server has no pages of its own"),
+                      SQLITE_MISUSE);
+    const int version = userVersion();
+    {
+        Query attach(*this, QStringLiteral("ATTACH DATABASE ? AS export KEY ?"));
+        attach.bindAll(path, key_ ? *key_ : QString());
+        attach.execute();
+    }
+    try {
+        // PRAGMA takes no parameters; the values are program constants or
+        // read from the file.
+        run(QStringLiteral("PRAGMA export.cipher_page_size = %1").arg(pageSize));
+        run(QStringLiteral("BEGIN"));
+        try {
+            run(QStringLiteral("SELECT sqlcipher_export('export')"));
+            run(QStringLiteral("PRAGMA export.user_version = %1").arg(version));
+            run(QStringLiteral("COMMIT"));
+        } catch (...) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (...) {
+        sqlite3_exec(db_, "DETACH DATABASE export", nullptr, nullptr, nullptr);
+        throw;
+    }
+    run(QStringLiteral("DETACH DATABASE export"));
 }
 
 void Database::close() {
@@ -269,15 +371,25 @@ void Database::close() {
     db_ = nullptr;
 }
 
+std::unique_ptr<Database> Database::openAnother() const {
+    if (server_ || path_.isEmpty())
+        throw DbError(QStringLiteral("Only a register file can be opened again"), SQLITE_MISUSE);
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
+    return key_ ? connectKeyed(path_, *key_, flags) : connect(path_, nullptr, flags);
+}
+
 void Database::reopen() {
     if (db_ || server_)
         return;
     if (path_.isEmpty())
         throw DbError(QStringLiteral("A database held in memory cannot be opened again"),
                       SQLITE_MISUSE);
+    // The file may have been replaced by one of another page size.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI;
     std::unique_ptr<Database> fresh =
-        connect(path_, key_ ? &*key_ : nullptr, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI);
+        key_ ? connectKeyed(path_, *key_, flags) : connect(path_, nullptr, flags);
     db_ = fresh->db_;
+    pageSize_ = fresh->pageSize_;
     fresh->db_ = nullptr;
 }
 
@@ -539,8 +651,12 @@ Transaction::Transaction(Database& db) : db_(db) {
         db_.run(outermost_ ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT %1").arg(name_));
         return;
     }
+    // The outermost one is a plain transaction rather than a savepoint: while
+    // any savepoint is open the engine keeps every statement's journal of
+    // the pages it changed (in memory, encrypted) until the transaction ends,
+    // which a long transaction pays for in memory and time.
     outermost_ = sqlite3_get_autocommit(db_.handle()) != 0;
-    db_.run(QStringLiteral("SAVEPOINT %1").arg(name_));
+    db_.run(outermost_ ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT %1").arg(name_));
 }
 
 Transaction::~Transaction() {
@@ -568,7 +684,7 @@ void Transaction::commit() {
         db_.server().commit();
         return;
     }
-    db_.run(QStringLiteral("RELEASE %1").arg(name_));
+    db_.run(outermost_ ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE %1").arg(name_));
     done_ = true;
 }
 

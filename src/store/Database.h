@@ -146,12 +146,14 @@ private:
 class Database {
 public:
     // Opens an existing database file with the given key, for reading and
-    // writing. A missing file, a wrong key or a file that is not a database
-    // fails here with DbError, and so does a file that could only be read
-    // (the file or its directory is not writable): SQLITE_READONLY. The path
-    // may also be a "file:" URI.
+    // writing, whichever of the two page sizes (PageSize, OldPageSize) it
+    // was made with. A missing file, a wrong key or a file that is not a
+    // database fails here with DbError, and so does a file that could only
+    // be read (the file or its directory is not writable): SQLITE_READONLY.
+    // The path may also be a "file:" URI.
     static std::unique_ptr<Database> open(const QString& path, const QString& key);
-    // Creates a new, empty, keyed database file; refuses an existing path.
+    // Creates a new, empty, keyed database file of PageSize pages; refuses an
+    // existing path.
     static std::unique_ptr<Database> create(const QString& path, const QString& key);
     // True when an existing file opens for reading with the key and its
     // schema reads: a database of that key. Writes and creates nothing.
@@ -237,31 +239,57 @@ public:
     // The file the connection was opened on ("" in memory).
     QString path() const { return path_; }
 
+    // The encrypted page size of the file, in bytes (0 in memory and on the
+    // server).
+    int pageSize() const { return pageSize_; }
+
+    // Called as a long piece of work goes on with the work done and the work
+    // there is (0 while unknown); it may throw to stop the work, which then
+    // undoes what it wrote and lets the exception pass.
+    using StepReport = std::function<void(std::int64_t done, std::int64_t total)>;
+
     // Writes a consistent copy of the whole database to a new file at path,
-    // with the connection's key, through the engine's online backup: pages
-    // are copied under a read lock, so the copy is of one committed state
-    // even while the connection is in use. The path must not exist or be an
-    // empty file.
-    void backupTo(const QString& path) const;
+    // with the connection's key and page size, through the engine's online
+    // backup: pages are copied under a read lock, so the copy is of one
+    // committed state even while the connection is in use. The path must not
+    // exist or be an empty file. Copies in steps of a few hundred pages,
+    // reporting pages copied to step after each.
+    void backupTo(const QString& path, const StepReport& step = {}) const;
+
+    // Writes the whole database, schema version included, into the empty
+    // file at path, keyed like this one but with pages of pageSize bytes
+    // (the engine's sqlcipher_export, in one transaction on the new file).
+    // Runs outside any transaction of this connection; the file at path is
+    // left for the caller to put in place.
+    void exportTo(const QString& path, int pageSize);
 
     // Closes the connection, so that its file may be replaced. Refuses
     // (SQLITE_BUSY, connection still open) while a statement is unfinished.
     // Until reopen() any use fails with SQLITE_MISUSE.
     void close();
     bool isOpen() const { return db_ != nullptr || server_ != nullptr; }
+    // Another connection to the same file, with the same key and settings,
+    // for work on another thread; fails in memory and on the server.
+    std::unique_ptr<Database> openAnother() const;
     // Opens the same file again with the same key and settings, in place, so
     // that everything holding this Database carries on with it.
     void reopen();
 
 private:
     explicit Database(sqlite3* db);
-    static std::unique_ptr<Database> connect(const QString& path, const QString* key, int flags);
+    static std::unique_ptr<Database> connect(const QString& path, const QString* key, int flags,
+                                             int pageSize = PageSizeUnset);
+    // Opens a keyed file with whichever page size it has.
+    static std::unique_ptr<Database> connectKeyed(const QString& path, const QString& key,
+                                                  int flags);
+    static constexpr int PageSizeUnset = 0;
     void configure();
     void refuseReadOnly() const;
 
     sqlite3* db_;
     QString path_;
     std::optional<QString> key_;
+    int pageSize_ = 0;
     std::unique_ptr<ServerConnection> server_;
     friend class Query;
     // Changes counted by connections closed before the current one.

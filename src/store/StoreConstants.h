@@ -13,6 +13,14 @@ namespace store {
 inline const QString DatabaseFileName = QStringLiteral("AssetManagement.mdb");
 inline const QString DatabaseKey = QStringLiteral("zovat");
 
+// The encrypted page of a register file, in bytes: every new file gets
+// PageSize; files made before it have OldPageSize and are rewritten with
+// PageSize when the program opens them (shell::DatabaseFile). The engine
+// encrypts and authenticates each page on its own, so larger pages cost less
+// per byte read or written.
+inline constexpr int PageSize = 4096;
+inline constexpr int OldPageSize = 1024;
+
 // Schema version recorded in PRAGMA user_version (a table on the server); Schema.cpp holds the
 // migration to each version after the first.
 inline constexpr int SchemaVersion = 5;

@@ -6,6 +6,7 @@
 #include "export/clsExport.h"
 #include "reports/ReportFixture.h"
 #include "reports/clsReports.h"
+#include "support/RecordingRunner.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
@@ -564,6 +565,111 @@ TEST(ExportTargets, TheLiveDatabaseFileIsRefusedByAnyNameThatReachesIt) {
     EXPECT_EQ(fileBytes(t.path()), before);
     EXPECT_FALSE(QFileInfo::exists(t.path() + QStringLiteral("-journal")));
     EXPECT_FALSE(desktop.unexpectedQuestion);
+}
+
+// ---------------------------------------------------------- in the background
+
+namespace {
+
+// Every file in a folder, hidden temporary copies too.
+QStringList everyFileIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
+
+TEST_F(Export, AnExportCancelledHalfwayLeavesNoFileAndAnOlderOneAsItWas) {
+    SKIP_ON_SERVER("arranges its rows with SQLite's printf");
+    constexpr int Rows = 20000;
+    const int category = t.addCategory(QStringLiteral("Bulk"));
+    const int product = t.addProduct(QStringLiteral("BLK"), QStringLiteral("Bulk item"), category);
+    const int location = t.addLocation(QStringLiteral("Store"), store::loc::AvailableLocations, 2,
+                                       store::loc::AvailableLocations);
+    t.db().execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                  "WHERE i < 20000) "
+                                  "INSERT INTO Stock (Stock_Code, Prod_ID, Loc_ID, Cost) "
+                                  "SELECT printf('S%06d', i), ?, ?, i FROM n"),
+                   product, location);
+    const reports::ReportDef* report = reports::findReport(QStringLiteral("Stock details"));
+    ASSERT_NE(report, nullptr);
+    const int order = exports::RecordedOrder;
+    const struct {
+        const char* name;
+        bool csv;
+    } cases[] = {{"stock.xlsx", false}, {"stock.csv", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        const auto save = [&] {
+            return c.csv ? exporter().SaveCsv(*report, order, path)
+                         : exporter().SaveWorkbook(*report, order, path);
+        };
+
+        // Stopped a quarter of the way: no file, no message.
+        testing_support::RecordingRunner stopping(Rows / 4);
+        exporter().setWorkRunner(&stopping);
+        EXPECT_FALSE(save());
+        EXPECT_TRUE(stopping.stopped());
+        EXPECT_LT(stopping.mostDone(), Rows) << "stopped before the end";
+        EXPECT_FALSE(QFileInfo::exists(path));
+        EXPECT_TRUE(everyFileIn(dir.path()).isEmpty()) << everyFileIn(dir.path()).join(u' ');
+        EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(u'|');
+
+        // An older file of the name stays as it was.
+        {
+            QFile older(path);
+            ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+            older.write("older");
+        }
+        EXPECT_FALSE(save());
+        EXPECT_EQ(fileBytes(path), QByteArray("older"));
+        EXPECT_EQ(everyFileIn(dir.path()), QStringList{QString::fromLatin1(c.name)});
+
+        // Not stopped: every row, and the progress reaches 100 %.
+        testing_support::RecordingRunner watching;
+        exporter().setWorkRunner(&watching);
+        EXPECT_TRUE(save());
+        EXPECT_EQ(watching.mostDone(), Rows);
+        EXPECT_EQ(watching.lastPercent(), 100);
+        EXPECT_FALSE(watching.stopped());
+        if (c.csv)
+            EXPECT_EQ(fileBytes(path).count("\r\n"), Rows + 1);
+        else
+            EXPECT_EQ(XlsxReader(path).lastRow(), Rows + 2);
+        EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(u'|');
+        QFile::remove(path);
+    }
+
+    // The page's export under a new name: nothing is left in the folder.
+    testing_support::RecordingRunner stopping(Rows / 4);
+    exporter().setWorkRunner(&stopping);
+    EXPECT_EQ(exporter().ExportToWorkbook(report->name, dir.path()), std::nullopt);
+    EXPECT_TRUE(stopping.stopped());
+    EXPECT_TRUE(everyFileIn(dir.path()).isEmpty()) << everyFileIn(dir.path()).join(u' ');
+    exporter().setWorkRunner(nullptr);
+}
+
+TEST_F(Export, ATextExportCancelledHalfwayLeavesNoFile) {
+    // Three pieces of a megabyte and a little more.
+    const QString text = QString(3 * 1024 * 1024 + 10, QLatin1Char('x'));
+    const QString path = dir.filePath(QStringLiteral("long.txt"));
+
+    testing_support::RecordingRunner stopping(1024 * 1024);
+    exporter().setWorkRunner(&stopping);
+    hooks.files.choose(path);
+    EXPECT_FALSE(exporter().ExportToTextFile(text, hooks.files, desktop));
+    EXPECT_TRUE(stopping.stopped());
+    EXPECT_TRUE(everyFileIn(dir.path()).isEmpty()) << everyFileIn(dir.path()).join(u' ');
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join(u'|');
+
+    testing_support::RecordingRunner watching;
+    exporter().setWorkRunner(&watching);
+    hooks.files.choose(path);
+    EXPECT_TRUE(exporter().ExportToTextFile(text, hooks.files, desktop));
+    EXPECT_EQ(watching.lastPercent(), 100);
+    EXPECT_EQ(watching.mostDone(), text.size() + 2);
+    EXPECT_EQ(QFileInfo(path).size(), text.size() + 2);
+    exporter().setWorkRunner(nullptr);
 }
 
 } // namespace

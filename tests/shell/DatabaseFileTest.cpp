@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
+#include "support/RecordingRunner.h"
 #include "support/RegisterFiles.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
@@ -495,4 +496,58 @@ TEST(DatabaseReopen, CloseRefusesWhileAStatementIsUnfinished) {
     ASSERT_TRUE(q.next());
     EXPECT_THROW(t.db().close(), store::DbError);
     EXPECT_TRUE(t.db().isOpen());
+}
+
+TEST_F(DatabaseFileTest, ABackupCancelledHalfwayLeavesNoFileAndTheRegisterUntouched) {
+    // Pages enough for several steps of the copy.
+    t.db().run(QStringLiteral("CREATE TABLE Filler (Data BLOB); "
+                              "INSERT INTO Filler VALUES (randomblob(4000000));"));
+    const QByteArray before = bytesOf(t.path());
+    const QString backup = copyPath(QStringLiteral("monday.mdb"));
+
+    testing_support::RecordingRunner stopping(300);
+    file.setWorkRunner(&stopping);
+    EXPECT_THROW(file.backup(backup), common::Cancelled);
+    EXPECT_TRUE(stopping.stopped());
+    EXPECT_GT(stopping.percents().size(), 1u) << "stopped after the first step";
+    EXPECT_TRUE(filesIn(elsewhere.path()).isEmpty())
+        << filesIn(elsewhere.path()).join(u' ').toStdString();
+    EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName});
+    EXPECT_EQ(bytesOf(t.path()), before);
+    expectLiveUsable();
+
+    // An older backup of the name is kept.
+    writeBytes(backup, "older");
+    EXPECT_THROW(file.backup(backup), common::Cancelled);
+    EXPECT_EQ(bytesOf(backup), QByteArray("older"));
+    EXPECT_EQ(filesIn(elsewhere.path()), QStringList{QStringLiteral("monday.mdb")});
+
+    // Not stopped: the progress reaches 100 % and the copy holds every row.
+    testing_support::RecordingRunner watching;
+    file.setWorkRunner(&watching);
+    ASSERT_EQ(file.backup(backup), std::nullopt);
+    EXPECT_EQ(watching.lastPercent(), 100);
+    EXPECT_FALSE(watching.stopped());
+    EXPECT_EQ(categoriesIn(backup), categoriesIn(t.db()));
+}
+
+TEST_F(DatabaseFileTest, ARestoreCancelledHalfwayLeavesTheLiveFileOpenAndAsItWas) {
+    const QString source = copyPath(QStringLiteral("friday.mdb"));
+    makeAssetFile(source, {QStringLiteral("Desks")});
+    const QByteArray before = bytesOf(t.path());
+
+    // Stopped once the file is copied, before it is checked.
+    testing_support::RecordingRunner stopping(1);
+    file.setWorkRunner(&stopping);
+    EXPECT_THROW(file.restore(source), common::Cancelled);
+    EXPECT_TRUE(stopping.stopped());
+    EXPECT_EQ(filesIn(t.dir()), QStringList{store::DatabaseFileName}) << "no copy left beside it";
+    EXPECT_EQ(bytesOf(t.path()), before);
+    expectLiveUsable();
+
+    testing_support::RecordingRunner watching;
+    file.setWorkRunner(&watching);
+    ASSERT_EQ(file.restore(source), std::nullopt);
+    EXPECT_EQ(watching.lastPercent(), 100);
+    EXPECT_EQ(categoriesIn(t.path()), QStringList{QStringLiteral("Desks")});
 }

@@ -1,7 +1,12 @@
 #include "shell/StartUp.h"
+#include "common/FileWork.h"
+#include "seed/Seed.h"
+#include "shell/DatabaseFile.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
+#include "support/FileBytes.h"
+#include "support/RegisterFiles.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 
@@ -13,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 using common::MessageKind;
 using shell::DateOrder;
@@ -151,4 +157,73 @@ TEST(OpenAssetDatabase, AFileMissingOneOfTheTablesIsRefused) {
         EXPECT_TRUE(messages.shown().front().text.endsWith(QStringLiteral(" - 26")))
             << messages.shown().front().text.toStdString();
     }
+}
+
+namespace {
+
+// A register beside the program with the pages of the files made before the
+// current page size, holding a small seeded register; its lines as made.
+QStringList placeOldRegister(const QString& dir) {
+    const QString fresh = QDir(dir).filePath(QStringLiteral("fresh.mdb"));
+    seed::createSeededDatabase(fresh, 0.002);
+    const QStringList lines = testing_support::registerLines(fresh);
+    const QString live = QDir(dir).filePath(store::DatabaseFileName);
+    testing_support::makeOldPagesCopy(fresh, live);
+    QFile::remove(fresh);
+    return lines;
+}
+
+// A sync that fails, as a full disk or a pulled drive would make it.
+class FailingSync : public common::FileSync {
+public:
+    void file(const QString&) override {
+        throw common::FileError(QStringLiteral("No space left on device"), 28);
+    }
+    void directory(const QString&) override {}
+};
+
+} // namespace
+
+TEST(OpenAssetDatabase, AFileOfOldPagesIsRewrittenWithTheNewOnesAndKeepsEveryRow) {
+    QTemporaryDir dir;
+    const QStringList lines = placeOldRegister(dir.path());
+    const QString live = QDir(dir.path()).filePath(store::DatabaseFileName);
+    ASSERT_EQ(store::Database::open(live, store::DatabaseKey)->pageSize(), store::OldPageSize);
+    ASSERT_EQ(::chmod(QFile::encodeName(live).constData(), 0640), 0);
+
+    ScriptedMessages messages;
+    auto db = shell::OpenAssetDatabase(dir.path(), messages);
+    ASSERT_NE(db, nullptr);
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(db->pageSize(), store::PageSize);
+    // The connection works on the new file, and every row came across.
+    EXPECT_TRUE(db->exists(QStringLiteral("SELECT 1 FROM StockHistory")));
+    db.reset();
+    EXPECT_EQ(store::Database::open(live, store::DatabaseKey)->pageSize(), store::PageSize);
+    EXPECT_EQ(testing_support::registerLines(live), lines);
+    EXPECT_EQ(testing_support::modeOf(live), 0640u) << "the file keeps its mode";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{store::DatabaseFileName})
+        << "no temporary copy is left beside it";
+}
+
+TEST(OpenAssetDatabase, ARewriteThatFailsLeavesTheOldFileOpenAndAsItWas) {
+    QTemporaryDir dir;
+    const QStringList lines = placeOldRegister(dir.path());
+    const QString live = QDir(dir.path()).filePath(store::DatabaseFileName);
+    const QByteArray before = digestOf(live);
+    auto db = store::Database::open(live, store::DatabaseKey);
+    FailingSync failing;
+    EXPECT_THROW(shell::rewritePages(*db, failing), common::FileError);
+    ASSERT_TRUE(db->isOpen());
+    EXPECT_EQ(db->pageSize(), store::OldPageSize);
+    EXPECT_TRUE(db->exists(QStringLiteral("SELECT 1 FROM StockHistory")));
+    db.reset();
+    EXPECT_EQ(digestOf(live), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{store::DatabaseFileName});
+    // The next start tries again, and the file holds the same register.
+    ScriptedMessages messages;
+    ASSERT_NE(shell::OpenAssetDatabase(dir.path(), messages), nullptr);
+    EXPECT_EQ(testing_support::registerLines(live), lines);
 }

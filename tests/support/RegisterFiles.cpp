@@ -6,6 +6,10 @@
 
 #include <QFile>
 
+#include <stdexcept>
+
+#include <sqlite3.h>
+
 namespace testing_support {
 
 namespace {
@@ -98,6 +102,53 @@ void makeVersion1Register(const QString& path, const QStringList& categories) {
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList registerLines(const QString& path) {
+    auto db = store::Database::open(path, store::DatabaseKey);
+    QStringList lines;
+    const auto read = [&](const QString& sql) {
+        store::Query list(*db, sql);
+        while (list.next())
+            lines << list.rawTextAt(0);
+    };
+    lines << QStringLiteral("version %1").arg(db->userVersion());
+    read(QStringLiteral("SELECT type || ' ' || name || ' ' || ifnull(sql, '') FROM sqlite_master "
+                        "ORDER BY type, name"));
+    QStringList tables;
+    {
+        store::Query q(*db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                           "ORDER BY name"));
+        while (q.next())
+            tables << q.rawTextAt(0);
+    }
+    for (const QString& table : tables) {
+        lines << table;
+        // Every column of every row, as the engine gives it back.
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = QStringLiteral("SELECT * FROM %1").arg(table).toUtf8();
+        if (sqlite3_prepare_v2(db->handle(), sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+            db->fail();
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QStringList row;
+            for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                row << (text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
+            }
+            lines << row.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(stmt);
+    }
+    return lines;
+}
+
+void makeOldPagesCopy(const QString& original, const QString& copy) {
+    // The export writes into an empty file.
+    QFile empty(copy);
+    if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw std::runtime_error("the copy cannot be made");
+    empty.close();
+    store::Database::open(original, store::DatabaseKey)->exportTo(copy, store::OldPageSize);
 }
 
 } // namespace testing_support

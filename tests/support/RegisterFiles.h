@@ -30,4 +30,14 @@ void makeVersion1Register(const QString& path, const QStringList& categories);
 // The bytes of a file; empty when it cannot be read.
 QByteArray fileBytes(const QString& path);
 
+// Everything a register file holds, one line per row: every row of every
+// table (the Find table and the engine's counters included) in its stored
+// order, the schema's entries and the schema version. Two files with the
+// same lines hold the same register, whatever their pages look like.
+QStringList registerLines(const QString& path);
+
+// Makes a copy at copy of the register at original with the pages of the
+// files made before the current page size.
+void makeOldPagesCopy(const QString& original, const QString& copy);
+
 } // namespace testing_support

@@ -24,8 +24,9 @@ void ReportExport::setExportHooks(std::shared_ptr<ExportHooks> hooks) {
 
 void ReportExport::ExportReport(const QString& reportName) {
     common::guarded(session_.messages(), [&] {
-        session_.logic<clsExport>().ExportReport(reportName, page_.reportText(), session_.files(),
-                                                 *hooks_);
+        clsExport& exporter = session_.logic<clsExport>();
+        exporter.setWorkRunner(&session_.work());
+        exporter.ExportReport(reportName, page_.reportText(), session_.files(), *hooks_);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "reports/ui/ReportPaper.h"
 
 #include "common/FileGuard.h"
+#include "common/Progress.h"
 #include "reports/ReportLayout.h"
 
 #include <QFile>
@@ -25,7 +26,8 @@ QFont reportFont(double pointSize) {
     return font;
 }
 
-std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& text) {
+std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& text,
+                                            common::Progress* progress) {
     QStringList lines = text.split(LineEnd);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
@@ -50,7 +52,12 @@ std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& te
     painter.setFont(font);
     const QFontMetricsF metrics(font, &printer);
     qreal baseline = metrics.ascent();
+    if (progress)
+        progress->stage(QStringLiteral("Laying out the pages"), lines.size());
+    qint64 printed = 0;
     for (const QString& line : lines) {
+        if (progress && (++printed & 255) == 0)
+            progress->report(printed);
         if (baseline + metrics.descent() > area.height()) {
             if (!printer.newPage())
                 return PaperFailure{QStringLiteral("A new page could not be started"),
@@ -80,7 +87,8 @@ bool endsAsPdf(const QString& path) {
 
 } // namespace
 
-std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text) {
+std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text,
+                                           common::Progress* progress) {
     // Printed to a file beside the target and renamed over it when whole:
     // a failed job leaves an existing file as it was.
     common::ReplacementFile file(path);
@@ -90,11 +98,15 @@ std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& t
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file.temporaryPath());
-        if (std::optional<PaperFailure> failure = printReportText(printer, text))
+        if (std::optional<PaperFailure> failure = printReportText(printer, text, progress))
             return failure;
     }
+    if (progress)
+        progress->stage(QStringLiteral("Saving the file"));
     if (!endsAsPdf(file.temporaryPath()) || !file.commit())
         return PaperFailure{QStringLiteral("The print job failed"), JobFailed};
+    if (progress)
+        progress->finish();
     return std::nullopt;
 }
 

@@ -12,6 +12,10 @@
 
 class QPrinter;
 
+namespace common {
+class Progress;
+}
+
 namespace reports {
 
 // The report font at a size: "Courier New" when it resolves to a
@@ -39,13 +43,18 @@ enum PaperError { CannotStartJob = 1, NewPageFailed = 2, JobFailed = 3 };
 // line by line, unchanged, a new page whenever one is full, the heading
 // only where the text has it (once, at the top). The font size is chosen
 // so that the longest line fits the printable width. No value on success.
-std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& text);
+// Lines printed are reported to progress, when given, which may stop the
+// job (common::Cancelled passes out).
+std::optional<PaperFailure> printReportText(QPrinter& printer, const QString& text,
+                                            common::Progress* progress = nullptr);
 
 // Writes the report text to a PDF file with the same layout as printing,
 // through a temporary file beside it that replaces it only when complete:
 // on failure an existing file is left as it was and no temporary file stays.
-// The caller checks the path against common::FileGuard first.
-std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text);
+// The caller checks the path against common::FileGuard first. May run on a
+// thread of its own; a job stopped through progress leaves no file either.
+std::optional<PaperFailure> writeReportPdf(const QString& path, const QString& text,
+                                           common::Progress* progress = nullptr);
 
 // The installed printers, by device name; replaced in tests.
 class ReportPrinters {

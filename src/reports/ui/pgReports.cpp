@@ -1,5 +1,6 @@
 #include "reports/ui/pgReports.h"
 
+#include "common/BackgroundWork.h"
 #include "common/FileChooser.h"
 #include "common/FileGuard.h"
 #include "common/Messages.h"
@@ -295,10 +296,15 @@ void pgReports::SaveAsPdf() {
         session.messages().refuse(common::protectedTargetRefusal(path));
         return;
     }
+    // Laid out and written on a thread of its own, behind the progress bar.
+    const QString text = reportText_;
     std::optional<PaperFailure> failure;
-    {
-        common::WaitCursor wait;
-        failure = writeReportPdf(path, reportText_);
+    try {
+        session.work().run(
+            QStringLiteral("Saving the report as PDF"),
+            [&](common::Progress& progress) { failure = writeReportPdf(path, text, &progress); });
+    } catch (const common::Cancelled&) {
+        return;
     }
     if (failure)
         session.messages().fail(failure->text());

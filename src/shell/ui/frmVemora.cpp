@@ -9,12 +9,14 @@
 #include "catalogue/ui/frmProductMaint.h"
 #include "catalogue/ui/pgCategoryUtilities.h"
 #include "catalogue/ui/pgProductUtilities.h"
+#include "common/BackgroundWork.h"
 #include "common/Clock.h"
 #include "common/FileChooser.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/ui/Guard.h"
 #include "common/ui/Page.h"
+#include "common/ui/ProgressDialog.h"
 #include "common/ui/WaitCursor.h"
 #include "export/ui/ReportExport.h"
 #include "locations/ui/pgLocationUtilities.h"
@@ -143,6 +145,9 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
                 assets::showHistory(session_, itemId, itemType, this);
             });
     session_.messages().setRefresh([this] { refreshAfterConflict(); });
+    // Long work (export, PDF, backup, restore) runs off the window's thread
+    // behind a progress bar with Cancel.
+    session_.setWork(std::make_shared<common::DialogRunner>(this));
 }
 
 void frmVemora::refreshAfterConflict() {
@@ -167,6 +172,7 @@ void frmVemora::refreshAfterConflict() {
 
 frmVemora::~frmVemora() {
     session_.messages().setRefresh({});
+    session_.setWork({});
     if (about_)
         about_->setParent(nullptr, about_->windowFlags());
 }
@@ -322,6 +328,7 @@ QLabel* frmVemora::statusPanel(int panel) const {
 void frmVemora::setProgramDirectory(const QString& dir, std::unique_ptr<DatabaseFile> file) {
     programDir_ = dir;
     databaseFile_ = file ? std::move(file) : std::make_unique<DatabaseFile>(session_.db(), dir);
+    databaseFile_->setWorkRunner(&session_.work());
 }
 
 void frmVemora::showRegister(const QString& where) {
@@ -360,6 +367,8 @@ void frmVemora::mnuDBase_Click(int index) {
         session_.messages().fail(error.text());
     } catch (const common::FileError& error) {
         session_.messages().fail(error.text());
+    } catch (const common::Cancelled&) {
+        // Stopped by the user: nothing was written, and nothing is said.
     }
 }
 
@@ -375,11 +384,7 @@ void frmVemora::restoreDatabase() {
     const std::optional<QString> chosen = session_.files().choose(request);
     if (!chosen)
         return;
-    std::optional<QString> refusal;
-    {
-        common::WaitCursor wait;
-        refusal = databaseFile_->restore(*chosen);
-    }
+    const std::optional<QString> refusal = databaseFile_->restore(*chosen);
     if (refusal) {
         messages.refuse(*refusal);
         return;
@@ -400,12 +405,12 @@ void frmVemora::backUpDatabase() {
     if (!chosen)
         return;
     std::optional<QString> refusal;
-    {
+    if (session_.db().onServer()) {
+        // Read through the window's own connection to the server.
         common::WaitCursor wait;
-        if (session_.db().onServer())
-            backupToFile(session_.db(), backupName(*chosen));
-        else
-            refusal = databaseFile_->backup(backupName(*chosen));
+        backupToFile(session_.db(), backupName(*chosen));
+    } else {
+        refusal = databaseFile_->backup(backupName(*chosen));
     }
     session_.messages().refuse(refusal ? *refusal : DatabaseBackedUp);
 }
