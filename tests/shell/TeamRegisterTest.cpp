@@ -8,6 +8,7 @@
 #include "shell/RegisterRoles.h"
 #include "store/Database.h"
 #include "store/History.h"
+#include "store/ServerEngine.h"
 #include "store/StoreConstants.h"
 
 #include "support/QtPrinting.h"
@@ -196,7 +197,7 @@ TEST_F(WhoMayWrite, AViewerReadsButTheServerRefusesItsWritesWithNothingWritten) 
             EXPECT_EQ(error.number(), SQLITE_PERM);
             EXPECT_TRUE(error.description().startsWith(
                 QStringLiteral("This login may only read the register")))
-                << error.description();
+                << error.description().toStdString();
         }
     }
     EXPECT_FALSE(db.inTransaction());
@@ -227,7 +228,8 @@ TEST_F(WhoMayWrite, AnEditorWritesAndTheHistoryNamesItsLogin) {
     fields.locId = office;
     fields.locDesc = QStringLiteral("Office");
     EXPECT_TRUE(stock.AddStock(fields).stockId.has_value());
-    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n'));
+    EXPECT_TRUE(messages.texts().isEmpty())
+        << messages.texts().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(WhoMayWrite, GrantingTheOtherRoleTakesTheFirstAway) {

@@ -62,14 +62,15 @@ TEST(Schema, NewDatabaseHasSevenTablesAndTheReservedRows) {
     EXPECT_EQ(t.db().userVersion(), store::SchemaVersion);
 }
 
-TEST(Schema, HistoryTableTakesItsFourFirstColumnsInOrderAndLeavesWhoMadeTheRowEmpty) {
+TEST(Schema, HistoryTableKeepsWhoMadeARowAndLeavesItEmptyWhenNotGiven) {
     TestDatabase t;
-    // The four columns of a history row come first, in their order; a row
-    // written by another tool names nobody.
-    EXPECT_EQ(t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, ?, ?, ?, ?)"), 7,
-                             QStringLiteral("Office"), QStringLiteral("2026-01-02 03:04:05"),
+    EXPECT_EQ(t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, "
+                                            "move_date, Type, Moved_By) VALUES (?, ?, ?, ?, ?)"),
+                             7, QStringLiteral("Office"), QStringLiteral("2026-01-02 03:04:05"),
                              store::HistoryStock, QStringLiteral("ann")),
               1);
+    // A row written by another tool, or before the column was there,
+    // names nobody.
     EXPECT_EQ(t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, "
                                             "move_date, Type) VALUES (?, ?, ?, ?)"),
                              8, QStringLiteral("Lab"), QStringLiteral("2026-01-02 03:04:06"),

@@ -9,6 +9,7 @@
 #include "shell/RegisterRoles.h"
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
+#include "store/ServerEngine.h"
 #include "store/StoreConstants.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
