@@ -4,6 +4,8 @@
 //                                        register in an empty database on a server
 //   vemora-admin seed PATH | --server URL [--scale S]
 //                                        the same filled with demo data
+//   vemora-admin grant LOGIN editor|viewer --server URL
+//                                        gives a server login one of the register's roles
 //   vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--days N] [--pdf FILE | --xlsx FILE |
 //                       --csv FILE] [--db PATH | --server URL]
 //                                        writes a report's text to standard output, or a PDF,
@@ -22,6 +24,7 @@
 #include "seed/Seed.h"
 #include "shell/AdminCommands.h"
 #include "shell/RegisterCopy.h"
+#include "shell/RegisterRoles.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -48,13 +51,17 @@ int usage() {
     std::fprintf(stderr,
                  "usage: vemora-admin create PATH | --server URL\n"
                  "       vemora-admin seed PATH | --server URL [--scale S]\n"
+                 "       vemora-admin grant LOGIN editor|viewer --server URL\n"
                  "       vemora-admin report NAME-OR-NUMBER [--order CAPTION] [--days N]\n"
                  "                    [--pdf FILE | --xlsx FILE | --csv FILE]\n"
                  "                    [--db PATH | --server URL]\n"
                  "  create PATH   make a new empty asset database at PATH\n"
                  "  --server URL  (create, seed, report) the register in a database on a\n"
                  "                PostgreSQL server instead (a libpq URI or service=NAME); create\n"
-                 "                and seed refuse a database that already holds a register\n"
+                 "                and seed refuse a database that already holds a register;\n"
+                 "                create also makes the roles vemora_editor (read and write)\n"
+                 "                and vemora_viewer (read only) when the server lacks them\n"
+                 "  grant LOGIN   give a login of the server the editor's or the viewer's role\n"
                  "  seed PATH     make a new asset database at PATH filled with a demo register,\n"
                  "                the same for the same scale; --scale S multiplies every count\n"
                  "                (default 1: 5,000 locations, 100,000 stock items, 100,000\n"
@@ -313,6 +320,16 @@ int main(int argc, char** argv) {
                 return usage();
             return runReport(*report);
         }
+        if (args.at(0) == QLatin1String("grant")) {
+            const std::optional<QString> role =
+                args.size() == 5 ? shell::registerRole(args.at(2)) : std::nullopt;
+            if (!role || args.at(3) != QLatin1String("--server"))
+                return usage();
+            auto db = store::Database::connectServer(args.at(4));
+            shell::grantRegisterRole(*db, args.at(1), *role);
+            std::printf("granted %s to %s\n", qUtf8Printable(*role), qUtf8Printable(args.at(1)));
+            return 0;
+        }
         // PATH, or --server URL.
         const bool onServer = args.at(1) == QLatin1String("--server");
         const int after = onServer ? 3 : 2; // the arguments after the register
@@ -320,6 +337,7 @@ int main(int argc, char** argv) {
             if (onServer) {
                 auto db = emptyServerDatabase(args.at(2));
                 store::createSchema(*db);
+                shell::createRegisterRoles(*db);
             } else {
                 store::createAssetDatabase(args.at(1));
             }

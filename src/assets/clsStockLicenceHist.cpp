@@ -87,7 +87,7 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
         return stored;
     };
     // Within one stamp, rows keep the order they were written in.
-    store::Query q(db_, QStringLiteral("SELECT Loc_Desc, move_date FROM StockHistory "
+    store::Query q(db_, QStringLiteral("SELECT Loc_Desc, move_date, Moved_By FROM StockHistory "
                                        "WHERE Type = ? AND Stock_Lic_ID = ? "
                                        "ORDER BY move_date, rowid"));
     q.bindAll(itemType, itemId);
@@ -95,7 +95,8 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
     while (q.next())
         rows.push_back({QStringLiteral("Z") + QString::number(++counter),
                         {shownStamp(q.rawText(QStringLiteral("move_date"))),
-                         shownPlace(q.rawText(QStringLiteral("Loc_Desc")))},
+                         shownPlace(q.rawText(QStringLiteral("Loc_Desc"))),
+                         q.text(QStringLiteral("Moved_By"))},
                         false});
     return rows;
 }

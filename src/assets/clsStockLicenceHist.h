@@ -39,7 +39,8 @@ public:
     std::optional<HistoryItem> GetInitData(int itemId, const QString& itemType);
     // The item's movements, oldest first (by stamp, then as written): key
     // "Z" + counter, the date shown "dd/MM/yy HH:mm", the location as its
-    // full path where the stored description names it (see the .cpp).
+    // full path where the stored description names it (see the .cpp), and
+    // who made the move (empty for rows from before that was recorded).
     common::ListRows FillHistory(int itemId, const QString& itemType);
 
 private:

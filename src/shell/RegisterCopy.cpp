@@ -43,7 +43,7 @@ const CopiedTable CopiedTables[] = {
     {"Licences", "Licence_ID",
      "Licence_ID, Licence_Name, Prod_ID, Loc_ID, Supp_ID, Exp_Date, Cost, Type, Date_Added",
      "Licence_ID"},
-    {"StockHistory", nullptr, "Stock_Lic_ID, Loc_Desc, move_date, Type", "rowid"},
+    {"StockHistory", nullptr, "Stock_Lic_ID, Loc_Desc, move_date, Type, Moved_By", "rowid"},
 };
 
 // The file's engine takes at most 999 values to a statement.

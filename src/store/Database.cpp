@@ -8,6 +8,9 @@
 
 #include <QFileInfo>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <sqlite3.h>
 
 namespace store {
@@ -100,6 +103,39 @@ std::unique_ptr<Database> Database::connectServer(const QString& uri,
     std::unique_ptr<Database> db(new Database(nullptr));
     db->server_ = ServerConnection::connect(uri, prompt);
     return db;
+}
+
+const QString& Database::userName() {
+    if (!userName_) {
+        if (server_) {
+            Query q(*this, QStringLiteral("SELECT session_user AS login"));
+            userName_ = q.next() ? q.text(QStringLiteral("login")) : QString();
+        } else {
+            const passwd* entry = getpwuid(geteuid());
+            userName_ =
+                entry ? QString::fromLocal8Bit(entry->pw_name) : qEnvironmentVariable("USER");
+        }
+    }
+    return *userName_;
+}
+
+bool Database::mayWrite() {
+    if (!mayWrite_)
+        mayWrite_ = server_ ? server_->mayInsertHistory() : true;
+    return *mayWrite_;
+}
+
+void Database::listenForChanges() {
+    if (server_)
+        server_->listen();
+}
+
+int Database::notificationSocket() const {
+    return server_ ? server_->socket() : -1;
+}
+
+QStringList Database::takeChanges() {
+    return server_ ? server_->takeNotifications() : QStringList();
 }
 
 QString Database::describe() const {
@@ -668,7 +704,9 @@ Transaction::~Transaction() {
         // to the file again (re-encrypted, so no longer the same bytes) and
         // its change counter moves. A plain ROLLBACK leaves the file as it
         // was.
-        if (outermost_)
+        if (outermost_ && db_.onServer())
+            db_.server().rollback();
+        else if (outermost_)
             db_.run(QStringLiteral("ROLLBACK"));
         else
             db_.run(QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(name_));

@@ -218,6 +218,28 @@ public:
     void noteRetry() { ++retries_; }
     std::int64_t reconnects() const;
 
+    // Who writes through this connection, as the history records it: the
+    // server's login (session_user, asked once per connection) on a
+    // server, the operating system's user name on a file.
+    const QString& userName();
+
+    // False when the login may only read the register (on a server: no
+    // right to add history rows, as a vemora_viewer has none); the file
+    // is always written. Asked once per connection.
+    bool mayWrite();
+
+    // Changes other sessions make, on a server: every transaction that
+    // wrote sends, as it commits, a notification on ChangeChannel naming
+    // the tables it changed. listenForChanges() starts listening on this
+    // connection (again after a reconnect); the socket to watch for them
+    // is notificationSocket() (-1 on the file, which has none);
+    // takeChanges() reads what arrived and returns the tables named by
+    // other sessions' notifications, this connection's own left out
+    // (empty when nothing came).
+    void listenForChanges();
+    int notificationSocket() const;
+    QStringList takeChanges();
+
     Engine engine() const { return server_ ? Engine::Server : Engine::File; }
     bool onServer() const { return server_ != nullptr; }
     // Which register is open, for the user: the file's path ("" in memory),
@@ -295,7 +317,12 @@ private:
     // Changes counted by connections closed before the current one.
     std::int64_t closedChanges_ = 0;
     std::int64_t retries_ = 0;
+    std::optional<QString> userName_;
+    std::optional<bool> mayWrite_;
 };
+
+// The channel on which the server's sessions tell one another of changes.
+inline const QString ChangeChannel = QStringLiteral("vemora_changes");
 
 // How a row is locked for the rest of the transaction before the program
 // decides on it: Update for the row it will change or delete, Share for a

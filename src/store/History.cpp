@@ -7,8 +7,9 @@ namespace store {
 int writeHistory(Database& db, int itemId, const QString& type, const QString& locDesc,
                  const QDateTime& at) {
     return db.execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, "
-                                     "move_date, Type) VALUES (?, ?, ?, ?)"),
-                      itemId, locDesc.trimmed(), at.toString(StoredHistoryStamp), type);
+                                     "move_date, Type, Moved_By) VALUES (?, ?, ?, ?, ?)"),
+                      itemId, locDesc.trimmed(), at.toString(StoredHistoryStamp), type,
+                      db.userName());
 }
 
 int deleteHistory(Database& db, int itemId, const QString& type) {

@@ -16,7 +16,8 @@ class Database;
 inline const QString StoredHistoryStamp = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 
 // Appends one history row for an item ("S" for a stock item, "L" for a
-// licence) that now stands at locDesc. Returns the rows inserted, which the
+// licence) that now stands at locDesc, made by the connection's user
+// (Database::userName). Returns the rows inserted, which the
 // caller checks is exactly one; it runs inside the caller's transaction.
 int writeHistory(Database& db, int itemId, const QString& type, const QString& locDesc,
                  const QDateTime& at);

@@ -159,6 +159,13 @@ void licenceEntitlements(Database& db) {
                        "CREATE INDEX ixLicencesExpiry ON Licences (Exp_Date, Loc_ID);"));
 }
 
+// Version 6: each history row records who made it: the server's login on
+// a server, the system's user name on a file. Rows written before say
+// nobody (empty), as the history viewer shows them.
+void historyAuthor(Database& db) {
+    db.run(QStringLiteral("ALTER TABLE StockHistory ADD COLUMN Moved_By TEXT NOT NULL DEFAULT ''"));
+}
+
 // Migrations[i] takes a database from version i + 1 to version i + 2; a new
 // version is one more function at the end and SchemaVersion one higher.
 using Migration = void (*)(Database&);
@@ -167,6 +174,7 @@ const Migration Migrations[] = {
     licenceEntitlements,     // 2 -> 3: licences owned, the expiry index
     addFindText,             // 3 -> 4: the folded texts that Find searches
     uniqueCodes,             // 4 -> 5: unique case-blind codes and keys
+    historyAuthor,           // 5 -> 6: who made each history row
 };
 static_assert(std::size(Migrations) == SchemaVersion - 1, "one migration per later version");
 
@@ -185,7 +193,7 @@ const Table Tables[] = {
     {"Stock", "Stock_ID, Stock_Code, Prod_ID, Loc_ID, Supp_ID, Cost, Date_Added"},
     {"Licences",
      "Licence_ID, Licence_Name, Prod_ID, Loc_ID, Supp_ID, Exp_Date, Cost, Type, Date_Added"},
-    {"StockHistory", "Stock_Lic_ID, Loc_Desc, move_date, Type"},
+    {"StockHistory", "Stock_Lic_ID, Loc_Desc, move_date, Type, Moved_By"},
 };
 
 [[noreturn]] void notAssetDatabase(const char* table) {

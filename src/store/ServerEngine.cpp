@@ -156,6 +156,22 @@ QString placeholders(const QString& sql, int* count) {
     return out;
 }
 
+// The tables the writes of a text change (INSERT INTO t, UPDATE t,
+// DELETE FROM t), in lower case as the server names them.
+QStringList writtenTables(const QByteArray& sql) {
+    static const QRegularExpression write(
+        QStringLiteral("\\b(?:INSERT\\s+INTO|UPDATE|DELETE\\s+FROM)\\s+\"?(\\w+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList tables;
+    QRegularExpressionMatchIterator it = write.globalMatch(QString::fromUtf8(sql));
+    while (it.hasNext()) {
+        const QString table = it.next().captured(1).toLower();
+        if (!tables.contains(table))
+            tables << table;
+    }
+    return tables;
+}
+
 QString connectionMessage(pg_conn* conn) {
     return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
 }
@@ -243,6 +259,69 @@ void ServerConnection::setUp() {
         throw DbError(connectionMessage(conn_), SQLITE_CANTOPEN, QStringLiteral("08006"));
     // Quotes in the program's literals are doubled, never escaped.
     runText("SET standard_conforming_strings = on");
+    if (listening_)
+        listen();
+}
+
+void ServerConnection::listen() {
+    listening_ = true;
+    // The channel is a program constant.
+    runText(QStringLiteral("LISTEN %1").arg(ChangeChannel).toUtf8());
+}
+
+int ServerConnection::socket() const {
+    return PQstatus(conn_) == CONNECTION_OK ? PQsocket(conn_) : -1;
+}
+
+QStringList ServerConnection::takeNotifications() {
+    QStringList tables;
+    if (PQstatus(conn_) != CONNECTION_OK || !PQconsumeInput(conn_))
+        return tables;
+    const int self = PQbackendPID(conn_);
+    while (PGnotify* note = PQnotifies(conn_)) {
+        if (note->be_pid != self && ChangeChannel == QLatin1String(note->relname)) {
+            for (const QString& table :
+                 QString::fromUtf8(note->extra).split(QLatin1Char(','), Qt::SkipEmptyParts))
+                if (!tables.contains(table))
+                    tables << table;
+        }
+        PQfreemem(note);
+    }
+    return tables;
+}
+
+QString ServerConnection::quoteIdentifier(const QString& name) const {
+    const QByteArray raw = name.toUtf8();
+    char* quoted = PQescapeIdentifier(conn_, raw.constData(), static_cast<size_t>(raw.size()));
+    if (!quoted)
+        throw DbError(connectionMessage(conn_), SQLITE_MISUSE);
+    const QString out = QString::fromUtf8(quoted);
+    PQfreemem(quoted);
+    return out;
+}
+
+bool ServerConnection::mayInsertHistory() {
+    pg_result* result = exec("SELECT has_table_privilege('stockhistory', 'INSERT') AS may", {});
+    const bool may = PQntuples(result) == 1 && PQgetvalue(result, 0, 0)[0] == 't';
+    PQclear(result);
+    return may;
+}
+
+void ServerConnection::notifyWritten() {
+    if (written_.isEmpty())
+        return;
+    const QByteArray channel = ChangeChannel.toUtf8();
+    const QByteArray payload = written_.join(QLatin1Char(',')).toUtf8();
+    written_.clear();
+    // Not through exec(): a connection that broke under the transaction
+    // must not connect again here, or the COMMIT after this would find no
+    // transaction and report success for work the server rolled back.
+    const char* values[] = {channel.constData(), payload.constData()};
+    pg_result* result =
+        PQexecParams(conn_, "SELECT pg_notify($1, $2)", 2, nullptr, values, nullptr, nullptr, 0);
+    if (PQresultStatus(result) != PGRES_TUPLES_OK)
+        fail(result);
+    PQclear(result);
 }
 
 void ServerConnection::ensureOpen() {
@@ -250,6 +329,7 @@ void ServerConnection::ensureOpen() {
         return;
     // What was under way is gone with the old session: the server rolled
     // it back. The new session starts with no transaction.
+    written_.clear();
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK)
         throw DbError(connectionMessage(conn_), SQLITE_CANTOPEN, QStringLiteral("08006"));
@@ -285,6 +365,11 @@ void ServerConnection::fail(pg_result* result) const {
     }
     if (message.trimmed().isEmpty())
         message = connectionMessage(conn_);
+    // A login that may only read (a vemora_viewer) is refused every write
+    // by the server's grants; the user is told why in the program's words.
+    if (state == QLatin1String("42501"))
+        message =
+            QStringLiteral("This login may only read the register (%1)").arg(message.trimmed());
     // A connection that broke under the statement has no SQLSTATE of its
     // own ("server closed the connection unexpectedly").
     if (state.isEmpty() && PQstatus(conn_) == CONNECTION_BAD)
@@ -308,16 +393,32 @@ pg_result* ServerConnection::exec(const QByteArray& sql,
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(result);
-    count(result);
+    // A write outside a transaction has committed already: it is told now.
+    if (count(result, sql) && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
+        try {
+            notifyWritten();
+        } catch (...) {
+            PQclear(result);
+            throw;
+        }
+    }
     return result;
 }
 
-void ServerConnection::count(pg_result* result) {
+bool ServerConnection::count(pg_result* result, const QByteArray& sql) {
     // The command tag of a write ("UPDATE 2") carries the rows it changed;
     // a read's carries the rows it returned, which are no change.
     const QByteArray tag(PQcmdStatus(result));
-    if (tag.startsWith("INSERT") || tag.startsWith("UPDATE") || tag.startsWith("DELETE"))
-        changes_ += QByteArray(PQcmdTuples(result)).toLongLong();
+    if (!tag.startsWith("INSERT") && !tag.startsWith("UPDATE") && !tag.startsWith("DELETE"))
+        return false;
+    const std::int64_t rows = QByteArray(PQcmdTuples(result)).toLongLong();
+    if (rows == 0)
+        return false;
+    changes_ += rows;
+    for (const QString& table : writtenTables(sql))
+        if (!written_.contains(table))
+            written_ << table;
+    return true;
 }
 
 void ServerConnection::runText(const QByteArray& text) {
@@ -335,11 +436,13 @@ void ServerConnection::runText(const QByteArray& text) {
                 PQclear(result);
             continue;
         }
-        count(result);
+        count(result, text);
         PQclear(result);
     }
     if (failure)
         fail(failure);
+    if (PQtransactionStatus(conn_) == PQTRANS_IDLE)
+        notifyWritten();
 }
 
 void ServerConnection::run(const QString& sql) {
@@ -354,6 +457,11 @@ void ServerConnection::runNative(const QString& sql) {
 }
 
 void ServerConnection::commit() {
+    // A transaction a failed statement aborted writes nothing, and tells
+    // nothing: its COMMIT rolls back.
+    if (PQtransactionStatus(conn_) == PQTRANS_INERROR)
+        written_.clear();
+    notifyWritten();
     pg_result* result = PQexec(conn_, "COMMIT");
     if (PQresultStatus(result) != PGRES_COMMAND_OK)
         fail(result);
@@ -363,6 +471,11 @@ void ServerConnection::commit() {
     if (rolledBack)
         throw DbError(QStringLiteral("The transaction was rolled back after an error"),
                       SQLITE_ABORT, QStringLiteral("25P02"));
+}
+
+void ServerConnection::rollback() {
+    written_.clear();
+    runText("ROLLBACK");
 }
 
 // ------------------------------------------------------------- statement

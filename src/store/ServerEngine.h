@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -75,8 +76,25 @@ public:
     // connection ran (not those changed by triggers), work later rolled
     // back included.
     std::int64_t changes() const { return changes_; }
-    // Runs COMMIT, and raises when the server rolled back instead.
+    // Runs COMMIT, and raises when the server rolled back instead. A
+    // transaction that wrote tells the other sessions first: one
+    // notification on ChangeChannel, naming the tables it wrote (in lower
+    // case, separated by commas), which the server delivers as it commits.
     void commit();
+    // Runs ROLLBACK: nothing was written, so nothing is told.
+    void rollback();
+
+    // LISTEN on ChangeChannel, kept across a reconnect.
+    void listen();
+    // The connection's socket; -1 while the connection is broken.
+    int socket() const;
+    // The tables named by other sessions' notifications that arrived.
+    QStringList takeNotifications();
+    // name as an SQL identifier, quoted by the server's rules
+    // (PQescapeIdentifier), for the statements that cannot bind a name.
+    QString quoteIdentifier(const QString& name) const;
+    // True when the login may add history rows (has_table_privilege).
+    bool mayInsertHistory();
 
     [[noreturn]] void fail(pg_result* result) const;
 
@@ -84,12 +102,20 @@ private:
     explicit ServerConnection(pg_conn* conn) : conn_(conn) {}
     // Sends text that may hold several statements and takes every result.
     void runText(const QByteArray& text);
-    void count(pg_result* result);
+    // Counts the rows a write changed and notes its table for the
+    // notification; returns true when it changed any.
+    bool count(pg_result* result, const QByteArray& sql);
+    // Sends the notification of the tables written, when there are any.
+    void notifyWritten();
     // The session's settings, made after every connect.
     void setUp();
     pg_conn* conn_;
     std::int64_t changes_ = 0;
     std::int64_t reconnects_ = 0;
+    // Tables written since the transaction began, or by the last
+    // statement run outside one.
+    QStringList written_;
+    bool listening_ = false;
 };
 
 // A statement prepared for the server: its text, its bound values, and the

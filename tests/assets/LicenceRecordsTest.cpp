@@ -223,8 +223,9 @@ TEST_F(LicenceRecords, ModifyWritesHistoryOnlyOnAMoveAndKeepsAParkedLicenceParke
 TEST_F(LicenceRecords, RemovalParksFirstThenDeletesWithTheHistory) {
     const int id = *logic.InsertLicence(fields(QStringLiteral("K-1"))).licId;
     // A stock item with the same id keeps its history.
-    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Office', ?, 'S')"), id,
-                   Stamp);
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                  "Type) VALUES (?, 'Office', ?, 'S')"),
+                   id, Stamp);
     messages.answer({false});
     EXPECT_EQ(logic.DeleteLicence(id), LicenceRemoval::None);
     EXPECT_EQ(column(id, "Loc_ID"), QString::number(store::loc::AvailableLicences));
@@ -264,7 +265,8 @@ TEST_F(LicenceRecords, AFailedWriteLeavesNothingOfItsOperation) {
     const int id = *logic.InsertLicence(fields(QStringLiteral("K-1"))).licId;
     const int parked = t.addLicence(QStringLiteral("K-9"), word, store::loc::RemovedLicences,
                                     store::LicenceNormal);
-    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Removed Licences', ?, "
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                  "Type) VALUES (?, 'Removed Licences', ?, "
                                   "'L')"),
                    parked, Stamp);
     t.db().run(QStringLiteral("CREATE TRIGGER noHistory BEFORE INSERT ON StockHistory "

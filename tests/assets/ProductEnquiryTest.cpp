@@ -105,7 +105,8 @@ TEST_F(ProductEnquiry, HistoryIsTheItemsOwnOldestFirstAndInWrittenOrderWithinASt
     store::writeHistory(t.db(), item, store::HistoryLicence, QStringLiteral("Available Licences"),
                         at);
     // A row of the stored form without milliseconds, as demo data has.
-    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Store', "
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                  "Type) VALUES (?, 'Store', "
                                   "'2025-12-31 23:59:59', 'S')"),
                    item);
 
@@ -114,13 +115,17 @@ TEST_F(ProductEnquiry, HistoryIsTheItemsOwnOldestFirstAndInWrittenOrderWithinASt
     ASSERT_TRUE(data.has_value());
     EXPECT_EQ(data->code, QStringLiteral("S1"));
     EXPECT_EQ(data->prodDesc, QStringLiteral("Desk PC"));
-    EXPECT_EQ(shown(history.FillHistory(item, store::HistoryStock)),
-              (QStringList{"Z1|31/12/25 23:59|Store", "Z2|03/03/26 10:15|Lab",
-                           "Z3|04/03/26 10:15|Office", "Z4|04/03/26 10:15|Removed Stock"}));
+    // Who made each move: the connection's user; nobody for the row
+    // written before that was recorded.
+    const QString by = t.db().userName();
+    EXPECT_EQ(
+        shown(history.FillHistory(item, store::HistoryStock)),
+        (QStringList{"Z1|31/12/25 23:59|Store|", "Z2|03/03/26 10:15|Lab|" + by,
+                     "Z3|04/03/26 10:15|Office|" + by, "Z4|04/03/26 10:15|Removed Stock|" + by}));
 
     EXPECT_EQ(history.GetInitData(item, store::HistoryLicence)->code, QStringLiteral("KEY-1"));
     EXPECT_EQ(shown(history.FillHistory(item, store::HistoryLicence)),
-              QStringList{"Z1|04/03/26 10:15|Available Licences"});
+              QStringList{"Z1|04/03/26 10:15|Available Licences|" + by});
     EXPECT_TRUE(messages.shown().empty());
 }
 
@@ -138,9 +143,10 @@ TEST_F(ProductEnquiry, HistoryRowsOfOneStampKeepTheOrderTheyWereWrittenIn) {
     store::writeHistory(t.db(), item, store::HistoryStock, QStringLiteral("Earlier"),
                         at.addSecs(-60));
     assets::clsStockLicenceHist history(t.db(), messages);
+    const QString by = t.db().userName();
     EXPECT_EQ(shown(history.FillHistory(item, store::HistoryStock)),
-              (QStringList{"Z1|04/03/26 10:14|Earlier", "Z2|04/03/26 10:15|First",
-                           "Z3|04/03/26 10:15|Second", "Z4|04/03/26 10:15|Third"}));
+              (QStringList{"Z1|04/03/26 10:14|Earlier|" + by, "Z2|04/03/26 10:15|First|" + by,
+                           "Z3|04/03/26 10:15|Second|" + by, "Z4|04/03/26 10:15|Third|" + by}));
     EXPECT_TRUE(messages.shown().empty());
 }
 

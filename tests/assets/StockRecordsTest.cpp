@@ -309,8 +309,9 @@ TEST_F(StockRecords, TheProductIsChosenByIdEvenWhenDescriptionsRepeat) {
 TEST_F(StockRecords, RemovalParksFirstThenDeletesWithTheHistory) {
     const int id = *stock().AddStock(fields(QStringLiteral("PC-1"))).stockId;
     // A licence may carry the same id; its history is not touched.
-    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Pool', ?, 'L')"), id,
-                   Stamp);
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                  "Type) VALUES (?, 'Pool', ?, 'L')"),
+                   id, Stamp);
 
     messages.answer({false});
     EXPECT_EQ(stock().DeleteStock(id), StockRemoval::None);
@@ -405,7 +406,8 @@ TEST_F(StockRecords, AnItemInsertThatAddsNoRowFailsAndWritesNoHistory) {
 TEST_F(StockRecords, AFailedDeleteKeepsTheHistory) {
     SKIP_ON_SERVER("plants failures with SQLite triggers");
     const int id = t.addStock(QStringLiteral("PC-1"), desktop, store::loc::RemovedStock);
-    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Removed Stock', ?, 'S')"),
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                  "Type) VALUES (?, 'Removed Stock', ?, 'S')"),
                    id, Stamp);
     t.db().run(QStringLiteral("CREATE TRIGGER keepStock BEFORE DELETE ON Stock "
                               "BEGIN SELECT RAISE(IGNORE); END;"));

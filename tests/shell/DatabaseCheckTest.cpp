@@ -35,7 +35,8 @@ void arrangeSoundRegister(TestDatabase& t) {
     const int prod = t.addProduct(QStringLiteral("LT1"), QStringLiteral("Laptop"), cat);
     const int stock = t.addStock(QStringLiteral("S1"), prod, room);
     const int lic = t.addLicence(QStringLiteral("K1"), prod, 2, QStringLiteral("N"));
-    t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, 'Room 1', "
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                  "Type) VALUES (?, 'Room 1', "
                                   "'2026-12-10 09:30:00', 'S'), (?, 'Available Licences', "
                                   "'2026-12-10 09:30:00', 'L')"),
                    stock, lic);

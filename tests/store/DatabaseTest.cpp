@@ -62,17 +62,29 @@ TEST(Schema, NewDatabaseHasSevenTablesAndTheReservedRows) {
     EXPECT_EQ(t.db().userVersion(), store::SchemaVersion);
 }
 
-TEST(Schema, HistoryTableTakesRowsWithoutAColumnList) {
+TEST(Schema, HistoryTableKeepsWhoMadeARowAndLeavesItEmptyWhenNotGiven) {
     TestDatabase t;
-    EXPECT_EQ(t.db().execute(QStringLiteral("INSERT INTO StockHistory VALUES (?, ?, ?, ?)"), 7,
-                             QStringLiteral("Office"), QStringLiteral("2026-01-02 03:04:05"),
-                             store::HistoryStock),
+    EXPECT_EQ(t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, "
+                                            "move_date, Type, Moved_By) VALUES (?, ?, ?, ?, ?)"),
+                             7, QStringLiteral("Office"), QStringLiteral("2026-01-02 03:04:05"),
+                             store::HistoryStock, QStringLiteral("ann")),
               1);
-    store::Query q(t.db(), QStringLiteral("SELECT * FROM StockHistory"));
+    // A row written by another tool, or before the column was there,
+    // names nobody.
+    EXPECT_EQ(t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, "
+                                            "move_date, Type) VALUES (?, ?, ?, ?)"),
+                             8, QStringLiteral("Lab"), QStringLiteral("2026-01-02 03:04:06"),
+                             store::HistoryLicence),
+              1);
+    store::Query q(t.db(), QStringLiteral("SELECT * FROM StockHistory ORDER BY stock_lic_id"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.integer(QStringLiteral("stock_lic_id")), 7);
     EXPECT_EQ(q.text(QStringLiteral("LOC_DESC")), QStringLiteral("Office"));
     EXPECT_EQ(q.text(QStringLiteral("Type")), QStringLiteral("S"));
+    EXPECT_EQ(q.text(QStringLiteral("moved_by")), QStringLiteral("ann"));
+    ASSERT_TRUE(q.next());
+    EXPECT_FALSE(q.isNull(QStringLiteral("Moved_By")));
+    EXPECT_EQ(q.text(QStringLiteral("Moved_By")), QString());
 }
 
 TEST(Schema, CreateRefusesAnExistingFile) {

@@ -1,4 +1,5 @@
 #include "store/History.h"
+#include "store/Schema.h"
 #include "store/StoreConstants.h"
 
 #include "support/QtPrinting.h"
@@ -41,4 +42,41 @@ TEST(History, RowsKeepTheirOrderWithinOneSecondAndStayWithTheirKindOfItem) {
     EXPECT_EQ(store::deleteHistory(t.db(), 7, store::HistoryStock), 2);
     EXPECT_TRUE(rowsOf(t.db(), 7, store::HistoryStock).isEmpty());
     EXPECT_EQ(rowsOf(t.db(), 7, store::HistoryLicence).size(), 1);
+}
+
+TEST(History, EachRowNamesTheConnectionsUser) {
+    testing_support::TestDatabase t;
+    const QString user = t.db().userName();
+    // The server's login or the system's user: never nobody.
+    EXPECT_FALSE(user.isEmpty());
+    store::writeHistory(t.db(), 3, store::HistoryStock, QStringLiteral("Office"),
+                        QDateTime(QDate(2026, 12, 10), QTime(9, 30)));
+    store::Query q(t.db(), QStringLiteral("SELECT Moved_By FROM StockHistory WHERE "
+                                          "Stock_Lic_ID = 3"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.rawText(QStringLiteral("Moved_By")), user);
+    if (t.db().onServer()) {
+        store::Query login(t.db(), QStringLiteral("SELECT session_user AS who"));
+        ASSERT_TRUE(login.next());
+        EXPECT_EQ(user, login.text(QStringLiteral("who")));
+    } else {
+        EXPECT_EQ(user, qEnvironmentVariable("USER", user));
+    }
+}
+
+TEST(History, ARegisterOnAServerFromBeforeWhoWasRecordedGainsItWithOldRowsEmpty) {
+    NEEDS_SERVER();
+    testing_support::TestDatabase t;
+    // The register as the version before left it.
+    t.db().run(QStringLiteral("ALTER TABLE StockHistory DROP COLUMN Moved_By"));
+    t.db().setUserVersion(store::SchemaVersion - 1);
+    t.db().execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                  "Type) VALUES (1, 'Office', '2026-01-02 03:04:05', 'S')"));
+    EXPECT_EQ(store::checkSchema(t.db()), store::SchemaVersion - 1);
+    EXPECT_EQ(t.db().userVersion(), store::SchemaVersion);
+    EXPECT_EQ(t.value(QStringLiteral("SELECT Moved_By FROM StockHistory")), QString());
+    store::writeHistory(t.db(), 2, store::HistoryStock, QStringLiteral("Lab"),
+                        QDateTime(QDate(2026, 12, 10), QTime(9, 30)));
+    EXPECT_EQ(t.value(QStringLiteral("SELECT Moved_By FROM StockHistory WHERE Stock_Lic_ID = 2")),
+              t.db().userName());
 }

@@ -135,11 +135,20 @@ const struct OlderVersion {
 };
 
 // The columns added since a version: an upgraded file has them on every
-// row, null, and keeps every other value as it was.
-QStringList columnsAddedSince(int version) {
-    QStringList added;
+// row, with the value each existing row gets (its storage type and text),
+// and keeps every other value as it was.
+struct AddedColumn {
+    QString name;
+    int type;
+    QString value;
+    QString pattern() const { return QStringLiteral("|%1:%2:%3").arg(name).arg(type).arg(value); }
+};
+std::vector<AddedColumn> columnsAddedSince(int version) {
+    std::vector<AddedColumn> added;
     if (version < 3)
-        added << QStringLiteral("Prod_Owned");
+        added.push_back({QStringLiteral("Prod_Owned"), SQLITE_NULL, QString()}); // not tracked
+    if (version < 6)
+        added.push_back({QStringLiteral("Moved_By"), SQLITE_TEXT, QString()}); // made by nobody
     return added;
 }
 
@@ -210,14 +219,13 @@ void runAll(Database& db, const std::vector<const char*>& schema) {
 }
 
 // The rows with the columns added since version left out, each of them
-// required to be null (storage type 5) where it is left out.
+// required to hold the value an existing row gets where it is left out.
 QStringList withoutAddedColumns(QStringList rows, int version) {
-    for (const QString& column : columnsAddedSince(version)) {
-        const QString nullValue = QStringLiteral("|%1:5:").arg(column);
+    for (const AddedColumn& column : columnsAddedSince(version)) {
         for (QString& row : rows) {
             const QStringList values = row.split(QLatin1Char('|'));
-            if (values.contains(column + QStringLiteral(":5:")))
-                row.remove(nullValue);
+            if (values.contains(column.pattern().mid(1)))
+                row.remove(column.pattern());
         }
     }
     return rows;
@@ -291,10 +299,18 @@ TEST(SchemaVersions, UpgradingAKeyedFileKeepsEveryRow) {
         auto db = Database::open(path, store::DatabaseKey);
         EXPECT_EQ(db->userVersion(), store::SchemaVersion);
         const QStringList after = rowsOf(*db);
-        // Every added column is there, null: the product is not tracked.
-        for (const QString& column : columnsAddedSince(older.version))
-            EXPECT_TRUE(after.filter(QStringLiteral("|%1:5:").arg(column)).size() == 1)
-                << column.toStdString();
+        // Every added column is there on every row of its table, with the
+        // value an existing row gets: the product is not tracked, nobody is
+        // named as having made the history rows.
+        for (const AddedColumn& column : columnsAddedSince(older.version)) {
+            const QStringList named = after.filter(QStringLiteral("|%1:").arg(column.name));
+            EXPECT_FALSE(named.isEmpty()) << column.name.toStdString();
+            for (const QString& row : named)
+                EXPECT_TRUE(row.contains(column.pattern() + QLatin1Char('|')) ||
+                            row.endsWith(column.pattern()))
+                    << row.toStdString();
+        }
+        EXPECT_EQ(after.filter(QStringLiteral("|Moved_By:")).size(), 2);
         EXPECT_EQ(withoutAddedColumns(after, older.version), before);
     }
 }

@@ -15,9 +15,9 @@ namespace testing_support {
 namespace {
 
 // Back to the first version's tables, indexes and version stamp: no unique
-// codes, Products
-// without the licences owned (made again, as the engine cannot drop a
-// column), no expiry index, the single-column location indexes.
+// codes, Products without the licences owned and the history without who
+// made each row (made again, as the engine cannot drop a column), no expiry
+// index, the single-column location indexes.
 const char* const ToVersion1 = "PRAGMA foreign_keys = OFF;"
                                "DROP INDEX uxCategoriesDesc; DROP INDEX uxProductsCode;"
                                "DROP INDEX uxStockCode; DROP INDEX uxLicencesName;"
@@ -39,6 +39,14 @@ const char* const ToVersion1 = "PRAGMA foreign_keys = OFF;"
                                "ixStockLocationProduct;"
                                "CREATE INDEX ixLicencesLocation ON Licences (Loc_ID);"
                                "CREATE INDEX ixStockLocation ON Stock (Loc_ID);"
+                               "CREATE TABLE StockHistory_v1 (Stock_Lic_ID INTEGER NOT NULL, "
+                               "Loc_Desc TEXT, move_date TEXT NOT NULL, "
+                               "Type TEXT NOT NULL CHECK (Type IN ('S', 'L')));"
+                               "INSERT INTO StockHistory_v1 SELECT Stock_Lic_ID, Loc_Desc, "
+                               "move_date, Type FROM StockHistory ORDER BY rowid;"
+                               "DROP TABLE StockHistory;"
+                               "ALTER TABLE StockHistory_v1 RENAME TO StockHistory;"
+                               "CREATE INDEX ixHistoryItem ON StockHistory (Stock_Lic_ID, Type);"
                                "PRAGMA user_version = 1;";
 
 // A new register at path, then sql run on it with references unchecked.

@@ -56,6 +56,8 @@ public:
     void restorePlace(const Place& place);
 
     void setNodeDragging(bool on);
+    // True while a drag of one of its nodes is under way.
+    bool dragRunning() const { return dragRunning_; }
     using DragRule = std::function<bool(const QModelIndex& dragged)>;
     void setDragRule(DragRule rule);
     using TargetRule = std::function<bool(const QModelIndex& dragged, const QModelIndex& target)>;

@@ -28,8 +28,8 @@ frmStockLicHist::frmStockLicHist(common::Session& session, int itemId, const QSt
     txtProdDesc = new QLineEdit(this);
     txtProdDesc->setObjectName(QStringLiteral("txtProdDesc"));
     txtProdDesc->setReadOnly(true);
-    lvStockLicHist =
-        new common::ReportList({QStringLiteral("Move Date"), QStringLiteral("Location")}, this);
+    lvStockLicHist = new common::ReportList(
+        {QStringLiteral("Move Date"), QStringLiteral("Location"), QStringLiteral("By")}, this);
     lvStockLicHist->setObjectName(QStringLiteral("lvStockLicHist"));
     // The rows stay in the order they happened.
     lvStockLicHist->header()->setSectionsClickable(false);
@@ -46,7 +46,7 @@ frmStockLicHist::frmStockLicHist(common::Session& session, int itemId, const QSt
     buttons->addStretch(1);
     buttons->addWidget(btnClose);
     grid->addLayout(buttons, 3, 0, 1, 2);
-    resize(460, 380);
+    resize(560, 380);
 
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     Form_Load();

@@ -1,5 +1,6 @@
 #include "shell/ui/frmVemora.h"
 
+#include "allocation/ui/AllocationTreeView.h"
 #include "allocation/ui/pgAllocation.h"
 #include "assets/ui/ExpiryNotice.h"
 #include "assets/ui/ProductDialogWiring.h"
@@ -10,6 +11,7 @@
 #include "catalogue/ui/pgCategoryUtilities.h"
 #include "catalogue/ui/pgProductUtilities.h"
 #include "common/BackgroundWork.h"
+#include "common/ChangeWatcher.h"
 #include "common/Clock.h"
 #include "common/FileChooser.h"
 #include "common/Messages.h"
@@ -19,6 +21,7 @@
 #include "common/ui/ProgressDialog.h"
 #include "common/ui/WaitCursor.h"
 #include "export/ui/ReportExport.h"
+#include "locations/ui/LocationTreeView.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "reports/ui/pgReports.h"
 #include "shell/DatabaseFile.h"
@@ -30,9 +33,11 @@
 #include "store/Database.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -40,6 +45,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
@@ -51,6 +57,10 @@
 namespace shell {
 
 namespace {
+
+// How often a refill for other users' changes that had to wait looks
+// again whether the user has finished.
+constexpr int OthersRetryMs = 250;
 
 // Names a menu item of a control array: objectName is the array's name,
 // the "index" property its index.
@@ -148,6 +158,144 @@ frmVemora::frmVemora(common::Session& session, frmAbout* about, QWidget* parent)
     // Long work (export, PDF, backup, restore) runs off the window's thread
     // behind a progress bar with Cancel.
     session_.setWork(std::make_shared<common::DialogRunner>(this));
+
+    othersRetry_ = new QTimer(this);
+    othersRetry_->setInterval(OthersRetryMs);
+    connect(othersRetry_, &QTimer::timeout, this, &frmVemora::applyOthersChanges);
+    if (session_.db().onServer()) {
+        auto* watcher = new common::ChangeWatcher(session_.db(), this);
+        watcher->setObjectName(QStringLiteral("changeWatcher"));
+        connect(watcher, &common::ChangeWatcher::changed, this, &frmVemora::changesFromOthers);
+    }
+    if (!session_.db().mayWrite())
+        setReadOnly();
+}
+
+void frmVemora::changesFromOthers() {
+    othersChanged_ = true;
+    applyOthersChanges();
+}
+
+bool frmVemora::userBusy() const {
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget() ||
+        QGuiApplication::mouseButtons() != Qt::NoButton || refreshPending_ || refreshing_)
+        return true;
+    const auto trees = findChildren<locations::LocationTreeView*>();
+    const auto allocationTrees = findChildren<allocation::AllocationTreeView*>();
+    return std::any_of(trees.cbegin(), trees.cend(),
+                       [](const locations::LocationTreeView* t) { return t->dragRunning(); }) ||
+           std::any_of(allocationTrees.cbegin(), allocationTrees.cend(),
+                       [](const allocation::AllocationTreeView* t) { return t->dragRunning(); });
+}
+
+void frmVemora::applyOthersChanges() {
+    if (!othersChanged_) {
+        othersRetry_->stop();
+        return;
+    }
+    // A dialog, a menu or a drag keeps its rows as they are; the page is
+    // rebuilt once it has ended (looked at again every OthersRetryMs).
+    if (userBusy()) {
+        if (!othersRetry_->isActive())
+            othersRetry_->start();
+        return;
+    }
+    othersRetry_->stop();
+    othersChanged_ = false;
+    refreshing_ = true;
+    common::guarded(session_.messages(), [this] {
+        // Every page is out of date; the one shown is refilled now, around
+        // the user's place, and the others on entry.
+        for (std::optional<std::int64_t>& seen : seenChanges_)
+            if (seen)
+                seen = -1;
+        fillOnEntry(SSTab1_->currentIndex());
+    });
+    refreshing_ = false;
+    auto* label = findChild<QLabel*>(QStringLiteral("sbOthersChanges"));
+    if (!label) {
+        label = new QLabel(this);
+        label->setObjectName(QStringLiteral("sbOthersChanges"));
+        label->setFrameShape(QFrame::StyledPanel);
+        label->setFrameShadow(QFrame::Sunken);
+        statusBar()->addPermanentWidget(label);
+    }
+    label->setText(
+        OthersChangesShown.arg(session_.clock().now().toString(QStringLiteral("HH:mm"))));
+}
+
+namespace {
+
+// The menu items that write: each array with the indexes of its writing
+// items (History, View and the like only read).
+const struct {
+    const char* array;
+    std::initializer_list<int> items;
+} WritingItems[] = {
+    {"mnuDBase", {0}},        {"mnuCat", {0, 1, 2}}, {"mnuSup", {0, 1, 3}},
+    {"mnuProd", {0, 1, 3}},   {"mnuLoc", {0, 1, 2}}, {"mnuSMaint", {0, 1, 3}},
+    {"mnuLMaint", {0, 1, 3}}, {"mnuAlloc", {0, 1}},
+};
+
+// The buttons of dialogs that write, by name.
+const char* const WritingButtons[] = {
+    "btnAdd",      "btnModify",     "btnDelete",     "btnAddStock",   "btnModStock",
+    "btnDelStock", "btnAddLicence", "btnModLicence", "btnDelLicence", "btnAction"};
+
+bool isWritingButton(const QObject* object) {
+    if (!qobject_cast<const QPushButton*>(object))
+        return false;
+    return std::any_of(std::begin(WritingButtons), std::end(WritingButtons), [&](const char* name) {
+        return object->objectName() == QLatin1String(name);
+    });
+}
+
+} // namespace
+
+void frmVemora::setReadOnly() {
+    if (readOnly_)
+        return;
+    readOnly_ = true;
+    for (const auto& writing : WritingItems)
+        for (int index : writing.items)
+            if (QAction* action = menuItem(QString::fromLatin1(writing.array), index)) {
+                action->setEnabled(false);
+                // A page sets its items from the selection as it pops its
+                // menu up; a writing item goes grey again at once.
+                connect(action, &QAction::enabledChanged, action, [action](bool enabled) {
+                    if (enabled)
+                        action->setEnabled(false);
+                });
+            }
+    for (locations::LocationTreeView* tree : findChildren<locations::LocationTreeView*>())
+        tree->setNodeDragging(false);
+    for (allocation::AllocationTreeView* tree : findChildren<allocation::AllocationTreeView*>())
+        tree->setNodeDragging(false);
+    // Dialogs are made afresh each time; each is looked at as it shows.
+    qApp->installEventFilter(this);
+    auto* label = new QLabel(ReadOnlyShown, this);
+    label->setObjectName(QStringLiteral("sbReadOnly"));
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    statusBar()->addPermanentWidget(label);
+}
+
+bool frmVemora::eventFilter(QObject* watched, QEvent* event) {
+    if (readOnly_) {
+        if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched))
+            disableWritingButtons(static_cast<QWidget*>(watched));
+        else if (event->type() == QEvent::EnabledChange && isWritingButton(watched) &&
+                 static_cast<QWidget*>(watched)->isEnabled() &&
+                 qobject_cast<QDialog*>(static_cast<QWidget*>(watched)->window()))
+            static_cast<QWidget*>(watched)->setEnabled(false);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmVemora::disableWritingButtons(QWidget* dialog) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (isWritingButton(button))
+            button->setEnabled(false);
 }
 
 void frmVemora::refreshAfterConflict() {
@@ -171,6 +319,8 @@ void frmVemora::refreshAfterConflict() {
 }
 
 frmVemora::~frmVemora() {
+    if (readOnly_)
+        qApp->removeEventFilter(this);
     session_.messages().setRefresh({});
     session_.setWork({});
     if (about_)

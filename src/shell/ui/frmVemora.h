@@ -32,6 +32,12 @@ class ReportExport;
 
 namespace shell {
 
+// The status bar's words for a register the login may only read, and for
+// a page rebuilt with other users' changes (the time as "HH:mm").
+inline const QString ReadOnlyShown = QStringLiteral("Read-only register");
+inline const QString OthersChangesShown =
+    QStringLiteral("Updated with changes from another user at %1");
+
 class frmAbout;
 class FindPanel;
 
@@ -101,6 +107,21 @@ public:
     // is left to the server's administrator.
     void showRegister(const QString& where);
 
+    // A register the login may only read: every menu item, button and drag
+    // that writes is disabled and stays so, and the status bar says
+    // "Read-only register". Made so by the constructor when the database
+    // says the login may not write.
+    void setReadOnly();
+    bool readOnly() const { return readOnly_; }
+
+    // Changes other users made on a server: the page shown is refilled
+    // around the user's place, at once when the user is not in the middle
+    // of something (a dialog or menu open, a drag, a mouse button held),
+    // otherwise as soon as that ends, and the status bar says when.
+    void changesFromOthers();
+    // True while the page shown may not be rebuilt under the user.
+    bool userBusy() const;
+
     // Set only by a database restore: close without asking.
     void skipQuitConfirmation() { skipQuit_ = true; }
 
@@ -135,6 +156,11 @@ private:
     // After another user got there first, or the server's connection was
     // lost: the page shown is refilled from the database.
     void refreshAfterConflict();
+    // Refills the page shown for other users' changes, when the user lets it.
+    void applyOthersChanges();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Disables the dialog's writing buttons and keeps them disabled.
+    void disableWritingButtons(QWidget* dialog);
 
     common::Session& session_;
     frmAbout* about_;
@@ -160,6 +186,10 @@ private:
     std::array<std::optional<std::int64_t>, common::PageCount> seenChanges_{};
     bool refreshPending_ = false;
     bool refreshing_ = false;
+    bool readOnly_ = false;
+    // Other users' changes wait for the user to finish what is under way.
+    bool othersChanged_ = false;
+    QTimer* othersRetry_ = nullptr;
 };
 
 } // namespace shell
