@@ -44,9 +44,6 @@ void addLicenceCases(Bench& bench, Context& context);
 
 // Filling a location tree (clsLocations::FillUpLocationTree).
 Statements locationTreeStatements();
-// The items of every location on the allocation page
-// (clsAllocations::FillAllocationItems).
-Statements allocationItemStatements();
 // Where a product's items are (clsStock::FillStockListUsingProduct).
 Statements productListStatements(int prodId);
 // A product's licences in use against those owned (clsProducts::LicenceUseOf).

@@ -206,11 +206,15 @@ void runClient(const Shared& s, int index, ClientResult& out) {
                 const assets::LocationContents contents = stock.FillStockListUsingLocation(at);
                 break;
             }
-            case RebuildAllocation:
-                // The allocation page: the tree with every item under it.
-                committed = locations.FillUpLocationTree().has_value() &&
-                            !allocations.FillAllocationItems().empty();
+            case RebuildAllocation: {
+                // The allocation page: the tree, and the items of one of the
+                // busy places as the user opens it.
+                const int at =
+                    s.targets[static_cast<size_t>(pick(static_cast<int>(s.targets.size())))];
+                committed = locations.FillUpLocationTree().has_value();
+                const auto items = allocations.LocationItems(at, allocations.ProductsInOrder());
                 break;
+            }
             case OpCount:
                 break;
             }

@@ -19,18 +19,6 @@ Statements locationTreeStatements() {
     return out;
 }
 
-Statements allocationItemStatements() {
-    Statements out{{QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY Prod_Desc") +
-                        store::IgnoreCase + QStringLiteral(", Prod_ID"),
-                    {}},
-                   {QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock"), {}}};
-    for (const QString& type : {store::LicenceNormal, store::LicenceTemporary})
-        out.push_back({QStringLiteral("SELECT Prod_ID, Loc_ID, count(*) AS n FROM Licences "
-                                      "WHERE Type = ? GROUP BY Loc_ID, Prod_ID"),
-                       {type}});
-    return out;
-}
-
 Statements productListStatements(int prodId) {
     return {{QStringLiteral("SELECT s.Stock_ID, s.Loc_ID, s.Stock_Code, p.Supp_Name FROM Stock s "
                             "JOIN Locations l ON s.Loc_ID = l.Loc_ID "
