@@ -1,6 +1,7 @@
 #include "Cases.h"
 #include "Context.h"
 
+#include "assets/clsLicences.h"
 #include "assets/clsStock.h"
 #include "assets/ui/frmStockMaint.h"
 #include "common/DialogMode.h"
@@ -9,6 +10,7 @@
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
+#include <memory>
 #include <stdexcept>
 
 namespace bench {
@@ -16,7 +18,7 @@ namespace bench {
 namespace {
 
 struct Item {
-    int stockId = 0;
+    int id = 0; // the stock item or licence
     int prodId = 0;
     int locId = 0;
     QString code;
@@ -38,6 +40,21 @@ Item liveItem(store::Database& db) {
             q.text(QStringLiteral("Stock_Code")), q.text(QStringLiteral("Loc_Desc"))};
 }
 
+// The first live licence in a location under "Available Licences".
+Item liveLicence(store::Database& db) {
+    store::Query q(db, QStringLiteral("SELECT c.Licence_ID, c.Prod_ID, c.Loc_ID, c.Licence_Name, "
+                                      "l.Loc_Desc "
+                                      "FROM Licences c JOIN Locations l ON l.Loc_ID = c.Loc_ID "
+                                      "WHERE l.Loc_Top = ? ORDER BY c.Licence_ID LIMIT 1"));
+    q.bindAll(store::loc::AvailableLicences);
+    if (!q.next())
+        throw std::runtime_error("the database holds no live licence");
+    return {static_cast<int>(q.integer(QStringLiteral("Licence_ID"))),
+            static_cast<int>(q.integer(QStringLiteral("Prod_ID"))),
+            static_cast<int>(q.integer(QStringLiteral("Loc_ID"))),
+            q.text(QStringLiteral("Licence_Name")), q.text(QStringLiteral("Loc_Desc"))};
+}
+
 } // namespace
 
 void addAssetCases(Bench& bench, Context& context) {
@@ -49,7 +66,7 @@ void addAssetCases(Bench& bench, Context& context) {
         assets::frmStockMaint dialog(context.session(), &context.window());
         dialog.Mode = common::mode::Modify;
         dialog.ProdID = item.prodId;
-        dialog.StockID = item.stockId;
+        dialog.StockID = item.id;
         dialog.Form_Load();
     };
     open.rows = [] {
@@ -68,13 +85,56 @@ void addAssetCases(Bench& bench, Context& context) {
         fields.locId = item.locId;
         fields.locDesc = item.locDesc;
         fields.cost = QStringLiteral("12.50");
-        if (!context.session().logic<assets::clsStock>().ModifyStock(item.stockId, fields).stockId)
+        if (!context.session().logic<assets::clsStock>().ModifyStock(item.id, fields).stockId)
             throw std::runtime_error("the item was not stored");
     };
     store.rows = [] {
         return 1;
     };
     bench.add(store);
+
+    // A new item: the same checks, the row and its first history row. Each
+    // run adds one with a code of its own.
+    auto added = std::make_shared<int>(0);
+    Case add;
+    add.name = QStringLiteral("stock item stored (add)");
+    add.run = [&context, item, added] {
+        assets::StockFields fields;
+        fields.prodId = item.prodId;
+        fields.code = QStringLiteral("BENCH-ADD-%1").arg(++*added);
+        fields.locId = item.locId;
+        fields.locDesc = item.locDesc;
+        fields.cost = QStringLiteral("12.50");
+        if (!context.session().logic<assets::clsStock>().AddStock(fields).stockId)
+            throw std::runtime_error("the item was not added");
+    };
+    add.rows = [] {
+        return 1;
+    };
+    bench.add(add);
+
+    // A licence's cost changed: its checks (unique key among every
+    // licence) and the rewrite of the row.
+    const Item licence = liveLicence(context.db());
+    Case licenceStore;
+    licenceStore.name = QStringLiteral("licence stored (modify)");
+    licenceStore.run = [&context, licence] {
+        assets::LicenceFields fields;
+        fields.prodId = licence.prodId;
+        fields.key = licence.code;
+        fields.locId = licence.locId;
+        fields.locDesc = licence.locDesc;
+        fields.cost = QStringLiteral("12.50");
+        if (!context.session()
+                 .logic<assets::clsLicences>()
+                 .ModifyLicencedets(licence.id, fields)
+                 .licId)
+            throw std::runtime_error("the licence was not stored");
+    };
+    licenceStore.rows = [] {
+        return 1;
+    };
+    bench.add(licenceStore);
 }
 
 } // namespace bench

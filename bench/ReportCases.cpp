@@ -5,46 +5,104 @@
 #include "common/ui/MainWindow.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
+#include "reports/ui/ReportView.h"
 #include "reports/ui/pgReports.h"
 #include "shell/ui/frmVemora.h"
 
 #include <QApplication>
-#include <QPlainTextEdit>
+
+#include <utility>
+#include <vector>
 
 namespace bench {
 
-// Each report shown on its page in order button 1 ("Prod Code"), the query,
-// the text and the display together; the case name says the order it runs.
+namespace {
+
+reports::pgReports* reportsPage(Context& context) {
+    return static_cast<reports::pgReports*>(context.window().page(common::Reports));
+}
+
+reports::ReportView* reportView(Context& context) {
+    return reportsPage(context)->findChild<reports::ReportView*>(QStringLiteral("rtbReport"));
+}
+
+// The statement the page runs for the report in that order. Where the
+// page ranks the rows by another table's text itself, the statement reads
+// them in record order and the ranking is the program's own work.
+Statements reportStatements(Context& context, const QString& name, int order) {
+    const reports::ReportDef* def = reports::findReport(name);
+    const auto query = context.session().logic<reports::clsReports>().ReadQuery(*def, order).query;
+    RawStatement raw{query.sql, {}};
+    for (const auto& v : query.values)
+        raw.values << (std::holds_alternative<int>(v) ? QVariant(std::get<int>(v))
+                                                      : QVariant(std::get<QString>(v)));
+    return Statements{raw};
+}
+
+// A report shown on its page in an order, the query, the text and the
+// first screen drawn together; the case name says the order it runs. The
+// whole text is then ready too: printing, PDF and export take it as it is.
+void addShown(Bench& bench, Context& context, const QString& name, int order) {
+    Case c;
+    c.name = QStringLiteral("report shown: %1 (%2)").arg(name, reports::orderCaption(order));
+    c.run = [&context, name, order] {
+        reportsPage(context)->RunReport(name, order);
+        reportView(context)->viewport()->repaint();
+        QApplication::processEvents();
+    };
+    c.rows = [&context] {
+        return reportView(context)->blockCount();
+    };
+    c.connection = &context.db();
+    c.statements = [&context, name, order] {
+        return reportStatements(context, name, order);
+    };
+    bench.add(c);
+}
+
+// The report shown, scrolled from its top to its last screen and drawn
+// there, as the user who drags the scroll bar to the end sees it.
+void addScrolledToEnd(Bench& bench, Context& context, const QString& name, int order) {
+    Case c;
+    c.name = QStringLiteral("report scrolled to its end: %1 (%2)")
+                 .arg(name, reports::orderCaption(order));
+    c.before = [&context, name, order] {
+        reportsPage(context)->RunReport(name, order);
+        reportView(context)->scrollToLine(0);
+        QApplication::processEvents();
+    };
+    c.run = [&context] {
+        reports::ReportView* view = reportView(context);
+        view->scrollToLine(view->blockCount() - 1);
+        view->viewport()->repaint();
+        QApplication::processEvents();
+    };
+    c.rows = [&context] {
+        return reportView(context)->blockCount();
+    };
+    bench.add(c);
+}
+
+} // namespace
+
+// Each report in the order it opens in and by product code; the two
+// largest in every further order they offer.
 void addReportCases(Bench& bench, Context& context) {
-    constexpr int Order = reports::OrderProdCode;
     for (const reports::ReportDef& report : reports::reportCatalogue()) {
-        const QString name = report.name;
-        Case c;
-        c.name = QStringLiteral("report shown: %1 (%2)").arg(name, reports::orderCaption(Order));
-        c.run = [&context, name] {
-            auto* page = static_cast<reports::pgReports*>(context.window().page(common::Reports));
-            page->RunReport(name, Order);
-            QApplication::processEvents();
-        };
-        c.rows = [&context] {
-            return context.window()
-                .page(common::Reports)
-                ->findChild<QPlainTextEdit*>(QStringLiteral("rtbReport"))
-                ->blockCount();
-        };
-        c.connection = &context.db();
-        c.statements = [&context, name] {
-            const reports::ReportDef* def = reports::findReport(name);
-            const auto query =
-                context.session().logic<reports::clsReports>().ComposeQuery(*def, Order);
-            RawStatement raw{query.sql, {}};
-            for (const auto& v : query.values)
-                raw.values << (std::holds_alternative<int>(v) ? QVariant(std::get<int>(v))
-                                                              : QVariant(std::get<QString>(v)));
-            return Statements{raw};
-        };
-        bench.add(c);
+        addShown(bench, context, report.name, report.firstOrder);
+        if (report.firstOrder != reports::OrderProdCode)
+            addShown(bench, context, report.name, reports::OrderProdCode);
     }
+    const std::pair<const char*, std::vector<int>> further[] = {
+        {"Licence details",
+         {reports::OrderLicenceKey, reports::OrderSupplier, reports::OrderLocation,
+          reports::OrderExpiryDate, reports::OrderCost}},
+        {"Stock details", {reports::OrderStockCode, reports::OrderLocation}},
+    };
+    for (const auto& [name, orders] : further)
+        for (int order : orders)
+            addShown(bench, context, QString::fromLatin1(name), order);
+    addScrolledToEnd(bench, context, QStringLiteral("Licence details"), reports::OrderCategory);
 }
 
 } // namespace bench

@@ -124,6 +124,11 @@ public:
     std::optional<QString> productDescription(int prodId);
     // A location's full path (store::LocationPaths); empty for none.
     QString locationPath(int locId);
+    // The statements that look for the code among the other items before
+    // a store, case-blind (bound: the code; the code and the item's own
+    // id): each is answered by the code's unique index alone.
+    const QString& duplicateCheck() const { return duplicate_; }
+    const QString& duplicateCheckOnModify() const { return duplicateOther_; }
 
 protected:
     ItemStore(store::Database& db, common::Messages& messages, common::Clock& clock,

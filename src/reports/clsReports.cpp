@@ -4,8 +4,11 @@
 #include "common/LicenceSettings.h"
 #include "common/Messages.h"
 #include "reports/ReportLayout.h"
+#include "store/Collation.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
+
+#include <QHash>
 
 #include <algorithm>
 
@@ -74,6 +77,59 @@ QString orderExpression(int index, const QString& asset) {
     }
 }
 
+// The column, read by name, whose text puts the rows in the order of a
+// button that sorts by a text; empty for the others (costs, dates, the
+// licence type), which the engine orders as stored. Rows sorted by a text
+// are read in record order and sorted here by the rank of their text,
+// found once per distinct text from its sort key, rather than by the
+// engine calling the collation for two rows' texts at every step of its
+// sort; a code's unique index gives its order too, but reading the rows
+// in that order costs a lookup in the table for each.
+QString rankedColumn(int index) {
+    switch (index) {
+    case OrderCategory:
+        return QStringLiteral("Cat_Desc");
+    case OrderProdCode:
+        return QStringLiteral("Prod_Code");
+    case OrderProdDesc:
+        return QStringLiteral("Prod_Desc");
+    case OrderSupplier:
+        return QStringLiteral("Supp_Name");
+    case OrderLocation:
+        return QStringLiteral("Loc_Desc");
+    case OrderLicenceKey:
+        return QStringLiteral("Licence_Name");
+    case OrderStockCode:
+        return QStringLiteral("Stock_Code");
+    default:
+        return QString();
+    }
+}
+
+// The rank of each row's text in the register's text order (compareText):
+// equal texts share a rank, a missing one (null) comes first, as in the
+// engine's ascending order.
+std::vector<int> textRanks(const std::vector<int>& rowText, const QStringList& texts) {
+    std::vector<std::pair<store::SortKey, int>> keys;
+    keys.reserve(static_cast<size_t>(texts.size()));
+    for (int i = 0; i < texts.size(); ++i)
+        keys.emplace_back(store::sortKey(texts.at(i)), i);
+    std::sort(keys.begin(), keys.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<int> rankOf(static_cast<size_t>(texts.size()));
+    int rank = 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0 && keys[i - 1].first != keys[i].first)
+            ++rank;
+        rankOf[static_cast<size_t>(keys[i].second)] = rank + 1;
+    }
+    std::vector<int> out;
+    out.reserve(rowText.size());
+    for (int t : rowText)
+        out.push_back(t < 0 ? 0 : rankOf[static_cast<size_t>(t)]);
+    return out;
+}
+
 } // namespace
 
 clsReports::clsReports(store::Database& db, common::Messages& messages, common::Clock& clock)
@@ -102,6 +158,20 @@ ReportRun clsReports::RunReport(const QString& reportName, int orderIndex) {
 }
 
 clsReports::ComposedQuery clsReports::ComposeQuery(const ReportDef& report, int orderIndex) const {
+    return compose(report, orderIndex, false);
+}
+
+clsReports::ReadPlan clsReports::ReadQuery(const ReportDef& report, int orderIndex) const {
+    const std::vector<int> offered = offeredOrders(report.name);
+    ReadPlan plan;
+    if (std::find(offered.begin(), offered.end(), orderIndex) != offered.end())
+        plan.rankBy = rankedColumn(orderIndex);
+    plan.query = compose(report, orderIndex, true);
+    return plan;
+}
+
+clsReports::ComposedQuery clsReports::compose(const ReportDef& report, int orderIndex,
+                                              bool ranked) const {
     const bool licences = isLicenceReport(report.query);
     const QString asset = licences ? QStringLiteral("Licences") : QStringLiteral("Stock");
     const QString shared = QStringLiteral(
@@ -174,10 +244,12 @@ clsReports::ComposedQuery clsReports::ComposeQuery(const ReportDef& report, int 
         break;
     }
     // The chosen order, then the record's id, so that rows with equal sort
-    // keys always come in the same order.
+    // keys always come in the same order. A ranked order is left to the
+    // caller, who sorts the rows read in the order of the rest.
     const std::vector<int> offered = offeredOrders(report.name);
     QString order;
-    if (std::find(offered.begin(), offered.end(), orderIndex) != offered.end())
+    if (std::find(offered.begin(), offered.end(), orderIndex) != offered.end() &&
+        !(ranked && !rankedColumn(orderIndex).isEmpty()))
         order = orderExpression(orderIndex, asset) + QStringLiteral(", ");
     // Licences expiring soon come by expiry date and product within it.
     if (report.query == ReportQuery::ExpiringSoon)
@@ -192,12 +264,12 @@ int clsReports::RunReportQuery(const QString& reportName, int orderIndex, QStrin
     const ReportDef* report = findReport(reportName);
     if (!report)
         return 0;
-    const ComposedQuery composed = ComposeQuery(*report, orderIndex);
-    store::Query rows(db_, composed.sql);
+    const ReadPlan plan = ReadQuery(*report, orderIndex);
+    store::Query rows(db_, plan.query.sql);
     int position = 0;
-    for (const auto& value : composed.values)
+    for (const auto& value : plan.query.values)
         std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
-    const int lines = WriteReportLines(*report, rows, text, clock_.today());
+    const int lines = WriteReportLines(*report, rows, text, clock_.today(), plan.rankBy);
     if (lines == 0)
         messages_.refuse(report->emptyMessage);
     return lines;
@@ -232,8 +304,18 @@ QString clsReports::WriteReportHeading(const QString& reportName) const {
 }
 
 int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QString& text,
-                                 const QDate& today) {
+                                 const QDate& today, const QString& rankBy) {
     int lines = 0;
+    // Ranked, the lines are written to a buffer of their own, each row's
+    // text numbered as it is first met, and moved to text in order at the
+    // end; otherwise each goes straight to text.
+    const bool ranked = !rankBy.isEmpty();
+    QString buffer;
+    std::vector<qsizetype> starts;
+    std::vector<int> rowText;
+    QHash<QString, int> textIndex;
+    QStringList texts;
+    QString& out = ranked ? buffer : text;
     // Each line is built in one buffer that keeps its room, then appended.
     QString line;
     line.reserve(200);
@@ -262,11 +344,41 @@ int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QS
                                          : std::optional<store::Money>(rows.money(cost)),
                        report.costEnd);
         }
-        if (text.capacity() - text.size() < line.size() + 2)
-            text.reserve(std::max<qsizetype>(text.capacity() * 2, 4096));
-        text += line;
-        text += LineEnd;
+        if (ranked) {
+            starts.push_back(out.size());
+            if (rows.isNull(rankBy)) {
+                rowText.push_back(-1);
+            } else {
+                const QString value = rows.rawText(rankBy);
+                auto at = textIndex.constFind(value);
+                if (at == textIndex.constEnd()) {
+                    at = textIndex.insert(value, static_cast<int>(texts.size()));
+                    texts << value;
+                }
+                rowText.push_back(*at);
+            }
+        }
+        if (out.capacity() - out.size() < line.size() + 2)
+            out.reserve(std::max<qsizetype>(out.capacity() * 2, 4096));
+        out += line;
+        out += LineEnd;
         ++lines;
+    }
+    if (!ranked)
+        return lines;
+    // Rows of equal rank keep the order they were read in.
+    const std::vector<int> rank = textRanks(rowText, texts);
+    std::vector<int> order(rank.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&rank](int a, int b) {
+        return rank[static_cast<size_t>(a)] < rank[static_cast<size_t>(b)];
+    });
+    starts.push_back(buffer.size());
+    text.reserve(text.size() + buffer.size());
+    for (int i : order) {
+        const auto at = static_cast<size_t>(i);
+        text += QStringView(buffer).mid(starts[at], starts[at + 1] - starts[at]);
     }
     return lines;
 }

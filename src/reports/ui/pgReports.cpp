@@ -11,6 +11,7 @@
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
+#include "reports/ui/ReportView.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -18,7 +19,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -47,10 +47,8 @@ pgReports::pgReports(common::MainWindow& main)
         connect(button, &QPushButton::clicked, this, [this, i] { btnOrderBy_Click(i); });
     }
     orderLayout_->addStretch(1);
-    rtbReport = new QPlainTextEdit(this);
+    rtbReport = new ReportView(this);
     rtbReport->setObjectName(QStringLiteral("rtbReport"));
-    rtbReport->setReadOnly(true);
-    rtbReport->setLineWrapMode(QPlainTextEdit::NoWrap);
     rtbReport->setFont(reportFont(ScreenPointSize));
     rtbReport->setFocusPolicy(Qt::ClickFocus);
     cboPrinters = new QComboBox(this);
@@ -229,12 +227,8 @@ void pgReports::SetUpFrame(const QString& reportName) {
 
 void pgReports::showText(const QString& text) {
     reportText_ = text;
-    // The text goes in once, however long the report: no redraw per line.
-    QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    if (shown.endsWith(QLatin1Char('\n')))
-        shown.chop(1);
-    rtbReport->setPlainText(shown);
+    // Shared, not copied: the view lays out only the lines in sight.
+    rtbReport->setReportText(reportText_);
 }
 
 void pgReports::RunReport(const QString& reportName, int orderIndex) {

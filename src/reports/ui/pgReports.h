@@ -8,7 +8,6 @@
 class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace common {
@@ -18,6 +17,7 @@ class MainWindow;
 namespace reports {
 
 class ReportPrinters;
+class ReportView;
 
 // Page "R&eports": choose a report and its order, read it as fixed-pitch
 // text, print it, save it as PDF or export it.
@@ -84,7 +84,7 @@ private:
     QGroupBox* frLicDetsOB = nullptr;
     QHBoxLayout* orderLayout_ = nullptr;
     std::array<QPushButton*, 10> btnOrderBy{};
-    QPlainTextEdit* rtbReport = nullptr;
+    ReportView* rtbReport = nullptr;
     QComboBox* cboPrinters = nullptr;
     QPushButton* btnPrint = nullptr;
     QPushButton* btnPdf = nullptr;

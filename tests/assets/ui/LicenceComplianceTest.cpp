@@ -20,6 +20,7 @@
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
+#include "reports/ui/ReportView.h"
 #include "support/RecordingMain.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
@@ -31,7 +32,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -361,7 +361,7 @@ TEST_F(LicenceCompliance, TheReportsPageShowsLicencesExpiringSoonByExpiryDateFir
     ASSERT_GT(entry, 0);
     combo->setCurrentIndex(entry);
     emit combo->activated(entry);
-    const QString text = child<QPlainTextEdit>(page, "rtbReport")->toPlainText();
+    const QString text = child<reports::ReportView>(page, "rtbReport")->toPlainText();
     ASSERT_TRUE(text.contains(QStringLiteral("EARLY-1")) && text.contains(QStringLiteral("LATE-1")))
         << text.toStdString();
     EXPECT_LT(text.indexOf(QStringLiteral("EARLY-1")), text.indexOf(QStringLiteral("LATE-1")));
@@ -370,7 +370,7 @@ TEST_F(LicenceCompliance, TheReportsPageShowsLicencesExpiringSoonByExpiryDateFir
     for (QPushButton* b : page->findChildren<QPushButton*>(QStringLiteral("btnOrderBy")))
         if (b->property("index").toInt() == reports::OrderCategory)
             b->click();
-    const QString byCategory = child<QPlainTextEdit>(page, "rtbReport")->toPlainText();
+    const QString byCategory = child<reports::ReportView>(page, "rtbReport")->toPlainText();
     EXPECT_GT(byCategory.indexOf(QStringLiteral("EARLY-1")),
               byCategory.indexOf(QStringLiteral("LATE-1")));
     EXPECT_TRUE(messages.shown().empty());

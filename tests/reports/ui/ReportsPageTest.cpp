@@ -2,6 +2,7 @@
 #include "reports/ReportFixture.h"
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
+#include "reports/ui/ReportView.h"
 #include "reports/ui/pgReports.h"
 #include "support/QtPrinting.h"
 #include "support/RecordingMain.h"
@@ -16,7 +17,6 @@
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLayout>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -92,7 +92,7 @@ protected:
         window->show();
         page = static_cast<pgReports*>(window->page(common::Reports));
         combo = child<QComboBox>(page, "cboReports");
-        text = child<QPlainTextEdit>(page, "rtbReport");
+        text = child<reports::ReportView>(page, "rtbReport");
         printers = child<QComboBox>(page, "cboPrinters");
         print = child<QPushButton>(page, "btnPrint");
         pdf = child<QPushButton>(page, "btnPdf");
@@ -145,7 +145,7 @@ protected:
     std::shared_ptr<PdfPrinters> paper;
     pgReports* page = nullptr;
     QComboBox* combo = nullptr;
-    QPlainTextEdit* text = nullptr;
+    reports::ReportView* text = nullptr;
     QComboBox* printers = nullptr;
     QPushButton *print = nullptr, *pdf = nullptr, *exportButton = nullptr;
     std::array<QPushButton*, 10> orderButtons{};

@@ -15,6 +15,7 @@
 #include "shell/ui/frmVemora.h"
 #include "store/StoreConstants.h"
 
+#include "reports/ui/ReportView.h"
 #include "support/RecordingMain.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
@@ -29,7 +30,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
@@ -98,7 +98,7 @@ TEST_F(WindowMemory, SizeSplittersColumnWidthsAndZoomComeBackInTheNextRun) {
     EXPECT_EQ(stock->userColumnWidths().value(0), -1) << "only the column the user set";
     auto* page = static_cast<reports::pgReports*>(window->page(common::Reports));
     EXPECT_EQ(page->zoom(), 3);
-    EXPECT_DOUBLE_EQ(child<QPlainTextEdit>(page, "rtbReport")->font().pointSizeF(),
+    EXPECT_DOUBLE_EQ(child<reports::ReportView>(page, "rtbReport")->font().pointSizeF(),
                      reports::ScreenPointSize + 3);
 }
 
@@ -427,7 +427,7 @@ TEST_F(PagePlace, TheReportZoomsWithCtrlPlusMinusAndZeroOnTheScreenOnly) {
     window->show();
     go(common::Reports);
     auto* page = static_cast<reports::pgReports*>(window->page(common::Reports));
-    auto* text = on<QPlainTextEdit>(common::Reports, "rtbReport");
+    auto* text = on<reports::ReportView>(common::Reports, "rtbReport");
     EXPECT_GE(text->font().pointSizeF(), 9.0) << "legible at first";
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
