@@ -89,7 +89,8 @@ void CsvReader::addField(const char* data, size_t length) {
     if (current_.fields.size() >= MaxColumns)
         return;
     const QByteArrayView bytes(data, static_cast<qsizetype>(length));
-    QStringDecoder decode(QStringDecoder::Utf8);
+    // Stateless: a sequence cut short at the end of a field is an error.
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decode(bytes);
     if (decode.hasError())
         current_.notUtf8 = true;

@@ -93,37 +93,62 @@ const QString GoneMeanwhile = QStringLiteral("the %1 was removed by another user
 // The column's "ignore" in a map.
 const QString Ignore = QStringLiteral("ignore");
 
-// The short date the system shows and takes, day first, or ISO; a time
-// may follow. Two-digit years lie within the century up to 20 years from
-// now.
+// The short date the system shows and takes (day first: 31/12/2026,
+// 31/12/26, 31.12.2026, 31-12-2026) or ISO (2026-12-31), a time (H:mm,
+// H:mm:ss, with milliseconds) after a blank or "T" optional. Two-digit
+// years lie within the century up to 20 years from now. Read by hand: a
+// file of many rows would spend most of its time trying formats.
 std::optional<QDateTime> readDate(const QString& text, const QDate& today) {
     const QString t = text.trimmed();
-    static const QStringList dateForms = {QStringLiteral("yyyy-MM-dd"), QStringLiteral("d/M/yyyy"),
-                                          QStringLiteral("d/M/yy"), QStringLiteral("d.M.yyyy"),
-                                          QStringLiteral("d-M-yyyy")};
-    static const QStringList timeForms = {QString(), QStringLiteral(" H:mm"),
-                                          QStringLiteral(" H:mm:ss"), QStringLiteral("THH:mm:ss"),
-                                          QStringLiteral(" H:mm:ss.zzz")};
-    for (const QString& d : dateForms)
-        for (const QString& tm : timeForms) {
-            QDateTime at = QDateTime::fromString(t, d + tm);
-            if (!at.isValid() && tm.isEmpty()) {
-                const QDate date = QDate::fromString(t, d);
-                if (date.isValid())
-                    at = QDateTime(date, QTime(0, 0));
-            }
-            if (!at.isValid())
-                continue;
-            if (d.endsWith(QLatin1String("/yy"))) {
-                // Qt reads "yy" as 19yy.
-                QDate date = at.date().addYears(100);
-                if (date.year() > today.year() + 20)
-                    date = date.addYears(-100);
-                at.setDate(date);
-            }
-            return at;
+    qsizetype split = t.indexOf(QLatin1Char(' '));
+    if (split < 0)
+        split = t.indexOf(QLatin1Char('T'));
+    const QStringView datePart = QStringView(t).left(split < 0 ? t.size() : split);
+    const QStringView timePart =
+        split < 0 ? QStringView() : QStringView(t).mid(split + 1).trimmed();
+    QList<QStringView> parts;
+    for (const QChar separator : {QLatin1Char('-'), QLatin1Char('/'), QLatin1Char('.')}) {
+        if (datePart.contains(separator)) {
+            parts = datePart.split(separator);
+            break;
         }
-    return std::nullopt;
+    }
+    if (parts.size() != 3)
+        return std::nullopt;
+    int numbers[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        if (parts.at(i).isEmpty() || parts.at(i).size() > 4)
+            return std::nullopt;
+        numbers[i] = parts.at(i).toInt(&ok);
+        if (!ok || parts.at(i).startsWith(QLatin1Char('+')) ||
+            parts.at(i).startsWith(QLatin1Char('-')))
+            return std::nullopt;
+    }
+    QDate date;
+    if (parts.at(0).size() == 4) {
+        date = QDate(numbers[0], numbers[1], numbers[2]);
+    } else if (parts.at(2).size() == 4) {
+        date = QDate(numbers[2], numbers[1], numbers[0]);
+    } else if (parts.at(2).size() == 2) {
+        int year = 2000 + numbers[2];
+        if (year > today.year() + 20)
+            year -= 100;
+        date = QDate(year, numbers[1], numbers[0]);
+    }
+    if (!date.isValid())
+        return std::nullopt;
+    QTime time(0, 0);
+    if (!timePart.isEmpty()) {
+        time = QTime::fromString(timePart.toString(), QStringLiteral("H:mm:ss.zzz"));
+        if (!time.isValid())
+            time = QTime::fromString(timePart.toString(), QStringLiteral("H:mm:ss"));
+        if (!time.isValid())
+            time = QTime::fromString(timePart.toString(), QStringLiteral("H:mm"));
+        if (!time.isValid())
+            return std::nullopt;
+    }
+    return QDateTime(date, time);
 }
 
 std::optional<bool> readTemporary(const QString& text) {
@@ -177,8 +202,8 @@ class Run {
 public:
     Run(store::Database& db, common::Clock& clock, const ImportOptions& options, bool write,
         const Progress& progress)
-        : db_(db), clock_(clock), o_(options), write_(write), progress_(progress),
-          locations_(db, collect_), categories_(db, collect_), products_(db, collect_, clock),
+        : db_(db), o_(options), write_(write), progress_(progress), locations_(db, collect_),
+          categories_(db, collect_), products_(db, collect_, clock),
           suppliers_(db, collect_, clock), now_(clock.now()) {}
 
     ImportResult go();
@@ -219,7 +244,6 @@ private:
     }
 
     store::Database& db_;
-    common::Clock& clock_;
     const ImportOptions& o_;
     bool write_;
     const Progress& progress_;
@@ -636,7 +660,7 @@ bool Run::checkValues(const CsvRecord& r, RowPlan& plan) {
         const QString text = cell(r, f);
         if (text.isEmpty())
             return std::nullopt;
-        const std::optional<QDateTime> at = readDate(text, clock_.today());
+        const std::optional<QDateTime> at = readDate(text, now_.date());
         if (!at) {
             problem(r.line, heading(f),
                     QStringLiteral("%1 %2 is not a date (31/12/2026 or 2026-12-31)")

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 
 using imports::ImportOptions;
 using imports::ImportResult;
@@ -180,6 +181,11 @@ struct ProblemCase {
     bool createMissing;
     QString problem; // as shown: "line N: reason"
 };
+
+// Named in the test list by its name, not its bytes.
+void PrintTo(const ProblemCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ImportProblems : public ImportTest, public ::testing::WithParamInterface<ProblemCase> {};
 
@@ -426,8 +432,8 @@ TEST_F(ImportTest, GeneratedRegisterImportsWholeAndPassesTheCheck) {
         csv += code + ",Model " + QByteArray::number(i % 25) + ",Kind " +
                QByteArray::number(i % 25 % 4) + "," + site + " > " + floor + " > " + room + "," +
                QByteArray::number(i % 500) + ".25\r\n";
-        const QString path = QString::fromLatin1(site + " › " + floor + " › " + room);
-        pathOf.insert(QString::fromLatin1(code), path);
+        const QString path = QString::fromUtf8(site + " › " + floor + " › " + room);
+        pathOf.insert(QString::fromUtf8(code), path);
         paths.insert(path);
     }
     ImportOptions o = options(csv);
