@@ -272,6 +272,7 @@ private:
     QSet<int> lockedProducts_, lockedSuppliers_, lockedLocations_;
 
     std::optional<store::Query> insert_;
+    std::optional<store::HistoryWriter> history_;
     std::unique_ptr<common::ReplacementFile> rejected_;
     std::unique_ptr<QFile> rejectedOut_;
     QList<QByteArray> rawHeader_;
@@ -873,9 +874,8 @@ void Run::storeRow(const CsvRecord& r, RowPlan& plan) {
     const QString historyText = plan.locId == store::loc::AvailableLicences
                                     ? QStringLiteral("Available Licences")
                                     : locDesc_.value(plan.locId);
-    if (store::writeHistory(db_, id,
-                            o_.kind == Kind::Stock ? store::HistoryStock : store::HistoryLicence,
-                            historyText, now_) != 1)
+    if (history_->write(id, o_.kind == Kind::Stock ? store::HistoryStock : store::HistoryLicence,
+                        historyText, now_) != 1)
         problem(line, QString(), QStringLiteral("the row's history was not written"));
 }
 
@@ -970,6 +970,8 @@ ImportResult Run::go() {
                                                   "Loc_ID, Supp_ID, Cost, Date_Added, Exp_Date, "
                                                   "Type) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
     }
+    if (writing)
+        history_.emplace(db_);
     loadRegister();
     qint64 rows = 0;
     while (std::optional<CsvRecord> r = reader.next()) {
@@ -991,6 +993,7 @@ ImportResult Run::go() {
     if (!writing || result_.cancelled || !write_)
         return result_;
     insert_.reset();
+    history_.reset();
     if (rejectedOut_) {
         rejectedOut_->close();
         if (rejectedOut_->error() != QFileDevice::NoError || !rejected_->commit())

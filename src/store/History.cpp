@@ -6,9 +6,20 @@ namespace store {
 
 int writeHistory(Database& db, int itemId, const QString& type, const QString& locDesc,
                  const QDateTime& at) {
-    return db.execute(QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, "
-                                     "move_date, Type) VALUES (?, ?, ?, ?)"),
-                      itemId, locDesc.trimmed(), at.toString(StoredHistoryStamp), type);
+    return HistoryWriter(db).write(itemId, type, locDesc, at);
+}
+
+HistoryWriter::HistoryWriter(Database& db)
+    : insert_(db, QStringLiteral("INSERT INTO StockHistory (Stock_Lic_ID, Loc_Desc, move_date, "
+                                 "Type) VALUES (?, ?, ?, ?)")) {}
+
+int HistoryWriter::write(int itemId, const QString& type, const QString& locDesc,
+                         const QDateTime& at) {
+    if (used_)
+        insert_.reset();
+    used_ = true;
+    insert_.bindAll(itemId, locDesc.trimmed(), at.toString(StoredHistoryStamp), type);
+    return insert_.execute();
 }
 
 int deleteHistory(Database& db, int itemId, const QString& type) {
