@@ -231,6 +231,9 @@ private:
     // Creates what the row needs and stores it (or, in a dry run, notes
     // what would be created).
     void storeRow(const CsvRecord& r, RowPlan& plan);
+    // Stores the items waiting, with their history rows.
+    void flush();
+    QString insertText(size_t rows) const;
     int createLocation(int parent, const QString& desc, int line);
     QString pathOf(int locId) const;
     void reject(const CsvRecord& r, const QString& reason);
@@ -271,7 +274,24 @@ private:
     QHash<QString, int> fileCodes_; // folded code -> line
     QSet<int> lockedProducts_, lockedSuppliers_, lockedLocations_;
 
-    std::optional<store::Query> insert_;
+    // Items waiting to be stored together, BatchRows at a time: one
+    // statement for many rows journals each page it touches once, not once
+    // a row.
+    struct Pending {
+        int line = 0;
+        QString code;
+        int prodId = 0;
+        int locId = 0;
+        std::optional<int> suppId;
+        store::Money cost;
+        QString added;
+        std::optional<QString> expires;
+        QString type;
+        QString historyText;
+    };
+    static constexpr size_t BatchRows = 50;
+    std::vector<Pending> pending_;
+    std::optional<store::Query> batchInsert_;
     std::optional<store::HistoryWriter> history_;
     std::unique_ptr<common::ReplacementFile> rejected_;
     std::unique_ptr<QFile> rejectedOut_;
@@ -849,34 +869,118 @@ void Run::storeRow(const CsvRecord& r, RowPlan& plan) {
     if (!write_)
         return;
 
-    // The item and its history row, as its dialog stores them.
-    const std::optional<int> supplier =
-        plan.suppId != 0 ? std::optional<int>(plan.suppId) : std::nullopt;
-    store::Query& insert = *insert_;
-    insert.reset();
-    insert.bindAll(plan.code, plan.prodId, plan.locId, supplier, plan.cost,
-                   plan.added.toString(store::StoredDateTime));
-    if (o_.kind == Kind::Licences) {
-        insert.bind(7, plan.expires);
-        insert.bind(8, plan.temporary ? store::LicenceTemporary : store::LicenceNormal);
+    // The item, stored with the next rows in one statement, then its
+    // history row.
+    Pending p;
+    p.line = line;
+    p.code = plan.code;
+    p.prodId = plan.prodId;
+    p.locId = plan.locId;
+    if (plan.suppId != 0)
+        p.suppId = plan.suppId;
+    p.cost = plan.cost;
+    p.added = plan.added.toString(store::StoredDateTime);
+    p.expires = plan.expires;
+    p.type = plan.temporary ? store::LicenceTemporary : store::LicenceNormal;
+    p.historyText = plan.locId == store::loc::AvailableLicences
+                        ? QStringLiteral("Available Licences")
+                        : locDesc_.value(plan.locId);
+    pending_.push_back(std::move(p));
+    if (pending_.size() == BatchRows)
+        flush();
+}
+
+QString Run::insertText(size_t rows) const {
+    const bool stock = o_.kind == Kind::Stock;
+    const QString head =
+        stock ? QStringLiteral("INSERT INTO Stock (Stock_Code, Prod_ID, Loc_ID, Supp_ID, Cost, "
+                               "Date_Added) VALUES ")
+              : QStringLiteral("INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Supp_ID, "
+                               "Cost, Date_Added, Exp_Date, Type) VALUES ");
+    const QString row =
+        stock ? QStringLiteral("(?, ?, ?, ?, ?, ?)") : QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?)");
+    return head + QStringList(static_cast<qsizetype>(rows), row).join(QStringLiteral(", "));
+}
+
+void Run::flush() {
+    if (pending_.empty() || !write_) {
+        pending_.clear();
+        return;
     }
+    const bool stock = o_.kind == Kind::Stock;
+    const QString table = stock ? QStringLiteral("Stock") : QStringLiteral("Licences");
+    const QString idColumn = stock ? QStringLiteral("Stock_ID") : QStringLiteral("Licence_ID");
+    const QString codeColumn =
+        stock ? QStringLiteral("Stock_Code") : QStringLiteral("Licence_Name");
+    // The rows this statement adds get ids above the highest now there.
+    std::int64_t before = 0;
+    {
+        store::Query q(db_, QStringLiteral("SELECT max(%1) AS MaxID FROM %2").arg(idColumn, table));
+        if (q.next() && !q.isNull(QStringLiteral("MaxID")))
+            before = q.integer(QStringLiteral("MaxID"));
+    }
+    std::optional<store::Query> once;
+    store::Query* insert = nullptr;
+    if (pending_.size() == BatchRows) {
+        if (batchInsert_)
+            batchInsert_->reset();
+        else
+            batchInsert_.emplace(db_, insertText(BatchRows));
+        insert = &*batchInsert_;
+    } else {
+        once.emplace(db_, insertText(pending_.size()));
+        insert = &*once;
+    }
+    int index = 0;
+    for (const Pending& p : pending_) {
+        insert->bind(++index, p.code);
+        insert->bind(++index, p.prodId);
+        insert->bind(++index, p.locId);
+        insert->bind(++index, p.suppId);
+        insert->bind(++index, p.cost);
+        insert->bind(++index, p.added);
+        if (!stock) {
+            insert->bind(++index, p.expires);
+            insert->bind(++index, p.type);
+        }
+    }
+    const int first = pending_.front().line;
+    const int last = pending_.back().line;
+    int added = 0;
     try {
-        if (insert.execute() != 1)
-            return problem(line, QString(), QStringLiteral("the row was not stored"));
+        added = insert->execute();
     } catch (const store::DbError& error) {
         if (!error.isUniqueViolation())
             throw;
-        return problem(
-            line, heading(Field::Code),
-            QStringLiteral("%1 %2 was added by another user meanwhile").arg(codeWord(), plan.code));
+        pending_.clear();
+        return problem(first, heading(Field::Code),
+                       QStringLiteral("a %1 of lines %2-%3 was added by another user meanwhile")
+                           .arg(codeWord())
+                           .arg(first)
+                           .arg(last));
     }
-    const int id = static_cast<int>(db_.lastInsertId());
-    const QString historyText = plan.locId == store::loc::AvailableLicences
-                                    ? QStringLiteral("Available Licences")
-                                    : locDesc_.value(plan.locId);
-    if (history_->write(id, o_.kind == Kind::Stock ? store::HistoryStock : store::HistoryLicence,
-                        historyText, now_) != 1)
-        problem(line, QString(), QStringLiteral("the row's history was not written"));
+    if (added != static_cast<int>(pending_.size())) {
+        pending_.clear();
+        return problem(
+            first, QString(),
+            QStringLiteral("the rows of lines %1-%2 were not stored").arg(first).arg(last));
+    }
+    // Their ids, found by their codes (on a server other users' new rows
+    // may lie among them).
+    QHash<QString, int> ids;
+    store::Query q(db_, QStringLiteral("SELECT %1 AS ItemID, %2 AS Code FROM %3 WHERE %1 > ?")
+                            .arg(idColumn, codeColumn, table));
+    q.bindAll(before);
+    while (q.next())
+        ids.insert(fold(q.text(QStringLiteral("Code"))),
+                   static_cast<int>(q.integer(QStringLiteral("ItemID"))));
+    const QString type = stock ? store::HistoryStock : store::HistoryLicence;
+    for (const Pending& p : pending_) {
+        const int id = ids.value(fold(p.code));
+        if (id == 0 || history_->write(id, type, p.historyText, now_) != 1)
+            problem(p.line, QString(), QStringLiteral("the row's history was not written"));
+    }
+    pending_.clear();
 }
 
 void Run::reject(const CsvRecord& r, const QString& reason) {
@@ -960,16 +1064,8 @@ ImportResult Run::go() {
         return result_;
     const bool writing = write_;
     std::optional<store::Transaction> tx;
-    if (writing) {
+    if (writing)
         tx.emplace(db_);
-        insert_.emplace(db_, o_.kind == Kind::Stock
-                                 ? QStringLiteral("INSERT INTO Stock (Stock_Code, Prod_ID, "
-                                                  "Loc_ID, Supp_ID, Cost, Date_Added) "
-                                                  "VALUES (?, ?, ?, ?, ?, ?)")
-                                 : QStringLiteral("INSERT INTO Licences (Licence_Name, Prod_ID, "
-                                                  "Loc_ID, Supp_ID, Cost, Date_Added, Exp_Date, "
-                                                  "Type) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    }
     if (writing)
         history_.emplace(db_);
     loadRegister();
@@ -990,9 +1086,11 @@ ImportResult Run::go() {
     }
     if (progress_ && !result_.cancelled)
         result_.cancelled = !progress_(reader.size(), reader.size());
+    if (writing && write_ && !result_.cancelled)
+        flush();
     if (!writing || result_.cancelled || !write_)
         return result_;
-    insert_.reset();
+    batchInsert_.reset();
     history_.reset();
     if (rejectedOut_) {
         rejectedOut_->close();

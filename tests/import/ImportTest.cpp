@@ -459,6 +459,13 @@ TEST_F(ImportTest, GeneratedRegisterImportsWholeAndPassesTheCheck) {
     EXPECT_EQ(seen, 3000);
     EXPECT_EQ(t.value(QStringLiteral("SELECT count(*) FROM StockHistory WHERE Type = 'S'")),
               QString::number(3000));
+    // Stored many rows to a statement, each item still has its own history
+    // row, naming where it stands.
+    EXPECT_EQ(t.value(QStringLiteral("SELECT count(*) FROM Stock s JOIN StockHistory h ON "
+                                     "h.Stock_Lic_ID = s.Stock_ID AND h.Type = 'S' JOIN "
+                                     "Locations l ON l.Loc_ID = s.Loc_ID WHERE s.Stock_Code LIKE "
+                                     "'GEN-%' AND h.Loc_Desc = l.Loc_Desc")),
+              QString::number(3000));
     const shell::CheckResult check = shell::checkDatabase(t.db());
     EXPECT_TRUE(check.ok()) << check.problems.join(QLatin1Char('\n')).toStdString();
 }
