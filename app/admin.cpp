@@ -11,6 +11,7 @@
 //                                        writes a report's text to standard output, or a PDF,
 //                                        a workbook or CSV
 //   vemora-admin backup DEST [--db PATH] / check [--db PATH]: see shell/AdminCommands.h
+//   vemora-admin import FILE --kind stock|licences ...: see import/ImportCommand.h
 
 #include "common/Clock.h"
 #include "common/FileGuard.h"
@@ -18,6 +19,7 @@
 #include "common/Messages.h"
 #include "common/TerminalProgress.h"
 #include "export/clsExport.h"
+#include "import/ImportCommand.h"
 #include "reports/ReportCatalogue.h"
 #include "reports/clsReports.h"
 #include "reports/ui/ReportPaper.h"
@@ -83,6 +85,7 @@ int usage() {
                  "                journal, any other asset database (.mdb) and the program's\n"
                  "                own files are refused (exit status 2)\n");
     std::fprintf(stderr, "%s", qUtf8Printable(shell::adminUsage()));
+    std::fprintf(stderr, "%s", qUtf8Printable(imports::importUsage()));
     return 2;
 }
 
@@ -310,6 +313,10 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (const std::optional<int> status =
             shell::runAdminCommand(args, QCoreApplication::applicationDirPath(), stdout, stderr))
+        return *status;
+    common::SystemClock clock;
+    if (const std::optional<int> status = imports::runImportCommand(
+            args, QCoreApplication::applicationDirPath(), clock, stdout, stderr))
         return *status;
     if (args.size() < 2)
         return usage();

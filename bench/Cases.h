@@ -38,6 +38,10 @@ void addFindCases(Bench& bench, Context& context);
 // notice, its list, the product enquiry with its counts.
 void addLicenceCases(Bench& bench, Context& context);
 
+// Importing a large register from CSV, checked and stored (its own file,
+// ImportCases.cpp); added only for --only import.
+void addImportCases(Bench& bench, Context& context);
+
 // The statements the program runs for the work the cases time, written
 // out as it writes them: the bench checks on its warm-up run that the
 // operation runs each of them.

@@ -2,7 +2,7 @@
 # The layers include one way, and so do the subsystems between them:
 #
 #   store < common < locations, suppliers, reports, seed, helpviewer, find
-#         < catalogue, allocation, export < assets < shell
+#         < catalogue, allocation, export < assets < import < shell
 #
 # A folder may include its own files and those of a folder of a lower rank,
 # never one of its own rank (sideways) or above (upwards). Core files (outside
@@ -11,7 +11,7 @@
 set -u
 src="$1/src"
 ranks="store=0 common=1 locations=2 suppliers=2 reports=2 seed=2 helpviewer=2 find=2
-       catalogue=3 allocation=3 export=3 assets=4 shell=5"
+       catalogue=3 allocation=3 export=3 assets=4 import=5 shell=6"
 bad=0
 report() {
     echo "$1"

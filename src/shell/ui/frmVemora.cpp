@@ -21,6 +21,7 @@
 #include "common/ui/ProgressDialog.h"
 #include "common/ui/WaitCursor.h"
 #include "export/ui/ReportExport.h"
+#include "import/ui/frmImport.h"
 #include "locations/ui/LocationTreeView.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "reports/ui/pgReports.h"
@@ -351,6 +352,14 @@ void frmVemora::buildMenus() {
         QAction* action = item(mnuDBaseMenu, caption, QStringLiteral("mnuDBase"), i);
         connect(action, &QAction::triggered, this, [this, i] { mnuDBase_Click(i); });
     }
+    // A register kept elsewhere, brought in from a CSV file; the page shown
+    // is refilled when anything was stored.
+    QAction* mnuImport = mnuFileMenu->addAction(QStringLiteral("Import\u2026"));
+    mnuImport->setObjectName(QStringLiteral("mnuImport"));
+    connect(mnuImport, &QAction::triggered, this, [this] {
+        if (imports::showImport(session_, this))
+            SSTab1_Click(SSTab1_->currentIndex());
+    });
     QAction* mnuFileExit = item(mnuFileMenu, QStringLiteral("&Exit"), QStringLiteral("mnuFile"), 1);
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
 

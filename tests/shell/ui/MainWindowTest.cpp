@@ -243,7 +243,7 @@ TEST_F(MainWindow, MenuBarShowsFileAndHelpAndTheOtherMenusAreHidden) {
         QStringList items;
     };
     const Menu menus[] = {
-        {"mnuFileMenu", "&File", {"&Database Utils", "&Exit"}},
+        {"mnuFileMenu", "&File", {"&Database Utils", "Import…", "&Exit"}},
         {"mnuHelp", "&Help", {"&Help Topics", "&About"}},
         {"mnuCategorys", "Category", {"Add Category", "Modify Category", "Delete Category"}},
         {"mnuSuppliers", "Supplier", {"Add", "Modify", "View", "Delete"}},
