@@ -441,6 +441,10 @@ private:
 class BulkLoad {
 public:
     BulkLoad(store::Database& db, const QStringList& tables) : db_(db) {
+        // A server keeps its indexes and triggers: it has no schema table
+        // to put them back from, and builds its indexes as rows come.
+        if (db_.onServer())
+            return;
         // Names are program constants or read from the schema.
         const QString names =
             QLatin1Char('\'') + tables.join(QStringLiteral("', '")) + QLatin1Char('\'');
@@ -458,6 +462,8 @@ public:
 
     // Puts the indexes back and makes the Find table afresh.
     void finish() {
+        if (db_.onServer())
+            return;
         for (const Taken& t : taken_)
             if (t.type == QLatin1String("index"))
                 db_.run(t.sql);
