@@ -52,6 +52,24 @@ int stockImage(int locId) {
     return locId == store::loc::RemovedStock ? image::RemovedStock : image::Stock;
 }
 
+// An item node with what orders it among its location's: its product's
+// rank, then its own id (a stock item's, or a licence group's location or
+// product).
+struct Row {
+    int rank;
+    qint64 id;
+    TreeNode node;
+};
+
+// Appends the nodes in that order.
+void appendInOrder(std::vector<TreeNode>& nodes, std::vector<Row>& rows) {
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
+    });
+    for (Row& r : rows)
+        nodes.push_back(std::move(r.node));
+}
+
 } // namespace
 
 clsAllocations::clsAllocations(store::Database& db, common::Messages& messages,
@@ -61,31 +79,10 @@ clsAllocations::clsAllocations(store::Database& db, common::Messages& messages,
 std::vector<TreeNode> clsAllocations::FillAllocationItems() {
     // Products in description order, once: the item rows are then put in
     // that order by rank, without a text comparison per row.
-    QHash<qint64, int> rank;
-    std::vector<QString> shown;
-    {
-        store::Query q(db_, QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY "
-                                           "Prod_Desc") +
-                                store::IgnoreCase + QStringLiteral(", Prod_ID"));
-        while (q.next()) {
-            rank.insert(q.integer(QStringLiteral("Prod_ID")), static_cast<int>(shown.size()));
-            shown.push_back(properCase(q.text(QStringLiteral("Prod_Desc"))));
-        }
-    }
-
-    struct Row {
-        int rank;
-        qint64 id;
-        TreeNode node;
-    };
+    const ProductOrder order = ProductsInOrder();
+    const QHash<qint64, int>& rank = order.rank;
+    const std::vector<QString>& shown = order.shown;
     std::vector<TreeNode> nodes;
-    const auto appendSorted = [&nodes](std::vector<Row>& rows) {
-        std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-            return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
-        });
-        for (Row& r : rows)
-            nodes.push_back(std::move(r.node));
-    };
 
     std::vector<Row> stock;
     {
@@ -105,7 +102,7 @@ std::vector<TreeNode> clsAllocations::FillAllocationItems() {
         }
     }
     nodes.reserve(stock.size());
-    appendSorted(stock);
+    appendInOrder(nodes, stock);
 
     for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
         std::vector<Row> groups;
@@ -126,7 +123,7 @@ std::vector<TreeNode> clsAllocations::FillAllocationItems() {
                                                   static_cast<int>(prodId), locId),
                           locationKey(locId), std::move(text), groupImage(kind, locId), false}});
         }
-        appendSorted(groups);
+        appendInOrder(nodes, groups);
     }
     return nodes;
 }
@@ -145,19 +142,7 @@ ProductOrder clsAllocations::ProductsInOrder() {
 }
 
 std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrder& order) {
-    struct Row {
-        int rank;
-        qint64 id;
-        TreeNode node;
-    };
     std::vector<TreeNode> nodes;
-    const auto appendSorted = [&nodes](std::vector<Row>& rows) {
-        std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-            return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
-        });
-        for (Row& r : rows)
-            nodes.push_back(std::move(r.node));
-    };
     const QString parentKey = locationKey(locId);
 
     std::vector<Row> stock;
@@ -178,7 +163,7 @@ std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrde
         }
     }
     nodes.reserve(stock.size());
-    appendSorted(stock);
+    appendInOrder(nodes, stock);
 
     for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
         std::vector<Row> groups;
@@ -198,7 +183,7 @@ std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrde
                                                  q.integer(QStringLiteral("n"))),
                                        groupImage(kind, locId), false}});
         }
-        appendSorted(groups);
+        appendInOrder(nodes, groups);
     }
     return nodes;
 }

@@ -54,32 +54,20 @@ void runAlongside(Progress& progress, const Work& work, const Feeder& feeder, Id
         std::rethrow_exception(workError);
 }
 
-namespace {
+void Sleeper::pause(bool wait) {
+    if (!wait)
+        return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    woken_.wait_for(lock, std::chrono::milliseconds(2), [this] { return ended_; });
+}
 
-// The calling thread sleeps until the work ends or a moment passes.
-class Sleeper : public Idle {
-public:
-    void pause(bool wait) override {
-        if (!wait)
-            return;
-        std::unique_lock<std::mutex> lock(mutex_);
-        woken_.wait_for(lock, std::chrono::milliseconds(2), [this] { return ended_; });
+void Sleeper::wake() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ended_ = true;
     }
-    void wake() override {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            ended_ = true;
-        }
-        woken_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable woken_;
-    bool ended_ = false;
-};
-
-} // namespace
+    woken_.notify_all();
+}
 
 void ThreadRunner::run(const QString& title, const Work& work, const Feeder& feeder) {
     const std::unique_ptr<Progress> progress = makeProgress(title);

@@ -63,6 +63,19 @@ public:
     virtual void wake() = 0;
 };
 
+// The plain way to idle: the calling thread sleeps until the work ends or a
+// moment passes.
+class Sleeper : public Idle {
+public:
+    void pause(bool wait) override;
+    void wake() override;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool ended_ = false;
+};
+
 // The loop every runner goes through: starts the work on a thread of its
 // own, calls the feeder until it is done, pauses between, and waits for the
 // work to end. When the feeder throws, the work is cancelled and the

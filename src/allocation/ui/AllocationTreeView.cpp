@@ -107,12 +107,7 @@ void AllocationTreeView::restorePlace(const Place& place) {
 }
 
 void AllocationTreeView::setNodeDragging(bool on) {
-    setDragDropMode(on ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
-    setDragEnabled(on);
-    setAcceptDrops(on);
-    viewport()->setAcceptDrops(on);
-    // The target is shown by highlighting the node, not by a drop line.
-    setDropIndicatorShown(false);
+    locations::LocationTreeView::allowNodeDrags(*this, on);
 }
 
 void AllocationTreeView::setDragRule(DragRule rule) {

@@ -24,27 +24,12 @@ constexpr int RefreshMs = 50;
 // The window's thread spends the feeder's pauses in its own events; while
 // there is nothing to feed it waits a moment between them, or until the work
 // has ended.
-class EventIdle : public Idle {
+class EventIdle : public Sleeper {
 public:
     void pause(bool wait) override {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (!wait)
-            return;
-        std::unique_lock<std::mutex> lock(mutex_);
-        woken_.wait_for(lock, std::chrono::milliseconds(2), [this] { return ended_; });
+        Sleeper::pause(wait);
     }
-    void wake() override {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            ended_ = true;
-        }
-        woken_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable woken_;
-    bool ended_ = false;
 };
 
 // What the bar shows of a progress: the stage, and a percentage, or the

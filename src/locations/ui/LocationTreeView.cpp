@@ -257,12 +257,16 @@ void LocationTreeView::restorePlace(const Place& place) {
 }
 
 void LocationTreeView::setNodeDragging(bool on) {
-    setDragDropMode(on ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
-    setDragEnabled(on);
-    setAcceptDrops(on);
-    viewport()->setAcceptDrops(on);
+    allowNodeDrags(*this, on);
+}
+
+void LocationTreeView::allowNodeDrags(QAbstractItemView& view, bool on) {
+    view.setDragDropMode(on ? QAbstractItemView::DragDrop : QAbstractItemView::NoDragDrop);
+    view.setDragEnabled(on);
+    view.setAcceptDrops(on);
+    view.viewport()->setAcceptDrops(on);
     // The target is shown by highlighting the node, not by a drop line.
-    setDropIndicatorShown(false);
+    view.setDropIndicatorShown(false);
 }
 
 void LocationTreeView::setDragRule(DragRule rule) {

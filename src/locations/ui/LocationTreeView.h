@@ -73,6 +73,8 @@ public:
 
     // Lets the user drag nodes within this tree. Off unless a tree asks.
     void setNodeDragging(bool on);
+    // What setNodeDragging sets, for any view that drags nodes this way.
+    static void allowNodeDrags(QAbstractItemView& view, bool on);
     // True while a drag of one of its nodes is under way.
     bool dragRunning() const { return dragRunning_; }
     // Whether a node may be dragged at all; a refused node starts no drag
