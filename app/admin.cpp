@@ -274,6 +274,7 @@ seed::SeedResult seedServer(const QString& server, double scale) {
     const seed::SeedResult result = seed::createSeededDatabase(file, scale);
     auto from = store::Database::open(file, store::DatabaseKey);
     shell::copyRegister(*from, *db);
+    shell::createRegisterRoles(*db);
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "shell/DatabaseCheck.h"
 #include "shell/DatabaseFile.h"
 #include "shell/RegisterCopy.h"
+#include "shell/RegisterRoles.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
@@ -107,6 +108,10 @@ int copy(const Arguments& a, std::FILE* out) {
                                                   : store::Database::connectServer(to);
     try {
         const CopyCounts counts = copyRegister(*source, *target);
+        // A register put on a server gets its editor and viewer roles, as
+        // one made there by "create --server" does.
+        if (!toFile)
+            createRegisterRoles(*target);
         std::fprintf(out, "copied %s to %s: %lld rows in %d tables\n",
                      qUtf8Printable(source->describe()), qUtf8Printable(target->describe()),
                      static_cast<long long>(counts.rows), counts.tables);

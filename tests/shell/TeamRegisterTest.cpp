@@ -18,6 +18,7 @@
 #include "support/TestHooks.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
 
@@ -263,39 +264,57 @@ TEST(WhoMayWriteAFile, TheFileIsAlwaysWritten) {
     EXPECT_TRUE(t.db().takeChanges().isEmpty());
 }
 
-TEST(TeamAdminCommands, CreateMakesTheRolesAndGrantGivesALoginOne) {
+TEST(TeamAdminCommands, CreateAndCopyMakeTheRolesAndGrantGivesALoginOne) {
     NEEDS_SERVER();
-    testing_support::ServerScratchDatabase server;
-    auto admin = store::Database::connectServer(server.uri());
-    const QString login = QStringLiteral("admin's viewer %1").arg(::getpid());
-    const QString quoted = admin->server().quoteIdentifier(login);
-    admin->runServerText(
-        QStringLiteral("DROP ROLE IF EXISTS %1; CREATE ROLE %1 LOGIN").arg(quoted));
+    const struct {
+        const char* name;
+        bool copied;
+    } ways[] = {{"create --server", false}, {"copy FILE URL", true}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        testing_support::ServerScratchDatabase server;
+        auto admin = store::Database::connectServer(server.uri());
+        const QString login = QStringLiteral("admin's viewer %1").arg(::getpid());
+        const QString quoted = admin->server().quoteIdentifier(login);
+        admin->runServerText(
+            QStringLiteral("DROP ROLE IF EXISTS %1; CREATE ROLE %1 LOGIN").arg(quoted));
 
-    EXPECT_EQ(testing_support::runAdmin({"create", "--server", server.uri()}).status, 0);
-    const auto has = [&](const char* role, const char* privilege) {
-        store::Query q(*admin, QStringLiteral("SELECT has_table_privilege(?, 'stock', ?) AS may"));
-        q.bindAll(QString::fromLatin1(role), QString::fromLatin1(privilege));
-        return q.next() && q.text(QStringLiteral("may")) == QLatin1String("t");
-    };
-    EXPECT_TRUE(has("vemora_viewer", "SELECT"));
-    EXPECT_FALSE(has("vemora_viewer", "INSERT"));
-    EXPECT_TRUE(has("vemora_editor", "UPDATE"));
+        if (way.copied) {
+            // A register made in a file, then copied onto the server.
+            QTemporaryDir dir;
+            const QString file = dir.filePath(QStringLiteral("register.mdb"));
+            ASSERT_EQ(testing_support::runAdmin({"create", file}).status, 0);
+            const auto copied = testing_support::runAdmin({"copy", file, server.uri()});
+            ASSERT_EQ(copied.status, 0) << copied.err.toStdString();
+        } else {
+            EXPECT_EQ(testing_support::runAdmin({"create", "--server", server.uri()}).status, 0);
+        }
+        const auto has = [&](const char* role, const char* privilege) {
+            store::Query q(*admin,
+                           QStringLiteral("SELECT has_table_privilege(?, 'stock', ?) AS may"));
+            q.bindAll(QString::fromLatin1(role), QString::fromLatin1(privilege));
+            return q.next() && q.text(QStringLiteral("may")) == QLatin1String("t");
+        };
+        EXPECT_TRUE(has("vemora_viewer", "SELECT"));
+        EXPECT_FALSE(has("vemora_viewer", "INSERT"));
+        EXPECT_TRUE(has("vemora_editor", "UPDATE"));
 
-    const auto grant =
-        testing_support::runAdmin({"grant", login, "viewer", "--server", server.uri()});
-    EXPECT_EQ(grant.status, 0) << grant.err.toStdString();
-    EXPECT_EQ(testing_support::runAdmin({"grant", login, "owner", "--server", server.uri()}).status,
-              2);
-    QString uri = server.uri();
-    uri.replace(QRegularExpression(QStringLiteral("user=[^&]*")),
-                QStringLiteral("user=") + QString::fromUtf8(QUrl::toPercentEncoding(login)));
-    {
-        auto viewer = store::Database::connectServer(uri);
-        EXPECT_FALSE(viewer->mayWrite());
-        EXPECT_TRUE(viewer->exists(QStringLiteral("SELECT 1 FROM Locations")));
+        const auto grant =
+            testing_support::runAdmin({"grant", login, "viewer", "--server", server.uri()});
+        EXPECT_EQ(grant.status, 0) << grant.err.toStdString();
+        EXPECT_EQ(
+            testing_support::runAdmin({"grant", login, "owner", "--server", server.uri()}).status,
+            2);
+        QString uri = server.uri();
+        uri.replace(QRegularExpression(QStringLiteral("user=[^&]*")),
+                    QStringLiteral("user=") + QString::fromUtf8(QUrl::toPercentEncoding(login)));
+        {
+            auto viewer = store::Database::connectServer(uri);
+            EXPECT_FALSE(viewer->mayWrite());
+            EXPECT_TRUE(viewer->exists(QStringLiteral("SELECT 1 FROM Locations")));
+        }
+        admin.reset();
+        store::Database::connectServer(server.uri())
+            ->runServerText(QStringLiteral("DROP OWNED BY %1; DROP ROLE %1").arg(quoted));
     }
-    admin.reset();
-    store::Database::connectServer(server.uri())
-        ->runServerText(QStringLiteral("DROP OWNED BY %1; DROP ROLE %1").arg(quoted));
 }
