@@ -63,7 +63,7 @@ Statements historyStatements(int stockId) {
     return {{QStringLiteral("SELECT s.Stock_Code AS code, p.Prod_Desc FROM Stock s "
                             "JOIN Products p ON p.Prod_ID = s.Prod_ID WHERE s.Stock_ID = ?"),
              {stockId}},
-            {QStringLiteral("SELECT Loc_Desc, move_date FROM StockHistory "
+            {QStringLiteral("SELECT Loc_Desc, move_date, Moved_By FROM StockHistory "
                             "WHERE Type = ? AND Stock_Lic_ID = ? ORDER BY move_date, rowid"),
              {store::HistoryStock, stockId}}};
 }

@@ -36,18 +36,32 @@ struct RawConnection {
 };
 
 // Opens and keys the file and reads its header, as the store's open does
-// before anything else (the key derivation is most of the cost), and gives
-// the connection the text order that the program's statements name.
+// before anything else (the key derivation is most of the cost): with the
+// new page size, and the old one when the first page does not read with
+// it. Gives the connection the text order that the program's statements
+// name.
 std::unique_ptr<RawConnection> rawOpen(const QString& path) {
-    auto connection = std::make_unique<RawConnection>();
-    const QByteArray file = path.toUtf8();
-    if (sqlite3_open_v2(file.constData(), &connection->handle, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK)
-        throw std::runtime_error("cannot open " + path.toStdString());
-    const QByteArray key = store::DatabaseKey.toUtf8();
-    if (sqlite3_key(connection->handle, key.constData(), static_cast<int>(key.size())) != SQLITE_OK)
-        throw std::runtime_error("cannot key " + path.toStdString());
-    stepThrough(connection->handle, {{QStringLiteral("SELECT count(*) FROM sqlite_master"), {}}});
+    std::unique_ptr<RawConnection> connection;
+    for (const int pageSize : {store::PageSize, store::OldPageSize}) {
+        connection = std::make_unique<RawConnection>();
+        const QByteArray file = path.toUtf8();
+        if (sqlite3_open_v2(file.constData(), &connection->handle, SQLITE_OPEN_READWRITE,
+                            nullptr) != SQLITE_OK)
+            throw std::runtime_error("cannot open " + path.toStdString());
+        const QByteArray key = store::DatabaseKey.toUtf8();
+        if (sqlite3_key(connection->handle, key.constData(), static_cast<int>(key.size())) !=
+            SQLITE_OK)
+            throw std::runtime_error("cannot key " + path.toStdString());
+        try {
+            stepThrough(connection->handle,
+                        {{QStringLiteral("PRAGMA cipher_page_size = %1").arg(pageSize), {}},
+                         {QStringLiteral("SELECT count(*) FROM sqlite_master"), {}}});
+            break;
+        } catch (const store::DbError& error) {
+            if (error.number() != SQLITE_NOTADB || pageSize == store::OldPageSize)
+                throw;
+        }
+    }
     if (sqlite3_create_collation_v2(connection->handle, "UNICASE", SQLITE_UTF8, nullptr,
                                     compareUnicase, nullptr) != SQLITE_OK)
         throw std::runtime_error("cannot add the collation");
