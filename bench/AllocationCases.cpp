@@ -5,10 +5,8 @@
 #include "allocation/ui/AllocationTreeView.h"
 #include "allocation/ui/pgAllocation.h"
 #include "assets/clsStock.h"
-#include "assets/ui/pgEnquireByLocation.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
-#include "common/ui/ReportList.h"
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
@@ -193,9 +191,8 @@ void addAllocationAfterVisitsCase(Bench& bench, Context& context) {
     // visit): no page gets slower because another was visited.
     const int busiest = busiestStockLocation(context.db());
     auto visited = std::make_shared<bool>(false);
-    auto shown = std::make_shared<int>(0);
-    Case c;
-    c.name = QStringLiteral("page 0 busiest stock contents after six page 5 visits");
+    Case c = contentsCase(context, busiest,
+                          QStringLiteral("page 0 busiest stock contents after six page 5 visits"));
     c.before = [&context, busiest, visited] {
         if (!*visited) {
             for (int visit = 0; visit < 6; ++visit) {
@@ -208,22 +205,6 @@ void addAllocationAfterVisitsCase(Bench& bench, Context& context) {
             *visited = true;
         }
         showQuietly(context.window(), common::EnquireByLocation);
-    };
-    c.run = [&context, busiest] {
-        static_cast<assets::pgEnquireByLocation*>(context.window().page(common::EnquireByLocation))
-            ->FillStockListUsingLocation(busiest);
-        QApplication::processEvents();
-    };
-    c.rows = [&context] {
-        int rows = 0;
-        for (const auto* list :
-             context.window().page(common::EnquireByLocation)->findChildren<common::ReportList*>())
-            rows += list->topLevelItemCount();
-        return rows;
-    };
-    c.connection = &context.db();
-    c.statements = [busiest] {
-        return locationContentsStatements(busiest);
     };
     bench.add(c);
 }

@@ -42,6 +42,10 @@ void addLicenceCases(Bench& bench, Context& context);
 // ImportCases.cpp); added only for --only import.
 void addImportCases(Bench& bench, Context& context);
 
+// Page 0 showing what a location holds, under the given name; the page
+// is shown first, untimed.
+Case contentsCase(Context& context, int locId, const QString& name);
+
 // The statements the program runs for the work the cases time, written
 // out as it writes them: the bench checks on its warm-up run that the
 // operation runs each of them.

@@ -177,12 +177,7 @@ void runClient(const Shared& s, int index, ClientResult& out) {
                 const auto d = stock.GetStockDets(item);
                 if (!d)
                     break;
-                assets::StockFields f;
-                f.prodId = d->prodId;
-                f.code = d->code;
-                f.locId = d->locId;
-                f.locDesc = d->locDesc;
-                f.suppId = d->suppId;
+                assets::StockFields f = assets::fieldsOf(*d);
                 f.cost = QString::number(pick(100000) / 100.0, 'f', 2);
                 committed = stock.ModifyStock(item, f).stockId.has_value();
                 break;

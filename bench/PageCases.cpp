@@ -94,9 +94,11 @@ void addListFill(Bench& bench, Context& context, int page, const char* title) {
         QStringLiteral("page %1 fill (%2)").arg(page).arg(QString::fromLatin1(title)), listRows));
 }
 
-void addContents(Bench& bench, Context& context, int locId, const QString& which) {
+} // namespace
+
+Case contentsCase(Context& context, int locId, const QString& name) {
     Case page;
-    page.name = QStringLiteral("page 0 contents, %1").arg(which);
+    page.name = name;
     page.before = [&context] {
         showQuietly(context.window(), common::EnquireByLocation);
     };
@@ -112,7 +114,13 @@ void addContents(Bench& bench, Context& context, int locId, const QString& which
     page.statements = [locId] {
         return locationContentsStatements(locId);
     };
-    bench.add(page);
+    return page;
+}
+
+namespace {
+
+void addContents(Bench& bench, Context& context, int locId, const QString& which) {
+    bench.add(contentsCase(context, locId, QStringLiteral("page 0 contents, %1").arg(which)));
 
     auto shown = std::make_shared<int>(0);
     Case logic;

@@ -11,6 +11,17 @@
 
 namespace assets {
 
+StockFields fieldsOf(const StockDetails& details) {
+    StockFields f;
+    f.prodId = details.prodId;
+    f.code = details.code;
+    f.locId = details.locId;
+    f.locDesc = details.locDesc;
+    f.suppId = details.suppId;
+    f.cost = details.cost;
+    return f;
+}
+
 LocationContents clsStock::FillStockListUsingLocation(int LocID) {
     LocationContents out;
     {

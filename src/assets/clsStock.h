@@ -33,6 +33,9 @@ struct StockDetails : ItemDetails {
     std::optional<int> locId;
 };
 
+// The fields that store an item as it stands: a Modify with nothing changed.
+StockFields fieldsOf(const StockDetails& details);
+
 // What AddStock and ModifyStock did: the item stored (no value after a
 // message), the field a refusal names, and the cost as the dialog now shows
 // it (see ItemSave).

@@ -131,14 +131,7 @@ protected:
     assets::StockFields fieldsOf(int stockId) {
         const auto d = a->stock.GetStockDets(stockId);
         EXPECT_TRUE(d.has_value());
-        assets::StockFields f;
-        f.prodId = d->prodId;
-        f.code = d->code;
-        f.locId = d->locId;
-        f.locDesc = d->locDesc;
-        f.suppId = d->suppId;
-        f.cost = d->cost;
-        return f;
+        return assets::fieldsOf(*d);
     }
     int historyRows(int itemId, const QString& type = store::HistoryStock) {
         return t
