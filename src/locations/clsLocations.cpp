@@ -3,6 +3,7 @@
 #include "common/KeyRule.h"
 #include "common/ListRow.h"
 #include "common/Messages.h"
+#include "common/NodeKey.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <limits>
 
 namespace locations {
 
@@ -103,6 +105,149 @@ std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
                                       "in their branch and are not shown: ") +
                        orphans.join(QStringLiteral(", ")));
     return nodes;
+}
+
+namespace {
+
+// Whether a location row has children in the tree: rows below it in one of
+// the three branches, in its own branch unless it is a system location.
+const QString HasChildren =
+    QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM Locations k WHERE k.Loc_ParentID = c.Loc_ID "
+                   "AND k.Loc_Level > c.Loc_Level AND k.Loc_Top IN (?, ?, ?) "
+                   "AND (c.Loc_Level = ? OR k.Loc_Top = c.Loc_Top)) THEN 1 ELSE 0 END AS HasKids");
+
+} // namespace
+
+std::optional<std::vector<TreeNode>> clsLocations::TopOfLocationTree() {
+    std::vector<TreeNode> nodes{
+        TreeNode{RootKey, QString(), RootText, image::SystemNode, true, true}};
+    std::vector<TreeNode> system = childrenOf(store::loc::None, RootKey);
+    if (system.empty()) {
+        messages_.fail(QStringLiteral("Internal Error: There are No System Locations"));
+        return std::nullopt;
+    }
+    const int open[] = {store::loc::AvailableLocations, store::loc::AvailableLicences,
+                        store::loc::RemovedLocations};
+    for (TreeNode& n : system) {
+        const int id = common::idOfKey(n.key);
+        n.expanded = std::find(std::begin(open), std::end(open), id) != std::end(open);
+        nodes.push_back(n);
+    }
+    for (const TreeNode& n : system) {
+        if (!n.expanded)
+            continue;
+        std::vector<TreeNode> children = childrenOf(common::idOfKey(n.key), n.key);
+        std::move(children.begin(), children.end(), std::back_inserter(nodes));
+    }
+    const QStringList orphans = orphanLocations();
+    if (!orphans.isEmpty())
+        messages_.fail(QStringLiteral("Internal Error: these locations have no parent location "
+                                      "in their branch and are not shown: ") +
+                       orphans.join(QStringLiteral(", ")));
+    return nodes;
+}
+
+std::vector<TreeNode> clsLocations::ChildLocations(const QString& parentKey) {
+    const QString key = parentKey.trimmed();
+    if (key == RootKey)
+        return childrenOf(store::loc::None, RootKey);
+    const common::NodeKey parsed = common::parseNodeKey(key);
+    if (parsed.kind != QLatin1Char('L') || parsed.id <= 0)
+        return {};
+    return childrenOf(parsed.id, key);
+}
+
+std::vector<TreeNode> clsLocations::childrenOf(int parentId, const QString& parentKey) {
+    std::vector<TreeNode> nodes;
+    if (parentId == store::loc::None) {
+        store::Query q(db_, QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, ") + HasChildren +
+                                QStringLiteral(" FROM Locations c WHERE c.Loc_Level = ? "
+                                               "ORDER BY c.Loc_ID"));
+        q.bindAll(store::loc::AvailableLocations, store::loc::AvailableLicences,
+                  store::loc::RemovedLocations, store::loc::ReservedLevel,
+                  store::loc::ReservedLevel);
+        while (q.next())
+            nodes.push_back({locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ID")))),
+                             parentKey, properCase(q.text(QStringLiteral("Loc_Desc"))),
+                             image::SystemNode, false, q.integer(QStringLiteral("HasKids")) != 0});
+        return nodes;
+    }
+    // The rows below the parent in the three branches; below a user
+    // location, only those of its own branch. The parent's row is joined
+    // so that a key naming no location gives nothing.
+    store::Query q(db_,
+                   QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, c.Loc_Top, ") + HasChildren +
+                       QStringLiteral(" FROM Locations c INNER JOIN Locations p ON p.Loc_ID = "
+                                      "c.Loc_ParentID WHERE c.Loc_ParentID = ? "
+                                      "AND c.Loc_Level > p.Loc_Level AND c.Loc_Top IN (?, ?, ?) "
+                                      "AND (p.Loc_Level = ? OR c.Loc_Top = p.Loc_Top) "
+                                      "ORDER BY c.Loc_Level, c.Loc_Desc") +
+                       store::IgnoreCase + QStringLiteral(", c.Loc_ID"));
+    q.bindAll(store::loc::AvailableLocations, store::loc::AvailableLicences,
+              store::loc::RemovedLocations, store::loc::ReservedLevel, parentId,
+              store::loc::AvailableLocations, store::loc::AvailableLicences,
+              store::loc::RemovedLocations, store::loc::ReservedLevel);
+    while (q.next()) {
+        const int top = static_cast<int>(q.integer(QStringLiteral("Loc_Top")));
+        nodes.push_back(
+            {locationKey(static_cast<int>(q.integer(QStringLiteral("Loc_ID")))), parentKey,
+             properCase(q.text(QStringLiteral("Loc_Desc"))),
+             top == store::loc::RemovedLocations ? image::RemovedLocation : image::Location, false,
+             q.integer(QStringLiteral("HasKids")) != 0});
+    }
+    return nodes;
+}
+
+QStringList clsLocations::orphanLocations() {
+    // A parent that is missing, in another branch (unless a system
+    // location) or not above the row leaves the row out of the tree.
+    store::Query q(db_,
+                   QStringLiteral("SELECT c.Loc_Desc FROM Locations c "
+                                  "LEFT JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
+                                  "WHERE c.Loc_Top IN (?, ?, ?) AND c.Loc_Level > ? "
+                                  "AND (p.Loc_ID IS NULL OR (p.Loc_Level > ? "
+                                  "AND (p.Loc_Top <> c.Loc_Top OR p.Loc_Level >= "
+                                  "c.Loc_Level))) ORDER BY c.Loc_Top, c.Loc_Level, c.Loc_Desc") +
+                       store::IgnoreCase + QStringLiteral(", c.Loc_ID"));
+    q.bindAll(store::loc::AvailableLocations, store::loc::AvailableLicences,
+              store::loc::RemovedLocations, store::loc::ReservedLevel, store::loc::ReservedLevel);
+    QStringList out;
+    while (q.next())
+        out << properCase(q.text(QStringLiteral("Loc_Desc")));
+    return out;
+}
+
+QStringList clsLocations::LocationKeyPath(int locId) {
+    // Up the parents one row at a time; a tree is a handful of levels deep,
+    // and a chain that does not climb (a damaged register) ends the walk.
+    QStringList keys;
+    int id = locId;
+    int level = std::numeric_limits<int>::max();
+    int top = 0;
+    for (;;) {
+        store::Query q(db_, QStringLiteral("SELECT Loc_Level, Loc_ParentID, Loc_Top FROM "
+                                           "Locations WHERE Loc_ID = ?"));
+        q.bindAll(id);
+        if (!q.next())
+            return {};
+        const int rowLevel = static_cast<int>(q.integer(QStringLiteral("Loc_Level")));
+        const int rowTop = static_cast<int>(q.integer(QStringLiteral("Loc_Top")));
+        if (rowLevel >= level)
+            return {};
+        keys.prepend(locationKey(id));
+        if (rowLevel == store::loc::ReservedLevel)
+            break;
+        if (rowTop != store::loc::AvailableLocations && rowTop != store::loc::AvailableLicences &&
+            rowTop != store::loc::RemovedLocations)
+            return {};
+        if (top != 0 && rowTop != top)
+            return {};
+        top = rowTop;
+        level = rowLevel;
+        id = static_cast<int>(q.integer(QStringLiteral("Loc_ParentID")));
+    }
+    keys.prepend(RootKey);
+    return keys;
 }
 
 QString clsLocations::storedDescription(int locId) {

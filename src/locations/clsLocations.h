@@ -7,6 +7,7 @@
 #include "common/TreeImages.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -38,6 +39,9 @@ struct TreeNode {
     QString text;
     int image = image::SystemNode;
     bool expanded = false;
+    // Set by the one-level reads (TopOfLocationTree, ChildLocations):
+    // whether the location has children of its own, to be read when it opens.
+    bool hasChildren = false;
 };
 
 // What a window knows of a node of its tree, for the rules that depend on
@@ -86,6 +90,25 @@ public:
     // the caller then leaves its tree as it was.
     std::optional<std::vector<TreeNode>> FillUpLocationTree();
 
+    // The same tree read one level at a time, so that a tree shows in the
+    // same time whatever the number of locations. TopOfLocationTree gives
+    // the root, the system locations and the children of the open branches
+    // (the nodes FillUpLocationTree marks expanded), parents before
+    // children; every node says whether it has children. The message of a
+    // register without system locations, or with locations whose parent is
+    // missing or not above them, is FillUpLocationTree's.
+    std::optional<std::vector<TreeNode>> TopOfLocationTree();
+    // The children of a node of the tree, in the tree's order (level,
+    // description case-blind, id), each saying whether it has children;
+    // the system locations for the root. Empty for a key that names no
+    // location.
+    std::vector<TreeNode> ChildLocations(const QString& parentKey);
+    // The keys from the root down to the location's node, the root's and
+    // the location's own included; empty when the location is not in the
+    // tree (no such row, or a parent chain that does not reach a system
+    // location through ever lower levels).
+    QStringList LocationKeyPath(int locId);
+
     // A location's description as stored (trimmed), not in the tree's
     // proper case; empty when there is no such location.
     QString storedDescription(int locId);
@@ -118,6 +141,12 @@ public:
     static bool IsChoosable(int image) { return image == image::Location; }
 
 private:
+    // The locations one level below parentId, as nodes under parentKey.
+    std::vector<TreeNode> childrenOf(int parentId, const QString& parentKey);
+    // The descriptions of locations in the three branches whose parent is
+    // missing or not above them, and so have no place in the tree.
+    QStringList orphanLocations();
+
     // The stores of AddLocation and UpdateLocation, each in one transaction
     // that locks the rows it decides on; run again after a deadlock.
     std::optional<TreeNode> addUnder(int parentId, const QString& newdesc);

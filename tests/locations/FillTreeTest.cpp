@@ -1,5 +1,7 @@
+#include "common/NodeKey.h"
 #include "locations/clsLocations.h"
 #include "store/StoreConstants.h"
+#include "support/LocationLevels.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 
@@ -192,4 +194,63 @@ TEST(ProperCase, WordStartsUpperAndEveryOtherLetterLower) {
     };
     for (const auto& [text, shown] : cases)
         EXPECT_EQ(locations::properCase(QString::fromUtf8(text)), QString::fromUtf8(shown)) << text;
+}
+
+TEST_F(FillTree, ReadOneLevelAtATimeTheTreeIsTheFullFillsAndEachNodeHasItsPath) {
+    // Siblings out of id order, three branches, a deep chain, a row parked
+    // under a system location of another branch, and rows that have no
+    // place: a missing parent, a parent in another branch, a parent not
+    // above its child.
+    for (const char* desc : {"zeta", "Alpha", "beta"})
+        t.addLocation(QString::fromLatin1(desc), 1, 2, 1);
+    const int site = t.addLocation(QStringLiteral("Site"), 1, 2, 1);
+    const int floor = t.addLocation(QStringLiteral("floor 2"), site, 3, 1);
+    const int desk = t.addLocation(QStringLiteral("Desk"), floor, 4, 1);
+    const int pool = t.addLocation(QStringLiteral("Pool A"), 2, 2, 2);
+    t.addLocation(QStringLiteral("seat"), pool, 3, 2);
+    const int parked = t.addLocation(QStringLiteral("old room"), 3, 2, 3);
+    t.addLocation(QStringLiteral("under four"), 4, 2, 1);
+    const int missing = t.addLocation(QStringLiteral("lost"), 999, 3, 1);
+    const int otherBranch = t.addLocation(QStringLiteral("stray"), pool, 3, 1);
+    const int sameLevel = t.addLocation(QStringLiteral("flat"), floor, 3, 1);
+
+    locations::clsLocations logic(t.db(), messages);
+    const auto full = logic.FillUpLocationTree();
+    ASSERT_TRUE(full.has_value());
+    const QStringList fullMessages = messages.texts();
+    messages.clear();
+    const std::vector<TreeNode> levels = testing_support::readEveryLevel(logic);
+    testing_support::expectSameTree(*full, levels);
+    EXPECT_EQ(messages.texts(), fullMessages);
+
+    // The top holds the root, the system rows and the open branches'
+    // children, each marked as the full fill marks it.
+    const auto top = logic.TopOfLocationTree();
+    ASSERT_TRUE(top.has_value());
+    for (const TreeNode& n : *top) {
+        const TreeNode* same = find(*full, n.key);
+        ASSERT_NE(same, nullptr) << n.key.toStdString();
+        EXPECT_EQ(n.expanded, same->expanded) << n.key.toStdString();
+        EXPECT_TRUE(n.parentKey.isEmpty() || n.parentKey == QStringLiteral("L0") ||
+                    find(*top, n.parentKey)->expanded)
+            << n.key.toStdString();
+    }
+
+    // Every node's path is its chain of parents in the full fill; a row
+    // that is not in the tree has none.
+    for (const TreeNode& n : *full) {
+        QStringList chain;
+        for (const TreeNode* at = &n; at; at = find(*full, at->parentKey))
+            chain.prepend(at->key);
+        EXPECT_EQ(logic.LocationKeyPath(common::idOfKey(n.key)),
+                  n.key == QStringLiteral("L0") ? QStringList() : chain)
+            << n.key.toStdString();
+    }
+    for (int id : {missing, otherBranch, sameLevel, 12345})
+        EXPECT_TRUE(logic.LocationKeyPath(id).isEmpty()) << id;
+    EXPECT_EQ(logic.LocationKeyPath(desk),
+              (QStringList{"L0", "L1", key(site), key(floor), key(desk)}));
+    EXPECT_EQ(logic.LocationKeyPath(parked), (QStringList{"L0", "L3", key(parked)}));
+    EXPECT_TRUE(logic.ChildLocations(QStringLiteral("L999")).empty());
+    EXPECT_TRUE(logic.ChildLocations(QStringLiteral("junk")).empty());
 }

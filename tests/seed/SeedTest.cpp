@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
+#include "support/LocationLevels.h"
 #include "support/ScriptedMessages.h"
 
 #include <QCryptographicHash>
@@ -261,6 +262,7 @@ TEST_F(SeededRegister, TheProgramsTreeShowsEveryLocationUnderItsParent) {
     for (const locations::TreeNode& node : *nodes)
         removed += node.image == locations::image::RemovedLocation;
     EXPECT_EQ(removed, seeded->result.counts.removedLocations);
+    testing_support::expectSameTree(*nodes, testing_support::readEveryLevel(logic));
 }
 
 TEST_F(SeededRegister, ItemsStandOnlyWhereTheProgramLetsThemStand) {
