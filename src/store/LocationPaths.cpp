@@ -45,8 +45,19 @@ void LocationPaths::prefetch(const std::vector<int>& locIds) const {
             wanted.push_back(id);
         }
     };
+    if (whole_)
+        return;
     for (const int id : locIds)
         want(id);
+    if (wanted.size() > static_cast<size_t>(WholeTableAbove)) {
+        Query q(db_, QStringLiteral("SELECT Loc_ID, Loc_Desc, Loc_ParentID FROM Locations"));
+        while (q.next())
+            rows_.insert(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))),
+                         {q.text(QStringLiteral("Loc_Desc")),
+                          static_cast<int>(q.integer(QStringLiteral("Loc_ParentID")))});
+        whole_ = true;
+        return;
+    }
     while (!wanted.empty()) {
         const std::vector<int> level = std::move(wanted);
         wanted.clear();
@@ -79,7 +90,7 @@ void LocationPaths::prefetch(const std::vector<int>& locIds) const {
 
 const LocationPaths::Row* LocationPaths::row(int locId) const {
     auto found = rows_.constFind(locId);
-    if (found == rows_.constEnd() && locId != loc::None && !absent_.contains(locId)) {
+    if (found == rows_.constEnd() && !whole_ && locId != loc::None && !absent_.contains(locId)) {
         prefetch({locId});
         found = rows_.constFind(locId);
     }

@@ -3,7 +3,8 @@
 // Full location paths ("Head Office › Main Building › Room 101") for the
 // rows of a list. Only the locations asked for and their ancestors are
 // read, by id, a batch of ids per statement and one level of the tree at a
-// time, and kept for the life of the object. A list reads its rows first,
+// time (or, for a list naming very many, the whole table in one pass), and
+// kept for the life of the object. A list reads its rows first,
 // hands the distinct location ids to prefetch() and then asks for each
 // row's path: a few statements for the whole list, however large the
 // location table. Asking for a location not read yet reads it (and its
@@ -26,6 +27,10 @@ public:
     static inline const QString Separator = QStringLiteral(" \u203a ");
     // Ids per statement when locations are read by id.
     static constexpr int BatchSize = 200;
+    // More ids than this in one prefetch are cheaper to find in one pass
+    // over the whole table than one by one (a list of tens of thousands
+    // of rows names most of the locations there are).
+    static constexpr int WholeTableAbove = 1000;
 
     // Reads nothing until asked.
     explicit LocationPaths(Database& db);
@@ -34,6 +39,7 @@ public:
 
     // Reads those of the locations not read yet, and their ancestors; ids
     // that name no location are remembered as such. Repeats are harmless.
+    // Above WholeTableAbove ids not read yet, the whole table is read.
     void prefetch(const std::vector<int>& locIds) const;
 
     // The path of a location from the top: stored descriptions, trimmed,
@@ -73,6 +79,8 @@ private:
     mutable QHash<int, Row> rows_;
     // Ids read and found to name no location.
     mutable QSet<int> absent_;
+    // The whole table has been read: an id not in rows_ names nothing.
+    mutable bool whole_ = false;
     mutable QHash<int, QString> paths_;
     // Descriptions (trimmed, case folded) looked up so far, and the
     // locations found for them.

@@ -195,26 +195,38 @@ TEST_F(LocationPathsTest, NamesMatchTrimmedAndCaseBlindButNotAccentBlind) {
     EXPECT_EQ(fresh.path(desk), QStringLiteral("Head Office › Floor 1 › Room 1 › Desk"));
 }
 
-TEST(LocationPaths, ManyLocationsReadInBatchesGiveTheSamePaths) {
+TEST(LocationPaths, ManyLocationsGiveTheSamePathsReadInBatchesOrWhole) {
     testing_support::TestDatabase t;
-    // More locations on one level than one statement reads, under a chain.
+    // More locations on one level than one statement reads by id, and more
+    // than one prefetch reads one by one.
     const int site = t.addLocation(QStringLiteral("Site"), store::loc::AvailableLocations, 2,
                                    store::loc::AvailableLocations);
     std::vector<int> rooms;
     QStringList names;
     {
         store::Transaction tx(t.db());
-        for (int i = 0; i < store::LocationPaths::BatchSize * 2 + 7; ++i) {
+        for (int i = 0; i <= store::LocationPaths::WholeTableAbove; ++i) {
             names << QStringLiteral("Room %1").arg(i);
             rooms.push_back(t.addLocation(names.back(), site, 3, store::loc::AvailableLocations));
         }
         tx.commit();
     }
-    const store::LocationPaths paths(t.db(), rooms);
-    paths.prefetchNamed(names);
-    for (size_t i = 0; i < rooms.size(); ++i) {
-        ASSERT_EQ(paths.path(rooms[i]), QStringLiteral("Site › Room %1").arg(i));
-        ASSERT_EQ(paths.named(names.at(static_cast<qsizetype>(i))), std::vector<int>{rooms[i]});
+    const std::vector<int> some(rooms.begin(),
+                                rooms.begin() + store::LocationPaths::BatchSize * 2 + 7);
+    const std::vector<int> all = rooms;
+    for (const std::vector<int>* asked : {&some, &all}) {
+        const store::LocationPaths paths(t.db(), *asked);
+        paths.prefetchNamed(names.mid(0, static_cast<qsizetype>(asked->size())));
+        for (size_t i = 0; i < asked->size(); ++i) {
+            ASSERT_EQ(paths.path(rooms[i]), QStringLiteral("Site › Room %1").arg(i));
+            ASSERT_EQ(paths.named(names.at(static_cast<qsizetype>(i))), std::vector<int>{rooms[i]});
+        }
+        // Asked after the prefetch: a location not read yet, one that is
+        // not there.
+        EXPECT_EQ(paths.path(rooms.back()), QStringLiteral("Site › Room %1").arg(rooms.size() - 1));
+        EXPECT_FALSE(paths.contains(rooms.back() + 1));
+        EXPECT_EQ(paths.path(rooms.back() + 1), QString());
+        EXPECT_EQ(paths.branchOf(rooms.front()), store::loc::AvailableLocations);
     }
 }
 
