@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "store/Database.h"
+#include "store/LocationPaths.h"
 #include "store/StoreConstants.h"
 
 #include <QHash>
@@ -16,40 +17,6 @@ namespace {
 // and is not removed; the expiry index holds both columns.
 const QString Counted = QStringLiteral(" Licences.Exp_Date <= ? AND Licences.Exp_Date <> ''"
                                        " AND Licences.Loc_ID <> ?");
-
-// The path of every location from its top, built from one read of the
-// table; a parent that is not there ends the path.
-class LocationPaths {
-public:
-    explicit LocationPaths(store::Database& db) {
-        store::Query q(db, QStringLiteral("SELECT Loc_ID, Loc_Desc, Loc_ParentID FROM Locations"));
-        while (q.next())
-            nodes_.insert(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))),
-                          {q.text(QStringLiteral("Loc_Desc")),
-                           static_cast<int>(q.integer(QStringLiteral("Loc_ParentID")))});
-    }
-
-    QString pathOf(int locId) const {
-        QStringList parts;
-        // A loop in the parents (a damaged register) stops at the depth of
-        // the table.
-        for (int id = locId; id != store::loc::None && parts.size() <= nodes_.size();) {
-            const auto node = nodes_.constFind(id);
-            if (node == nodes_.cend())
-                break;
-            parts.prepend(node->desc);
-            id = node->parent;
-        }
-        return parts.join(clsLicenceExpiry::PathSeparator);
-    }
-
-private:
-    struct Node {
-        QString desc;
-        int parent = 0;
-    };
-    QHash<int, Node> nodes_;
-};
 
 } // namespace
 
@@ -104,7 +71,6 @@ common::ListRows clsLicenceExpiry::ExpiringLicences(int periodDays, std::vector<
     if (periodDays <= 0)
         return rows;
     const QDate today = clock_.today();
-    const LocationPaths paths(db_);
     store::Query q(db_, QStringLiteral("SELECT Licences.Licence_ID, Licences.Licence_Name, "
                                        "Licences.Exp_Date, Licences.Loc_ID, Products.Prod_ID, "
                                        "Products.Prod_Desc FROM Licences "
@@ -115,17 +81,28 @@ common::ListRows clsLicenceExpiry::ExpiringLicences(int periodDays, std::vector<
                             store::IgnoreCase + QStringLiteral(", Licences.Licence_Name") +
                             store::IgnoreCase + QStringLiteral(", Licences.Licence_ID"));
     q.bindAll(today.addDays(periodDays).toString(store::StoredDate), store::loc::RemovedLicences);
+    // Each row's location, its path filled in once every row is read.
+    std::vector<int> locIds;
     while (q.next()) {
+        locIds.push_back(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
         const QDate expiry = store::readStoredDate(q.text(QStringLiteral("Exp_Date")));
         rows.push_back(
             {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
              {q.text(QStringLiteral("Prod_Desc")), q.text(QStringLiteral("Licence_Name")),
-              paths.pathOf(static_cast<int>(q.integer(QStringLiteral("Loc_ID")))),
-              expiry.isValid() ? expiry.toString(store::ShownDate) : QString(),
+              QString(), expiry.isValid() ? expiry.toString(store::ShownDate) : QString(),
               expiry.isValid() ? QString::number(today.daysTo(expiry)) : QString()},
              expiry.isValid() && expiry < today});
         if (productIds)
             productIds->push_back(static_cast<int>(q.integer(QStringLiteral("Prod_ID"))));
+    }
+    // The whole path from the top, the main branch included.
+    const store::LocationPaths paths(db_, locIds);
+    QHash<int, QString> pathOf;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        auto path = pathOf.constFind(locIds[i]);
+        if (path == pathOf.constEnd())
+            path = pathOf.insert(locIds[i], paths.fullPath(locIds[i], PathSeparator));
+        rows[i].texts[2] = *path;
     }
     return rows;
 }

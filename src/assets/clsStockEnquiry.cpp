@@ -24,12 +24,9 @@ QString expiryText(const QDate& expiry, const QDate& today) {
 
 common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
     common::ListRows rows;
-    // Every row's location as its full path, from one read of the
-    // locations for the whole fill.
-    const store::LocationPaths paths(db_);
-    const auto locationPath = [&paths](const store::Query& q) {
-        return paths.path(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
-    };
+    // Each row's location id, in the order of rows; the paths go in once
+    // every row is read, from one read of the locations they name.
+    std::vector<int> locIds;
     {
         store::Query q(db_, QStringLiteral("SELECT s.Stock_ID, s.Loc_ID, s.Stock_Code, "
                                            "p.Supp_Name FROM Stock s "
@@ -38,12 +35,14 @@ common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
                                            "WHERE s.Prod_ID = ? ORDER BY s.Stock_Code") +
                                 store::IgnoreCase + QStringLiteral(", s.Stock_ID"));
         q.bindAll(prodId);
-        while (q.next())
+        while (q.next()) {
+            locIds.push_back(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
             rows.push_back(
                 {QStringLiteral("S") + QString::number(q.integer(QStringLiteral("Stock_ID"))),
-                 {locationPath(q), q.text(QStringLiteral("Supp_Name")),
+                 {QString(), q.text(QStringLiteral("Supp_Name")),
                   q.text(QStringLiteral("Stock_Code")) + QStringLiteral(" - (Stock)"), QString()},
                  false});
+        }
     }
     const QDate today = clock_.today();
     store::Query q(db_, QStringLiteral("SELECT c.Type, c.Licence_ID, c.Licence_Name, p.Supp_Name, "
@@ -54,15 +53,19 @@ common::ListRows clsStock::FillStockListUsingProduct(int prodId) {
                             store::IgnoreCase + QStringLiteral(", c.Licence_ID"));
     q.bindAll(prodId);
     while (q.next()) {
+        locIds.push_back(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
         const bool normal = q.text(QStringLiteral("Type")) == store::LicenceNormal;
         rows.push_back(
             {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
-             {locationPath(q), q.text(QStringLiteral("Supp_Name")),
+             {QString(), q.text(QStringLiteral("Supp_Name")),
               q.text(QStringLiteral("Licence_Name")) +
                   (normal ? QStringLiteral(" - (Licence)") : QStringLiteral(" - (Temp Licence)")),
               expiryText(store::readStoredDate(q.text(QStringLiteral("Exp_Date"))), today)},
              !normal});
     }
+    const store::LocationPaths paths(db_, locIds);
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].texts[0] = paths.path(locIds[i]);
     return rows;
 }
 

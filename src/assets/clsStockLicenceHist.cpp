@@ -66,8 +66,8 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
     // path of the one location of that name; where several share it, the
     // item's own location when it is one of them (the place it stands now),
     // else as stored, rather than as the path of a place it may never have
-    // been.
-    const store::LocationPaths paths(db_);
+    // been. The rows are read first, then the locations of every name they
+    // hold in one go.
     std::optional<int> standsAt;
     {
         store::Query at(db_, itemType == store::HistoryStock
@@ -78,6 +78,26 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
         if (at.next())
             standsAt = static_cast<int>(at.integer(QStringLiteral("Loc_ID")));
     }
+    // Within one stamp, rows keep the order they were written in.
+    QStringList places;
+    {
+        store::Query q(db_, QStringLiteral("SELECT Loc_Desc, move_date, Moved_By FROM "
+                                           "StockHistory WHERE Type = ? AND Stock_Lic_ID = ? "
+                                           "ORDER BY move_date, rowid"));
+        q.bindAll(itemType, itemId);
+        int counter = 0;
+        while (q.next()) {
+            const QString place = q.rawText(QStringLiteral("Loc_Desc"));
+            places << place;
+            rows.push_back({QStringLiteral("Z") + QString::number(++counter),
+                            {shownStamp(q.rawText(QStringLiteral("move_date"))), place,
+                             q.text(QStringLiteral("Moved_By"))},
+                            false});
+        }
+    }
+    const store::LocationPaths paths(db_);
+    places.removeDuplicates();
+    paths.prefetchNamed(places);
     const auto shownPlace = [&](const QString& stored) {
         const std::vector<int> named = paths.named(stored);
         if (named.size() == 1)
@@ -86,18 +106,9 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
             return paths.path(*standsAt);
         return stored;
     };
-    // Within one stamp, rows keep the order they were written in.
-    store::Query q(db_, QStringLiteral("SELECT Loc_Desc, move_date, Moved_By FROM StockHistory "
-                                       "WHERE Type = ? AND Stock_Lic_ID = ? "
-                                       "ORDER BY move_date, rowid"));
-    q.bindAll(itemType, itemId);
-    int counter = 0;
-    while (q.next())
-        rows.push_back({QStringLiteral("Z") + QString::number(++counter),
-                        {shownStamp(q.rawText(QStringLiteral("move_date"))),
-                         shownPlace(q.rawText(QStringLiteral("Loc_Desc"))),
-                         q.text(QStringLiteral("Moved_By"))},
-                        false});
+    // The stored description stands in the row until it is replaced.
+    for (common::ListRow& row : rows)
+        row.texts[1] = shownPlace(row.texts[1]);
     return rows;
 }
 

@@ -158,7 +158,11 @@ FindResult clsFind::Find(const QString& text, int limit) {
     for (const FoundItem& item : result.items)
         anyPlace = anyPlace || item.locId != 0;
     if (anyPlace) {
-        const store::LocationPaths paths(db_);
+        std::vector<int> places;
+        for (const FoundItem& item : result.items)
+            if (item.locId != 0)
+                places.push_back(item.locId);
+        const store::LocationPaths paths(db_, places);
         for (FoundItem& item : result.items) {
             if (item.locId == 0)
                 continue;
