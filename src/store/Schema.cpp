@@ -169,13 +169,14 @@ void historyAuthor(Database& db) {
 // Version 7: the orders a report offers by a value of the asset itself
 // (its cost, expiry date, the licence type) each have an index, the
 // record's id last, that the engine walks in the report's order: the first
-// lines of such a report are read without reading the rest.
+// lines of such a report are read without reading the rest. A file whose
+// version stamp is older than its indexes keeps the ones it has.
 void reportOrderIndexes(Database& db) {
-    db.run(
-        QStringLiteral("CREATE INDEX ixLicencesCost ON Licences (Cost, Licence_ID);"
-                       "CREATE INDEX ixStockCost ON Stock (Cost, Stock_ID);"
-                       "CREATE INDEX ixLicencesType ON Licences (Type, Licence_ID);"
-                       "CREATE INDEX ixLicencesExpiryOrder ON Licences (Exp_Date, Licence_ID);"));
+    db.run(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS ixLicencesCost ON Licences (Cost, Licence_ID);"
+        "CREATE INDEX IF NOT EXISTS ixStockCost ON Stock (Cost, Stock_ID);"
+        "CREATE INDEX IF NOT EXISTS ixLicencesType ON Licences (Type, Licence_ID);"
+        "CREATE INDEX IF NOT EXISTS ixLicencesExpiryOrder ON Licences (Exp_Date, Licence_ID);"));
 }
 
 // Migrations[i] takes a database from version i + 1 to version i + 2; a new
