@@ -107,9 +107,33 @@ void appendCost(QString& line, const std::optional<store::Money>& cost, int cost
         appendBlanks(line, 21);
         return;
     }
-    const QString figure = cost->display();
-    appendBlanks(line, costEnd - line.size() - figure.size());
-    line.append(figure);
+    // "##,##0.00" as Money::display writes it, built right to left in a
+    // buffer of the line's own: a report writes one per row.
+    const std::int64_t cents = cost->cents();
+    std::uint64_t magnitude = cents < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(cents)
+                                        : static_cast<std::uint64_t>(cents);
+    char figure[32];
+    char* at = figure + sizeof figure;
+    *--at = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    *--at = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+    *--at = '.';
+    int inGroup = 0;
+    do {
+        if (inGroup == 3) {
+            *--at = ',';
+            inGroup = 0;
+        }
+        *--at = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+        ++inGroup;
+    } while (magnitude > 0);
+    if (cents < 0)
+        *--at = '-';
+    const auto size = static_cast<qsizetype>(figure + sizeof figure - at);
+    appendBlanks(line, costEnd - line.size() - size);
+    line.append(QLatin1String(at, size));
     line.append(QLatin1Char(' '));
 }
 

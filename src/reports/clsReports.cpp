@@ -9,8 +9,10 @@
 #include "store/StoreConstants.h"
 
 #include <QHash>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <limits>
 
 namespace reports {
 
@@ -78,13 +80,16 @@ QString orderExpression(int index, const QString& asset) {
 }
 
 // The column, read by name, whose text puts the rows in the order of a
-// button that sorts by a text; empty for the others (costs, dates, the
-// licence type), which the engine orders as stored. Rows sorted by a text
-// are read in record order and sorted here by the rank of their text,
-// found once per distinct text from its sort key, rather than by the
-// engine calling the collation for two rows' texts at every step of its
-// sort; a code's unique index gives its order too, but reading the rows
-// in that order costs a lookup in the table for each.
+// button that sorts by another table's text; empty for the others, which
+// the engine orders itself: costs, dates and the licence type as stored,
+// a licence key or stock code by walking its unique case-blind index (the
+// index is in the collation's order already, so the engine neither sorts
+// nor calls the collation; a sort key made here for each row's own text
+// cost more than the lookup in the table the walk makes for each row).
+// Rows sorted by another table's text are read in record order and sorted
+// here by the rank of their text, found once per record from its sort
+// key, rather than by the engine calling the collation for two rows' texts
+// at every step of its sort.
 QString rankedColumn(int index) {
     switch (index) {
     case OrderCategory:
@@ -97,13 +102,66 @@ QString rankedColumn(int index) {
         return QStringLiteral("Supp_Name");
     case OrderLocation:
         return QStringLiteral("Loc_Desc");
-    case OrderLicenceKey:
-        return QStringLiteral("Licence_Name");
-    case OrderStockCode:
-        return QStringLiteral("Stock_Code");
     default:
         return QString();
     }
+}
+
+// The key of the record whose text rankedColumn names: rows of one record
+// share its text, which is then read and ranked once per record rather
+// than once per row.
+QString rankedKey(int index) {
+    switch (index) {
+    case OrderCategory:
+        return QStringLiteral("Categories.Cat_ID");
+    case OrderProdCode:
+    case OrderProdDesc:
+        return QStringLiteral("Products.Prod_ID");
+    case OrderSupplier:
+        return QStringLiteral("Suppliers.Supplier_ID");
+    case OrderLocation:
+        return QStringLiteral("Locations.Loc_ID");
+    default:
+        return QString();
+    }
+}
+
+const QString RankKey = QStringLiteral("Rank_Key");
+
+// The table whose texts an order by another table's text ranks: its key
+// and text columns.
+struct RankSource {
+    QString table;
+    QString id;
+    QString text;
+};
+
+std::optional<RankSource> rankSource(int index) {
+    switch (index) {
+    case OrderCategory:
+        return RankSource{QStringLiteral("Categories"), QStringLiteral("Cat_ID"),
+                          QStringLiteral("Cat_Desc")};
+    case OrderProdCode:
+        return RankSource{QStringLiteral("Products"), QStringLiteral("Prod_ID"),
+                          QStringLiteral("Prod_Code")};
+    case OrderProdDesc:
+        return RankSource{QStringLiteral("Products"), QStringLiteral("Prod_ID"),
+                          QStringLiteral("Prod_Desc")};
+    case OrderSupplier:
+        return RankSource{QStringLiteral("Suppliers"), QStringLiteral("Supplier_ID"),
+                          QStringLiteral("Supp_Name")};
+    case OrderLocation:
+        return RankSource{QStringLiteral("Locations"), QStringLiteral("Loc_ID"),
+                          QStringLiteral("Loc_Desc")};
+    default:
+        return std::nullopt;
+    }
+}
+
+void bindValues(store::Query& rows, const std::vector<std::variant<int, QString>>& values) {
+    int position = 0;
+    for (const auto& value : values)
+        std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
 }
 
 // The rank of each row's text in the register's text order (compareText):
@@ -167,6 +225,13 @@ clsReports::ReadPlan clsReports::ReadQuery(const ReportDef& report, int orderInd
     if (std::find(offered.begin(), offered.end(), orderIndex) != offered.end())
         plan.rankBy = rankedColumn(orderIndex);
     plan.query = compose(report, orderIndex, true);
+    const QString key = rankedKey(orderIndex);
+    if (!plan.rankBy.isEmpty() && !key.isEmpty()) {
+        plan.rankKey = RankKey;
+        const QString select = QStringLiteral("SELECT ");
+        plan.query.sql.insert(select.size(),
+                              key + QStringLiteral(" AS ") + RankKey + QStringLiteral(", "));
+    }
     return plan;
 }
 
@@ -264,12 +329,7 @@ int clsReports::RunReportQuery(const QString& reportName, int orderIndex, QStrin
     const ReportDef* report = findReport(reportName);
     if (!report)
         return 0;
-    const ReadPlan plan = ReadQuery(*report, orderIndex);
-    store::Query rows(db_, plan.query.sql);
-    int position = 0;
-    for (const auto& value : plan.query.values)
-        std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
-    const int lines = WriteReportLines(*report, rows, text, clock_.today(), plan.rankBy);
+    const int lines = StartReportLines(*report, orderIndex)->finish(text);
     if (lines == 0)
         messages_.refuse(report->emptyMessage);
     return lines;
@@ -303,84 +363,260 @@ QString clsReports::WriteReportHeading(const QString& reportName) const {
     return text;
 }
 
-int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QString& text,
-                                 const QDate& today, const QString& rankBy) {
-    int lines = 0;
-    // Ranked, the lines are written to a buffer of their own, each row's
-    // text numbered as it is first met, and moved to text in order at the
-    // end; otherwise each goes straight to text.
-    const bool ranked = !rankBy.isEmpty();
-    QString buffer;
-    std::vector<qsizetype> starts;
-    std::vector<int> rowText;
-    QHash<QString, int> textIndex;
-    QStringList texts;
-    QString& out = ranked ? buffer : text;
-    // Each line is built in one buffer that keeps its room, then appended.
-    QString line;
-    line.reserve(200);
-    while (rows.next()) {
-        line.clear();
-        for (const ReportColumn& column : report.columns) {
+namespace {
+
+// A cell's UTF-8 bytes as text in a buffer that keeps its room from row to
+// row, so that reading a cell makes no string of its own.
+QStringView readCell(QString& buffer, QStringDecoder& decoder, QByteArrayView utf8) {
+    bool ascii = true;
+    for (const char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    buffer.resize(utf8.size());
+    QChar* out = buffer.data();
+    if (ascii) {
+        for (const char c : utf8)
+            *out++ = QLatin1Char(c);
+    } else {
+        out = decoder.appendToBuffer(out, utf8);
+        buffer.truncate(out - buffer.constData());
+    }
+    return buffer;
+}
+
+} // namespace
+
+ReportLines::ReportLines(const ReportDef& report, store::Query& rows, const QDate& today,
+                         const QString& rankBy, const QString& rankKey)
+    : report_(report), rows_(&rows), today_(today), rankBy_(rankBy), rankKey_(rankKey),
+      decoder_(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless) {
+    line_.reserve(200);
+}
+
+ReportLines::ReportLines(const ReportDef& report, store::Query&& rows, const QDate& today,
+                         const QString& rankBy, const QString& rankKey)
+    : ReportLines(report, rows, today, rankBy, rankKey) {
+    owned_.emplace(std::move(rows));
+    rows_ = &*owned_;
+}
+
+ReportLines::~ReportLines() = default;
+
+bool ReportLines::read(int maxRows) {
+    const bool ranked = !rankBy_.isEmpty();
+    const bool keyed = ranked && !rankKey_.isEmpty();
+    store::Query& rows = *rows_;
+    for (int n = 0; n < maxRows; ++n) {
+        if (done_ || !rows.next()) {
+            done_ = true;
+            return false;
+        }
+        // The columns' positions, found on the first row (the server names
+        // its columns only once it has answered).
+        if (at_.empty()) {
+            for (const ReportColumn& column : report_.columns)
+                at_.push_back(rows.columnPosition(column.column));
+            if (report_.costEnd > 0)
+                costAt_ = rows.columnPosition(QStringLiteral("Cost"));
+            if (ranked)
+                rankAt_ = rows.columnPosition(rankBy_);
+            if (keyed)
+                keyAt_ = rows.columnPosition(rankKey_);
+        }
+        line_.clear();
+        for (size_t c = 0; c < report_.columns.size(); ++c) {
+            const ReportColumn& column = report_.columns[c];
+            const QStringView value = readCell(cell_, decoder_, rows.utf8At(at_[c]));
             switch (column.kind) {
             case ColumnKind::Text:
-                appendText(line, rows.rawText(column.column), column.width);
+                appendText(line_, value, column.width);
                 break;
             case ColumnKind::Type:
-                appendType(line, rows.rawText(column.column), column.width);
+                appendType(line_, value, column.width);
                 break;
             case ColumnKind::Expiry:
-                appendExpiry(line, storedDate(rows.rawText(column.column)), column.width);
+                appendExpiry(line_, storedDate(value), column.width);
                 break;
             case ColumnKind::DaysLeft:
-                appendDaysLeft(line, storedDate(rows.rawText(column.column)), today, column.width);
+                appendDaysLeft(line_, storedDate(value), today_, column.width);
                 break;
             }
         }
-        if (report.costEnd > 0) {
-            const QString cost = QStringLiteral("Cost");
-            appendCost(line,
-                       rows.isNull(cost) ? std::nullopt
-                                         : std::optional<store::Money>(rows.money(cost)),
-                       report.costEnd);
-        }
+        if (costAt_ >= 0)
+            appendCost(line_,
+                       rows.isNullAt(costAt_) ? std::nullopt
+                                              : std::optional<store::Money>(store::Money::fromCents(
+                                                    rows.integerAt(costAt_))),
+                       report_.costEnd);
         if (ranked) {
-            starts.push_back(out.size());
-            if (rows.isNull(rankBy)) {
-                rowText.push_back(-1);
-            } else {
-                const QString value = rows.rawText(rankBy);
-                auto at = textIndex.constFind(value);
-                if (at == textIndex.constEnd()) {
-                    at = textIndex.insert(value, static_cast<int>(texts.size()));
-                    texts << value;
+            starts_.push_back(out_.size());
+            if (rows.isNullAt(rankAt_) || (keyed && rows.isNullAt(keyAt_))) {
+                rowText_.push_back(-1);
+            } else if (keyed) {
+                // Rows of one record share its text: read once per record.
+                const std::int64_t key = rows.integerAt(keyAt_);
+                auto found = textOfKey_.constFind(key);
+                if (found == textOfKey_.constEnd()) {
+                    found = textOfKey_.insert(key, static_cast<int>(texts_.size()));
+                    texts_ << readCell(cell_, decoder_, rows.utf8At(rankAt_)).toString();
                 }
-                rowText.push_back(*at);
+                rowText_.push_back(*found);
+            } else {
+                rowText_.push_back(static_cast<int>(texts_.size()));
+                texts_ << readCell(cell_, decoder_, rows.utf8At(rankAt_)).toString();
             }
         }
-        if (out.capacity() - out.size() < line.size() + 2)
-            out.reserve(std::max<qsizetype>(out.capacity() * 2, 4096));
-        out += line;
-        out += LineEnd;
-        ++lines;
+        if (out_.capacity() - out_.size() < line_.size() + 2)
+            out_.reserve(std::max<qsizetype>(out_.capacity() * 2, 4096));
+        out_ += line_;
+        out_ += LineEnd;
+        ++lines_;
     }
-    if (!ranked)
-        return lines;
-    // Rows of equal rank keep the order they were read in.
-    const std::vector<int> rank = textRanks(rowText, texts);
+    return true;
+}
+
+int ReportLines::finish(QString& text) {
+    while (read(std::numeric_limits<int>::max())) {
+    }
+    if (rankBy_.isEmpty()) {
+        text += out_;
+        out_.clear();
+        return lines_;
+    }
+    // Rows of equal rank keep the order they were read in: each row goes to
+    // the next place of its rank's run.
+    const std::vector<int> rank = textRanks(rowText_, texts_);
+    std::vector<int> place(static_cast<size_t>(texts_.size()) + 2, 0);
+    for (int r : rank)
+        ++place[static_cast<size_t>(r) + 1];
+    for (size_t r = 1; r < place.size(); ++r)
+        place[r] += place[r - 1];
     std::vector<int> order(rank.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::stable_sort(order.begin(), order.end(), [&rank](int a, int b) {
-        return rank[static_cast<size_t>(a)] < rank[static_cast<size_t>(b)];
-    });
-    starts.push_back(buffer.size());
-    text.reserve(text.size() + buffer.size());
+    for (size_t i = 0; i < rank.size(); ++i)
+        order[static_cast<size_t>(place[static_cast<size_t>(rank[i])]++)] = static_cast<int>(i);
+    starts_.push_back(out_.size());
+    text.reserve(text.size() + out_.size());
     for (int i : order) {
-        const auto at = static_cast<size_t>(i);
-        text += QStringView(buffer).mid(starts[at], starts[at + 1] - starts[at]);
+        const auto row = static_cast<size_t>(i);
+        text += QStringView(out_).mid(starts_[row], starts_[row + 1] - starts_[row]);
     }
-    return lines;
+    out_.clear();
+    return lines_;
+}
+
+int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QString& text,
+                                 const QDate& today, const QString& rankBy,
+                                 const QString& rankKey) {
+    ReportLines lines(report, rows, today, rankBy, rankKey);
+    return lines.finish(text);
+}
+
+std::unique_ptr<ReportLines> clsReports::StartReportLines(const ReportDef& report, int orderIndex) {
+    const ReadPlan plan = ReadQuery(report, orderIndex);
+    store::Query rows(db_, plan.query.sql);
+    bindValues(rows, plan.query.values);
+    return std::make_unique<ReportLines>(report, std::move(rows), clock_.today(), plan.rankBy,
+                                         plan.rankKey);
+}
+
+int clsReports::WriteFirstLines(const ReportDef& report, int orderIndex, int count, QString& text) {
+    if (count <= 0)
+        return 0;
+    const QDate today = clock_.today();
+    const ReadPlan plan = ReadQuery(report, orderIndex);
+    const auto limited = [&](ComposedQuery query, const QString& condition,
+                             const std::vector<std::int64_t>& keys, int rows) {
+        if (!condition.isEmpty())
+            query.sql.insert(query.sql.lastIndexOf(QStringLiteral(" ORDER BY ")), condition);
+        query.sql += QStringLiteral(" LIMIT ?");
+        store::Query q(db_, query.sql);
+        bindValues(q, query.values);
+        int position = static_cast<int>(query.values.size());
+        for (const std::int64_t key : keys)
+            q.bind(++position, key);
+        q.bind(++position, rows);
+        ReportLines lines(report, q, today);
+        return lines.finish(text);
+    };
+    const std::optional<RankSource> source = rankSource(orderIndex);
+    if (plan.rankKey.isEmpty() || !source)
+        // The engine's own order with every term, walked from its start.
+        return limited(ComposeQuery(report, orderIndex), QString(), {}, count);
+
+    // Ranked by another table's text: that table's texts are ranked here,
+    // few as they are beside the rows, and the rows of its records read
+    // rank by rank, each rank's in the order of the rest of the query,
+    // until there are enough.
+    const ComposedQuery rest = compose(report, orderIndex, true);
+    const QString asset =
+        isLicenceReport(report.query) ? QStringLiteral("Licences") : QStringLiteral("Stock");
+    const bool products =
+        report.query == ReportQuery::ProductLicences || report.query == ReportQuery::ProductStock;
+    const QString supplierOwner = products ? QStringLiteral("Products") : asset;
+    int written = 0;
+    if (orderIndex == OrderSupplier)
+        // A missing supplier ranks first. The references are kept by the
+        // engine, so a row without a supplier is one whose own column is
+        // null, which the column's index finds in record order.
+        written +=
+            limited(rest, QStringLiteral(" AND %1.Supp_ID IS NULL").arg(supplierOwner), {}, count);
+    // Only the records that some asset of the report's kind names, each
+    // found by an index: the others would each cost a query finding nothing.
+    QString used;
+    switch (orderIndex) {
+    case OrderCategory:
+        used = QStringLiteral("EXISTS (SELECT 1 FROM Products INNER JOIN %1 ON %1.Prod_ID = "
+                              "Products.Prod_ID WHERE Products.Prod_Cat_ID = Categories.Cat_ID)")
+                   .arg(asset);
+        break;
+    case OrderProdCode:
+    case OrderProdDesc:
+        used = QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE %1.Prod_ID = Products.Prod_ID)")
+                   .arg(asset);
+        break;
+    case OrderSupplier:
+        used = QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE %1.Supp_ID = "
+                              "Suppliers.Supplier_ID)")
+                   .arg(supplierOwner);
+        break;
+    case OrderLocation:
+        used = QStringLiteral("EXISTS (SELECT 1 FROM %1 WHERE %1.Loc_ID = Locations.Loc_ID)")
+                   .arg(asset);
+        break;
+    default:
+        break;
+    }
+    struct Record {
+        store::SortKey key;
+        std::int64_t id;
+    };
+    std::vector<Record> records;
+    {
+        store::Query q(db_, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4")
+                                .arg(source->id, source->text, source->table, used));
+        while (q.next())
+            records.push_back({store::sortKey(q.rawTextAt(1)), q.integerAt(0)});
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const Record& a, const Record& b) { return a.key < b.key; });
+    const QString key = rankedKey(orderIndex);
+    for (size_t first = 0; first < records.size() && written < count;) {
+        size_t end = first + 1;
+        while (end < records.size() && records[end].key == records[first].key)
+            ++end;
+        std::vector<std::int64_t> ids;
+        QStringList marks;
+        for (size_t i = first; i < end; ++i) {
+            ids.push_back(records[i].id);
+            marks << QStringLiteral("?");
+        }
+        written += limited(rest, QStringLiteral(" AND %1 IN (%2)").arg(key, marks.join(u',')), ids,
+                           count - written);
+        first = end;
+    }
+    return written;
 }
 
 } // namespace reports

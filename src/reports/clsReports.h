@@ -8,18 +8,18 @@
 // the text export writes it, unchanged.
 
 #include "reports/ReportCatalogue.h"
+#include "store/Database.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
+#include <memory>
+#include <optional>
 #include <variant>
 #include <vector>
-
-namespace store {
-class Database;
-class Query;
-} // namespace store
 namespace common {
 class Clock;
 class Messages;
@@ -40,6 +40,60 @@ struct ReportRun {
     int lines = 0; // report lines after the heading
 };
 
+// A report's lines written from its query a slice of rows at a time, so
+// that a long report can be read between the window's events. With rankBy,
+// a column of the query, the lines come sorted by that column's text in the
+// register's text order, a missing text first, rows of equal text in the
+// order the query returned them; rankKey, another column, names the record
+// the text comes from, so that rows of one record have their text read and
+// ranked once (without it every row's text is its own).
+class ReportLines {
+public:
+    // Reads rows, which must outlive this object.
+    ReportLines(const ReportDef& report, store::Query& rows, const QDate& today,
+                const QString& rankBy = QString(), const QString& rankKey = QString());
+    // Reads rows of its own.
+    ReportLines(const ReportDef& report, store::Query&& rows, const QDate& today,
+                const QString& rankBy = QString(), const QString& rankKey = QString());
+    ~ReportLines();
+    ReportLines(const ReportLines&) = delete;
+    ReportLines& operator=(const ReportLines&) = delete;
+
+    // Reads up to maxRows further rows; false once the query has no more.
+    bool read(int maxRows);
+    // Reads what is left and appends every line, in order, to text; the
+    // number of lines.
+    int finish(QString& text);
+    // The rows read so far.
+    int lines() const { return lines_; }
+
+private:
+    const ReportDef& report_;
+    std::optional<store::Query> owned_;
+    store::Query* rows_;
+    QDate today_;
+    QString rankBy_;
+    QString rankKey_;
+    bool done_ = false;
+    int lines_ = 0;
+    // The columns' positions in the query, found on the first row.
+    std::vector<int> at_;
+    int costAt_ = -1;
+    int rankAt_ = -1;
+    int keyAt_ = -1;
+    // The lines as read; ranked, where each starts, and the number of each
+    // row's text (-1 for none) in texts_.
+    QString out_;
+    std::vector<qsizetype> starts_;
+    std::vector<int> rowText_;
+    QHash<std::int64_t, int> textOfKey_;
+    QStringList texts_;
+    // The line being built and the cell being read, each keeping its room.
+    QString line_;
+    QString cell_;
+    QStringDecoder decoder_;
+};
+
 class clsReports {
 public:
     clsReports(store::Database& db, common::Messages& messages, common::Clock& clock);
@@ -51,6 +105,17 @@ public:
     // The order buttons to show for a report, in layout order: 0, 1, 2 and
     // the report's further buttons; 0 to 2 alone for an unknown name.
     std::vector<int> SetUpFrame(const QString& reportName) const;
+
+    // The report's lines in that order read a slice at a time
+    // (ReportLines::read, then finish): the lines RunReportQuery writes.
+    std::unique_ptr<ReportLines> StartReportLines(const ReportDef& report, int orderIndex);
+
+    // Appends the first count lines of the report in that order, exactly
+    // as the whole report begins, reading only about as many rows (an
+    // index walks the order, or the rows of the records whose texts rank
+    // first are read); the number of lines written: fewer than count only
+    // when that is the whole report. No message.
+    int WriteFirstLines(const ReportDef& report, int orderIndex, int count, QString& text);
 
     // The heading block, then the report's lines in the order of order
     // button orderIndex. A report that finds nothing shows its message and
@@ -74,9 +139,13 @@ public:
     // which a "Days left" column counts. With rankBy, a column of the
     // query, the lines come sorted by that column's text in the register's
     // text order, a missing text first, rows of equal text in the order
-    // the query returned them.
+    // the query returned them. rankKey, a column of the query, names the
+    // record the ranked text comes from, so that rows of one record have
+    // their text read and ranked once; without it every row's text is its
+    // own.
     static int WriteReportLines(const ReportDef& report, store::Query& rows, QString& text,
-                                const QDate& today = QDate(), const QString& rankBy = QString());
+                                const QDate& today = QDate(), const QString& rankBy = QString(),
+                                const QString& rankKey = QString());
 
     // The period of "Licences expiring soon" in days: the user's setting
     // unless set here (vemora-admin report --days N).
@@ -94,13 +163,16 @@ public:
     // What RunReportQuery reads for a report in an order: the query, and
     // the column by whose text it puts the rows in order itself (see
     // WriteReportLines), or none when the query's order is the report's.
-    // The rows are ComposeQuery's; an order by a text leaves the engine's
-    // ORDER BY without that term (record order, no sort), so that the
-    // engine does not compare two rows' texts through the collation at
-    // every step of its sort: each distinct text is ranked once instead.
+    // The rows are ComposeQuery's; an order by another table's text leaves
+    // the engine's ORDER BY without that term (record order, no sort), so
+    // that the engine does not compare two rows' texts through the
+    // collation at every step of its sort: each distinct text is ranked
+    // once instead, the query also reading the key of the record the text
+    // comes from (rankKey).
     struct ReadPlan {
         ComposedQuery query;
         QString rankBy;
+        QString rankKey;
     };
     ReadPlan ReadQuery(const ReportDef& report, int orderIndex) const;
 

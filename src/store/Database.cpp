@@ -623,16 +623,24 @@ int Query::columnIndex(const QString& column) const {
 }
 
 bool Query::isNull(const QString& column) const {
+    return isNullAt(columnIndex(column));
+}
+
+bool Query::isNullAt(int index) const {
     if (server_)
-        return server_->isNull(columnIndex(column));
-    return sqlite3_column_type(stmt_, columnIndex(column)) == SQLITE_NULL;
+        return server_->isNull(index);
+    return sqlite3_column_type(stmt_, index) == SQLITE_NULL;
 }
 
 std::int64_t Query::integer(const QString& column) const {
+    return integerAt(columnIndex(column));
+}
+
+std::int64_t Query::integerAt(int index) const {
     if (server_) {
         // Text as the server sends it; a truth value reads as 1 or 0, NULL
         // and a text that is no number as 0, as on the file.
-        const QByteArray v = server_->value(columnIndex(column));
+        const QByteArrayView v = server_->view(index);
         if (v == "t")
             return 1;
         if (v == "f")
@@ -641,7 +649,7 @@ std::int64_t Query::integer(const QString& column) const {
         const qlonglong n = v.toLongLong(&ok);
         return ok ? n : static_cast<std::int64_t>(v.toDouble());
     }
-    return sqlite3_column_int64(stmt_, columnIndex(column));
+    return sqlite3_column_int64(stmt_, index);
 }
 
 std::optional<std::int64_t> Query::optionalInteger(const QString& column) const {
@@ -662,6 +670,17 @@ QString Query::rawTextAt(int i) const {
     }
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
     return data ? QString::fromUtf8(data, sqlite3_column_bytes(stmt_, i)) : QString();
+}
+
+QByteArrayView Query::utf8At(int i) const {
+    if (server_) {
+        if (!hasRow_)
+            throw DbError(QStringLiteral("No current row"), SQLITE_MISUSE);
+        return server_->view(i);
+    }
+    // The text first, then its length, as the engine asks.
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+    return data ? QByteArrayView(data, sqlite3_column_bytes(stmt_, i)) : QByteArrayView();
 }
 
 int Query::columnCount() const {

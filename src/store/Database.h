@@ -12,6 +12,7 @@
 
 #include "store/Money.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -125,6 +126,16 @@ public:
     QString rawTextAt(int index) const;
     // How many columns the statement returns.
     int columnCount() const;
+
+    // The position (0-based) of a column named as the readers above take
+    // it; known once a row has been read. A loop over many rows finds its
+    // columns once and reads each cell by position below.
+    int columnPosition(const QString& column) const { return columnIndex(column); }
+    bool isNullAt(int index) const;
+    std::int64_t integerAt(int index) const;
+    // The cell's bytes exactly as stored (UTF-8), without a copy; valid
+    // until the next step. NULL reads as empty.
+    QByteArrayView utf8At(int index) const;
     Money money(const QString& column) const;
     std::optional<std::int64_t> optionalInteger(const QString& column) const;
 

@@ -539,4 +539,8 @@ QByteArray ServerStatement::value(int i) const {
     return QByteArray(PQgetvalue(result_, row_, i), PQgetlength(result_, row_, i));
 }
 
+QByteArrayView ServerStatement::view(int i) const {
+    return QByteArrayView(PQgetvalue(result_, row_, i), PQgetlength(result_, row_, i));
+}
+
 } // namespace store

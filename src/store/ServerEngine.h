@@ -136,6 +136,8 @@ public:
     QString columnName(int i) const;
     bool isNull(int i) const;
     QByteArray value(int i) const;
+    // The value as the result holds it, valid while the result lives.
+    QByteArrayView view(int i) const;
 
 private:
     void runOnce();

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 using namespace reports;
 
 namespace {
@@ -104,4 +107,20 @@ TEST(ReportLayout, CostEndsInItsColumnEndFollowedByOneBlank) {
     EXPECT_EQ(cost(store::Money::fromCents(12345678900), before, 110),
               before + QStringLiteral("123,456,789.00 "));
     EXPECT_EQ(cost(std::nullopt, before, 110), before + QString(21, QLatin1Char(' ')));
+}
+
+TEST(ReportLayout, CostFigureIsTheMoneyDisplayForm) {
+    // Every count of digits on both sides of a comma, both signs and the
+    // extremes of a stored amount.
+    std::vector<qint64> cents = {
+        std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), 1, 9, 10, 99, 100};
+    for (qint64 power = 100; power <= 100000000000000000LL; power *= 10)
+        for (qint64 step : {power - 1, power, power + 7})
+            cents.insert(cents.end(), {step, -step});
+    for (const qint64 c : cents) {
+        const store::Money money = store::Money::fromCents(c);
+        const QString line = cost(money, QString(), 40);
+        EXPECT_EQ(line.trimmed(), money.display()) << c;
+        EXPECT_TRUE(line.endsWith(money.display() + u' ')) << c;
+    }
 }

@@ -2,7 +2,8 @@
 // description, supplier, location) is sorted by the program rather than by
 // the engine's collated ORDER BY: its text must be exactly what the
 // engine's order gives, ties (texts equal but for letter case) in record
-// order, a missing supplier first.
+// order, a missing supplier first. The first lines of a report, read on
+// their own for its first screen, begin its whole text.
 
 #include "common/Session.h"
 #include "reports/ReportCatalogue.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <variant>
 
 using reports::clsReports;
@@ -55,6 +57,33 @@ protected:
             }
         }
         return listed;
+    }
+
+    // The first lines of every report in every order it offers (and one
+    // it does not), read on their own for a table of counts, are the whole
+    // report's first lines, and fewer only when the report has no more.
+    void expectFirstLinesBeginTheWhole() {
+        for (const reports::ReportDef& report : reports::reportCatalogue()) {
+            std::vector<int> orders = reports().SetUpFrame(report.name);
+            orders.push_back(-1);
+            for (int order : orders) {
+                const reports::ReportRun run = reports().RunReport(report.name, order);
+                const QString body = run.text.mid(reports().WriteReportHeading(report.name).size());
+                for (const int count : {1, 2, 5, 13, run.lines - 1, run.lines, run.lines + 4}) {
+                    if (count < 1)
+                        continue;
+                    QString first;
+                    const int lines = reports().WriteFirstLines(report, order, count, first);
+                    const int expected = std::min(count, run.lines);
+                    EXPECT_EQ(lines, expected) << report.name.toStdString() << " by " << order;
+                    qsizetype end = 0;
+                    for (int i = 0; i < expected; ++i)
+                        end = body.indexOf(QStringLiteral("\r\n"), end) + 2;
+                    EXPECT_EQ(first, body.left(end)) << report.name.toStdString() << " by " << order
+                                                     << ", " << count << " lines";
+                }
+            }
+        }
     }
 
     testing_support::TestDatabase t;
@@ -110,9 +139,11 @@ TEST_F(ReportOrder, TextsEqualButForCaseKeepRecordOrderAndAccentsSortBesideTheir
                                         stockPlaces[i % 4], supplier, (i % 5) * 250);
     }
     EXPECT_EQ(expectEngineOrderEverywhere(), static_cast<int>(reports::reportCatalogue().size()));
+    expectFirstLinesBeginTheWhole();
 }
 
 TEST_F(ReportOrder, ASeededRegisterReadsAsTheEngineOrdersIt) {
     seed::seedDatabase(t.db(), 0.01);
     EXPECT_GE(expectEngineOrderEverywhere(), 6);
+    expectFirstLinesBeginTheWhole();
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <vector>
 
 using store::Database;
 using store::DbError;
@@ -248,4 +249,28 @@ TEST(Statements, ColumnsAreFoundByAnySpellingOnEveryRowOfTheirOwnStatement) {
 
     store::Query moved(std::move(other));
     EXPECT_EQ(moved.text(QStringLiteral("LOC_ID")), QStringLiteral("Removed Locations"));
+}
+
+TEST(Statements, CellsReadByPositionAreTheCellsReadByName) {
+    TestDatabase t;
+    // A text beyond ASCII, a null, a negative number and an empty text.
+    store::Query q(t.db(),
+                   QStringLiteral("SELECT CAST(? AS TEXT) AS Word, CAST(? AS TEXT) AS Missing, "
+                                  "CAST(? AS BIGINT) AS Amount, CAST(? AS TEXT) AS Blank"));
+    q.bindAll(QStringLiteral("Écran ✓ 24\""), store::null, std::int64_t{-1234567890123}, QString());
+    ASSERT_TRUE(q.next());
+    const int word = q.columnPosition(QStringLiteral("word"));
+    const int missing = q.columnPosition(QStringLiteral("Missing"));
+    const int amount = q.columnPosition(QStringLiteral("AMOUNT"));
+    const int blank = q.columnPosition(QStringLiteral("Blank"));
+    EXPECT_EQ(std::vector<int>({word, missing, amount, blank}), std::vector<int>({0, 1, 2, 3}));
+    EXPECT_EQ(QString::fromUtf8(q.utf8At(word)), q.rawText(QStringLiteral("Word")));
+    EXPECT_EQ(QString::fromUtf8(q.utf8At(word)), QStringLiteral("Écran ✓ 24\""));
+    EXPECT_FALSE(q.isNullAt(word));
+    EXPECT_TRUE(q.isNullAt(missing));
+    EXPECT_TRUE(q.utf8At(missing).isEmpty());
+    EXPECT_EQ(q.integerAt(amount), -1234567890123);
+    EXPECT_FALSE(q.isNullAt(blank));
+    EXPECT_TRUE(q.utf8At(blank).isEmpty());
+    EXPECT_THROW(q.columnPosition(QStringLiteral("Other")), DbError);
 }

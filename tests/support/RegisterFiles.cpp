@@ -16,12 +16,14 @@ namespace {
 
 // Back to the first version's tables, indexes and version stamp: no unique
 // codes, Products without the licences owned and the history without who
-// made each row (made again, as the engine cannot drop a column), no expiry
-// index, the single-column location indexes.
+// made each row (made again, as the engine cannot drop a column), no expiry,
+// cost or licence type index, the single-column location indexes.
 const char* const ToVersion1 = "PRAGMA foreign_keys = OFF;"
                                "DROP INDEX uxCategoriesDesc; DROP INDEX uxProductsCode;"
                                "DROP INDEX uxStockCode; DROP INDEX uxLicencesName;"
                                "DROP INDEX ixLicencesExpiry;"
+                               "DROP INDEX ixLicencesCost; DROP INDEX ixStockCost;"
+                               "DROP INDEX ixLicencesType; DROP INDEX ixLicencesExpiryOrder;"
                                "CREATE TABLE Products_v1 ("
                                "Prod_ID INTEGER PRIMARY KEY AUTOINCREMENT, "
                                "Prod_Code TEXT NOT NULL, Prod_Desc TEXT NOT NULL, "

@@ -29,6 +29,9 @@ public:
     // The page of the help that tells of this page, by its file name
     // ("allocation.html"); F1 opens the help there.
     virtual QString helpTopic() const = 0;
+    // Ends at once any reading the page does between events (a long
+    // report), before the register is written or closed by other work.
+    virtual void settle() {}
 };
 
 } // namespace common

@@ -15,18 +15,31 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
 
 namespace reports {
+
+namespace {
+
+// The fewest lines read for the first screen, whatever the view's height.
+constexpr int FirstLines = 100;
+// A slice of the rest: rows read between checks of the time, and the time
+// after which the window's events come first again.
+constexpr int SliceRows = 500;
+constexpr qint64 SliceMs = 15;
+
+} // namespace
 
 pgReports::pgReports(common::MainWindow& main)
     : main_(main), printers_(std::make_shared<SystemPrinters>()) {
@@ -108,11 +121,19 @@ pgReports::pgReports(common::MainWindow& main)
                &pgReports::resetZoom);
     rtbReport->viewport()->installEventFilter(this);
 
+    readTimer_ = new QTimer(this);
+    readTimer_->setSingleShot(true);
+    readTimer_->setInterval(0);
+    connect(readTimer_, &QTimer::timeout, this, [this] { readSlice(); });
+
     connect(cboReports, &QComboBox::activated, this, [this] { cboReports_Click(); });
     connect(btnPrint, &QPushButton::clicked, this, [this] { PrintForm(); });
     connect(btnPdf, &QPushButton::clicked, this, [this] { SaveAsPdf(); });
-    connect(btnExportReport, &QPushButton::clicked, this,
-            [this] { emit exportRequested(chosenReport()); });
+    connect(btnExportReport, &QPushButton::clicked, this, [this] {
+        // The export takes the whole text.
+        finishReport();
+        emit exportRequested(chosenReport());
+    });
 }
 
 pgReports::~pgReports() = default;
@@ -233,23 +254,92 @@ void pgReports::showText(const QString& text) {
 
 void pgReports::RunReport(const QString& reportName, int orderIndex) {
     order_ = orderIndex;
+    // A report still being read is dropped: the text is only ever one run's.
+    readTimer_->stop();
+    reading_.reset();
     common::Session& session = main_.session();
     clsReports& reports = session.logic<clsReports>();
     // The heading shows at once, and stays when nothing is found.
     QString text = reports.WriteReportHeading(reportName);
     showText(text);
-    if (!findReport(reportName))
+    const ReportDef* report = findReport(reportName);
+    if (!report)
         return;
     common::guarded(session.messages(), [&] {
         int lines = 0;
         {
             common::WaitCursor wait;
-            lines = reports.RunReportQuery(reportName, orderIndex, text);
+            // The first screen (and the next, for the first scroll) is read
+            // on its own and shown; the rest is read between events and
+            // shown whole when complete. A report that fits is complete.
+            const QString heading = text;
+            const int screen = std::max(2 * rtbReport->visibleLines(), FirstLines);
+            lines = reports.WriteFirstLines(*report, orderIndex, screen, text);
             if (lines > 0)
                 showText(text);
+            if (lines == screen) {
+                readingHeading_ = heading;
+                reading_ = reports.StartReportLines(*report, orderIndex);
+                readTimer_->start();
+            }
         }
+        if (lines == 0)
+            session.messages().refuse(report->emptyMessage);
         setActions(!cboPrinters->currentText().isEmpty(), lines > 0);
     });
+}
+
+void pgReports::readSlice() {
+    if (!reading_)
+        return;
+    const bool read = common::guarded(main_.session().messages(), [&] {
+        // Rows for about one frame, then back to the window's events.
+        QElapsedTimer slice;
+        slice.start();
+        while (slice.elapsed() < SliceMs)
+            if (!reading_->read(SliceRows)) {
+                showWhole();
+                return;
+            }
+        readTimer_->start();
+    });
+    // A failure leaves the first screen shown and reads no further.
+    if (!read)
+        reading_.reset();
+}
+
+void pgReports::finishReport() {
+    if (!reading_)
+        return;
+    readTimer_->stop();
+    common::guarded(main_.session().messages(), [&] {
+        common::WaitCursor wait;
+        showWhole();
+    });
+    reading_.reset();
+}
+
+void pgReports::showWhole() {
+    QString text = readingHeading_;
+    reading_->finish(text);
+    reading_.reset();
+    readingHeading_.clear();
+    // Where the user has scrolled to in the first screen stays in view.
+    const int top = rtbReport->firstVisibleLine();
+    showText(text);
+    rtbReport->scrollToLine(top);
+}
+
+const QString& pgReports::reportText() {
+    finishReport();
+    return reportText_;
+}
+
+void pgReports::hideEvent(QHideEvent* event) {
+    // The read holds a statement open on the shared connection: it ends
+    // before the user turns to work that may write or close the register.
+    finishReport();
+    common::Page::hideEvent(event);
 }
 
 void pgReports::PrintForm() {
@@ -262,6 +352,7 @@ void pgReports::PrintForm() {
                             .arg(name));
         return;
     }
+    finishReport();
     std::optional<PaperFailure> failure;
     {
         common::WaitCursor wait;
@@ -291,7 +382,7 @@ void pgReports::SaveAsPdf() {
         return;
     }
     // Laid out and written on a thread of its own, behind the progress bar.
-    const QString text = reportText_;
+    const QString text = reportText();
     std::optional<PaperFailure> failure;
     try {
         session.work().run(

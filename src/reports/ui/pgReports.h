@@ -9,6 +9,7 @@ class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
 class QPushButton;
+class QTimer;
 
 namespace common {
 class MainWindow;
@@ -16,6 +17,7 @@ class MainWindow;
 
 namespace reports {
 
+class ReportLines;
 class ReportPrinters;
 class ReportView;
 
@@ -33,14 +35,20 @@ public:
     QWidgetList tabOrder() const override;
     QString hint() const override;
     QString helpTopic() const override;
+    void settle() override { finishReport(); }
 
     // The installed printers' device names, the first one chosen.
     void setPrinters(const QStringList& printers);
     // Where print jobs go; the system's printers unless replaced.
     void setPrinterService(std::shared_ptr<ReportPrinters> printers);
     // The report shown, exactly as written (CR LF line ends): what printing
-    // prints and the text export writes.
-    const QString& reportText() const { return reportText_; }
+    // prints and the text export writes. The whole of it: a report still
+    // being read is read to its end first.
+    const QString& reportText();
+    // Reads the rest of a report whose first screen is shown, at once.
+    void finishReport();
+    // True while the report shown is its first screen, the rest being read.
+    bool reading() const { return reading_ != nullptr; }
 
     // Fills cboReports and selects "(Select a Report)".
     void FillUpReportCombo();
@@ -70,6 +78,9 @@ private:
     void cboReports_Click();
     void btnOrderBy_Click(int index);
     void showText(const QString& text);
+    void readSlice();
+    void showWhole();
+    void hideEvent(QHideEvent* event) override;
     void setActions(bool print, bool exportable);
     QString chosenReport() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +88,11 @@ private:
     common::MainWindow& main_;
     std::shared_ptr<ReportPrinters> printers_;
     QString reportText_;
+    // The rest of the report shown, while it is read between events: its
+    // lines and the heading they follow.
+    std::unique_ptr<ReportLines> reading_;
+    QString readingHeading_;
+    QTimer* readTimer_ = nullptr;
     // The order the report shown was last run in.
     int order_ = 0;
     int zoom_ = 0;

@@ -357,6 +357,7 @@ void frmVemora::buildMenus() {
     QAction* mnuImport = mnuFileMenu->addAction(QStringLiteral("Import\u2026"));
     mnuImport->setObjectName(QStringLiteral("mnuImport"));
     connect(mnuImport, &QAction::triggered, this, [this] {
+        settlePages();
         if (imports::showImport(session_, this))
             SSTab1_Click(SSTab1_->currentIndex());
     });
@@ -511,9 +512,17 @@ void frmVemora::showRegister(const QString& where) {
     }
 }
 
+void frmVemora::settlePages() {
+    for (common::Page* page : pages_)
+        page->settle();
+}
+
 void frmVemora::mnuDBase_Click(int index) {
     if (!databaseFile_)
         return;
+    // Backup and restore take the register as it stands, with no read of
+    // the pages' still under way.
+    settlePages();
     // A cancelled file choice is no error and says nothing; any other is
     // shown as its description, " - " and its number (the engine's result
     // code, or the system's error number).

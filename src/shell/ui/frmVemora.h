@@ -63,6 +63,8 @@ public:
     // The File menu's "&Database Utils": 0 "&Restore Database", 1 "&BackUp
     // Database".
     void mnuDBase_Click(int index);
+    // Ends the pages' reading between events (Page::settle).
+    void settlePages();
     // The Help menu: 0 "&Help Topics", 1 "&About".
     void mnuHelpAbout_Click(int index);
     // F1: the help at the page of the help that tells of the page shown.

@@ -131,6 +131,26 @@ protected:
         shown.chop(1);
         return shown;
     }
+    // Makes "Licence details" and "Stock details" longer than the lines
+    // read for their first screen, so that the rest is read afterwards.
+    void lengthen() {
+        const int rows = std::max(2 * text->visibleLines(), 100) + 40;
+        for (int i = 0; i < rows; ++i) {
+            testing_support::addReportLicence(
+                t, QStringLiteral("LONG-%1").arg(i, 4, 10, QLatin1Char('0')),
+                i % 2 ? fixture.office : fixture.antivirus, fixture.finance, store::LicenceNormal,
+                i % 3 ? fixture.acme : 0, QStringLiteral("2027-03-01"), i * 100);
+            testing_support::addReportStock(t, QStringLiteral("ST-%1").arg(i),
+                                            i % 2 ? fixture.laptop : fixture.zipDrive,
+                                            fixture.warehouse, fixture.bravo, i);
+        }
+    }
+    // Lets the page read the rest of the report shown between events.
+    void readToTheEnd() {
+        for (int i = 0; i < 1000 && page->reading(); ++i)
+            QTest::qWait(1);
+        EXPECT_FALSE(page->reading());
+    }
     std::array<bool, 3> actions() const {
         return {print->isEnabled(), pdf->isEnabled(), exportButton->isEnabled()};
     }
@@ -358,4 +378,88 @@ TEST_F(ReportsPage, SaveAsPdfWritesTheReportToTheChosenFile) {
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown()[0].kind, common::MessageKind::Failure);
     EXPECT_EQ(messages.shown()[0].text, QStringLiteral("The print job could not be started 1"));
+}
+
+TEST_F(ReportsPage, ALongReportShowsItsFirstScreenThenTheWholeReport) {
+    lengthen();
+    page->setPrinters({QStringLiteral("Office Laser")});
+    enterPage();
+    for (const int order : {reports::OrderCategory, reports::OrderLicenceKey,
+                            reports::OrderSupplier, reports::OrderCost}) {
+        if (order == reports::OrderCategory)
+            choose(QStringLiteral("Licence details"));
+        else
+            QTest::mouseClick(orderButtons[static_cast<size_t>(order)], Qt::LeftButton);
+        const QString whole = expected(QStringLiteral("Licence details"), order);
+        ASSERT_TRUE(page->reading()) << order;
+        // The first screen: the whole report's first lines, the view full.
+        const QString first = text->toPlainText();
+        EXPECT_GE(text->blockCount(), text->visibleLines());
+        EXPECT_LT(first.size(), whole.size());
+        EXPECT_TRUE(whole.startsWith(first + u'\n')) << order;
+        EXPECT_EQ(actions(), (std::array<bool, 3>{true, true, true}));
+        readToTheEnd();
+        EXPECT_EQ(text->toPlainText(), whole) << order;
+    }
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(ReportsPage, AnotherReportOrOrderChosenMidReadShowsOnlyItsOwnText) {
+    lengthen();
+    enterPage();
+    // The second report chosen while the first is still being read.
+    choose(QStringLiteral("Licence details"));
+    ASSERT_TRUE(page->reading());
+    choose(QStringLiteral("Stock details"));
+    readToTheEnd();
+    EXPECT_EQ(text->toPlainText(), expected(QStringLiteral("Stock details"), 0));
+    EXPECT_EQ(
+        page->reportText(),
+        session.logic<reports::clsReports>().RunReport(QStringLiteral("Stock details"), 0).text);
+
+    QTest::mouseClick(orderButtons[reports::OrderStockCode], Qt::LeftButton);
+    ASSERT_TRUE(page->reading());
+    QTest::mouseClick(orderButtons[reports::OrderLocation], Qt::LeftButton);
+    readToTheEnd();
+    EXPECT_EQ(text->toPlainText(),
+              expected(QStringLiteral("Stock details"), reports::OrderLocation));
+}
+
+TEST_F(ReportsPage, PrintPdfAndExportDuringTheReadTakeTheWholeReport) {
+    lengthen();
+    page->setPrinters(paper->installed);
+    enterPage();
+    const QString whole =
+        session.logic<reports::clsReports>().RunReport(QStringLiteral("Licence details"), 0).text;
+
+    choose(QStringLiteral("Licence details"));
+    ASSERT_TRUE(page->reading());
+    QTest::mouseClick(print, Qt::LeftButton);
+    ASSERT_EQ(paper->jobs.size(), 1);
+    EXPECT_EQ(simplifiedLines(pdfText(paper->jobs[0])), simplifiedLines(whole));
+    EXPECT_FALSE(page->reading());
+    EXPECT_EQ(text->toPlainText(), expected(QStringLiteral("Licence details"), 0));
+
+    // The export is asked for with the whole text in place (the export
+    // itself, which takes the page's text, is left out here).
+    choose(QStringLiteral("Licence details"));
+    ASSERT_TRUE(page->reading());
+    QString exported;
+    bool readingAtExport = true;
+    QObject::disconnect(page, &pgReports::exportRequested, nullptr, nullptr);
+    QObject::connect(page, &pgReports::exportRequested, page, [&] {
+        readingAtExport = page->reading();
+        exported = text->toPlainText();
+    });
+    QTest::mouseClick(exportButton, Qt::LeftButton);
+    EXPECT_FALSE(readingAtExport);
+    EXPECT_EQ(exported, expected(QStringLiteral("Licence details"), 0));
+
+    // The PDF likewise.
+    choose(QStringLiteral("Licence details"));
+    ASSERT_TRUE(page->reading());
+    const QString path = dir.filePath(QStringLiteral("whole.pdf"));
+    hooks.files.choose(path);
+    QTest::mouseClick(pdf, Qt::LeftButton);
+    EXPECT_EQ(simplifiedLines(pdfText(path)), simplifiedLines(whole));
 }
