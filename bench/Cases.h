@@ -52,6 +52,13 @@ Case contentsCase(Context& context, int locId, const QString& name);
 
 // Filling a location tree (clsLocations::FillUpLocationTree).
 Statements locationTreeStatements();
+// The top of a location tree (clsLocations::TopOfLocationTree).
+Statements locationTopStatements();
+// A node's children (clsLocations::ChildLocations).
+RawStatement childLocationsStatement(int parentId);
+// A location's key path, one row per location on it from the location up
+// (clsLocations::LocationKeyPath).
+Statements locationPathStatements(const QList<int>& ids);
 // Where a product's items are (clsStock::FillStockListUsingProduct).
 Statements productListStatements(int prodId);
 // A product's licences in use against those owned (clsProducts::LicenceUseOf).

@@ -19,6 +19,64 @@ Statements locationTreeStatements() {
     return out;
 }
 
+namespace {
+
+const QString HasChildren =
+    QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM Locations k WHERE k.Loc_ParentID = c.Loc_ID "
+                   "AND k.Loc_Level > c.Loc_Level AND k.Loc_Top IN (?, ?, ?) "
+                   "AND (c.Loc_Level = ? OR k.Loc_Top = c.Loc_Top)) THEN 1 ELSE 0 END AS HasKids");
+
+QVariantList branches() {
+    return {store::loc::AvailableLocations, store::loc::AvailableLicences,
+            store::loc::RemovedLocations};
+}
+
+} // namespace
+
+RawStatement childLocationsStatement(int parentId) {
+    QVariantList values = branches();
+    values << store::loc::ReservedLevel << parentId << branches() << store::loc::ReservedLevel;
+    return {QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, c.Loc_Top, ") + HasChildren +
+                QStringLiteral(" FROM Locations c INNER JOIN Locations p ON p.Loc_ID = "
+                               "c.Loc_ParentID WHERE c.Loc_ParentID = ? "
+                               "AND c.Loc_Level > p.Loc_Level AND c.Loc_Top IN (?, ?, ?) "
+                               "AND (p.Loc_Level = ? OR c.Loc_Top = p.Loc_Top) "
+                               "ORDER BY c.Loc_Level, c.Loc_Desc") +
+                store::IgnoreCase + QStringLiteral(", c.Loc_ID"),
+            values};
+}
+
+Statements locationTopStatements() {
+    QVariantList systemValues = branches();
+    systemValues << store::loc::ReservedLevel << store::loc::ReservedLevel;
+    Statements out{{QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, ") + HasChildren +
+                        QStringLiteral(" FROM Locations c WHERE c.Loc_Level = ? "
+                                       "ORDER BY c.Loc_ID"),
+                    systemValues}};
+    for (const QVariant& branch : branches())
+        out.push_back(childLocationsStatement(branch.toInt()));
+    QVariantList orphanValues = branches();
+    orphanValues << store::loc::ReservedLevel << store::loc::ReservedLevel;
+    out.push_back({QStringLiteral("SELECT c.Loc_Desc FROM Locations c "
+                                  "LEFT JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
+                                  "WHERE c.Loc_Top IN (?, ?, ?) AND c.Loc_Level > ? "
+                                  "AND (p.Loc_ID IS NULL OR (p.Loc_Level > ? "
+                                  "AND (p.Loc_Top <> c.Loc_Top OR p.Loc_Level >= "
+                                  "c.Loc_Level))) ORDER BY c.Loc_Top, c.Loc_Level, c.Loc_Desc") +
+                       store::IgnoreCase + QStringLiteral(", c.Loc_ID"),
+                   orphanValues});
+    return out;
+}
+
+Statements locationPathStatements(const QList<int>& ids) {
+    Statements out;
+    for (int id : ids)
+        out.push_back({QStringLiteral("SELECT Loc_Level, Loc_ParentID, Loc_Top FROM "
+                                      "Locations WHERE Loc_ID = ?"),
+                       {id}});
+    return out;
+}
+
 Statements productListStatements(int prodId) {
     return {{QStringLiteral("SELECT s.Stock_ID, s.Loc_ID, s.Stock_Code, p.Supp_Name FROM Stock s "
                             "JOIN Locations l ON s.Loc_ID = l.Loc_ID "

@@ -124,7 +124,7 @@ void addStartUpCases(Bench& bench, Context& context) {
     if (server.isEmpty())
         start.raw = [raw, file] {
             *raw = rawOpen(file);
-            stepThrough((*raw)->handle, locationTreeStatements());
+            stepThrough((*raw)->handle, locationTopStatements());
         };
     bench.add(start);
 }

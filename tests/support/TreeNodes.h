@@ -1,9 +1,10 @@
 #pragma once
 
 // The nodes of any page's location tree by key, for tests that treat the
-// trees of several pages alike: most are item trees (LocationTreeView), the
-// allocation page's is a view over a model of its own (AllocationTreeView,
-// which reads a location's items when one of them is asked for).
+// trees of several pages alike: most are item trees (LocationTreeView, which
+// reads the branches above a node asked for by key), the allocation page's
+// is a view over a model of its own (AllocationTreeView, which reads a
+// location's items when one of them is asked for).
 
 #include "allocation/ui/AllocationTreeView.h"
 #include "locations/ui/LocationTreeView.h"
@@ -22,6 +23,9 @@ public:
     QModelIndex index(const QString& key) const {
         if (model_)
             return model_->node(key);
+        // A location tree reads the branches above the node first.
+        if (items_)
+            items_->node(key);
         const QModelIndexList found =
             tree_->model()->match(tree_->model()->index(0, 0), Qt::UserRole + 1, key, 1,
                                   Qt::MatchExactly | Qt::MatchRecursive | Qt::MatchWrap);

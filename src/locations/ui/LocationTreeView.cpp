@@ -1,5 +1,6 @@
 #include "locations/ui/LocationTreeView.h"
 
+#include "common/NodeKey.h"
 #include "common/ui/Images.h"
 
 #include <QDrag>
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSet>
 
 #include <utility>
 
@@ -26,11 +28,23 @@ constexpr int ImageRole = Qt::UserRole + 2;
 // its icon comes from the image index when asked for, so that making and
 // dropping thousands of nodes costs one stored value (the text) each
 // rather than four. Read through data() they are the same roles as ever.
+// A node whose children are not read yet is unread: it shows the expand
+// indicator without children.
 class LocationItem : public QTreeWidgetItem {
 public:
-    LocationItem(const QString& text, QString key, int imageIndex)
-        : QTreeWidgetItem(UserType), key_(std::move(key)), image_(imageIndex) {
+    LocationItem(const QString& text, QString key, int imageIndex, bool unread)
+        : QTreeWidgetItem(UserType), key_(std::move(key)), image_(imageIndex), unread_(unread) {
         setText(0, text);
+        if (unread)
+            setChildIndicatorPolicy(ShowIndicator);
+    }
+
+    bool unread() const { return unread_; }
+    void setRead() {
+        if (!unread_)
+            return;
+        unread_ = false;
+        setChildIndicatorPolicy(DontShowIndicatorWhenChildless);
     }
 
     QVariant data(int column, int role) const override {
@@ -62,7 +76,13 @@ public:
 private:
     QString key_;
     int image_;
+    bool unread_;
 };
+
+LocationItem* unreadItem(QTreeWidgetItem* item) {
+    auto* location = dynamic_cast<LocationItem*>(item);
+    return location && location->unread() ? location : nullptr;
+}
 
 } // namespace
 
@@ -75,6 +95,8 @@ LocationTreeView::LocationTreeView(QWidget* parent) : QTreeWidget(parent) {
         if (item && item == selectedNode())
             emit nodeClicked(item);
     });
+    // A node opened for the first time reads its children.
+    connect(this, &QTreeWidget::itemExpanded, this, &LocationTreeView::readChildren);
 }
 
 void LocationTreeView::fill(const std::vector<TreeNode>& nodes) {
@@ -85,43 +107,116 @@ void LocationTreeView::fill(const std::vector<TreeNode>& nodes) {
     // setting their data tells no one, and the whole tree goes in at once:
     // the view hears of one insertion instead of one per node.
     QList<QTreeWidgetItem*> topLevel;
+    std::vector<QTreeWidgetItem*> withChildren;
     for (const TreeNode& n : nodes) {
         QTreeWidgetItem* parent = nullptr;
         if (!n.parentKey.isEmpty()) {
-            parent = node(n.parentKey);
+            parent = find(n.parentKey);
             if (!parent)
                 continue;
         }
         const QString key = n.key.trimmed();
-        QTreeWidgetItem* item = makeItem(n.text, key, n.image);
+        QTreeWidgetItem* item = makeItem(n.text, key, n.image, n.hasChildren);
         if (parent)
             parent->addChild(item);
         else
             topLevel << item;
         byKey_.insert(key, item);
+        if (n.hasChildren)
+            withChildren.push_back(item);
     }
+    // A node given with its children is read.
+    for (QTreeWidgetItem* item : withChildren)
+        if (item->childCount() > 0)
+            static_cast<LocationItem*>(item)->setRead();
     addTopLevelItems(topLevel);
     for (const TreeNode& n : nodes)
         if (n.expanded)
-            if (QTreeWidgetItem* item = node(n.key))
+            if (QTreeWidgetItem* item = find(n.key))
                 item->setExpanded(true);
 }
 
 bool LocationTreeView::FillUpLocationTree(clsLocations& logic) {
-    const auto nodes = logic.FillUpLocationTree();
+    const auto nodes = logic.TopOfLocationTree();
     if (!nodes)
         return false;
+    logic_ = &logic;
     fill(*nodes);
     return true;
 }
 
-QTreeWidgetItem* LocationTreeView::node(const QString& key) const {
+QTreeWidgetItem* LocationTreeView::find(const QString& key) const {
     return byKey_.value(key.trimmed(), nullptr);
 }
 
-QTreeWidgetItem* LocationTreeView::makeItem(const QString& text, const QString& key,
-                                            int imageIndex) {
-    return new LocationItem(text, key, imageIndex);
+QTreeWidgetItem* LocationTreeView::node(const QString& key) {
+    QTreeWidgetItem* item = reach(key);
+    if (item)
+        readChildren(item);
+    return item;
+}
+
+QTreeWidgetItem* LocationTreeView::reach(const QString& key) {
+    const QString wanted = key.trimmed();
+    QTreeWidgetItem* item = find(wanted);
+    if (!item && logic_) {
+        // Down from the root along the location's parents, reading each
+        // branch not read yet; a branch read already is taken as it is.
+        const common::NodeKey parsed = common::parseNodeKey(wanted);
+        if (parsed.kind == QLatin1Char('L') && parsed.id > 0) {
+            const QStringList path = logic_->LocationKeyPath(parsed.id);
+            for (qsizetype i = 0; i + 1 < path.size(); ++i) {
+                QTreeWidgetItem* above = find(path[i]);
+                if (!above)
+                    break;
+                readChildren(above);
+            }
+            item = find(wanted);
+        }
+    }
+    return item;
+}
+
+bool LocationTreeView::hasUnreadChildren(const QTreeWidgetItem* item) {
+    const auto* location = dynamic_cast<const LocationItem*>(item);
+    return location && location->unread();
+}
+
+void LocationTreeView::readChildren(QTreeWidgetItem* item) {
+    LocationItem* unread = unreadItem(item);
+    if (!unread || !logic_)
+        return;
+    const std::vector<TreeNode> children = logic_->ChildLocations(keyOf(item));
+    unread->setRead();
+    // Made off the widget and added at once; a node the tree holds already
+    // elsewhere (moved here since that branch was read) joins them as it is.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(children.size()));
+    for (const TreeNode& n : children) {
+        const QString key = n.key.trimmed();
+        if (QTreeWidgetItem* shown = find(key)) {
+            bool above = false;
+            for (QTreeWidgetItem* p = item; p && !above; p = p->parent())
+                above = p == shown;
+            if (above)
+                continue;
+            if (QTreeWidgetItem* oldParent = shown->parent())
+                oldParent->removeChild(shown);
+            else
+                takeTopLevelItem(indexOfTopLevelItem(shown));
+            items << shown;
+            continue;
+        }
+        QTreeWidgetItem* child = makeItem(n.text, key, n.image, n.hasChildren);
+        byKey_.insert(key, child);
+        items << child;
+    }
+    item->addChildren(items);
+}
+
+QTreeWidgetItem* LocationTreeView::makeItem(const QString& text, const QString& key, int imageIndex,
+                                            bool unread) {
+    return new LocationItem(text, key, imageIndex, unread);
 }
 
 QTreeWidgetItem* LocationTreeView::addNode(const TreeNode& n) {
@@ -132,12 +227,24 @@ QTreeWidgetItem* LocationTreeView::addNode(const TreeNode& n) {
             return nullptr;
     }
     const QString key = n.key.trimmed();
-    QTreeWidgetItem* item = makeItem(n.text, key, n.image);
+    QTreeWidgetItem* item = find(key);
+    if (item) {
+        // Read with its parent's children just now, or shown elsewhere: it
+        // goes last under the parent, as a new node does.
+        if (QTreeWidgetItem* oldParent = item->parent())
+            oldParent->removeChild(item);
+        else
+            takeTopLevelItem(indexOfTopLevelItem(item));
+        item->setText(0, n.text);
+        setImage(item, n.image);
+    } else {
+        item = makeItem(n.text, key, n.image, n.hasChildren);
+        byKey_.insert(key, item);
+    }
     if (parent)
         parent->addChild(item);
     else
         addTopLevelItem(item);
-    byKey_.insert(key, item);
     return item;
 }
 
@@ -148,7 +255,7 @@ void LocationTreeView::forget(QTreeWidgetItem* item) {
 }
 
 void LocationTreeView::removeNode(const QString& key) {
-    QTreeWidgetItem* item = node(key);
+    QTreeWidgetItem* item = find(key);
     if (!item)
         return;
     forget(item);
@@ -156,9 +263,9 @@ void LocationTreeView::removeNode(const QString& key) {
 }
 
 void LocationTreeView::reparent(const QString& key, const QString& parentKey) {
-    QTreeWidgetItem* item = node(key);
-    QTreeWidgetItem* parent = node(parentKey);
-    if (!item || !parent || item == parent)
+    QTreeWidgetItem* item = find(key);
+    QTreeWidgetItem* parent = item ? node(parentKey) : nullptr;
+    if (!item || !parent || item == parent || item->parent() == parent)
         return;
     for (QTreeWidgetItem* p = parent; p; p = p->parent())
         if (p == item)
@@ -189,8 +296,10 @@ int LocationTreeView::imageOf(const QTreeWidgetItem* item) {
 std::optional<NodeInfo> LocationTreeView::infoOf(const QTreeWidgetItem* item) {
     if (!item)
         return std::nullopt;
+    const int children = item->childCount();
     return NodeInfo{keyOf(item), item->text(0), imageOf(item),
-                    item->parent() ? keyOf(item->parent()) : QString(), item->childCount()};
+                    item->parent() ? keyOf(item->parent()) : QString(),
+                    children == 0 && hasUnreadChildren(item) ? 1 : children};
 }
 
 QTreeWidgetItem* LocationTreeView::selectedNode() const {
@@ -218,15 +327,58 @@ QTreeWidgetItem* LocationTreeView::revealNode(const QString& key) {
 }
 
 void LocationTreeView::expandAllAndSelectRoot() {
+    readEverything();
     expandAll();
     selectNode(topLevelItemCount() > 0 ? topLevelItem(0) : nullptr);
+}
+
+void LocationTreeView::readEverything() {
+    if (!logic_)
+        return;
+    bool anyUnread = false;
+    for (auto it = byKey_.cbegin(); it != byKey_.cend() && !anyUnread; ++it)
+        anyUnread = hasUnreadChildren(it.value());
+    if (!anyUnread)
+        return;
+    const auto nodes = logic_->FillUpLocationTree();
+    if (!nodes)
+        return;
+    // A node goes in when its parent was not read, or is new itself; the
+    // new nodes under a node shown are added to it at once.
+    QHash<QTreeWidgetItem*, QList<QTreeWidgetItem*>> under;
+    std::vector<QTreeWidgetItem*> order;
+    QSet<QTreeWidgetItem*> fresh;
+    for (const TreeNode& n : *nodes) {
+        const QString key = n.key.trimmed();
+        if (find(key))
+            continue;
+        QTreeWidgetItem* parent = find(n.parentKey);
+        if (!parent || !(fresh.contains(parent) || hasUnreadChildren(parent)))
+            continue;
+        QTreeWidgetItem* item = makeItem(n.text, key, n.image);
+        byKey_.insert(key, item);
+        fresh.insert(item);
+        if (fresh.contains(parent)) {
+            parent->addChild(item);
+        } else {
+            auto& list = under[parent];
+            if (list.isEmpty())
+                order.push_back(parent);
+            list << item;
+        }
+    }
+    for (auto it = byKey_.cbegin(); it != byKey_.cend(); ++it)
+        if (LocationItem* unread = unreadItem(it.value()))
+            unread->setRead();
+    for (QTreeWidgetItem* parent : order)
+        parent->addChildren(under.value(parent));
 }
 
 LocationTreeView::Place LocationTreeView::place() const {
     Place place;
     for (auto it = byKey_.cbegin(); it != byKey_.cend(); ++it) {
         const QTreeWidgetItem* item = it.value();
-        if (item->childCount() == 0)
+        if (item->childCount() == 0 && !hasUnreadChildren(item))
             continue;
         (item->isExpanded() ? place.expanded : place.collapsed) << it.key();
     }
@@ -238,17 +390,19 @@ LocationTreeView::Place LocationTreeView::place() const {
 }
 
 void LocationTreeView::restorePlace(const Place& place) {
+    // A closed branch not read again is closed already; an open one is
+    // read again, with the branches above it.
     for (const QString& key : place.collapsed)
-        if (QTreeWidgetItem* item = node(key))
+        if (QTreeWidgetItem* item = find(key))
             item->setExpanded(false);
     for (const QString& key : place.expanded)
-        if (QTreeWidgetItem* item = node(key))
+        if (QTreeWidgetItem* item = reach(key))
             item->setExpanded(true);
     clearSelection();
-    if (QTreeWidgetItem* current = node(place.current))
+    if (QTreeWidgetItem* current = reach(place.current))
         setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
     for (const QString& key : place.selected)
-        if (QTreeWidgetItem* item = node(key))
+        if (QTreeWidgetItem* item = reach(key))
             item->setSelected(true);
     // The scroll range follows the layout, which the view otherwise makes
     // later.
@@ -278,7 +432,7 @@ void LocationTreeView::setTargetRule(TargetRule rule) {
 }
 
 QTreeWidgetItem* LocationTreeView::dropHighlight() const {
-    return highlightKey_.isEmpty() ? nullptr : node(highlightKey_);
+    return highlightKey_.isEmpty() ? nullptr : find(highlightKey_);
 }
 
 void LocationTreeView::setDropHighlight(QTreeWidgetItem* item) {
@@ -340,7 +494,7 @@ QTreeWidgetItem* LocationTreeView::draggedBy(const QDropEvent* event) const {
     const QMimeData* payload = event->mimeData();
     if (!payload || !payload->hasFormat(nodeMimeType()))
         return nullptr;
-    return node(QString::fromUtf8(payload->data(nodeMimeType())));
+    return find(QString::fromUtf8(payload->data(nodeMimeType())));
 }
 
 void LocationTreeView::markTarget(QTreeWidgetItem* dragged, const QPoint& pos) {
@@ -353,7 +507,7 @@ void LocationTreeView::markTarget(QTreeWidgetItem* dragged, const QPoint& pos) {
 void LocationTreeView::startDrag(Qt::DropActions) {
     // The node under the press is dragged, not the first of the selection:
     // with several nodes selected they may be of different kinds.
-    QTreeWidgetItem* dragged = pressedKey_.isEmpty() ? nullptr : node(pressedKey_);
+    QTreeWidgetItem* dragged = pressedKey_.isEmpty() ? nullptr : find(pressedKey_);
     if (!dragged)
         dragged = selectedNode();
     if (!dragged)
@@ -376,7 +530,7 @@ void LocationTreeView::startDrag(Qt::DropActions) {
 
     const auto drop = std::exchange(pendingDrop_, std::nullopt);
     if (drop)
-        emit nodeDropped(node(drop->dragged), drop->target.isEmpty() ? nullptr : node(drop->target),
+        emit nodeDropped(find(drop->dragged), drop->target.isEmpty() ? nullptr : find(drop->target),
                          drop->modifiers);
     setDropHighlight(nullptr);
 }

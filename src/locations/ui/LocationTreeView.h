@@ -16,6 +16,13 @@ namespace locations {
 // A tree view of locations: nodes carry their key and image index, and are
 // found by key. Every tree that shows locations is one of these.
 //
+// Filled from the logic, the tree reads one level at a time: the top
+// first (the root, the system locations and the children of the branches
+// that open), and a node's children when it opens or when a node below it
+// is asked for by key. A node whose children are not read yet shows its
+// expand indicator; the rest of the tree does not exist until it is read,
+// so a tree shows as fast whatever the number of locations.
+//
 // The right mouse button starts no drag and, by itself, changes nothing; a
 // tree with a context menu gives it a common::RowMenu, which makes the node
 // under the pointer the selected node before the menu shows.
@@ -30,21 +37,40 @@ class LocationTreeView : public QTreeWidget {
 public:
     explicit LocationTreeView(QWidget* parent = nullptr);
 
-    // Replaces every node with the given ones (parents before children).
+    // Replaces every node with the given ones (parents before children). A
+    // node that has children (hasChildren) of which none is given is left
+    // unread: its children are read from the logic the tree was filled
+    // from, if any, when it opens.
     void fill(const std::vector<TreeNode>& nodes);
-    // Fills the tree from the database; leaves it as it was when the
-    // location rows cannot give a tree (the logic has said why).
+    // Fills the tree from the database, its top only (see above), and
+    // reads from this logic from then on; leaves the tree as it was when
+    // the location rows cannot give a tree (the logic has said why).
     bool FillUpLocationTree(clsLocations& logic);
 
-    QTreeWidgetItem* node(const QString& key) const;
+    // The node of a key, read with whatever it takes: the branches above
+    // it and its own children, so that it stands with the children it has.
+    // Null when the location is not in the tree, or not below branches as
+    // they were read (a read branch is not read again until a refill).
+    QTreeWidgetItem* node(const QString& key);
+    // Reads a node's children if they are not read yet.
+    void readChildren(QTreeWidgetItem* item);
+    // Whether a node has children that are not read yet.
+    static bool hasUnreadChildren(const QTreeWidgetItem* item);
+    // Adds a node as the last child of its parent (read first, so that the
+    // node joins the children it has); a node of that key read meanwhile
+    // is moved there and takes the given text and image.
     QTreeWidgetItem* addNode(const TreeNode& node);
     void removeNode(const QString& key);
-    // Makes parentKey's node the parent of key's node.
+    // Makes parentKey's node the parent of key's node. A parent whose
+    // children are not read yet is read, which places a node stored under
+    // it already among its children in their order.
     void reparent(const QString& key, const QString& parentKey);
     static void setImage(QTreeWidgetItem* item, int imageIndex);
 
     static QString keyOf(const QTreeWidgetItem* item);
     static int imageOf(const QTreeWidgetItem* item);
+    // What a window knows of a node; a node whose children are not read
+    // yet counts at least one child.
     static std::optional<NodeInfo> infoOf(const QTreeWidgetItem* item);
 
     // The selected node, or null.
@@ -53,7 +79,9 @@ public:
     // Opens the branches above a node, selects it and scrolls it into view;
     // null (and the selection as it was) when no node has the key.
     QTreeWidgetItem* revealNode(const QString& key);
-    // Expands every node and selects the first node, the root.
+    // Expands every node and selects the first node, the root: every
+    // location is read first (the nodes not read yet are added, those shown
+    // stay as they are).
     void expandAllAndSelectRoot();
 
     // Where the user is in the tree: the open and the closed branches, the
@@ -67,8 +95,9 @@ public:
     };
     Place place() const;
     // Goes back to a place after a refill: branches open or closed as they
-    // were, the same nodes selected and current, the view scrolled as it
-    // was. Nodes that have gone are passed over; new ones stay as filled.
+    // were (the open ones read again), the same nodes selected and current,
+    // the view scrolled as it was. Nodes that have gone are passed over; new
+    // ones stay as filled.
     void restorePlace(const Place& place);
 
     // Lets the user drag nodes within this tree. Off unless a tree asks.
@@ -119,8 +148,16 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // A node's item, not yet in any tree.
-    static QTreeWidgetItem* makeItem(const QString& text, const QString& key, int imageIndex);
+    // A node's item, not yet in any tree; unread when it has children that
+    // are not read.
+    static QTreeWidgetItem* makeItem(const QString& text, const QString& key, int imageIndex,
+                                     bool unread = false);
+    // The node of a key as the tree holds it, reading nothing.
+    QTreeWidgetItem* find(const QString& key) const;
+    // The node of a key with the branches above it read, not its own.
+    QTreeWidgetItem* reach(const QString& key);
+    // Adds every location not read yet under the nodes not read yet.
+    void readEverything();
     void forget(QTreeWidgetItem* item);
     // The node a drag over this tree carries, or null when the drag comes
     // from elsewhere or names none of our nodes.
@@ -129,6 +166,8 @@ private:
     void markTarget(QTreeWidgetItem* dragged, const QPoint& pos);
 
     QHash<QString, QTreeWidgetItem*> byKey_;
+    // The logic the tree was filled from, which reads the levels below.
+    clsLocations* logic_ = nullptr;
     TargetRule targetRule_;
     DragRule dragRule_;
     QString highlightKey_;

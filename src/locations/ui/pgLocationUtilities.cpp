@@ -207,7 +207,11 @@ void pgLocationUtilities::dropLocation(QTreeWidgetItem* dragged, QTreeWidgetItem
     common::guarded(
         main_.session().messages(),
         [&] {
-            // The node follows only a move the database has taken.
+            // Whether the dragged location has sub-locations is told by its
+            // children, read if they are not yet.
+            tvLocations2->readChildren(dragged);
+            // The node follows only a move the database has taken; into a
+            // branch not read yet, it is read with the branch.
             if (logic.DropLocation(LocationTreeView::infoOf(dragged),
                                    LocationTreeView::infoOf(target)) != DropResult::Moved)
                 return;

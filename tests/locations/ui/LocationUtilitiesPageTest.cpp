@@ -1,3 +1,4 @@
+#include "common/NodeKey.h"
 #include "common/Session.h"
 #include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
@@ -662,4 +664,88 @@ TEST_F(LocationUtilities, TheDialogTabsFromTheBoxToItsButtonsAndEnterPressesAFoc
     QTest::keyClick(testing_support::child<QPushButton>(&dialog, "btnClose"), Qt::Key_Return);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+// ---- Changes under a branch not read yet -------------------------------------------
+
+namespace {
+
+// The node the tree holds for a location, found without reading anything.
+QTreeWidgetItem* shownNode(LocationTreeView* tree, int id) {
+    const QString key = locations::locationKey(id);
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (LocationTreeView::keyOf(*it) == key)
+            return *it;
+    return nullptr;
+}
+
+QStringList childTexts(const QTreeWidgetItem* item) {
+    QStringList out;
+    for (int i = 0; i < item->childCount(); ++i)
+        out << item->child(i)->text(0);
+    return out;
+}
+
+} // namespace
+
+TEST_F(LocationUtilities, ADropIntoABranchNotReadYetReadsItWithTheMovedNode) {
+    QTreeWidgetItem* officeNode = shownNode(tree, office);
+    QTreeWidgetItem* cupboardNode = shownNode(tree, cupboard);
+    ASSERT_NE(officeNode, nullptr);
+    ASSERT_TRUE(LocationTreeView::hasUnreadChildren(officeNode));
+    ASSERT_EQ(shownNode(tree, desk), nullptr);
+
+    messages.answer({true});
+    page->dropLocation(cupboardNode, officeNode);
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Are you sure wish to move: Cupboard\runder the location: It Office"});
+    EXPECT_EQ(stored(cupboard), (std::array<int, 3>{3, office, 1}));
+    // The branch holds both, each once, in the tree's order; the dragged node
+    // is the one moved.
+    EXPECT_EQ(childTexts(officeNode), (QStringList{"Cupboard", "Desk"}));
+    EXPECT_EQ(shownNode(tree, cupboard), cupboardNode);
+    EXPECT_EQ(cupboardNode->parent(), officeNode);
+    EXPECT_EQ(tree->node(locations::locationKey(cupboard)), cupboardNode);
+    EXPECT_FALSE(LocationTreeView::hasUnreadChildren(officeNode));
+    EXPECT_EQ(childTexts(shownNode(tree, store::loc::AvailableLocations)),
+              QStringList{"It Office"});
+}
+
+TEST_F(LocationUtilities, ALocationWhoseSubLocationsAreNotReadYetIsNotDragged) {
+    QTreeWidgetItem* officeNode = shownNode(tree, office);
+    ASSERT_TRUE(LocationTreeView::hasUnreadChildren(officeNode));
+    page->dropLocation(officeNode, shownNode(tree, store::loc::AvailableLicences));
+    EXPECT_EQ(messages.texts(),
+              QStringList{"You may only drag locations that have no sub locations"});
+    EXPECT_EQ(officeNode->parent(), shownNode(tree, store::loc::AvailableLocations));
+    EXPECT_EQ(stored(office), (std::array<int, 3>{2, 1, 1}));
+}
+
+TEST_F(LocationUtilities, AnAdditionUnderABranchNotReadYetJoinsItsChildrenOnce) {
+    QTreeWidgetItem* officeNode = shownNode(tree, office);
+    ASSERT_TRUE(LocationTreeView::hasUnreadChildren(officeNode));
+    tree->selectNode(officeNode);
+    logic().setCurrentLocId(office);
+    WhenModal<frmLocationMaint> action([&](frmLocationMaint* dialog) {
+        testing_support::child<QLineEdit>(dialog, "txtLocDesc")->setText(QStringLiteral("aisle"));
+        QTest::mouseClick(testing_support::child<QPushButton>(dialog, "btnAdd"), Qt::LeftButton);
+        dialog->close();
+    });
+    page->mnuLoc_Click(0);
+    ASSERT_TRUE(action.ran());
+    EXPECT_TRUE(messages.shown().empty());
+    // Last, with the text as typed, and selected, as any addition.
+    EXPECT_EQ(childTexts(officeNode), (QStringList{"Desk", "aisle"}));
+    EXPECT_EQ(tree->selectedNode(), officeNode->child(1));
+    EXPECT_EQ(logic().CurrentLocId(), office);
+
+    // Parked from there: it goes under the removed branch, once.
+    const int aisle = common::idOfKey(LocationTreeView::keyOf(officeNode->child(1)));
+    logic().setCurrentLocDesc(QStringLiteral("Aisle"));
+    logic().setCurrentLocId(aisle);
+    messages.answer({true});
+    page->showDeletedLocation(logic().DeleteLocation(locations::image::Location));
+    EXPECT_EQ(childTexts(officeNode), QStringList{"Desk"});
+    EXPECT_EQ(childTexts(shownNode(tree, store::loc::RemovedLocations)),
+              (QStringList{"Old Store", "Aisle"}));
 }
