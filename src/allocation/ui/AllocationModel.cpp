@@ -54,7 +54,25 @@ void AllocationModel::fill(const std::vector<TreeNode>& locations) {
         byKey_.insert(node->key, node.get());
         parent->children.push_back(std::move(node));
     }
+    for (Node* node : std::as_const(byKey_))
+        askWhichHoldItems(node);
     endResetModel();
+}
+
+void AllocationModel::askWhichHoldItems(Node* location) {
+    // The root's children, the system locations, are few: each is asked
+    // as it shows.
+    if (!location->location || location->children.empty() || location->key == locations::RootKey)
+        return;
+    QSet<int> holding;
+    if (!common::guarded(session_.messages(), [&] {
+            holding = session_.logic<clsAllocations>().ChildrenHoldingItems(
+                common::idOfKey(location->key));
+        }))
+        return;
+    for (const auto& child : location->children)
+        if (child->location && !child->itemsRead)
+            child->holdsItems = holding.contains(common::idOfKey(child->key));
 }
 
 AllocationModel::Node* AllocationModel::reachLocation(int locId) {
@@ -182,6 +200,7 @@ bool AllocationModel::readChildren(Node* location) {
                 location->children.push_back(std::move(node));
             }
             endInsertRows();
+            askWhichHoldItems(location);
         }
     }
     return loadItems(location);

@@ -111,6 +111,9 @@ private:
     bool readChildren(Node* location);
     bool loadItems(Node* location);
     std::unique_ptr<Node> makeLocation(const TreeNode& n, Node* parent) const;
+    // Learns at once which child locations of a location hold items, so
+    // that a wide level shows without a statement per location.
+    void askWhichHoldItems(Node* location);
     // The location node of an id, the locations on its path read on the
     // way down; null when it is not in the tree.
     Node* reachLocation(int locId);
