@@ -7,6 +7,7 @@
 #include "assets/clsStock.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
+#include "locations/clsLocations.h"
 #include "shell/ui/frmVemora.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
@@ -17,6 +18,7 @@
 
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 namespace bench {
 
@@ -102,6 +104,74 @@ Statements locationItemStatements(int locId) {
     return out;
 }
 
+// Whether a location has children of its own: the column the one-level
+// reads of the location tree give with each row.
+const QString HasKids =
+    QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM Locations k WHERE k.Loc_ParentID = c.Loc_ID "
+                   "AND k.Loc_Level > c.Loc_Level AND k.Loc_Top IN (?, ?, ?) "
+                   "AND (c.Loc_Level = ? OR k.Loc_Top = c.Loc_Top)) THEN 1 ELSE 0 END AS HasKids");
+
+// The child locations of one location, as the allocation page reads them
+// when it opens (clsLocations::ChildLocations).
+RawStatement childLocationStatement(int locId) {
+    using namespace store::loc;
+    return {QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, c.Loc_Top, ") + HasKids +
+                QStringLiteral(" FROM Locations c INNER JOIN Locations p ON p.Loc_ID = "
+                               "c.Loc_ParentID WHERE c.Loc_ParentID = ? "
+                               "AND c.Loc_Level > p.Loc_Level AND c.Loc_Top IN (?, ?, ?) "
+                               "AND (p.Loc_Level = ? OR c.Loc_Top = p.Loc_Top) "
+                               "ORDER BY c.Loc_Level, c.Loc_Desc") +
+                store::IgnoreCase + QStringLiteral(", c.Loc_ID"),
+            {AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel, locId,
+             AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel}};
+}
+
+// The top of the location tree, which the allocation page reads as it is
+// filled (clsLocations::TopOfLocationTree): the system locations, the
+// children of the three open branches, the rows left out of the tree.
+Statements locationTopStatements() {
+    using namespace store::loc;
+    Statements out{
+        {QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, ") + HasKids +
+             QStringLiteral(" FROM Locations c WHERE c.Loc_Level = ? "
+                            "ORDER BY c.Loc_ID"),
+         {AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel, ReservedLevel}}};
+    for (int branch : {AvailableLocations, AvailableLicences, RemovedLocations})
+        out.push_back(childLocationStatement(branch));
+    out.push_back(
+        {QStringLiteral("SELECT c.Loc_Desc FROM Locations c "
+                        "LEFT JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
+                        "WHERE c.Loc_Top IN (?, ?, ?) AND c.Loc_Level > ? "
+                        "AND (p.Loc_ID IS NULL OR (p.Loc_Level > ? "
+                        "AND (p.Loc_Top <> c.Loc_Top OR p.Loc_Level >= "
+                        "c.Loc_Level))) ORDER BY c.Loc_Top, c.Loc_Level, c.Loc_Desc") +
+             store::IgnoreCase + QStringLiteral(", c.Loc_ID"),
+         {AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel, ReservedLevel}});
+    return out;
+}
+
+// The locations below the top on the way down to a location, itself
+// included: those read as it is reached.
+std::vector<int> locationsBelowTop(Context& context, int locId) {
+    const QStringList path =
+        context.window().session().logic<locations::clsLocations>().LocationKeyPath(locId);
+    std::vector<int> out;
+    for (qsizetype i = 2; i < path.size(); ++i)
+        out.push_back(path[i].mid(1).toInt());
+    return out;
+}
+
+// What opening these locations reads: each one's child locations and items.
+Statements openingStatements(const std::vector<int>& locIds) {
+    Statements out;
+    for (int locId : locIds) {
+        out.push_back(childLocationStatement(locId));
+        for (RawStatement& s : locationItemStatements(locId))
+            out.push_back(std::move(s));
+    }
+    return out;
+}
+
 } // namespace
 
 void addAllocationPageCases(Bench& bench, Context& context) {
@@ -115,7 +185,7 @@ void addAllocationPageCases(Bench& bench, Context& context) {
         return tree()->nodes().nodeCount();
     };
 
-    // The first entry: the locations, no items.
+    // The first entry: the top of the location tree, no items.
     Case first;
     first.name = QStringLiteral("page 5 first visit (allocation)");
     first.before = [&context] {
@@ -128,13 +198,14 @@ void addAllocationPageCases(Bench& bench, Context& context) {
     first.rows = nodes;
     first.connection = &context.db();
     first.statements = [] {
-        return locationTreeStatements();
+        return locationTopStatements();
     };
     bench.add(first);
 
-    // Entered again after another page wrote to the register: the tree is
-    // read again around the user's place, the open locations' items too.
+    // Entered again after another page wrote to the register: the top is
+    // read again, and the open locations' child locations and items.
     const int busiest = busiestStockLocation(context.db());
+    const std::vector<int> busiestPath = locationsBelowTop(context, busiest);
     Case again = first;
     again.name = QStringLiteral("page 5 visit after a write elsewhere (allocation refill)");
     // Opens a location and the branches above it, as the user reaches it.
@@ -153,16 +224,18 @@ void addAllocationPageCases(Bench& bench, Context& context) {
         page()->refill();
         QApplication::processEvents();
     };
-    again.statements = [busiest] {
-        Statements out = locationTreeStatements();
+    again.statements = [busiestPath] {
+        Statements out = locationTopStatements();
         out.push_back(productOrderStatement());
-        for (RawStatement& s : locationItemStatements(busiest))
+        for (RawStatement& s : openingStatements(busiestPath))
             out.push_back(std::move(s));
         return out;
     };
     bench.add(again);
 
-    // Opening the location that holds the most stock: its items are read.
+    // Opening the location that holds the most stock: it and the locations
+    // above it below the top are read, each with its child locations and
+    // items.
     Case open;
     open.name = QStringLiteral("page 5 open the busiest stock location");
     open.before = [&context, page] {
@@ -178,8 +251,8 @@ void addAllocationPageCases(Bench& bench, Context& context) {
         return tree()->model()->rowCount(tree()->node(locations::locationKey(busiest)));
     };
     open.connection = &context.db();
-    open.statements = [busiest] {
-        return locationItemStatements(busiest);
+    open.statements = [busiestPath] {
+        return openingStatements(busiestPath);
     };
     bench.add(open);
 }

@@ -196,6 +196,18 @@ bool clsAllocations::HoldsItems(int locId) {
     return q.next() && q.integer(QStringLiteral("held")) != 0;
 }
 
+QSet<int> clsAllocations::ChildrenHoldingItems(int parentId) {
+    store::Query q(db_, QStringLiteral("SELECT c.Loc_ID FROM Locations c WHERE c.Loc_ParentID = ? "
+                                       "AND (EXISTS (SELECT 1 FROM Stock s WHERE s.Loc_ID = "
+                                       "c.Loc_ID) OR EXISTS (SELECT 1 FROM Licences l WHERE "
+                                       "l.Loc_ID = c.Loc_ID))"));
+    q.bindAll(parentId);
+    QSet<int> out;
+    while (q.next())
+        out.insert(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
+    return out;
+}
+
 std::optional<TreeNode> clsAllocations::StockNode(int stockId) {
     store::Query q(db_, QStringLiteral("SELECT s.Loc_ID, s.Stock_Code, p.Prod_Desc FROM Stock s "
                                        "JOIN Products p ON p.Prod_ID = s.Prod_ID "

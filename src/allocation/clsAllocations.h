@@ -10,6 +10,7 @@
 #include "locations/clsLocations.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -80,6 +81,9 @@ public:
     std::vector<TreeNode> LocationItems(int locId, const ProductOrder& order);
     // Whether a location holds any stock item or licence.
     bool HoldsItems(int locId);
+    // The locations directly below a location that hold any stock item or
+    // licence: one statement for a level of the tree, however wide.
+    QSet<int> ChildrenHoldingItems(int parentId);
     // A stock item's node as it shows at the location it stands at; no
     // value when there is no such item (or its product is gone).
     std::optional<TreeNode> StockNode(int stockId);

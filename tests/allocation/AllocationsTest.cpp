@@ -171,6 +171,15 @@ TEST_F(Allocations, ALocationsOwnItemsAreThoseTheFullFillHangsUnderItInTheSameOr
         EXPECT_EQ(own, expected);
         EXPECT_EQ(logic.HoldsItems(loc), !expected.isEmpty());
     }
+    // The holders of a level at once: those HoldsItems names one by one.
+    const std::pair<int, QSet<int>> levels[] = {
+        {store::loc::AvailableLocations, {office, storeRoom}},
+        {store::loc::AvailableLicences, {lab}},
+        {store::loc::RemovedLocations, {}},
+        {office, {}},
+    };
+    for (const auto& [parent, holders] : levels)
+        EXPECT_EQ(logic.ChildrenHoldingItems(parent), holders) << parent;
     // A stock item's node alone is the one the fill makes.
     for (const int id : ids) {
         const auto node = logic.StockNode(id);

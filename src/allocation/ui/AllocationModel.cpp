@@ -6,7 +6,10 @@
 #include "common/ui/Images.h"
 #include "store/StoreConstants.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <unordered_map>
 
 namespace allocation {
 
@@ -16,6 +19,19 @@ AllocationModel::AllocationModel(common::Session& session, QObject* parent)
     : QAbstractItemModel(parent), session_(session), root_(std::make_unique<Node>()) {}
 
 AllocationModel::~AllocationModel() = default;
+
+std::unique_ptr<AllocationModel::Node> AllocationModel::makeLocation(const TreeNode& n,
+                                                                     Node* parent) const {
+    auto node = std::make_unique<Node>();
+    node->key = n.key.trimmed();
+    node->text = n.text;
+    node->image = n.image;
+    node->location = true;
+    node->hasLocations = n.hasChildren;
+    node->parent = parent;
+    node->row = static_cast<int>(parent->children.size());
+    return node;
+}
 
 void AllocationModel::fill(const std::vector<TreeNode>& locations) {
     beginResetModel();
@@ -31,17 +47,57 @@ void AllocationModel::fill(const std::vector<TreeNode>& locations) {
             if (!parent)
                 continue;
         }
-        auto node = std::make_unique<Node>();
-        node->key = n.key.trimmed();
-        node->text = n.text;
-        node->image = n.image;
-        node->location = true;
-        node->parent = parent;
-        node->row = static_cast<int>(parent->children.size());
+        // The nodes given under a parent are all of its child locations.
+        parent->locationsRead = true;
+        std::unique_ptr<Node> node = makeLocation(n, parent);
+        node->locationsRead = n.expanded;
         byKey_.insert(node->key, node.get());
         parent->children.push_back(std::move(node));
     }
+    for (Node* node : std::as_const(byKey_))
+        askWhichHoldItems(node);
     endResetModel();
+}
+
+void AllocationModel::askWhichHoldItems(Node* location) {
+    // The root's children, the system locations, are few: each is asked
+    // as it shows.
+    if (!location->location || location->children.empty() || location->key == locations::RootKey)
+        return;
+    QSet<int> holding;
+    if (!common::guarded(session_.messages(), [&] {
+            holding = session_.logic<clsAllocations>().ChildrenHoldingItems(
+                common::idOfKey(location->key));
+        }))
+        return;
+    for (const auto& child : location->children)
+        if (child->location && !child->itemsRead)
+            child->holdsItems = holding.contains(common::idOfKey(child->key));
+}
+
+AllocationModel::Node* AllocationModel::reachLocation(int locId) {
+    if (Node* node = byKey_.value(locationKey(locId), nullptr))
+        return node;
+    QStringList path;
+    if (!common::guarded(session_.messages(), [&] {
+            path = session_.logic<locations::clsLocations>().LocationKeyPath(locId);
+        }))
+        return nullptr;
+    Node* at = nullptr;
+    for (const QString& key : std::as_const(path)) {
+        Node* next = byKey_.value(key, nullptr);
+        if (!next && at && !at->locationsRead) {
+            if (!readChildren(at))
+                return nullptr;
+            next = byKey_.value(key, nullptr);
+        }
+        // A location read before another user added or moved it is not
+        // there until the tree is filled again.
+        if (!next)
+            return nullptr;
+        at = next;
+    }
+    return at;
 }
 
 QModelIndex AllocationModel::find(const QString& key) {
@@ -50,18 +106,27 @@ QModelIndex AllocationModel::find(const QString& key) {
         return indexOf(node);
     const common::NodeKey parsed = common::parseNodeKey(k);
     std::optional<int> locId;
-    if (parsed.kind == QLatin1Char('S')) {
+    if (parsed.kind == QLatin1Char('L')) {
+        locId = parsed.id;
+    } else if (parsed.kind == QLatin1Char('S')) {
         common::guarded(session_.messages(),
                         [&] { locId = session_.logic<clsAllocations>().StockLocation(parsed.id); });
     } else if (parsed.kind == QLatin1Char('N') || parsed.kind == QLatin1Char('T')) {
         locId = parsed.locId;
     }
-    if (!locId)
+    if (!locId || *locId <= 0)
         return {};
-    Node* location = byKey_.value(locationKey(*locId), nullptr);
-    if (!location || location->itemsRead || !loadItems(location))
+    Node* location = reachLocation(*locId);
+    if (!location || parsed.kind == QLatin1Char('L'))
+        return indexOf(location);
+    if (location->itemsRead || !readChildren(location))
         return {};
     return loaded(k);
+}
+
+bool AllocationModel::open(const QModelIndex& location) {
+    Node* node = nodeOf(location);
+    return !node->location || readChildren(node);
 }
 
 QModelIndex AllocationModel::loaded(const QString& key) const {
@@ -87,10 +152,15 @@ int AllocationModel::nodeCount() const {
 
 QStringList AllocationModel::branchKeys() const {
     QStringList keys;
-    for (auto it = byKey_.cbegin(); it != byKey_.cend(); ++it) {
-        const Node* node = it.value();
-        if (node->location && (!node->children.empty() || node->holdsItems.value_or(false)))
-            keys << it.key();
+    std::vector<const Node*> pending{root_.get()};
+    while (!pending.empty()) {
+        const Node* node = pending.back();
+        pending.pop_back();
+        if (node->location && !node->children.empty())
+            keys << node->key;
+        for (auto child = node->children.rbegin(); child != node->children.rend(); ++child)
+            if ((*child)->location)
+                pending.push_back(child->get());
     }
     return keys;
 }
@@ -103,6 +173,37 @@ QModelIndex AllocationModel::indexOf(const Node* node) const {
     if (!node || node == root_.get())
         return {};
     return createIndex(node->row, 0, const_cast<Node*>(node));
+}
+
+bool AllocationModel::readChildren(Node* location) {
+    if (!location->locationsRead) {
+        std::vector<TreeNode> found;
+        if (!common::guarded(session_.messages(), [&] {
+                found = session_.logic<locations::clsLocations>().ChildLocations(location->key);
+            }))
+            return false;
+        location->locationsRead = true;
+        // A location already read elsewhere (moved there by another user
+        // since) stays where it was read until the tree is filled again.
+        std::vector<std::unique_ptr<Node>> added;
+        for (const TreeNode& n : found)
+            if (!byKey_.contains(n.key.trimmed()))
+                added.push_back(makeLocation(n, location));
+        location->hasLocations = !added.empty();
+        if (!added.empty()) {
+            // Its items are not read yet: the child locations come first.
+            const int first = static_cast<int>(location->children.size());
+            beginInsertRows(indexOf(location), first, first + static_cast<int>(added.size()) - 1);
+            for (std::unique_ptr<Node>& node : added) {
+                node->row = static_cast<int>(location->children.size());
+                byKey_.insert(node->key, node.get());
+                location->children.push_back(std::move(node));
+            }
+            endInsertRows();
+            askWhichHoldItems(location);
+        }
+    }
+    return loadItems(location);
 }
 
 bool AllocationModel::loadItems(Node* location) {
@@ -143,6 +244,51 @@ void AllocationModel::appendItems(Node* location, std::vector<TreeNode>& items) 
 }
 
 void AllocationModel::loadAll() {
+    std::optional<std::vector<TreeNode>> locations;
+    if (!common::guarded(
+            session_.messages(),
+            [&] { locations = session_.logic<locations::clsLocations>().FillUpLocationTree(); }) ||
+        !locations)
+        return;
+    // The locations not read yet. A location whose child locations are not
+    // read holds no node yet (its items come after them): its children
+    // are gathered, each with the locations below it attached, and go in
+    // as one insertion.
+    std::unordered_map<Node*, std::vector<std::unique_ptr<Node>>> gathered;
+    std::vector<Node*> parents;
+    QSet<const Node*> added;
+    for (const TreeNode& n : *locations) {
+        const QString key = n.key.trimmed();
+        if (n.parentKey.isEmpty() || byKey_.contains(key))
+            continue;
+        Node* parent = byKey_.value(n.parentKey.trimmed(), nullptr);
+        // Under a location read before, one missing was added since: it
+        // waits for the tree to be filled again.
+        if (!parent || (parent->locationsRead && !added.contains(parent)))
+            continue;
+        std::unique_ptr<Node> node = makeLocation(n, parent);
+        byKey_.insert(key, node.get());
+        added.insert(node.get());
+        if (added.contains(parent)) {
+            parent->children.push_back(std::move(node));
+            continue;
+        }
+        std::vector<std::unique_ptr<Node>>& siblings = gathered[parent];
+        if (siblings.empty())
+            parents.push_back(parent);
+        node->row = static_cast<int>(siblings.size());
+        siblings.push_back(std::move(node));
+    }
+    for (Node* parent : parents) {
+        std::vector<std::unique_ptr<Node>>& children = gathered[parent];
+        beginInsertRows(indexOf(parent), 0, static_cast<int>(children.size()) - 1);
+        parent->children = std::move(children);
+        endInsertRows();
+    }
+    for (Node* node : std::as_const(byKey_))
+        if (node->location)
+            node->locationsRead = true;
+
     std::vector<TreeNode> items;
     if (!common::guarded(session_.messages(),
                          [&] { items = session_.logic<clsAllocations>().FillAllocationItems(); }))
@@ -251,8 +397,9 @@ void AllocationModel::applyMove(const MoveUpdate& update) {
         }
         if (source && source != target)
             itemsChangedAt(source);
+        // The target holds the item now, read or not.
         if (target)
-            target->holdsItems = target->itemsRead ? std::optional<bool>(true) : std::nullopt;
+            target->holdsItems = true;
         return;
     }
     // Licence groups: every group node of the kind at either end is
@@ -321,6 +468,8 @@ bool AllocationModel::hasChildren(const QModelIndex& parent) const {
         return true;
     if (!node->location || node->itemsRead)
         return false;
+    if (!node->locationsRead && node->hasLocations)
+        return true;
     if (!node->holdsItems) {
         bool held = false;
         common::guarded(session_.messages(), [&] {
@@ -339,7 +488,7 @@ bool AllocationModel::canFetchMore(const QModelIndex& parent) const {
 void AllocationModel::fetchMore(const QModelIndex& parent) {
     Node* node = nodeOf(parent);
     if (node->location)
-        loadItems(node);
+        readChildren(node);
 }
 
 QVariant AllocationModel::data(const QModelIndex& index, int role) const {

@@ -16,14 +16,15 @@ class Session;
 
 namespace allocation {
 
-// The allocation tree as a model: every location, and the items of a
-// location only once it is opened or one of its items is asked for by key.
-// A node is known by its key ("L5", "S7", "N12-3") and carries its image
-// index; the model holds one small node per location and per loaded item,
-// whatever the register holds elsewhere.
+// The allocation tree as a model, read one level at a time: the top of the
+// location tree, then a location's child locations and its items together
+// once it is opened or a node below it is asked for by key. A node is known
+// by its key ("L5", "S7", "N12-3") and carries its image index; the model
+// holds one small node per location and item read, whatever the register
+// holds elsewhere.
 //
-// Stored moves change the nodes in place (applyMove): a location whose
-// items are not loaded yet is left to read them when it opens.
+// Stored moves change the nodes in place (applyMove): a location not read
+// yet is left to read what it holds when it opens.
 class AllocationModel : public QAbstractItemModel {
     Q_OBJECT
 public:
@@ -34,27 +35,37 @@ public:
     ~AllocationModel() override;
 
     // Replaces every node with the locations given (parents before
-    // children); no location's items are loaded.
+    // children, as TopOfLocationTree gives them); no location's items are
+    // read. A node whose children are among those given, or that is marked
+    // expanded, has its child locations read; any other is read as it
+    // opens (its hasChildren says whether it can).
     void fill(const std::vector<TreeNode>& locations);
 
-    // The node of a key, loading the items of the location an item stands
-    // at when they are not loaded yet; invalid when there is no such node.
+    // The node of a key, reading the locations on its path (each one's
+    // child locations and items) when they are not read yet; invalid when
+    // there is no such node.
     QModelIndex find(const QString& key);
-    // The node of a key among those loaded; invalid when not loaded.
+    // The node of a key among those read; invalid when not read.
     QModelIndex loaded(const QString& key) const;
     static QString keyOf(const QModelIndex& index);
     static int imageOf(const QModelIndex& index);
 
-    // Reads the items of every location not read yet, with the few
-    // statements of a full fill rather than a few per location: for
-    // opening the whole tree at once.
+    // Reads every location and the items of every location not read yet,
+    // with the few statements of a full fill rather than a few per
+    // location: for opening the whole tree at once.
     void loadAll();
 
-    // Whether a location's items are loaded; how many nodes the model holds.
+    // Reads what a location holds (its child locations, then its items)
+    // when not read yet; false when the reading failed (the message is
+    // shown).
+    bool open(const QModelIndex& location);
+
+    // Whether a location's items are read (its child locations are then
+    // read too); how many nodes the model holds.
     bool itemsLoaded(const QString& locationKey) const;
     int nodeCount() const;
-    // The location nodes that are parents of other nodes or hold items
-    // (those a view can open or close), by key.
+    // The location nodes that are parents of nodes read (those a view can
+    // open or close), by key, each after the one above it.
     QStringList branchKeys() const;
 
     // Changes the nodes for a move the database took.
@@ -80,8 +91,12 @@ private:
         QString text;
         int image = 0;
         bool location = false;
-        // For a location: whether its items are read, and whether it holds
-        // any (not asked yet: no value).
+        // For a location: whether its child locations are read, whether it
+        // has any (as the read of its parent said), whether its items are
+        // read (never before its child locations: they come first among
+        // its children), and whether it holds any (not asked yet: no value).
+        bool locationsRead = false;
+        bool hasLocations = false;
         bool itemsRead = false;
         mutable std::optional<bool> holdsItems;
         Node* parent = nullptr;
@@ -91,9 +106,17 @@ private:
 
     Node* nodeOf(const QModelIndex& index) const;
     QModelIndex indexOf(const Node* node) const;
-    // Reads a location's items; false when the reading failed (the
-    // message is shown).
+    // Reads a location's child locations, then its items, when not read;
+    // false when a reading failed (the message is shown).
+    bool readChildren(Node* location);
     bool loadItems(Node* location);
+    std::unique_ptr<Node> makeLocation(const TreeNode& n, Node* parent) const;
+    // Learns at once which child locations of a location hold items, so
+    // that a wide level shows without a statement per location.
+    void askWhichHoldItems(Node* location);
+    // The location node of an id, the locations on its path read on the
+    // way down; null when it is not in the tree.
+    Node* reachLocation(int locId);
     // Adds a location's items, read as one batch, after its other nodes.
     void appendItems(Node* location, std::vector<TreeNode>& items);
     void insertNode(Node* parent, const TreeNode& node);

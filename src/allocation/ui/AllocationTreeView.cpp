@@ -91,9 +91,14 @@ void AllocationTreeView::restorePlace(const Place& place) {
     for (const QString& key : place.collapsed)
         if (const QModelIndex index = model_.loaded(key); index.isValid())
             setExpanded(index, false);
+    // Each open branch comes after the one above it: opened (read) in
+    // turn, its open children are there as their turn comes. One below a
+    // closed branch stays unread.
     for (const QString& key : place.expanded)
-        if (const QModelIndex index = model_.loaded(key); index.isValid())
+        if (const QModelIndex index = model_.loaded(key); index.isValid()) {
+            model_.open(index);
             setExpanded(index, true);
+        }
     clearSelection();
     if (const QModelIndex current = node(place.current); current.isValid())
         selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);

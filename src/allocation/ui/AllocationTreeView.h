@@ -21,8 +21,9 @@ class AllocationModel;
 // highlighted as the drop target, and the drop is reported by nodeDropped
 // once the platform's drag has ended.
 //
-// A location's items are loaded as it opens, or when one of them is asked
-// for by key (node, revealNode).
+// The top of the location tree is read as it is filled; a location's child
+// locations and items as it opens, or when a node below it is asked for by
+// key (node, revealNode, restorePlace).
 class AllocationTreeView : public QTreeView {
     Q_OBJECT
 public:
@@ -31,12 +32,12 @@ public:
     AllocationTreeView(AllocationModel& model, QWidget* parent = nullptr);
 
     AllocationModel& nodes() const { return model_; }
-    // Replaces every node with the given locations, their items not read;
-    // the branches the nodes say are opened.
+    // Replaces every node with the given locations (the top of the tree),
+    // their items not read; the branches the nodes say are opened.
     void fill(const std::vector<locations::TreeNode>& locations);
 
-    // The node of a key, its location's items read when needed; invalid
-    // when there is none.
+    // The node of a key, the locations on its path read when needed;
+    // invalid when there is none.
     QModelIndex node(const QString& key) const;
     static QString keyOf(const QModelIndex& index);
     static int imageOf(const QModelIndex& index);

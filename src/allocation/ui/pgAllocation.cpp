@@ -195,7 +195,7 @@ void pgAllocation::undoMove() {
 
 void pgAllocation::rebuild() {
     common::Session& session = main_.session();
-    auto nodes = session.logic<locations::clsLocations>().FillUpLocationTree();
+    auto nodes = session.logic<locations::clsLocations>().TopOfLocationTree();
     if (!nodes)
         return;
     tvSourceLoc->fill(*nodes);

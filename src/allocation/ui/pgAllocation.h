@@ -27,9 +27,10 @@ class AllocationTreeView;
 // the database took the move.
 //
 // The tree is a view over an AllocationModel kept for the life of the page:
-// the locations are read as the page is filled, a location's items as it
-// opens. A move changes the nodes in place; entering the page again reads
-// nothing unless something else was written to the register since.
+// the top of the location tree is read as the page is filled, a location's
+// child locations and items as it opens. A move changes the nodes in place;
+// entering the page again reads nothing unless something else was written
+// to the register since, and then only the top and the open branches.
 //
 // Its context menu (mnuAllocation) and keys move without the mouse: "Move
 // to…" (Ctrl+M) asks for a location with the location picker and moves the
@@ -40,12 +41,12 @@ class pgAllocation : public common::Page, public common::MenuClient {
 public:
     explicit pgAllocation(common::MainWindow& main);
 
-    // SetUpAllocForm: the location tree, each location's items read as it
-    // opens.
+    // SetUpAllocForm: the top of the location tree, each location's child
+    // locations and items read as it opens.
     void rebuild() override;
     // Refills the tree keeping open branches and the selected nodes, when
     // the register changed since the tree was filled other than by the
-    // moves it shows.
+    // moves it shows: the top and the open branches are read again.
     void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;

@@ -28,6 +28,7 @@
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -663,5 +664,161 @@ TEST_F(AllocationPage, ALocationHoldingTenThousandItemsOpens) {
     page->dropItem(node(first), node(loc(office)));
     EXPECT_EQ(parentOf(first), loc(office));
     EXPECT_EQ(tree->model()->rowCount(node(loc(storeRoom))), Many - 1);
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+// ---- Locations read one level at a time -------------------------------------------
+
+namespace {
+
+// The allocation page over the same register with locations below the top:
+//   Office / Desk (a PC) / Drawer, Store / Shelf.
+class DeepAllocationPage : public AllocationPage {
+protected:
+    void SetUp() override {
+        AllocationPage::SetUp();
+        desk = t.addLocation(QStringLiteral("Desk"), office, 3, 1);
+        drawer = t.addLocation(QStringLiteral("Drawer"), desk, 4, 1);
+        shelf = t.addLocation(QStringLiteral("Shelf"), storeRoom, 3, 1);
+        pcAtDesk = t.addStock(QStringLiteral("PC-D"), pc, desk);
+        page->rebuild();
+    }
+    allocation::AllocationModel& model() const { return tree->nodes(); }
+    bool inModel(int locId) const { return model().loaded(loc(locId)).isValid(); }
+    // How many times a key stands among a location's children.
+    int timesUnder(int locId, const QString& key) const {
+        return static_cast<int>(childKeys(tree, node(loc(locId))).count(key));
+    }
+    std::optional<allocation::MoveUpdate> moveStock(int stockId, int from, int to) {
+        return session.logic<allocation::clsAllocations>().MoveStockLic(
+            common::parseNodeKey(stockKey(stockId)), common::parseNodeKey(loc(from)),
+            common::parseNodeKey(loc(to)));
+    }
+
+    int desk = 0, drawer = 0, shelf = 0, pcAtDesk = 0;
+};
+
+} // namespace
+
+TEST_F(DeepAllocationPage, EnteringHoldsOnlyTheTopAndOpeningALocationReadsItsLocationsAndItems) {
+    const auto top = session.logic<locations::clsLocations>().TopOfLocationTree();
+    ASSERT_TRUE(top.has_value());
+    EXPECT_EQ(model().nodeCount(), static_cast<int>(top->size()));
+    for (const locations::TreeNode& n : *top)
+        EXPECT_TRUE(model().loaded(n.key).isValid()) << n.key.toStdString();
+    EXPECT_FALSE(inModel(desk));
+    EXPECT_FALSE(inModel(drawer));
+    EXPECT_FALSE(inModel(shelf));
+    // A location that holds nothing but a location below it can open.
+    EXPECT_TRUE(model().hasChildren(model().loaded(loc(storeRoom))));
+    EXPECT_TRUE(model().hasChildren(model().loaded(loc(office))));
+
+    // Opening the office reads its child location, then its items; the
+    // desk below stays unread, yet says it can open.
+    tree->expand(model().loaded(loc(office)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(childKeys(tree, model().loaded(loc(office))),
+              (QStringList{loc(desk), stockKey(pcAtOffice)}));
+    EXPECT_EQ(model().nodeCount(), static_cast<int>(top->size()) + 2);
+    EXPECT_FALSE(model().itemsLoaded(loc(desk)));
+    EXPECT_FALSE(inModel(drawer));
+    EXPECT_TRUE(model().hasChildren(model().loaded(loc(desk))));
+
+    // Asked for by key, a node deep down reads the locations on its path
+    // and nothing beside it.
+    EXPECT_EQ(parentOf(stockKey(pcAtDesk)), loc(desk));
+    EXPECT_EQ(childKeys(tree, node(loc(desk))), (QStringList{loc(drawer), stockKey(pcAtDesk)}));
+    EXPECT_FALSE(model().itemsLoaded(loc(drawer)));
+    EXPECT_FALSE(model().hasChildren(model().loaded(loc(drawer)))) << "it holds nothing";
+    EXPECT_FALSE(inModel(shelf));
+    EXPECT_EQ(parentOf(loc(shelf)), loc(storeRoom));
+    EXPECT_EQ(model().nodeCount(), static_cast<int>(top->size()) + 5);
+    EXPECT_FALSE(node(QStringLiteral("L99999")).isValid());
+    EXPECT_FALSE(node(stockKey(99999)).isValid());
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(DeepAllocationPage, AMoveTouchingAnUnreadLocationLeavesItUnreadAndRightWhenRead) {
+    tree->expand(node(loc(office)));
+    QCoreApplication::processEvents();
+
+    struct Case {
+        const char* name;
+        int item, from, to;
+        bool targetShown; // its node is in the tree (read or not)
+    };
+    const Case cases[] = {
+        {"into a location not in the tree yet", pcAtOffice, office, drawer, false},
+        {"into a location shown, not read", pcAtOffice, drawer, storeRoom, true},
+        {"out of a location not read into one read", removedPc, store::loc::RemovedStock, office,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(inModel(c.to), c.targetShown);
+        const bool targetRead = model().itemsLoaded(loc(c.to));
+        const auto update = moveStock(c.item, c.from, c.to);
+        ASSERT_TRUE(update.has_value());
+        model().applyMove(*update);
+        EXPECT_EQ(inModel(c.to), c.targetShown) << "the move reads no location";
+        EXPECT_EQ(model().itemsLoaded(loc(c.to)), targetRead);
+        EXPECT_EQ(model().loaded(stockKey(c.item)).isValid(), targetRead);
+        // Read now (when not yet): the item is there once, and gone from
+        // where it was.
+        EXPECT_EQ(parentOf(stockKey(c.item)), loc(c.to));
+        EXPECT_EQ(timesUnder(c.to, stockKey(c.item)), 1);
+        EXPECT_EQ(timesUnder(c.from, stockKey(c.item)), 0);
+    }
+
+    // Through the page: the target is read and opened with the item once.
+    tree->collapse(node(loc(office)));
+    page->rebuild();
+    tree->expand(node(loc(office)));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(model().itemsLoaded(loc(desk)));
+    page->dropItem(node(stockKey(removedPc)), node(loc(desk)));
+    EXPECT_TRUE(isOpen(loc(desk)));
+    EXPECT_EQ(timesUnder(desk, stockKey(removedPc)), 1);
+    EXPECT_EQ(timesUnder(office, stockKey(removedPc)), 0);
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(DeepAllocationPage, ARefillRereadsTheTopAndTheOpenBranchesOnly) {
+    tree->expand(node(loc(office)));
+    QCoreApplication::processEvents();
+    tree->expand(node(loc(desk)));
+    QCoreApplication::processEvents();
+    tree->selectNode(node(stockKey(pcAtDesk)));
+    ASSERT_TRUE(inModel(drawer));
+    ASSERT_TRUE(model().itemsLoaded(loc(desk)));
+
+    window->SSTab1()->setCurrentIndex(common::Reports);
+    const int added = t.addStock(QStringLiteral("PC-E"), pc, desk);
+    window->SSTab1()->setCurrentIndex(common::Allocation);
+    EXPECT_TRUE(model().itemsLoaded(loc(desk))) << "an open branch is read again";
+    EXPECT_TRUE(isOpen(loc(desk)));
+    EXPECT_EQ(childKeys(tree, model().loaded(loc(desk))),
+              (QStringList{loc(drawer), stockKey(pcAtDesk), stockKey(added)}));
+    ASSERT_EQ(tree->selectedNodes().size(), 1);
+    EXPECT_EQ(AllocationTreeView::keyOf(tree->selectedNode()), stockKey(pcAtDesk));
+    EXPECT_FALSE(inModel(shelf)) << "a branch never opened stays unread";
+    EXPECT_FALSE(model().itemsLoaded(loc(drawer)));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(DeepAllocationPage, ExpandLocationsReadsTheRestAroundWhatWasRead) {
+    tree->expand(node(loc(office)));
+    QCoreApplication::processEvents();
+    testing_support::child<QPushButton>(page, "btnExpandAlloc")->click();
+    EXPECT_TRUE(isOpen(loc(drawer)));
+    const QStringList expanded = treeShape(tree);
+    EXPECT_EQ(childKeys(tree, node(loc(office))), (QStringList{loc(desk), stockKey(pcAtOffice)}));
+    EXPECT_EQ(childKeys(tree, node(loc(desk))), (QStringList{loc(drawer), stockKey(pcAtDesk)}));
+    EXPECT_EQ(childKeys(tree, node(loc(storeRoom))), QStringList{loc(shelf)});
+    // As a tree read by key from the start shows it.
+    page->rebuild();
+    for (const QString& key : {loc(drawer), loc(shelf), stockKey(removedPc), wordAt(lab)})
+        ASSERT_TRUE(node(key).isValid()) << key.toStdString();
+    EXPECT_EQ(treeShape(tree), expanded);
     EXPECT_TRUE(messages.shown().empty());
 }
