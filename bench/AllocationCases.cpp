@@ -104,52 +104,6 @@ Statements locationItemStatements(int locId) {
     return out;
 }
 
-// Whether a location has children of its own: the column the one-level
-// reads of the location tree give with each row.
-const QString HasKids =
-    QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM Locations k WHERE k.Loc_ParentID = c.Loc_ID "
-                   "AND k.Loc_Level > c.Loc_Level AND k.Loc_Top IN (?, ?, ?) "
-                   "AND (c.Loc_Level = ? OR k.Loc_Top = c.Loc_Top)) THEN 1 ELSE 0 END AS HasKids");
-
-// The child locations of one location, as the allocation page reads them
-// when it opens (clsLocations::ChildLocations).
-RawStatement childLocationStatement(int locId) {
-    using namespace store::loc;
-    return {QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, c.Loc_Top, ") + HasKids +
-                QStringLiteral(" FROM Locations c INNER JOIN Locations p ON p.Loc_ID = "
-                               "c.Loc_ParentID WHERE c.Loc_ParentID = ? "
-                               "AND c.Loc_Level > p.Loc_Level AND c.Loc_Top IN (?, ?, ?) "
-                               "AND (p.Loc_Level = ? OR c.Loc_Top = p.Loc_Top) "
-                               "ORDER BY c.Loc_Level, c.Loc_Desc") +
-                store::IgnoreCase + QStringLiteral(", c.Loc_ID"),
-            {AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel, locId,
-             AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel}};
-}
-
-// The top of the location tree, which the allocation page reads as it is
-// filled (clsLocations::TopOfLocationTree): the system locations, the
-// children of the three open branches, the rows left out of the tree.
-Statements locationTopStatements() {
-    using namespace store::loc;
-    Statements out{
-        {QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, ") + HasKids +
-             QStringLiteral(" FROM Locations c WHERE c.Loc_Level = ? "
-                            "ORDER BY c.Loc_ID"),
-         {AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel, ReservedLevel}}};
-    for (int branch : {AvailableLocations, AvailableLicences, RemovedLocations})
-        out.push_back(childLocationStatement(branch));
-    out.push_back(
-        {QStringLiteral("SELECT c.Loc_Desc FROM Locations c "
-                        "LEFT JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
-                        "WHERE c.Loc_Top IN (?, ?, ?) AND c.Loc_Level > ? "
-                        "AND (p.Loc_ID IS NULL OR (p.Loc_Level > ? "
-                        "AND (p.Loc_Top <> c.Loc_Top OR p.Loc_Level >= "
-                        "c.Loc_Level))) ORDER BY c.Loc_Top, c.Loc_Level, c.Loc_Desc") +
-             store::IgnoreCase + QStringLiteral(", c.Loc_ID"),
-         {AvailableLocations, AvailableLicences, RemovedLocations, ReservedLevel, ReservedLevel}});
-    return out;
-}
-
 // The locations below the top on the way down to a location, itself
 // included: those read as it is reached.
 std::vector<int> locationsBelowTop(Context& context, int locId) {
@@ -165,7 +119,7 @@ std::vector<int> locationsBelowTop(Context& context, int locId) {
 Statements openingStatements(const std::vector<int>& locIds) {
     Statements out;
     for (int locId : locIds) {
-        out.push_back(childLocationStatement(locId));
+        out.push_back(childLocationsStatement(locId));
         for (RawStatement& s : locationItemStatements(locId))
             out.push_back(std::move(s));
     }
