@@ -101,10 +101,7 @@ bool LocationPaths::contains(int locId) const {
     return row(locId) != nullptr;
 }
 
-QString LocationPaths::path(int locId) const {
-    const auto cached = paths_.constFind(locId);
-    if (cached != paths_.constEnd())
-        return *cached;
+QStringList LocationPaths::names(int locId, bool withBranches) const {
     QStringList names;
     int id = locId;
     for (int depth = 0; depth < MaxDepth; ++depth) {
@@ -112,31 +109,28 @@ QString LocationPaths::path(int locId) const {
         if (!at)
             break;
         // The main branches, which every placed item and licence shares,
-        // are left out, unless the location is one itself.
-        if ((id != loc::AvailableLocations && id != loc::AvailableLicences) || names.isEmpty())
+        // are left out unless asked for, or the location is one itself.
+        if (withBranches || (id != loc::AvailableLocations && id != loc::AvailableLicences) ||
+            names.isEmpty())
             names.prepend(at->desc);
         if (at->parent == loc::None || at->parent == id)
             break;
         id = at->parent;
     }
-    QString joined = names.join(Separator);
+    return names;
+}
+
+QString LocationPaths::path(int locId) const {
+    const auto cached = paths_.constFind(locId);
+    if (cached != paths_.constEnd())
+        return *cached;
+    QString joined = names(locId, false).join(Separator);
     paths_.insert(locId, joined);
     return joined;
 }
 
 QString LocationPaths::fullPath(int locId, const QString& separator) const {
-    QStringList names;
-    int id = locId;
-    for (int depth = 0; depth < MaxDepth; ++depth) {
-        const Row* at = row(id);
-        if (!at)
-            break;
-        names.prepend(at->desc);
-        if (at->parent == loc::None || at->parent == id)
-            break;
-        id = at->parent;
-    }
-    return names.join(separator);
+    return names(locId, true).join(separator);
 }
 
 int LocationPaths::branchOf(int locId) const {

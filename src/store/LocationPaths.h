@@ -68,6 +68,9 @@ public:
     std::vector<int> named(const QString& desc) const;
 
 private:
+    // The descriptions from the top down to the location, the main branches
+    // left out unless withBranches.
+    QStringList names(int locId, bool withBranches) const;
     struct Row {
         QString desc;
         int parent = 0;

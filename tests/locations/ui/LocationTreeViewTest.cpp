@@ -200,6 +200,16 @@ protected:
             out << LocationTreeView::keyOf(item->child(i));
         return out;
     }
+    // Every key of the whole tree read at once, sorted as shownKeys is.
+    QStringList fullTreeKeys() {
+        QStringList all;
+        if (const auto full = logic.FillUpLocationTree())
+            for (const locations::TreeNode& n : *full)
+                all << n.key;
+        all.sort();
+        return all;
+    }
+
     static QStringList keys(std::initializer_list<int> ids) {
         QStringList out;
         for (int id : ids)
@@ -300,13 +310,7 @@ TEST_F(LazyTree, ExpandingEverythingReadsEveryNodeAndKeepsThoseShown) {
     QTreeWidgetItem* floor1Item = shown(floor1);
     tree.expandAllAndSelectRoot();
 
-    auto full = logic.FillUpLocationTree();
-    ASSERT_TRUE(full.has_value());
-    QStringList all;
-    for (const locations::TreeNode& n : *full)
-        all << n.key;
-    all.sort();
-    EXPECT_EQ(shownKeys(), all);
+    EXPECT_EQ(shownKeys(), fullTreeKeys());
     EXPECT_EQ(shown(floor1), floor1Item);
     EXPECT_EQ(floor1Item->text(0), QStringLiteral("renamed here"));
     EXPECT_EQ(childKeys(floor1Item), keys({room}));
@@ -346,18 +350,12 @@ TEST_F(LazyTree, ARefillKeepsTheOpenBranchesReadAgainAndTheSelection) {
 TEST_F(LazyTree, TheViewsOwnExpandAllReadsEachBranchAsItOpens) {
     tree.show();
     tree.expandAll();
-    auto full = logic.FillUpLocationTree();
-    ASSERT_TRUE(full.has_value());
-    QStringList all;
-    for (const locations::TreeNode& n : *full)
-        all << n.key;
-    all.sort();
-    EXPECT_EQ(shownKeys(), all);
+    EXPECT_EQ(shownKeys(), fullTreeKeys());
     for (int id : {building, floor1, room, pool, oldWing})
         EXPECT_TRUE(shown(id)->isExpanded()) << id;
     // Each node shown once, in the view as in the tree.
     int rows = 0;
     for (QModelIndex at = tree.model()->index(0, 0); at.isValid(); at = tree.indexBelow(at))
         ++rows;
-    EXPECT_EQ(rows, all.size());
+    EXPECT_EQ(rows, fullTreeKeys().size());
 }
