@@ -139,6 +139,13 @@ std::optional<std::vector<TreeNode>> clsLocations::TopOfLocationTree() {
         std::vector<TreeNode> children = childrenOf(common::idOfKey(n.key), n.key);
         std::move(children.begin(), children.end(), std::back_inserter(nodes));
     }
+    // Rows without a place in the tree come only from a damaged register
+    // or another tool; the check reads every location, so it runs on the
+    // first fill and again only after this connection has written.
+    const std::int64_t changes = db_.changeCount();
+    if (orphansCheckedAt_ && *orphansCheckedAt_ == changes)
+        return nodes;
+    orphansCheckedAt_ = changes;
     const QStringList orphans = orphanLocations();
     if (!orphans.isEmpty())
         messages_.fail(QStringLiteral("Internal Error: these locations have no parent location "

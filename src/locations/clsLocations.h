@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -96,7 +97,8 @@ public:
     // (the nodes FillUpLocationTree marks expanded), parents before
     // children; every node says whether it has children. The message of a
     // register without system locations, or with locations whose parent is
-    // missing or not above them, is FillUpLocationTree's.
+    // missing or not above them, is FillUpLocationTree's; the second is
+    // given on the first read and again only after this connection wrote.
     std::optional<std::vector<TreeNode>> TopOfLocationTree();
     // The children of a node of the tree, in the tree's order (level,
     // description case-blind, id), each saying whether it has children;
@@ -155,6 +157,8 @@ private:
     // licences or child locations it holds; no value when it holds none.
     std::optional<QString> heldIn(int id);
 
+    // The change count at the last check for rows without a place.
+    std::optional<std::int64_t> orphansCheckedAt_;
     int currentLocId_ = 0;
     QString currentLocDesc_;
     store::Database& db_;

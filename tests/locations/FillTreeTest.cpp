@@ -254,3 +254,22 @@ TEST_F(FillTree, ReadOneLevelAtATimeTheTreeIsTheFullFillsAndEachNodeHasItsPath) 
     EXPECT_TRUE(logic.ChildLocations(QStringLiteral("L999")).empty());
     EXPECT_TRUE(logic.ChildLocations(QStringLiteral("junk")).empty());
 }
+
+TEST_F(FillTree, TheTopNamesRowsWithoutAPlaceOnTheFirstReadAndAgainOnlyAfterAWrite) {
+    t.addLocation(QStringLiteral("lost room"), 999, 3, 1);
+    locations::clsLocations logic(t.db(), messages);
+    const auto expectMessages = [&](int count) {
+        messages.clear();
+        ASSERT_TRUE(logic.TopOfLocationTree().has_value());
+        ASSERT_EQ(messages.shown().size(), static_cast<size_t>(count));
+        if (count > 0) {
+            EXPECT_TRUE(messages.shown().front().text.endsWith(QStringLiteral(": Lost Room")));
+        }
+    };
+    expectMessages(1);
+    expectMessages(0);
+    logic.setCurrentLocId(store::loc::AvailableLocations);
+    ASSERT_TRUE(logic.AddLocation(QStringLiteral("New Wing")).has_value());
+    expectMessages(1);
+    expectMessages(0);
+}
