@@ -46,6 +46,8 @@ RawStatement childLocationsStatement(int parentId) {
             values};
 }
 
+// The check for rows without a place in the tree runs on a session's
+// first read of the top only, so it is not among a fill's statements.
 Statements locationTopStatements() {
     QVariantList systemValues = branches();
     systemValues << store::loc::ReservedLevel << store::loc::ReservedLevel;
@@ -55,16 +57,6 @@ Statements locationTopStatements() {
                     systemValues}};
     for (const QVariant& branch : branches())
         out.push_back(childLocationsStatement(branch.toInt()));
-    QVariantList orphanValues = branches();
-    orphanValues << store::loc::ReservedLevel << store::loc::ReservedLevel;
-    out.push_back({QStringLiteral("SELECT c.Loc_Desc FROM Locations c "
-                                  "LEFT JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
-                                  "WHERE c.Loc_Top IN (?, ?, ?) AND c.Loc_Level > ? "
-                                  "AND (p.Loc_ID IS NULL OR (p.Loc_Level > ? "
-                                  "AND (p.Loc_Top <> c.Loc_Top OR p.Loc_Level >= "
-                                  "c.Loc_Level))) ORDER BY c.Loc_Top, c.Loc_Level, c.Loc_Desc") +
-                       store::IgnoreCase + QStringLiteral(", c.Loc_ID"),
-                   orphanValues});
     return out;
 }
 

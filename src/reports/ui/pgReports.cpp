@@ -252,6 +252,10 @@ void pgReports::showText(const QString& text) {
     rtbReport->setReportText(reportText_);
 }
 
+int pgReports::firstScreenLines() const {
+    return std::max(2 * rtbReport->visibleLines(), FirstLines);
+}
+
 void pgReports::RunReport(const QString& reportName, int orderIndex) {
     order_ = orderIndex;
     // A report still being read is dropped: the text is only ever one run's.
@@ -273,7 +277,7 @@ void pgReports::RunReport(const QString& reportName, int orderIndex) {
             // on its own and shown; the rest is read between events and
             // shown whole when complete. A report that fits is complete.
             const QString heading = text;
-            const int screen = std::max(2 * rtbReport->visibleLines(), FirstLines);
+            const int screen = firstScreenLines();
             lines = reports.WriteFirstLines(*report, orderIndex, screen, text);
             if (lines > 0)
                 showText(text);

@@ -34,6 +34,9 @@ public:
     void refill() override;
     QWidgetList tabOrder() const override;
     QString hint() const override;
+    // How many lines a report's first read shows: two screens, at least
+    // a hundred; a report of fewer lines is complete after it.
+    int firstScreenLines() const;
     QString helpTopic() const override;
     void settle() override { finishReport(); }
 
