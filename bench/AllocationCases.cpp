@@ -61,16 +61,6 @@ QStringList stockBeside(store::Database& db, const Move& move, int n) {
     return items;
 }
 
-// The location under "Available Locations" holding the most live stock.
-int busiestStockLocation(store::Database& db) {
-    store::Query q(db, QStringLiteral("SELECT s.Loc_ID, count(*) AS n FROM Stock s "
-                                      "JOIN Locations l ON l.Loc_ID = s.Loc_ID "
-                                      "WHERE l.Loc_Top = ? GROUP BY s.Loc_ID "
-                                      "ORDER BY n DESC, s.Loc_ID LIMIT 1"));
-    q.bindAll(store::loc::AvailableLocations);
-    return q.next() ? static_cast<int>(q.integer(QStringLiteral("Loc_ID"))) : 0;
-}
-
 // Shows a page without filling it, so that a timed fill finds it on screen
 // as the user does.
 void showQuietly(shell::frmVemora& window, int page) {

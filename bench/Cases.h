@@ -46,6 +46,9 @@ void addImportCases(Bench& bench, Context& context);
 // is shown first, untimed.
 Case contentsCase(Context& context, int locId, const QString& name);
 
+// The location under "Available Locations" holding the most live stock.
+int busiestStockLocation(store::Database& db);
+
 // The statements the program runs for the work the cases time, written
 // out as it writes them: the bench checks on its warm-up run that the
 // operation runs each of them.

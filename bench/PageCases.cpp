@@ -50,16 +50,6 @@ int listRows(const QWidget* page) {
     return rows;
 }
 
-// The location under "Available Locations" holding the most live stock.
-int busiestStockLocation(store::Database& db) {
-    store::Query q(db, QStringLiteral("SELECT s.Loc_ID, count(*) AS n FROM Stock s "
-                                      "JOIN Locations l ON l.Loc_ID = s.Loc_ID "
-                                      "WHERE l.Loc_Top = ? GROUP BY s.Loc_ID "
-                                      "ORDER BY n DESC, s.Loc_ID LIMIT 1"));
-    q.bindAll(store::loc::AvailableLocations);
-    return q.next() ? static_cast<int>(q.integer(QStringLiteral("Loc_ID"))) : 0;
-}
-
 // A page entered after the register changed: the window refills a page on
 // entry only then, keeping the user's place. Its rows are counted by rows().
 Case pageRefill(Context& context, int page, const QString& name,
@@ -219,6 +209,15 @@ void addListFill(Bench& bench, Context& context, int page, const char* title) {
 }
 
 } // namespace
+
+int busiestStockLocation(store::Database& db) {
+    store::Query q(db, QStringLiteral("SELECT s.Loc_ID, count(*) AS n FROM Stock s "
+                                      "JOIN Locations l ON l.Loc_ID = s.Loc_ID "
+                                      "WHERE l.Loc_Top = ? GROUP BY s.Loc_ID "
+                                      "ORDER BY n DESC, s.Loc_ID LIMIT 1"));
+    q.bindAll(store::loc::AvailableLocations);
+    return q.next() ? static_cast<int>(q.integer(QStringLiteral("Loc_ID"))) : 0;
+}
 
 Case contentsCase(Context& context, int locId, const QString& name) {
     Case page;
