@@ -30,32 +30,21 @@ Choices clsCategories::FillComboWithCats() {
 }
 
 common::ListRows clsCategories::FillListViewWithCats() {
-    // Counted by product, each from an index alone: all of a product's
-    // items (the product index) less those in the removed location (the
-    // location index, which leads with it); then added up by category. No
-    // item row is read, whatever the register's size.
+    // The store keeps each product's live items counted (ProductCounts, a
+    // product without a row has none): the counts are added up by category
+    // from one row per product, whatever the number of items.
     common::ListRows rows;
     store::Query q(
-        db_,
-        QStringLiteral("SELECT c.Cat_ID, c.Cat_Desc, coalesce(k.ProdC, 0) AS ProdC, "
-                       "coalesce(k.StockC, 0) AS StockC, coalesce(k.LicenceC, 0) AS LicenceC "
-                       "FROM Categories c LEFT JOIN ("
-                       " SELECT p.Prod_Cat_ID AS Cat_ID, count(*) AS ProdC,"
-                       " CAST(sum(coalesce(s.n, 0) - coalesce(rs.n, 0)) AS INTEGER) AS StockC,"
-                       " CAST(sum(coalesce(l.n, 0) - coalesce(rl.n, 0)) AS INTEGER) AS LicenceC"
-                       " FROM Products p"
-                       " LEFT JOIN (SELECT Prod_ID, count(*) AS n FROM Stock GROUP BY Prod_ID) s"
-                       "  ON s.Prod_ID = p.Prod_ID"
-                       " LEFT JOIN (SELECT Prod_ID, count(*) AS n FROM Stock WHERE Loc_ID = ?"
-                       "  GROUP BY Prod_ID) rs ON rs.Prod_ID = p.Prod_ID"
-                       " LEFT JOIN (SELECT Prod_ID, count(*) AS n FROM Licences GROUP BY Prod_ID) l"
-                       "  ON l.Prod_ID = p.Prod_ID"
-                       " LEFT JOIN (SELECT Prod_ID, count(*) AS n FROM Licences WHERE Loc_ID = ?"
-                       "  GROUP BY Prod_ID) rl ON rl.Prod_ID = p.Prod_ID"
-                       " GROUP BY p.Prod_Cat_ID) k ON k.Cat_ID = c.Cat_ID "
-                       "ORDER BY c.Cat_Desc") +
-            store::IgnoreCase + QStringLiteral(", c.Cat_ID"));
-    q.bindAll(store::loc::RemovedStock, store::loc::RemovedLicences);
+        db_, QStringLiteral("SELECT c.Cat_ID, c.Cat_Desc, coalesce(k.ProdC, 0) AS ProdC, "
+                            "coalesce(k.StockC, 0) AS StockC, coalesce(k.LicenceC, 0) AS LicenceC "
+                            "FROM Categories c LEFT JOIN ("
+                            " SELECT p.Prod_Cat_ID AS Cat_ID, count(*) AS ProdC,"
+                            " CAST(sum(coalesce(n.Stock_Count, 0)) AS INTEGER) AS StockC,"
+                            " CAST(sum(coalesce(n.Licence_Count, 0)) AS INTEGER) AS LicenceC"
+                            " FROM Products p LEFT JOIN ProductCounts n ON n.Prod_ID = p.Prod_ID"
+                            " GROUP BY p.Prod_Cat_ID) k ON k.Cat_ID = c.Cat_ID "
+                            "ORDER BY c.Cat_Desc") +
+                 store::IgnoreCase + QStringLiteral(", c.Cat_ID"));
     while (q.next())
         rows.push_back({QStringLiteral("C") + QString::number(q.integer(QStringLiteral("Cat_ID"))),
                         {q.rawText(QStringLiteral("Cat_Desc")),

@@ -32,19 +32,18 @@ std::optional<common::ListRows> clsProducts::FillListViewWithProds(int catId,
     }
     CurCatID = catId;
     common::ListRows rows;
+    // Each product's live items as the store keeps them counted
+    // (ProductCounts; a product without a row has none): normal licences
+    // are the live ones less the temporary ones.
     store::Query q(
-        db_, QStringLiteral(
-                 "SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, "
-                 "(SELECT count(*) FROM Stock s WHERE s.Prod_ID = p.Prod_ID AND s.Loc_ID <> ?) "
-                 " AS StockCount, "
-                 "(SELECT count(*) FROM Licences l WHERE l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
-                 " AND l.Type = ?) AS LicCount, "
-                 "(SELECT count(*) FROM Licences l WHERE l.Prod_ID = p.Prod_ID AND l.Loc_ID <> ? "
-                 " AND l.Type = ?) AS TempLicCount, p.Prod_Owned "
-                 "FROM Products p WHERE p.Prod_Cat_ID = ? ORDER BY p.Prod_Desc") +
+        db_, QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, "
+                            "coalesce(n.Stock_Count, 0) AS StockCount, "
+                            "coalesce(n.Licence_Count, 0) - coalesce(n.Temp_Count, 0) AS LicCount, "
+                            "coalesce(n.Temp_Count, 0) AS TempLicCount, p.Prod_Owned "
+                            "FROM Products p LEFT JOIN ProductCounts n ON n.Prod_ID = p.Prod_ID "
+                            "WHERE p.Prod_Cat_ID = ? ORDER BY p.Prod_Desc") +
                  store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
-    q.bindAll(store::loc::RemovedStock, store::loc::RemovedLicences, store::LicenceNormal,
-              store::loc::RemovedLicences, store::LicenceTemporary, catId);
+    q.bindAll(catId);
     while (q.next()) {
         const std::int64_t licences = q.integer(QStringLiteral("LicCount"));
         const std::int64_t temporary = q.integer(QStringLiteral("TempLicCount"));

@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/FindText.h"
 #include "store/Money.h"
+#include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 
@@ -432,12 +433,12 @@ private:
     std::vector<Value> values_;
 };
 
-// The tables filled in bulk lose their indexes and their Find triggers while
-// the rows go in, and get them back afterwards: an index made once over all
-// the rows is sorted in one pass and written page after page, where rows
-// added one by one would each walk every index and leave its pages all over
-// the file. The Find table is then made afresh from all the rows, as its
-// migration makes it.
+// The tables filled in bulk lose their indexes and their Find and count
+// triggers while the rows go in, and get them back afterwards: an index made
+// once over all the rows is sorted in one pass and written page after page,
+// where rows added one by one would each walk every index and leave its
+// pages all over the file. The Find table and the products' counts are then
+// made afresh from all the rows, as their migrations make them.
 class BulkLoad {
 public:
     BulkLoad(store::Database& db, const QStringList& tables) : db_(db) {
@@ -450,8 +451,9 @@ public:
             QLatin1Char('\'') + tables.join(QStringLiteral("', '")) + QLatin1Char('\'');
         store::Query q(db_, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE "
                                            "tbl_name IN (%1) AND sql IS NOT NULL AND "
-                                           "(type = 'index' OR (type = 'trigger' AND name LIKE "
-                                           "'%Find%')) ORDER BY rowid")
+                                           "(type = 'index' OR (type = 'trigger' AND (name LIKE "
+                                           "'%Find%' OR name LIKE '%Count%'))) "
+                                           "ORDER BY rowid")
                                 .arg(names));
         while (q.next())
             taken_.push_back({q.rawText(QStringLiteral("type")), q.rawText(QStringLiteral("name")),
@@ -460,7 +462,7 @@ public:
             db_.run(QStringLiteral("DROP %1 %2").arg(t.type.toUpper(), t.name));
     }
 
-    // Puts the indexes back and makes the Find table afresh.
+    // Puts the indexes back and makes the Find table and the counts afresh.
     void finish() {
         if (db_.onServer())
             return;
@@ -468,6 +470,7 @@ public:
             if (t.type == QLatin1String("index"))
                 db_.run(t.sql);
         store::addFindText(db_);
+        store::addProductCounts(db_);
     }
 
 private:

@@ -6,6 +6,8 @@
 #include "shell/RegisterCopy.h"
 #include "shell/RegisterRoles.h"
 #include "store/Database.h"
+#include "store/ProductCounts.h"
+#include "store/Schema.h"
 #include "store/StoreConstants.h"
 
 #include <QDir>
@@ -96,6 +98,21 @@ int check(const Arguments& a, std::FILE* out) {
     return 1;
 }
 
+// Counts every product's live items again and mends the kept counts that
+// are wrong; a file of an older version is brought up to date first (its
+// migration counts them).
+int recount(const Arguments& a, std::FILE* out) {
+    auto db = a.server.isEmpty() ? store::Database::open(a.db, store::DatabaseKey)
+                                 : store::Database::connectServer(a.server);
+    store::checkSchema(*db);
+    const QStringList mended = store::recountProducts(*db);
+    for (const QString& line : mended)
+        std::fprintf(out, "mended %s\n", qUtf8Printable(line));
+    std::fprintf(out, "%s: %lld product count(s) mended\n", qUtf8Printable(a.where()),
+                 static_cast<long long>(mended.size()));
+    return 0;
+}
+
 // copy FROM TO: a file into an empty server database, or a server register
 // into a new file.
 int copy(const Arguments& a, std::FILE* out) {
@@ -132,6 +149,7 @@ QString adminUsage() {
         "       vemora-admin backup DEST [--db PATH | --server URL]\n"
         "       vemora-admin check [--db PATH | --server URL]\n"
         "       vemora-admin copy FROM TO\n"
+        "       vemora-admin recount [--db PATH | --server URL]\n"
         "  backup DEST   write a consistent copy of the asset database to DEST (replaced if\n"
         "                there), also while the program has it open\n"
         "  check         check the asset database as a restore checks a file: integrity,\n"
@@ -143,6 +161,8 @@ QString adminUsage() {
         "                FROM and TO are file paths or server addresses (a libpq URI such\n"
         "                as postgresql://host/register, or service=NAME); one transaction\n"
         "                on TO, which must hold no register\n"
+        "  recount       count every product's live stock items and licences again and\n"
+        "                mend the counts the register keeps where check finds them wrong\n"
         "  --db PATH     the database (default: AssetManagement.mdb beside vemora-admin)\n"
         "  --server URL  the register on a PostgreSQL server instead (a libpq URI or\n"
         "                service=NAME); backup then writes a register file the program opens\n");
@@ -154,7 +174,7 @@ std::optional<int> runAdminCommand(const QStringList& args, const QString& progr
         return std::nullopt;
     const QString command = args.at(0);
     if (command != QLatin1String("backup") && command != QLatin1String("check") &&
-        command != QLatin1String("copy"))
+        command != QLatin1String("copy") && command != QLatin1String("recount"))
         return std::nullopt;
     const std::optional<Arguments> a = parse(args.mid(1), programDir);
     const int wanted = command == QLatin1String("backup") ? 1
@@ -167,6 +187,8 @@ std::optional<int> runAdminCommand(const QStringList& args, const QString& progr
     try {
         if (command == QLatin1String("copy"))
             return copy(*a, out);
+        if (command == QLatin1String("recount"))
+            return recount(*a, out);
         return command == QLatin1String("backup") ? backup(*a, out, err) : check(*a, out);
     } catch (const store::DbError& error) {
         std::fprintf(err, "vemora-admin: %s: %s\n", qUtf8Printable(a->where()),

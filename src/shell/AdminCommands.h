@@ -3,6 +3,8 @@
 // The shell's commands of vemora-admin, for scheduled jobs:
 //   backup DEST [--db PATH]   writes a consistent copy of the asset database
 //   check [--db PATH]         checks the file and lists every problem found
+//   recount [--db PATH]       counts the products' live items again and mends
+//                             the counts the register keeps
 // PATH defaults to AssetManagement.mdb in the directory given by the caller
 // (the programs' directory).
 

@@ -1,6 +1,7 @@
 #include "shell/DatabaseCheck.h"
 
 #include "store/Database.h"
+#include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 
@@ -102,6 +103,17 @@ void references(store::Database& db, QStringList& problems) {
     }
 }
 
+// The live items the store keeps counted per product, against a count of
+// the items themselves.
+void productCounts(store::Database& db, QStringList& problems) {
+    const QStringList wrong = store::productCountProblems(db, MaxLines);
+    for (const QString& line : wrong)
+        problems << QStringLiteral("product counts: %1").arg(line);
+    if (!wrong.isEmpty())
+        problems << QStringLiteral("product counts: the kept counts are wrong; "
+                                   "\"vemora-admin recount\" counts the items again");
+}
+
 // True when an error says something about the file itself; a full disk,
 // an I/O error or a busy file say nothing about it and are passed on.
 bool aboutTheFile(const store::DbError& error) {
@@ -160,6 +172,7 @@ CheckResult checkDatabase(store::Database& db, Migration migration) {
                 result.problems
                     << QStringLiteral("%1: %2").arg(QString::fromUtf8(rule.what)).arg(count);
         }
+        productCounts(db, result.problems);
         found(CheckResult::Fault::Register);
     } catch (const store::DbError& error) {
         if (!aboutTheFile(error))

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/FindText.h"
+#include "store/ProductCounts.h"
 #include "store/StoreConstants.h"
 
 #include <iterator>
@@ -189,6 +190,7 @@ const Migration Migrations[] = {
     uniqueCodes,             // 4 -> 5: unique case-blind codes and keys
     historyAuthor,           // 5 -> 6: who made each history row
     reportOrderIndexes,      // 6 -> 7: report orders walked by an index
+    addProductCounts,        // 7 -> 8: each product's live items, kept counted
 };
 static_assert(std::size(Migrations) == SchemaVersion - 1, "one migration per later version");
 

@@ -5,6 +5,7 @@
 #include "import/clsImport.h"
 #include "shell/DatabaseCheck.h"
 #include "store/LocationPaths.h"
+#include "store/ProductCounts.h"
 #include "store/StoreConstants.h"
 #include "support/FileBytes.h"
 #include "support/TestDatabase.h"
@@ -110,6 +111,9 @@ TEST_F(ImportTest, GoodFileStoresItemsWithPathsHistoryAndValuesAsGiven) {
     EXPECT_EQ(t.count(QStringLiteral("Stock")), 4);
     EXPECT_EQ(t.count(QStringLiteral("Locations")), 10);
     EXPECT_EQ(historyRows(), history + 3);
+    EXPECT_EQ(t.value(QStringLiteral("SELECT Stock_Count FROM ProductCounts WHERE Prod_ID = ?"),
+                      latitude),
+              QStringLiteral("4"));
 
     const store::LocationPaths paths(t.db());
     const auto locOf = [&](const char* code) {
@@ -172,6 +176,13 @@ TEST_F(ImportTest, LicencesGoToThePoolOrTheirPathWithTypeAndExpiry) {
     EXPECT_EQ(paths.branchOf(floor2), store::loc::AvailableLicences);
     EXPECT_EQ(row("KEY-2"), QString::number(floor2) + QStringLiteral("|2025-03-01|T|Floor 2"));
     EXPECT_EQ(row("KEY-3"), QString::number(headOffice) + QStringLiteral("||N|Head Office"));
+    // Counted as they went in: the licence there before and the three, one
+    // of them temporary.
+    EXPECT_EQ(t.value(QStringLiteral("SELECT Licence_Count || '/' || Temp_Count FROM "
+                                     "ProductCounts WHERE Prod_ID = ?"),
+                      office),
+              QStringLiteral("4/1"));
+    EXPECT_EQ(store::productCountProblems(t.db(), -1), QStringList());
 }
 
 struct ProblemCase {

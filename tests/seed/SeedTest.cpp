@@ -1,6 +1,7 @@
 #include "seed/Seed.h"
 #include "locations/clsLocations.h"
 #include "store/Database.h"
+#include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 #include "support/LocationLevels.h"
@@ -205,6 +206,23 @@ TEST_F(SeededRegister, ForeignKeysHoldAndEveryHistoryRowBelongsToAnItem) {
         {"history of another type", QStringLiteral("SELECT count(*) AS v FROM StockHistory "
                                                    "WHERE Type NOT IN ('S', 'L')")},
     });
+}
+
+TEST_F(SeededRegister, ProductCountsAreMadeFromTheItemsAndKeptAfterwards) {
+    EXPECT_EQ(store::productCountProblems(db(), -1), QStringList());
+    EXPECT_EQ(v(QStringLiteral("SELECT count(*) AS v FROM ProductCounts")),
+              v(QStringLiteral("SELECT count(*) AS v FROM Products")));
+    // The triggers taken off for the bulk load are back: an item added
+    // (and rolled back) is counted.
+    const std::int64_t prod = v(QStringLiteral("SELECT min(Prod_ID) AS v FROM Products"));
+    const QString kept =
+        QStringLiteral("SELECT Stock_Count AS v FROM ProductCounts WHERE Prod_ID = %1").arg(prod);
+    const std::int64_t before = v(kept);
+    store::Transaction tx(db());
+    db().execute(QStringLiteral("INSERT INTO Stock (Stock_Code, Prod_ID, Loc_ID) VALUES "
+                                "('COUNTED-1', ?, ?)"),
+                 prod, store::loc::AvailableLocations);
+    EXPECT_EQ(v(kept), before + 1);
 }
 
 TEST_F(SeededRegister, LocationsAreThoseTheProgramWouldHaveAddedOrParked) {

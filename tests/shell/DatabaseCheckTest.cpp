@@ -114,6 +114,12 @@ TEST(DatabaseCheck, EachBrokenRuleIsNamed) {
          "DROP INDEX uxLicencesName; INSERT INTO Licences (Licence_Name, Prod_ID, Loc_ID, Type) "
          "SELECT 'k1', Prod_ID, Loc_ID, 'T' FROM Licences",
          "duplicate licence keys"},
+        {"kept count tampered with", "UPDATE ProductCounts SET Stock_Count = 7",
+         "product counts: product 1: kept 7 stock items, 1 licences (0 temporary); counted 1, 1 "
+         "(0)\nproduct counts: the kept counts are wrong; \"vemora-admin recount\" counts the "
+         "items again"},
+        {"kept count gone", "DELETE FROM ProductCounts",
+         "product counts: product 1: kept 0 stock items, 0 licences (0 temporary); counted 1, 1"},
         {"no version", "PRAGMA user_version = 0", "schema: The file is not an asset database"},
         {"table gone", "DROP TABLE StockHistory", "schema: The file is not an asset database"},
     };
@@ -187,6 +193,39 @@ TEST(AdminCommands, CheckAndBackupAnswerWithTheirExitStatus) {
     Streams s;
     EXPECT_EQ(run({"seed", "x"}, s), std::nullopt);
     EXPECT_EQ(run({}, s), std::nullopt);
+}
+
+TEST(AdminCommands, CheckNamesAWrongKeptCountAndRecountMendsIt) {
+    TestDatabase t{TestDatabase::Storage::KeyedFile};
+    arrangeSoundRegister(t);
+    t.db().run(QStringLiteral("UPDATE ProductCounts SET Licence_Count = 5"));
+    const auto run = [&](const QStringList& args, Streams& s) {
+        return shell::runAdminCommand(args, t.dir(), s.out, s.err);
+    };
+    {
+        Streams s;
+        EXPECT_EQ(run({"check"}, s), 1);
+        const QString said = readBack(s.out);
+        EXPECT_TRUE(said.contains(QStringLiteral("product counts: product 1: kept 1 stock items, "
+                                                 "5 licences (0 temporary); counted 1, 1 (0)")))
+            << said.toStdString();
+        EXPECT_TRUE(said.contains(QStringLiteral("\"vemora-admin recount\"")))
+            << said.toStdString();
+    }
+    {
+        Streams s;
+        EXPECT_EQ(run({"recount"}, s), 0) << readBack(s.err).toStdString();
+        EXPECT_TRUE(readBack(s.out).contains(QStringLiteral(": 1 product count(s) mended")))
+            << readBack(s.out).toStdString();
+    }
+    {
+        Streams s;
+        EXPECT_EQ(run({"check"}, s), 0) << readBack(s.out).toStdString();
+        EXPECT_EQ(run({"recount"}, s), 0);
+        EXPECT_TRUE(readBack(s.out).contains(QStringLiteral(": 0 product count(s) mended")));
+    }
+    Streams s;
+    EXPECT_EQ(run({"recount", "extra"}, s), 2);
 }
 
 TEST(DatabaseCheck, AnOlderFileIsJudgedMigratedAndTheMigrationKeptOnlyWhenAsked) {

@@ -311,6 +311,14 @@ TEST(SchemaVersions, UpgradingAKeyedFileKeepsEveryRow) {
                     << row.toStdString();
         }
         EXPECT_EQ(after.filter(QStringLiteral("|Moved_By:")).size(), 2);
+        // The product's live items counted by the migration: the stock item
+        // and the temporary licence.
+        store::Query counts(*db, QStringLiteral("SELECT Stock_Count, Licence_Count, Temp_Count "
+                                                "FROM ProductCounts WHERE Prod_ID = 1"));
+        ASSERT_TRUE(counts.next());
+        EXPECT_EQ(counts.integerAt(0), 1);
+        EXPECT_EQ(counts.integerAt(1), 1);
+        EXPECT_EQ(counts.integerAt(2), 1);
         EXPECT_EQ(withoutAddedColumns(after, older.version), before);
     }
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+// The live items of each product, kept counted: one ProductCounts row per
+// product that has had an item (a product without a row has none), with its
+// stock items not in the removed-stock location, its licences not in the
+// removed-licences location, and the temporary ones among those licences.
+// Triggers on Stock and Licences (an item added, deleted, or changed in its
+// product, location or type) and on Products (a product deleted) keep the
+// rows right on both engines, so that every writer, the program, the
+// importer, vemora-admin, another user on the server or the engine's own
+// shell, keeps them right without knowing of them. Pages that show counts
+// read them here, in time proportional to the number of products.
+
+#include <QStringList>
+
+namespace store {
+
+class Database;
+
+// The migration that adds the table and its triggers and counts the items
+// already there. Run again (the seeder does, after its bulk load without
+// the triggers), it makes the table and the triggers afresh.
+void addProductCounts(Database& db);
+
+// Counts every product's live items again and writes the counts that
+// differ. Returns the products whose kept counts were wrong, each as
+// "product N: stock kept K, counted C; ..." (empty when all were right).
+QStringList recountProducts(Database& db);
+
+// The products whose kept counts differ from a real count, in the same
+// words as recountProducts, at most `limit` of them; nothing is written.
+QStringList productCountProblems(Database& db, int limit);
+
+} // namespace store
