@@ -18,6 +18,7 @@
 #include "common/ui/Guard.h"
 #include "locations/clsLocations.h"
 #include "store/Database.h"
+#include "store/ProductCounts.h"
 #include "store/StoreConstants.h"
 #include "suppliers/clsSuppliers.h"
 
@@ -341,6 +342,48 @@ TEST_F(ConcurrentEdits, TheSameCodeAddedByBothIsStoredOnce) {
     EXPECT_EQ(b->messages.texts().last(),
               QStringLiteral("The licence key: KEY-1, already exists - unable to add"));
     EXPECT_EQ(t.count(QStringLiteral("Licences")), 1);
+}
+
+TEST_F(ConcurrentEdits, TwoUsersAddingItemsOfOneProductWaitInTurnOnItsKeptCounts) {
+    // The second add waits on the product's counts row, which the first
+    // one's insert changed, and counts on from the first one's figure.
+    race(
+        *a,
+        [&] {
+            EXPECT_TRUE(
+                a->stock.AddStock(stockAt(QStringLiteral("PC-A"), office, QStringLiteral("Office")))
+                    .stockId);
+        },
+        *b,
+        [&] {
+            EXPECT_TRUE(
+                b->stock.AddStock(stockAt(QStringLiteral("PC-B"), store, QStringLiteral("Store")))
+                    .stockId);
+        });
+    const common::ListRows both = {
+        {QStringLiteral("C%1").arg(cat), {"All", "2", "2", "0"}},
+    };
+    EXPECT_EQ(b->categories.FillListViewWithCats(), both);
+
+    // A removal and an add of the same product at once.
+    const int parked = t.value(QStringLiteral("SELECT Stock_ID FROM Stock WHERE Stock_Code = "
+                                              "'PC-A'"))
+                           ->toInt();
+    store::Transaction held(*a->db);
+    EXPECT_EQ(a->db->execute(QStringLiteral("UPDATE Stock SET Loc_ID = ? WHERE Stock_ID = ?"),
+                             store::loc::RemovedStock, parked),
+              1);
+    std::thread other([&] {
+        EXPECT_TRUE(
+            b->stock.AddStock(stockAt(QStringLiteral("PC-C"), store, QStringLiteral("Store")))
+                .stockId);
+    });
+    const bool waited = waitForLockWait();
+    held.commit();
+    other.join();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(a->categories.FillListViewWithCats().front().texts.at(2), QStringLiteral("2"));
+    EXPECT_EQ(store::productCountProblems(t.db(), -1), QStringList());
 }
 
 TEST_F(ConcurrentEdits, ALocationDeletedWhileAnItemIsAddedUnderIt) {
