@@ -1,6 +1,7 @@
 #include "shell/RegisterCopy.h"
 
 #include "store/Database.h"
+#include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 
@@ -138,11 +139,15 @@ CopyCounts copyRegister(store::Database& from, store::Database& to) {
     store::Transaction target(to);
     store::createSchema(to);
     to.run(QStringLiteral("DELETE FROM Locations"));
+    // The kept product counts are made once from the copied items, not by
+    // their triggers row by row.
+    store::dropProductCounts(to);
     CopyCounts counts;
     for (const CopiedTable& table : CopiedTables) {
         counts.rows += copyTable(from, to, table);
         ++counts.tables;
     }
+    store::addProductCounts(to);
     target.commit();
     return counts;
 }

@@ -9,13 +9,14 @@ namespace store {
 
 namespace {
 
-// One counted kind of item: its table, the location that holds its removed
-// items, and what one live item adds to each kept column (an expression
-// over the row, %1 standing for it), the columns whose change moves it.
+// A kept column and what one live item adds to it.
 struct Column {
     const char* name;
     const char* adds; // %1 stands for the row ("new", "old")
 };
+// One counted kind of item: its table, the location that holds its removed
+// items, the columns whose change can move an item between counts, and the
+// kept columns it adds to.
 struct Counted {
     const char* table;
     int removedAt;
@@ -208,9 +209,10 @@ void addServerCounts(Database& db) {
                    .arg(table, function, QString::fromLatin1(c.watched),
                         changedCondition(c, QStringLiteral("IS DISTINCT FROM")));
     }
-    // A register that already has its roles (one copied or migrated on a
-    // server where shell/RegisterRoles made them) lets them at the new
-    // table as at the others: the editors' writes run its triggers.
+    // A register migrated on a server that already has the roles
+    // shell/RegisterRoles makes (the names are theirs) lets them at the new
+    // table as at the others: an editor's item writes run its triggers, a
+    // viewer's pages read it.
     sql += QStringLiteral(
         "DO $$ BEGIN "
         "IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'vemora_editor') THEN "
@@ -220,8 +222,9 @@ void addServerCounts(Database& db) {
     db.runServerText(sql);
 }
 
-// Makes the counts of every product whose kept counts differ from the
-// counted ones, with both, in product order.
+// A product whose kept counts (stock, licences, temporary licences) differ
+// from those counted from its items; hasRow is false when it has no
+// ProductCounts row at all.
 struct Mismatch {
     std::int64_t prodId;
     std::int64_t kept[3];
@@ -270,6 +273,24 @@ void addProductCounts(Database& db) {
     // The triggers come first: on the server they hold off other writers
     // of the items until the counts made here are committed.
     fillFromItems(db);
+}
+
+void dropProductCounts(Database& db) {
+    QString sql = db.onServer() ? QStringLiteral("DROP TRIGGER IF EXISTS trProductsCountRemove "
+                                                 "ON Products;")
+                                : QStringLiteral("DROP TRIGGER IF EXISTS trProductsCountRemove;");
+    for (const Counted& c : CountedTables) {
+        const QString table = QString::fromLatin1(c.table);
+        for (const char* when : When)
+            sql += QStringLiteral("DROP TRIGGER IF EXISTS tr%1Count%2%3;")
+                       .arg(table, QString::fromLatin1(when),
+                            db.onServer() ? QStringLiteral(" ON ") + table : QString());
+    }
+    sql += QStringLiteral("DROP TABLE IF EXISTS ProductCounts;");
+    if (db.onServer())
+        db.runServerText(sql);
+    else
+        db.run(sql);
 }
 
 QStringList productCountProblems(Database& db, int limit) {

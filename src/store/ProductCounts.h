@@ -22,6 +22,11 @@ class Database;
 // the triggers), it makes the table and the triggers afresh.
 void addProductCounts(Database& db);
 
+// Takes the table and its triggers away, for a writer of many items that
+// makes them again with addProductCounts once it has written (a copy of a
+// whole register): one count at the end costs less than a trigger a row.
+void dropProductCounts(Database& db);
+
 // Counts every product's live items again and writes the counts that
 // differ. Returns the products whose kept counts were wrong, each as
 // "product N: stock kept K, counted C; ..." (empty when all were right).

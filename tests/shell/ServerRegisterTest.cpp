@@ -8,6 +8,7 @@
 #include "shell/RegisterCopy.h"
 #include "shell/StartUp.h"
 #include "store/Database.h"
+#include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
 #include "support/AdminCommand.h"
@@ -107,6 +108,9 @@ TEST(RegisterCopy, FileToServerAndBackKeepsEveryRowOfEveryTable) {
         EXPECT_EQ(rowsOf(*b, t), rows);
     }
     EXPECT_EQ(b->userVersion(), store::SchemaVersion);
+    // The kept product counts are made for the copied items on both.
+    EXPECT_EQ(store::productCountProblems(*s, -1), QStringList());
+    EXPECT_EQ(store::productCountProblems(*b, -1), QStringList());
 
     // New rows carry on above the copied ids on the server.
     const std::int64_t highest = [&] {
@@ -118,6 +122,13 @@ TEST(RegisterCopy, FileToServerAndBackKeepsEveryRowOfEveryTable) {
                               "'NEW-1', Prod_ID, 1, 0 FROM Products WHERE Prod_ID = (SELECT "
                               "min(Prod_ID) FROM Products)"));
     EXPECT_EQ(s->lastInsertId(), highest + 1);
+    // And are counted: the triggers came back with the counts.
+    store::Query counted(*s, QStringLiteral("SELECT Stock_Count - (SELECT count(*) FROM Stock "
+                                            "x WHERE x.Prod_ID = k.Prod_ID AND x.Loc_ID <> 5) "
+                                            "FROM ProductCounts k JOIN Stock s ON s.Prod_ID = "
+                                            "k.Prod_ID WHERE s.Stock_Code = 'NEW-1'"));
+    ASSERT_TRUE(counted.next());
+    EXPECT_EQ(counted.integerAt(0), 0);
 }
 
 TEST(RegisterCopy, ATargetThatHoldsARegisterIsRefusedAndLeftAsItWas) {
