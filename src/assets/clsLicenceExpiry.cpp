@@ -131,7 +131,7 @@ QString ExpiringLicencesReader::sliceEnd(int atLeast) {
     // The index walked from the last date read, without reading the rows.
     store::Query q(db_, QStringLiteral("SELECT Licences.Exp_Date FROM Licences WHERE") + InSlice +
                             QStringLiteral(" ORDER BY Licences.Exp_Date LIMIT 1 OFFSET ?"));
-    q.bindAll(after_, periodEnd_, store::loc::RemovedLicences, std::max(atLeast, 1) - 1);
+    q.bindAll(after_, periodEnd_, store::loc::RemovedLicences, atLeast - 1);
     return q.next() ? q.rawText(QStringLiteral("Exp_Date")) : QString();
 }
 
@@ -146,7 +146,7 @@ common::ListRows ExpiringLicencesReader::next(int atLeast, std::vector<int>* pro
     common::ListRows rows;
     if (atEnd_)
         return rows;
-    const QString last = sliceEnd(atLeast);
+    const QString last = atLeast > 0 ? sliceEnd(atLeast) : QString();
     const QString upTo = last.isEmpty() ? periodEnd_ : last;
     store::Query q(db_, QStringLiteral("SELECT Licences.Licence_ID, Licences.Licence_Name, "
                                        "Licences.Exp_Date, Licences.Loc_ID, Products.Prod_ID, "

@@ -83,8 +83,9 @@ public:
     ExpiringLicencesReader& operator=(const ExpiringLicencesReader&) = delete;
 
     // The rows of the next expiry dates, whole dates, at least atLeast rows
-    // unless the list ends first; empty once it has ended. Each row's
-    // product id is appended to productIds, when given.
+    // unless the list ends first; every row left for an atLeast of 0 (one
+    // statement); empty once it has ended. Each row's product id is
+    // appended to productIds, when given.
     common::ListRows next(int atLeast, std::vector<int>* productIds = nullptr);
     // True once the last row has been read.
     bool atEnd() const { return atEnd_; }

@@ -39,7 +39,8 @@ frmExpiringLicences::frmExpiringLicences(common::Session& session, int periodDay
         reader_ = session_.logic<clsLicenceExpiry>().ReadExpiringLicences(periodDays);
         common::ListRows first;
         readSlice(first);
-        lvExpiring->setRows(first, [this](common::ListRows& rows) { return readSlice(rows); });
+        lvExpiring->setRows(
+            first, [this](common::ListRows& rows, bool rest) { return readSlice(rows, rest); });
     });
     if (QTreeWidgetItem* first = lvExpiring->topLevelItem(0))
         lvExpiring->setCurrentItem(first);
@@ -53,13 +54,13 @@ frmExpiringLicences::frmExpiringLicences(common::Session& session, int periodDay
 
 frmExpiringLicences::~frmExpiringLicences() = default;
 
-bool frmExpiringLicences::readSlice(common::ListRows& rows) {
+bool frmExpiringLicences::readSlice(common::ListRows& rows, bool rest) {
     if (!reader_)
         return false;
     // A failed read shows its message once and ends the list there.
     const bool read = common::guarded(session_.messages(), [&] {
         std::vector<int> productIds;
-        rows = reader_->next(SliceRows, &productIds);
+        rows = reader_->next(rest ? 0 : SliceRows, &productIds);
         for (size_t i = 0; i < rows.size(); ++i)
             productOf_.insert(rows[i].key, productIds[i]);
     });

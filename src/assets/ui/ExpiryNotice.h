@@ -53,8 +53,9 @@ private:
     // The product of each row read, by row key.
     QHash<QString, int> productOf_;
 
-    // The next slice, its products noted; false once the list has ended.
-    bool readSlice(common::ListRows& rows);
+    // The next slice, or with rest every row left, its products noted;
+    // false once the list has ended.
+    bool readSlice(common::ListRows& rows, bool rest = false);
 };
 
 // "barExpiry": the notice's text, "Show" and a close button. Hidden until

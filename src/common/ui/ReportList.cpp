@@ -192,7 +192,7 @@ void ReportList::readRest() {
     bool more = true;
     while (more) {
         ListRows slice;
-        more = more_(slice);
+        more = more_(slice, true);
         rest.insert(rest.end(), std::make_move_iterator(slice.begin()),
                     std::make_move_iterator(slice.end()));
     }
@@ -211,7 +211,7 @@ void ReportList::readMoreInView() {
     if (bar->value() < bar->maximum() - bar->pageStep())
         return;
     ListRows slice;
-    if (!more_(slice))
+    if (!more_(slice, false))
         more_ = nullptr;
     addRows(slice);
     // Looked at again once back among the events, with these rows laid out:

@@ -36,9 +36,10 @@ public:
     void setRows(const ListRows& rows);
     void clearRows();
 
-    // Puts the next slice of rows in rows; false once none follow (rows
-    // may still hold a last slice).
-    using MoreRows = std::function<bool(ListRows& rows)>;
+    // Puts the next slice of rows in rows, or with rest every row left
+    // (best in one go); false once none follow (rows may still hold a last
+    // slice).
+    using MoreRows = std::function<bool(ListRows& rows, bool rest)>;
     // Replaces every row by the first ones; the rest are read from more as
     // they come into view (at once when the list is sorted).
     void setRows(const ListRows& first, MoreRows more);

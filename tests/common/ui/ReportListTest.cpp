@@ -201,6 +201,7 @@ struct Source {
     int slice = 0;
     int given = 0;
     int asked = 0;
+    int rests = 0; // of them, asked for every row left
 
     ListRows next() {
         ListRows rows;
@@ -210,8 +211,11 @@ struct Source {
         return rows;
     }
     ReportList::MoreRows more() {
-        return [this](ListRows& rows) {
+        return [this](ListRows& rows, bool rest) {
             ++asked;
+            rests += rest ? 1 : 0;
+            if (rest)
+                slice = total;
             rows = next();
             return given < total;
         };
@@ -254,8 +258,10 @@ TEST(SlicedRows, TheRestIsReadOnlyAsItComesIntoView) {
         EXPECT_EQ(keysOf(list), keysUpTo(50 * (turn + 1)));
         EXPECT_TRUE(list.hasMoreRows());
     }
-    // Read to the end, the source is not asked again.
+    EXPECT_EQ(source.rests, 0);
+    // Read to the end, in one go, the source is not asked again.
     list.readAllRows();
+    EXPECT_EQ(source.rests, 1);
     EXPECT_FALSE(list.hasMoreRows());
     EXPECT_EQ(keysOf(list), keysUpTo(1000));
     const int asked = source.asked;
