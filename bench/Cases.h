@@ -68,6 +68,8 @@ Statements productListStatements(int prodId);
 Statements licenceUseStatements(int prodId);
 // The start-up notice's counts (clsLicenceExpiry::StartUpCounts).
 Statements expiryNoticeStatements(const QDate& today, int periodDays);
+// The whole list of expiring licences in one statement, sorted by the engine.
+Statements expiringListStatements(const QDate& today, int periodDays);
 // One item's history (clsStockLicenceHist).
 Statements historyStatements(int stockId);
 // What a location holds (clsStock::FillStockListUsingLocation).

@@ -109,6 +109,18 @@ Statements expiryNoticeStatements(const QDate& today, int periodDays) {
               store::loc::RemovedLicences}}};
 }
 
+Statements expiringListStatements(const QDate& today, int periodDays) {
+    return {{QStringLiteral("SELECT Licences.Licence_ID, Licences.Licence_Name, "
+                            "Licences.Exp_Date, Licences.Loc_ID, Products.Prod_ID, "
+                            "Products.Prod_Desc FROM Licences "
+                            "INNER JOIN Products ON Licences.Prod_ID = Products.Prod_ID "
+                            "WHERE Licences.Exp_Date <= ? AND Licences.Exp_Date <> '' AND "
+                            "Licences.Loc_ID <> ? ORDER BY Licences.Exp_Date, Products.Prod_Desc") +
+                 store::IgnoreCase + QStringLiteral(", Licences.Licence_Name") + store::IgnoreCase +
+                 QStringLiteral(", Licences.Licence_ID"),
+             {today.addDays(periodDays).toString(store::StoredDate), store::loc::RemovedLicences}}};
+}
+
 Statements historyStatements(int stockId) {
     return {{QStringLiteral("SELECT s.Stock_Code AS code, p.Prod_Desc FROM Stock s "
                             "JOIN Products p ON p.Prod_ID = s.Prod_ID WHERE s.Stock_ID = ?"),

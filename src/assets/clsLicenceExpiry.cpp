@@ -6,7 +6,10 @@
 #include "store/StoreConstants.h"
 
 #include <QHash>
+#include <QSet>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace assets {
@@ -16,6 +19,12 @@ namespace {
 // A licence counts when it has an expiry date up to the end of the period
 // and is not removed; the expiry index holds both columns.
 const QString Counted = QStringLiteral(" Licences.Exp_Date <= ? AND Licences.Exp_Date <> ''"
+                                       " AND Licences.Loc_ID <> ?");
+
+// The expiry index holds Exp_Date and Loc_ID: a slice's rows are a range of
+// it. "" is below every stored date, so "after ''" also leaves out licences
+// with an empty date.
+const QString InSlice = QStringLiteral(" Licences.Exp_Date > ? AND Licences.Exp_Date <= ?"
                                        " AND Licences.Loc_ID <> ?");
 
 } // namespace
@@ -104,6 +113,117 @@ common::ListRows clsLicenceExpiry::ExpiringLicences(int periodDays, std::vector<
             path = pathOf.insert(locIds[i], paths.fullPath(locIds[i], PathSeparator));
         rows[i].texts[2] = *path;
     }
+    return rows;
+}
+
+std::unique_ptr<ExpiringLicencesReader> clsLicenceExpiry::ReadExpiringLicences(int periodDays) {
+    return std::make_unique<ExpiringLicencesReader>(db_, clock_.today(), periodDays);
+}
+
+ExpiringLicencesReader::ExpiringLicencesReader(store::Database& db, const QDate& today,
+                                               int periodDays)
+    : db_(db), today_(today), periodEnd_(today.addDays(periodDays).toString(store::StoredDate)),
+      atEnd_(periodDays <= 0), paths_(std::make_unique<store::LocationPaths>(db)) {}
+
+ExpiringLicencesReader::~ExpiringLicencesReader() = default;
+
+QString ExpiringLicencesReader::sliceEnd(int atLeast) {
+    // The index walked from the last date read, without reading the rows.
+    store::Query q(db_, QStringLiteral("SELECT Licences.Exp_Date FROM Licences WHERE") + InSlice +
+                            QStringLiteral(" ORDER BY Licences.Exp_Date LIMIT 1 OFFSET ?"));
+    q.bindAll(after_, periodEnd_, store::loc::RemovedLicences, atLeast - 1);
+    return q.next() ? q.rawText(QStringLiteral("Exp_Date")) : QString();
+}
+
+const store::SortKey& ExpiringLicencesReader::productKey(int prodId, const QString& desc) {
+    auto key = productKeys_.find(prodId);
+    if (key == productKeys_.end())
+        key = productKeys_.emplace(prodId, store::sortKey(desc)).first;
+    return key->second;
+}
+
+common::ListRows ExpiringLicencesReader::next(int atLeast, std::vector<int>* productIds) {
+    common::ListRows rows;
+    if (atEnd_)
+        return rows;
+    const QString last = atLeast > 0 ? sliceEnd(atLeast) : QString();
+    const QString upTo = last.isEmpty() ? periodEnd_ : last;
+    store::Query q(db_, QStringLiteral("SELECT Licences.Licence_ID, Licences.Licence_Name, "
+                                       "Licences.Exp_Date, Licences.Loc_ID, Products.Prod_ID, "
+                                       "Products.Prod_Desc FROM Licences "
+                                       "INNER JOIN Products ON Licences.Prod_ID = Products.Prod_ID "
+                                       "WHERE") +
+                            InSlice + QStringLiteral(" ORDER BY Licences.Exp_Date"));
+    q.bindAll(after_, upTo, store::loc::RemovedLicences);
+
+    // The rows as read, by date; each date's rows are then put in the
+    // order the whole list's statement gives them: product and key as the
+    // store compares texts (the stored texts, not trimmed), then id.
+    struct Read {
+        int date = 0; // the position of its date in the slice
+        const store::SortKey* product = nullptr;
+        QString name;
+        std::int64_t id = 0;
+        int prodId = 0;
+        int locId = 0;
+        common::ListRow row;
+    };
+    std::vector<Read> read;
+    QString date;
+    int dates = 0;
+    while (q.next()) {
+        Read r;
+        const QString stored = q.rawText(QStringLiteral("Exp_Date"));
+        if (read.empty() || stored != date) {
+            date = stored;
+            ++dates;
+        }
+        r.date = dates;
+        r.prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
+        r.product = &productKey(r.prodId, q.rawText(QStringLiteral("Prod_Desc")));
+        r.name = q.rawText(QStringLiteral("Licence_Name"));
+        r.id = q.integer(QStringLiteral("Licence_ID"));
+        r.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
+        const QDate expiry = store::readStoredDate(q.text(QStringLiteral("Exp_Date")));
+        r.row = {QStringLiteral("L") + QString::number(r.id),
+                 {q.text(QStringLiteral("Prod_Desc")), q.text(QStringLiteral("Licence_Name")),
+                  QString(), expiry.isValid() ? expiry.toString(store::ShownDate) : QString(),
+                  expiry.isValid() ? QString::number(today_.daysTo(expiry)) : QString()},
+                 expiry.isValid() && expiry < today_};
+        read.push_back(std::move(r));
+    }
+    std::sort(read.begin(), read.end(), [](const Read& a, const Read& b) {
+        if (a.date != b.date)
+            return a.date < b.date;
+        if (const int product = a.product->compare(*b.product))
+            return product < 0;
+        if (const int name = store::compareText(a.name, b.name))
+            return name < 0;
+        return a.id < b.id;
+    });
+
+    QSet<int> unread;
+    for (const Read& r : read)
+        if (!pathOf_.contains(r.locId))
+            unread.insert(r.locId);
+    paths_->prefetch(std::vector<int>(unread.cbegin(), unread.cend()));
+    rows.reserve(read.size());
+    for (Read& r : read) {
+        auto path = pathOf_.constFind(r.locId);
+        if (path == pathOf_.constEnd())
+            path =
+                pathOf_.insert(r.locId, paths_->fullPath(r.locId, clsLicenceExpiry::PathSeparator));
+        r.row.texts[2] = *path;
+        rows.push_back(std::move(r.row));
+        if (productIds)
+            productIds->push_back(r.prodId);
+    }
+    // The list ends here unless a counted licence expires later.
+    after_ = upTo;
+    atEnd_ = last.isEmpty() ||
+             !db_.exists(QStringLiteral("SELECT Licences.Exp_Date FROM Licences WHERE") + InSlice +
+                             QStringLiteral(" LIMIT 1"),
+                         after_, periodEnd_, store::loc::RemovedLicences);
     return rows;
 }
 

@@ -2,6 +2,7 @@
 // clock's day (10/12/2026), and the list it opens.
 
 #include "assets/clsLicenceExpiry.h"
+#include "seed/Seed.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 #include "support/ScriptedMessages.h"
@@ -152,6 +153,123 @@ TEST_F(LicenceExpiry, TheListRunsByExpiryThenProductWithPathsAndDaysLeft) {
     EXPECT_EQ(rows, expected);
     EXPECT_EQ(products, (std::vector<int>{prod, antivirus, prod}));
     EXPECT_TRUE(logic.ExpiringLicences(0).empty());
+}
+
+namespace {
+
+// The list read in slices of at least atLeast rows, concatenated; checks
+// that each slice holds whole dates and at least atLeast rows (but the
+// last), and that the products follow the rows.
+common::ListRows readInSlices(assets::clsLicenceExpiry& logic, int period, int atLeast,
+                              std::vector<int>* productIds) {
+    common::ListRows all;
+    const auto reader = logic.ReadExpiringLicences(period);
+    int slices = 0;
+    while (!reader->atEnd()) {
+        const size_t before = productIds->size();
+        const common::ListRows slice = reader->next(atLeast, productIds);
+        EXPECT_EQ(productIds->size() - before, slice.size());
+        if (!reader->atEnd()) {
+            EXPECT_GE(static_cast<int>(slice.size()), atLeast);
+        }
+        EXPECT_FALSE(slice.empty()) << "slice " << slices;
+        if (!all.empty() && !slice.empty()) {
+            EXPECT_NE(all.back().texts[3], slice.front().texts[3])
+                << "a date split between slices " << slices;
+        }
+        all.insert(all.end(), slice.begin(), slice.end());
+        if (++slices > 100000)
+            break;
+    }
+    EXPECT_TRUE(reader->next(atLeast, productIds).empty());
+    return all;
+}
+
+void expectSlicesMakeTheWholeList(assets::clsLicenceExpiry& logic, int period,
+                                  std::initializer_list<int> sliceSizes) {
+    std::vector<int> wholeProducts;
+    const common::ListRows whole = logic.ExpiringLicences(period, &wholeProducts);
+    for (int atLeast : sliceSizes) {
+        SCOPED_TRACE(atLeast);
+        std::vector<int> products;
+        const common::ListRows sliced = readInSlices(logic, period, atLeast, &products);
+        EXPECT_EQ(sliced, whole);
+        EXPECT_EQ(products, wholeProducts);
+    }
+}
+
+} // namespace
+
+TEST_F(LicenceExpiry, TheListReadInSlicesIsTheWholeListRowForRow) {
+    const int upper = t.addProduct(QStringLiteral("UP"), QStringLiteral("OFFICE SUITE"), cat);
+    const int antivirus = t.addProduct(QStringLiteral("AV"), QStringLiteral("antivirus"), cat);
+    const int zeta = t.addProduct(QStringLiteral("ZT"), QStringLiteral("Zeta tools"), cat);
+    const int leeds =
+        t.addLocation(QStringLiteral("Leeds"), office, 3, store::loc::AvailableLocations);
+    // Ties on the date, and on the product's description in other cases
+    // (two products, one description but for case), then on the key.
+    const struct {
+        const char* key;
+        int product;
+        int location;
+        const char* expiry;
+    } licences[] = {
+        {"K-B", upper, office, "2026-12-20"},
+        {"k-a", prod, leeds, "2026-12-20"},
+        {"K-C", prod, office, "2026-12-20"},
+        {"AV-9", antivirus, store::loc::AvailableLicences, "2026-12-20"},
+        {"ZT-1", zeta, office, "2026-12-20"},
+        {"OLD-2", zeta, leeds, "2025-01-31"},
+        {"OLD-1", antivirus, office, "2025-01-31"},
+        {"OLD-3", upper, office, "2026-12-09"},
+        {"TODAY", prod, office, "2026-12-10"},
+        {"LAST-1", upper, leeds, "2027-01-09"},
+        {"LAST-2", prod, leeds, "2027-01-09"},
+        {"GONE-SOON", prod, store::loc::RemovedLicences, "2026-12-20"},
+        {"GONE-OLD", prod, store::loc::RemovedLicences, "2020-05-05"},
+        {"GONE-LAST", prod, store::loc::RemovedLicences, "2027-01-09"},
+        {"AFTER", prod, office, "2027-01-10"},
+        {"EMPTY", prod, office, ""},
+    };
+    for (const auto& l : licences)
+        addLicence(QString::fromLatin1(l.key), l.location, l.expiry, store::LicenceNormal,
+                   l.product);
+    addLicence(QStringLiteral("NO-DATE"), office, nullptr);
+
+    const common::ListRows whole = logic.ExpiringLicences(30);
+    QStringList keys;
+    for (const common::ListRow& row : whole)
+        keys << row.texts[1];
+    // The fixture's ties as the statement orders them.
+    EXPECT_EQ(keys, (QStringList{"OLD-1", "OLD-2", "OLD-3", "TODAY", "AV-9", "k-a", "K-B", "K-C",
+                                 "ZT-1", "LAST-1", "LAST-2"}));
+    expectSlicesMakeTheWholeList(logic, 30, {1, 2, 3, 5, 100, 0});
+    // The rest read in one go after a first slice.
+    {
+        const auto reader = logic.ReadExpiringLicences(30);
+        common::ListRows sliced = reader->next(3);
+        EXPECT_FALSE(reader->atEnd());
+        const common::ListRows rest = reader->next(0);
+        EXPECT_TRUE(reader->atEnd());
+        sliced.insert(sliced.end(), rest.begin(), rest.end());
+        EXPECT_EQ(sliced, whole);
+    }
+    // A day longer: the last date read is one with a licence after it.
+    expectSlicesMakeTheWholeList(logic, 31, {1, 4});
+    // A period of 0 lists nothing.
+    EXPECT_TRUE(logic.ReadExpiringLicences(0)->atEnd());
+    EXPECT_TRUE(logic.ReadExpiringLicences(0)->next(10).empty());
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST(LicenceExpirySeeded, ASeededRegisterReadInSlicesIsTheWholeList) {
+    testing_support::TestDatabase t;
+    testing_support::ScriptedMessages messages;
+    testing_support::TestHooks hooks;
+    assets::clsLicenceExpiry logic{t.db(), messages, hooks.clock};
+    seed::seedDatabase(t.db(), 0.01);
+    ASSERT_GT(logic.ExpiringLicences(30).size(), 100u);
+    expectSlicesMakeTheWholeList(logic, 30, {1, 37, 0});
 }
 
 TEST_F(LicenceExpiry, TheCountIsReadFromTheExpiryIndex) {

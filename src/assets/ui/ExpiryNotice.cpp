@@ -36,8 +36,11 @@ frmExpiringLicences::frmExpiringLicences(common::Session& session, int periodDay
     resize(820, 420);
 
     common::guarded(session_.messages(), [&] {
-        rows_ = session_.logic<clsLicenceExpiry>().ExpiringLicences(periodDays, &productIds_);
-        lvExpiring->setRows(rows_);
+        reader_ = session_.logic<clsLicenceExpiry>().ReadExpiringLicences(periodDays);
+        common::ListRows first;
+        readSlice(first);
+        lvExpiring->setRows(
+            first, [this](common::ListRows& rows, bool rest) { return readSlice(rows, rest); });
     });
     if (QTreeWidgetItem* first = lvExpiring->topLevelItem(0))
         lvExpiring->setCurrentItem(first);
@@ -49,15 +52,32 @@ frmExpiringLicences::frmExpiringLicences(common::Session& session, int periodDay
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+frmExpiringLicences::~frmExpiringLicences() = default;
+
+bool frmExpiringLicences::readSlice(common::ListRows& rows, bool rest) {
+    if (!reader_)
+        return false;
+    // A failed read shows its message once and ends the list there.
+    const bool read = common::guarded(session_.messages(), [&] {
+        std::vector<int> productIds;
+        rows = reader_->next(rest ? 0 : SliceRows, &productIds);
+        for (size_t i = 0; i < rows.size(); ++i)
+            productOf_.insert(rows[i].key, productIds[i]);
+    });
+    if (!read) {
+        rows.clear();
+        reader_.reset();
+        return false;
+    }
+    return !reader_->atEnd();
+}
+
 void frmExpiringLicences::viewSelected() {
     const QString key = lvExpiring->selectedKey();
     if (key.isEmpty())
         return;
-    int prodId = 0;
-    for (size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].key == key)
-            prodId = productIds_[i];
-    openLicenceDialog(session_, this, common::mode::View, prodId, common::idOfKey(key));
+    openLicenceDialog(session_, this, common::mode::View, productOf_.value(key),
+                      common::idOfKey(key));
 }
 
 ExpiryNoticeBar::ExpiryNoticeBar(common::Session& session, QWidget* parent)

@@ -8,7 +8,9 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QHash>
 
+#include <memory>
 #include <vector>
 
 class QLabel;
@@ -22,13 +24,22 @@ class Session;
 
 namespace assets {
 
+class ExpiringLicencesReader;
+
 // The list of the licences the notice counts, by expiry date: product,
 // key, location path, expiry date and days left. Enter or a double-click
-// on a row opens that licence's dialog in mode "VIEW".
+// on a row opens that licence's dialog in mode "VIEW". The first rows are
+// read when it opens and the rest a slice at a time as the user scrolls
+// to them (all at once for a heading click).
 class frmExpiringLicences : public QDialog {
     Q_OBJECT
 public:
+    // Rows read at least, whole expiry dates, when the list opens and at
+    // each scroll to its end.
+    static constexpr int SliceRows = 100;
+
     frmExpiringLicences(common::Session& session, int periodDays, QWidget* parent = nullptr);
+    ~frmExpiringLicences() override;
 
     // Opens the selected licence's dialog (VIEW); nothing without one.
     void viewSelected();
@@ -38,8 +49,13 @@ private:
     common::ReportList* lvExpiring = nullptr;
     QPushButton* btnView = nullptr;
     QPushButton* btnClose = nullptr;
-    std::vector<int> productIds_;
-    common::ListRows rows_;
+    std::unique_ptr<ExpiringLicencesReader> reader_;
+    // The product of each row read, by row key.
+    QHash<QString, int> productOf_;
+
+    // The next slice, or with rest every row left, its products noted;
+    // false once the list has ended.
+    bool readSlice(common::ListRows& rows, bool rest = false);
 };
 
 // "barExpiry": the notice's text, "Show" and a close button. Hidden until

@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTime>
 
 #include <algorithm>
@@ -122,6 +124,8 @@ ReportList::ReportList(const QStringList& headings, QWidget* parent) : QTreeWidg
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &ReportList::headingClicked);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ReportList::readMoreInView);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, &ReportList::readMoreInView);
     userWidths_.fill(-1, columnCount());
     connect(header(), &QHeaderView::sectionResized, this,
             [this](int column, int, int newSize) { sectionResized(column, newSize); });
@@ -147,11 +151,76 @@ ReportList::ColumnKind ReportList::columnKind(int column) const {
 }
 
 void ReportList::clearRows() {
+    more_ = nullptr;
     clear();
 }
 
 void ReportList::setRows(const ListRows& rows) {
+    more_ = nullptr;
     clear();
+    addRows(rows);
+    if (sorted_)
+        applySort();
+    fitColumns();
+}
+
+void ReportList::setRows(const ListRows& first, MoreRows more) {
+    clear();
+    addRows(first);
+    more_ = std::move(more);
+    // A sorted list places every row by its sort column.
+    if (sorted_) {
+        readRest();
+        applySort();
+    }
+    fitColumns();
+    readMoreInView();
+}
+
+void ReportList::readAllRows() {
+    if (!more_)
+        return;
+    readRest();
+    if (sorted_)
+        applySort();
+}
+
+void ReportList::readRest() {
+    if (!more_)
+        return;
+    ListRows rest;
+    bool more = true;
+    while (more) {
+        ListRows slice;
+        more = more_(slice, true);
+        rest.insert(rest.end(), std::make_move_iterator(slice.begin()),
+                    std::make_move_iterator(slice.end()));
+    }
+    more_ = nullptr;
+    addRows(rest);
+}
+
+void ReportList::readMoreInView() {
+    if (!more_ || readingMore_ || !isVisible())
+        return;
+    const QScopedValueRollback<bool> reading(readingMore_, true);
+    // The rows given last laid out now, so that the scroll bar measures
+    // them; laying out reports the range again, which is not acted on here.
+    executeDelayedItemsLayout();
+    const QScrollBar* bar = verticalScrollBar();
+    if (bar->value() < bar->maximum() - bar->pageStep())
+        return;
+    ListRows slice;
+    if (!more_(slice, false))
+        more_ = nullptr;
+    addRows(slice);
+    // Looked at again once back among the events, with these rows laid out:
+    // a slice that leaves the view short changes no range to report.
+    if (more_)
+        QMetaObject::invokeMethod(this, &ReportList::readMoreInView, Qt::QueuedConnection);
+}
+
+void ReportList::addRows(const ListRows& rows) {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<int>(rows.size()));
     for (const ListRow& row : rows) {
@@ -162,9 +231,6 @@ void ReportList::setRows(const ListRows& rows) {
         items << item;
     }
     addTopLevelItems(items);
-    if (sorted_)
-        applySort();
-    fitColumns();
 }
 
 QString ReportList::keyOf(const QTreeWidgetItem* item) const {
@@ -185,6 +251,7 @@ QTreeWidgetItem* ReportList::findKey(const QString& key) const {
 
 void ReportList::headingClicked(int column) {
     WaitCursor wait;
+    readRest();
     sortColumn_ = column;
     direction_ = direction_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     sorted_ = true;
@@ -251,6 +318,8 @@ void ReportList::showEvent(QShowEvent* event) {
     QTreeWidget::showEvent(event);
     if (fitPending_)
         fitColumns();
+    // Rows given while hidden come into view now.
+    QMetaObject::invokeMethod(this, &ReportList::readMoreInView, Qt::QueuedConnection);
 }
 
 void ReportList::fitColumns() {

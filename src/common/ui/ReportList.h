@@ -4,6 +4,8 @@
 
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace common {
 
 // A report-style list: one row per ListRow, its key kept with the row.
@@ -14,6 +16,11 @@ namespace common {
 // of dates ("dd/MM/yy", with or without a time) by date; every other column
 // as text, in dictionary order. Once sorted, a list stays sorted: rows given
 // to later fills are placed by the last column and direction.
+//
+// A long list may be given its first rows only, with a source of the rest
+// (setRows(first, more)): it reads the next slice when the user scrolls to
+// within a page of the last row read, so that the work done follows what
+// is shown. A heading click reads every row first, then sorts.
 class ReportList : public QTreeWidget {
     Q_OBJECT
 public:
@@ -28,6 +35,18 @@ public:
     // Replaces every row.
     void setRows(const ListRows& rows);
     void clearRows();
+
+    // Puts the next slice of rows in rows, or with rest every row left
+    // (best in one go); false once none follow (rows may still hold a last
+    // slice).
+    using MoreRows = std::function<bool(ListRows& rows, bool rest)>;
+    // Replaces every row by the first ones; the rest are read from more as
+    // they come into view (at once when the list is sorted).
+    void setRows(const ListRows& first, MoreRows more);
+    // True while rows remain to be read.
+    bool hasMoreRows() const { return static_cast<bool>(more_); }
+    // Reads every row still to come.
+    void readAllRows();
 
     QString keyOf(const QTreeWidgetItem* item) const;
     // The key of the selected row, empty with none.
@@ -68,6 +87,11 @@ protected:
 
 private:
     void applySort();
+    void addRows(const ListRows& rows);
+    // Reads every row still to come, unsorted.
+    void readRest();
+    // Reads the next slice when the view is within a page of the last row.
+    void readMoreInView();
     void fitColumns();
     void sectionResized(int column, int newSize);
 
@@ -81,6 +105,9 @@ private:
     bool fitting_ = false;
     // Filled while hidden: sized when first shown.
     bool fitPending_ = false;
+    // The rest of the rows, while some remain to be read.
+    MoreRows more_;
+    bool readingMore_ = false;
 };
 
 } // namespace common

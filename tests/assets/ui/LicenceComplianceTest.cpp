@@ -3,6 +3,7 @@
 // line on the enquiry page, the expiry column there, the start-up notice's
 // bar and list, and the question before an expired licence is stored.
 
+#include "assets/clsLicenceExpiry.h"
 #include "assets/ui/ExpiryNotice.h"
 #include "assets/ui/frmLicenceMaint.h"
 #include "assets/ui/pgEnquireByProducts.h"
@@ -30,6 +31,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -280,6 +282,103 @@ TEST_F(LicenceCompliance, ShowListsTheLicencesAndEnterOpensOneInViewMode) {
     EXPECT_EQ(keys, (QStringList{QStringLiteral("L%1").arg(old), QStringLiteral("L%1").arg(soon)}));
     EXPECT_EQ(viewedTitle, QStringLiteral("Viewing of a Licence"));
     EXPECT_EQ(viewedKey, QStringLiteral("SOON-1"));
+}
+
+TEST_F(LicenceCompliance, ALongListShowsItsFirstRowsAndReadsTheRestAsItIsScrolled) {
+    const int antivirus = t.addProduct(QStringLiteral("AV"), QStringLiteral("antivirus"), cat);
+    // Several slices' worth, a few licences a day over sixty days, two
+    // products, all counted.
+    const int total = 3 * assets::frmExpiringLicences::SliceRows + 17;
+    for (int i = 0; i < total; ++i) {
+        const int id = t.addLicence(QStringLiteral("K-%1").arg(i, 4, 10, QLatin1Char('0')),
+                                    i % 2 ? antivirus : suite, office, store::LicenceNormal);
+        t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = ? WHERE Licence_ID = ?"),
+                       QDate(2026, 11, 1).addDays(i % 60).toString(QStringLiteral("yyyy-MM-dd")),
+                       id);
+    }
+    std::vector<int> products;
+    const common::ListRows whole =
+        session.logic<assets::clsLicenceExpiry>().ExpiringLicences(30, &products);
+    ASSERT_EQ(static_cast<int>(whole.size()), total);
+    openWindow();
+    window->ShowExpiryNotice(30);
+    auto* bar = child<assets::ExpiryNoticeBar>(window.get(), "barExpiry");
+
+    const auto keysOf = [](common::ReportList* lv) {
+        QStringList keys;
+        for (int i = 0; i < lv->topLevelItemCount(); ++i)
+            keys << lv->keyOf(lv->topLevelItem(i));
+        return keys;
+    };
+    QStringList wholeKeys;
+    for (const common::ListRow& row : whole)
+        wholeKeys << row.key;
+
+    QString viewedKey, viewedProduct;
+    WhenModal<assets::frmExpiringLicences> list([&](assets::frmExpiringLicences* d) {
+        auto* lv = child<common::ReportList>(d, "lvExpiring");
+        // The first rows only, the first of them selected.
+        ASSERT_TRUE(lv->hasMoreRows());
+        EXPECT_GE(lv->topLevelItemCount(), assets::frmExpiringLicences::SliceRows);
+        EXPECT_LT(lv->topLevelItemCount(), total);
+        EXPECT_EQ(lv->currentItem(), lv->topLevelItem(0));
+        EXPECT_EQ(lv->selectedKey(), whole.front().key);
+        EXPECT_EQ(keysOf(lv), wholeKeys.mid(0, lv->topLevelItemCount()));
+        // Held at the bottom, the list reads on until its last row.
+        for (int turns = 0; lv->hasMoreRows() && turns < 100; ++turns) {
+            lv->scrollToBottom();
+            QApplication::processEvents();
+        }
+        EXPECT_FALSE(lv->hasMoreRows());
+        EXPECT_EQ(keysOf(lv), wholeKeys);
+        EXPECT_EQ(lv->topLevelItem(total - 1)->text(1), whole.back().texts[1]);
+        // A row of the last slice opens its own licence and product.
+        lv->setCurrentItem(lv->topLevelItem(total - 2));
+        WhenModal<assets::frmLicenceMaint> view([&](assets::frmLicenceMaint* licence) {
+            viewedKey = child<QLineEdit>(licence, "txtCode")->text();
+            viewedProduct = child<QComboBox>(licence, "cboProdDesc")->currentText();
+        });
+        child<QPushButton>(d, "btnView")->click();
+        EXPECT_TRUE(view.ran());
+    });
+    child<QPushButton>(bar, "btnExpiryShow")->click();
+    ASSERT_TRUE(list.ran());
+    EXPECT_EQ(viewedKey, whole[static_cast<size_t>(total - 2)].texts[1]);
+    EXPECT_EQ(viewedProduct, products[static_cast<size_t>(total - 2)] == antivirus
+                                 ? QStringLiteral("antivirus")
+                                 : QStringLiteral("Office suite"));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(LicenceCompliance, AHeadingClickOnAListNotWhollyReadSortsEveryRow) {
+    const int total = 2 * assets::frmExpiringLicences::SliceRows + 5;
+    for (int i = 0; i < total; ++i) {
+        const int id = t.addLicence(QStringLiteral("K-%1").arg(i, 4, 10, QLatin1Char('0')), suite,
+                                    office, store::LicenceNormal);
+        t.db().execute(QStringLiteral("UPDATE Licences SET Exp_Date = ? WHERE Licence_ID = ?"),
+                       QDate(2026, 12, 9).addDays(-(i % 40)).toString(QStringLiteral("yyyy-MM-dd")),
+                       id);
+    }
+    openWindow();
+    window->ShowExpiryNotice(30);
+    auto* bar = child<assets::ExpiryNoticeBar>(window.get(), "barExpiry");
+    QStringList keys;
+    WhenModal<assets::frmExpiringLicences> list([&](assets::frmExpiringLicences* d) {
+        auto* lv = child<common::ReportList>(d, "lvExpiring");
+        ASSERT_TRUE(lv->hasMoreRows());
+        // The first click sorts descending: the last key first.
+        emit lv->header()->sectionClicked(1);
+        EXPECT_FALSE(lv->hasMoreRows());
+        ASSERT_EQ(lv->topLevelItemCount(), total);
+        for (int i = 0; i < lv->topLevelItemCount(); ++i)
+            keys << lv->topLevelItem(i)->text(1);
+    });
+    child<QPushButton>(bar, "btnExpiryShow")->click();
+    ASSERT_TRUE(list.ran());
+    QStringList expected;
+    for (int i = total - 1; i >= 0; --i)
+        expected << QStringLiteral("K-%1").arg(i, 4, 10, QLatin1Char('0'));
+    EXPECT_EQ(keys, expected);
 }
 
 TEST_F(LicenceCompliance, AnExpiredLicenceIsStoredOnlyAfterYes) {

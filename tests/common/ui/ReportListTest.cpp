@@ -191,3 +191,129 @@ TEST(SortingByKind, CountsSortAsNumbersDatesAsDatesAndTextInDictionaryOrder) {
     EXPECT_EQ(list.columnKind(0), ReportList::ColumnKind::Text);
     EXPECT_EQ(list.columnKind(7), ReportList::ColumnKind::Text);
 }
+
+namespace {
+
+// A list of numbered rows handed over a slice at a time, counting the
+// slices asked for.
+struct Source {
+    int total = 0;
+    int slice = 0;
+    int given = 0;
+    int asked = 0;
+    int rests = 0; // of them, asked for every row left
+
+    ListRows next() {
+        ListRows rows;
+        for (; given < total && static_cast<int>(rows.size()) < slice; ++given)
+            rows.push_back({QStringLiteral("R%1").arg(given),
+                            {QStringLiteral("Row %1").arg(given, 4, 10, QLatin1Char('0'))}});
+        return rows;
+    }
+    ReportList::MoreRows more() {
+        return [this](ListRows& rows, bool rest) {
+            ++asked;
+            rests += rest ? 1 : 0;
+            if (rest)
+                slice = total;
+            rows = next();
+            return given < total;
+        };
+    }
+};
+
+QStringList keysOf(const ReportList& list) {
+    QStringList out;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        out << list.keyOf(list.topLevelItem(i));
+    return out;
+}
+
+QStringList keysUpTo(int n) {
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out << QStringLiteral("R%1").arg(i);
+    return out;
+}
+
+} // namespace
+
+TEST(SlicedRows, TheRestIsReadOnlyAsItComesIntoView) {
+    ReportList list({QStringLiteral("Name")});
+    list.resize(300, 200);
+    Source source{1000, 50};
+    list.setRows(source.next(), source.more());
+    EXPECT_EQ(source.asked, 0) << "nothing is read for a hidden list";
+    list.show();
+    QApplication::processEvents();
+    EXPECT_EQ(source.asked, 0) << "fifty rows fill the view and a page more";
+    EXPECT_EQ(keysOf(list), keysUpTo(50));
+
+    // Scrolled to its end, the list reads slices until it reaches a page
+    // past the view again.
+    for (int turn = 1; turn <= 3; ++turn) {
+        list.scrollToBottom();
+        QApplication::processEvents();
+        EXPECT_EQ(source.asked, turn);
+        EXPECT_EQ(keysOf(list), keysUpTo(50 * (turn + 1)));
+        EXPECT_TRUE(list.hasMoreRows());
+    }
+    EXPECT_EQ(source.rests, 0);
+    // Read to the end, in one go, the source is not asked again.
+    list.readAllRows();
+    EXPECT_EQ(source.rests, 1);
+    EXPECT_FALSE(list.hasMoreRows());
+    EXPECT_EQ(keysOf(list), keysUpTo(1000));
+    const int asked = source.asked;
+    list.scrollToBottom();
+    QApplication::processEvents();
+    EXPECT_EQ(source.asked, asked);
+}
+
+TEST(SlicedRows, AViewTallerThanTheFirstRowsReadsAPageBeyondItAndNoMore) {
+    ReportList list({QStringLiteral("Name")});
+    list.resize(300, 400);
+    list.show();
+    Source source{1000, 3};
+    list.setRows(source.next(), source.more());
+    // Each slice is laid out between events before the next is asked for.
+    for (int turn = 0; turn < 100; ++turn)
+        QApplication::processEvents();
+    const int shown =
+        list.viewport()->height() / list.visualItemRect(list.topLevelItem(0)).height();
+    EXPECT_GE(list.topLevelItemCount(), shown);
+    EXPECT_LE(list.topLevelItemCount(), 2 * shown + 2 * source.slice);
+    EXPECT_TRUE(list.hasMoreRows());
+}
+
+TEST(SlicedRows, APlainFillDropsTheRestAndASortReadsItAll) {
+    ReportList list({QStringLiteral("Name")});
+    list.resize(300, 200);
+    list.show();
+    Source first{1000, 50};
+    list.setRows(first.next(), first.more());
+    list.setRows(ListRows{{QStringLiteral("X"), {QStringLiteral("Only")}}});
+    EXPECT_FALSE(list.hasMoreRows());
+    list.scrollToBottom();
+    QApplication::processEvents();
+    EXPECT_EQ(first.asked, 0);
+    EXPECT_EQ(keysOf(list), QStringList{QStringLiteral("X")});
+
+    // A heading click reads every row before it sorts them (descending
+    // first).
+    Source second{120, 50};
+    list.setRows(second.next(), second.more());
+    list.headingClicked(0);
+    EXPECT_FALSE(list.hasMoreRows());
+    ASSERT_EQ(list.topLevelItemCount(), 120);
+    EXPECT_EQ(list.topLevelItem(0)->text(0), QStringLiteral("Row 0119"));
+    EXPECT_EQ(list.topLevelItem(119)->text(0), QStringLiteral("Row 0000"));
+
+    // A sorted list given a source reads it all at once and places every
+    // row by the sort.
+    Source third{90, 40};
+    list.setRows(third.next(), third.more());
+    EXPECT_FALSE(list.hasMoreRows());
+    ASSERT_EQ(list.topLevelItemCount(), 90);
+    EXPECT_EQ(list.topLevelItem(0)->text(0), QStringLiteral("Row 0089"));
+}
