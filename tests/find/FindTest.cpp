@@ -279,7 +279,7 @@ TEST(FindText, TheMigrationFoldsTheRecordsAlreadyThere) {
                                  "DROP TABLE StockHistory;"
                                  "ALTER TABLE History_v3 RENAME TO StockHistory;");
     t.db().run(drop);
-    t.db().setUserVersion(store::SchemaVersion - 4);
+    t.db().setUserVersion(store::SchemaVersion - 6);
     store::checkSchema(t.db());
     testing_support::ScriptedMessages messages;
     find::clsFind logic{t.db(), messages};
