@@ -1,8 +1,10 @@
 #include "Cases.h"
 #include "Context.h"
 
+#include "assets/AssetRecords.h"
 #include "assets/clsLicences.h"
 #include "assets/clsStock.h"
+#include "assets/ui/frmLicenceMaint.h"
 #include "assets/ui/frmStockMaint.h"
 #include "common/DialogMode.h"
 #include "common/Session.h"
@@ -73,6 +75,40 @@ void addAssetCases(Bench& bench, Context& context) {
         return 1;
     };
     bench.add(open);
+
+    // The licence dialog likewise, on a live licence.
+    const Item openedLicence = liveLicence(context.db());
+    Case openLicence;
+    openLicence.name = QStringLiteral("licence dialog opened on a licence");
+    openLicence.run = [&context, openedLicence] {
+        assets::frmLicenceMaint dialog(context.session(), &context.window());
+        dialog.Mode = common::mode::Modify;
+        dialog.ProdID = openedLicence.prodId;
+        dialog.LicID = openedLicence.id;
+        dialog.Form_Load();
+    };
+    openLicence.rows = [] {
+        return 1;
+    };
+    bench.add(openLicence);
+
+    // The dialogs' product list alone: every product in the list's order.
+    Case products;
+    products.name = QStringLiteral("item dialogs' product list read");
+    products.run = [&context] {
+        if (assets::productChoices(context.db()).empty())
+            throw std::runtime_error("no products");
+    };
+    products.rows = [&context] {
+        return static_cast<int>(assets::productChoices(context.db()).size());
+    };
+    products.connection = &context.db();
+    products.statements = [] {
+        return Statements{{QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY "
+                                          "Prod_Desc COLLATE UNICASE, Prod_ID"),
+                           {}}};
+    };
+    bench.add(products);
 
     // A change of cost: the checks (unique code among every item) and the
     // rewrite of the row.

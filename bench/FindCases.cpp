@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include <memory>
 #include <stdexcept>
 
 namespace bench {
@@ -37,10 +38,13 @@ void addFindCases(Bench& bench, Context& context) {
         const QString typed = code.left(length);
         Case c;
         c.name = QStringLiteral("find, %1 typed (\"%2\")").arg(length).arg(typed);
+        // The whole search, every slice of it, as the user waits for the
+        // last line.
         c.run = [&context, typed] {
             auto* panel = context.window().findPanel();
             panel->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(typed);
             panel->findNow();
+            panel->finishSearch();
         };
         c.rows = [&context] {
             return context.window()
@@ -48,15 +52,35 @@ void addFindCases(Bench& bench, Context& context) {
                 ->findChild<QTreeWidget*>(QStringLiteral("lstFind"))
                 ->topLevelItemCount();
         };
-        c.connection = &db;
-        c.statements = [typed] {
-            return Statements{{QStringLiteral("SELECT Kind, Item_ID FROM FindText "
-                                              "WHERE Folded LIKE ? ESCAPE '!' "
-                                              "ORDER BY Kind, Folded, Item_ID LIMIT ?"),
-                               {store::findPattern(typed), find::ShownLimit + 1}}};
+        // The same walk in one statement, unsliced: the rows shown and those
+        // counted (the program's own statements depend on where each slice
+        // ends).
+        c.raw = [&db, typed] {
+            stepThrough(db, Statements{{QStringLiteral("SELECT Kind, Item_ID FROM FindText "
+                                                       "WHERE Folded LIKE ? ESCAPE '!' "
+                                                       "ORDER BY Kind, Folded, Item_ID LIMIT ?"),
+                                        {store::findPattern(typed),
+                                         find::ShownLimit + find::MoreCounted + 1}}});
         };
         bench.add(c);
     }
+
+    // The longest the window waits on a search: one slice of the walk a
+    // rare text needs (the runs walk on from one another's end).
+    auto search = std::make_shared<std::unique_ptr<find::FindSearch>>();
+    Case slice;
+    slice.name = QStringLiteral("find, one slice of a whole walk (\"%1\")").arg(code);
+    slice.before = [&db, code, search] {
+        if (!*search || (*search)->done())
+            *search = std::make_unique<find::FindSearch>(db, code);
+    };
+    slice.run = [search] {
+        (*search)->step();
+    };
+    slice.rows = [] {
+        return find::SliceRows;
+    };
+    bench.add(slice);
 }
 
 } // namespace bench

@@ -45,9 +45,18 @@ catalogue::Choices productChoices(store::Database& db) {
     store::Query q(db,
                    QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY Prod_Desc") +
                        store::IgnoreCase + QStringLiteral(", Prod_ID"));
-    while (q.next())
-        out.push_back({static_cast<int>(q.integer(QStringLiteral("Prod_ID"))),
-                       q.text(QStringLiteral("Prod_Desc"))});
+    // Each cell by its column's position: tens of thousands of rows.
+    int id = -1;
+    int desc = -1;
+    while (q.next()) {
+        if (id < 0) {
+            id = q.columnPosition(QStringLiteral("Prod_ID"));
+            desc = q.columnPosition(QStringLiteral("Prod_Desc"));
+        }
+        const QByteArrayView text = q.utf8At(desc);
+        out.push_back({static_cast<int>(q.integerAt(id)),
+                       QString::fromUtf8(text.data(), text.size()).trimmed()});
+    }
     return out;
 }
 

@@ -65,40 +65,119 @@ QString moreText(int more) {
     return QStringLiteral("%1 more \u2014 refine the search").arg(more);
 }
 
-clsFind::clsFind(store::Database& db, common::Messages&) : db_(db) {}
+QString moreThanText(int counted) {
+    return QStringLiteral("Over %1 more \u2014 refine the search").arg(counted);
+}
 
-FindResult clsFind::Find(const QString& text, int limit) {
-    FindResult result;
-    const QString pattern = store::findPattern(text);
-    if (pattern.isEmpty() || limit <= 0)
-        return result;
+QString moreLine(const FindResult& result) {
+    if (result.moreCapped)
+        return moreThanText(result.more);
+    return result.more > 0 ? moreText(result.more) : QString();
+}
 
-    // One scan finds the matches in the order shown; only when there are
-    // more than are shown does a second one count them.
+struct FindSearch::Paths {
+    explicit Paths(store::Database& db) : paths(db) {}
+    store::LocationPaths paths;
+};
+
+FindSearch::FindSearch(store::Database& db, const QString& text, int limit, int moreCap)
+    : db_(db), pattern_(store::findPattern(text)), limit_(limit), moreCap_(std::max(moreCap, 0)) {
+    result_.complete = false;
+    if (pattern_.isEmpty() || limit_ <= 0) {
+        done_ = true;
+        result_.complete = true;
+    }
+}
+
+FindSearch::~FindSearch() = default;
+
+bool FindSearch::step(int rows) {
+    // A kind with fewer entries left than a slice takes leaves the rest of
+    // the step to the next kind.
+    while (!done_ && !walkSlice(rows)) {
+    }
+    return done_;
+}
+
+bool FindSearch::walkSlice(int rows) {
+    if (kind_ == 0)
+        kind_ = static_cast<int>(FindKind::Stock);
+    // A slice lies within one kind and ends after the last entry of a
+    // text, so that plain ranges of the key bound it: Kind = k, Folded after
+    // the last text walked, up to and including the slice's last text.
+    const QString from = inKind_ ? QStringLiteral(" AND Folded > ?") : QString();
+    bool bounded = false;
+    QString last;
     {
-        store::Query q(db_, QStringLiteral("SELECT Kind, Item_ID FROM FindText "
-                                           "WHERE Folded LIKE ? ESCAPE '!' "
-                                           "ORDER BY Kind, Folded, Item_ID LIMIT ?"));
-        q.bindAll(pattern, limit + 1);
-        while (q.next()) {
-            FoundItem item;
-            item.kind = static_cast<FindKind>(q.integer(QStringLiteral("Kind")));
-            item.id = static_cast<int>(q.integer(QStringLiteral("Item_ID")));
-            result.items.push_back(item);
+        store::Query q(db_, QStringLiteral("SELECT Folded FROM FindText WHERE Kind = ?") + from +
+                                QStringLiteral(" ORDER BY Kind, Folded, Item_ID LIMIT 1 OFFSET ?"));
+        int index = 0;
+        q.bind(++index, kind_);
+        if (inKind_)
+            q.bind(++index, folded_);
+        q.bind(++index, std::max(rows, 1) - 1);
+        if (q.next()) {
+            bounded = true;
+            last = q.rawText(QStringLiteral("Folded"));
         }
     }
-    if (static_cast<int>(result.items.size()) > limit) {
-        result.items.resize(static_cast<size_t>(limit));
-        store::Query q(db_, QStringLiteral("SELECT count(*) AS n FROM FindText "
-                                           "WHERE Folded LIKE ? ESCAPE '!'"));
-        q.bindAll(pattern);
-        q.next();
-        result.more = static_cast<int>(q.integer(QStringLiteral("n"))) - limit;
-    }
 
+    // The matches of the slice, in order, as many as are still wanted.
+    const int wanted = limit_ + moreCap_ + 1 - matched_;
+    const std::size_t shownBefore = result_.items.size();
+    int returned = 0;
+    {
+        store::Query q(db_, QStringLiteral("SELECT Item_ID FROM FindText WHERE Kind = ?") + from +
+                                (bounded ? QStringLiteral(" AND Folded <= ?") : QString()) +
+                                QStringLiteral(" AND Folded LIKE ? ESCAPE '!' "
+                                               "ORDER BY Kind, Folded, Item_ID LIMIT ?"));
+        int index = 0;
+        q.bind(++index, kind_);
+        if (inKind_)
+            q.bind(++index, folded_);
+        if (bounded)
+            q.bind(++index, last);
+        q.bind(++index, pattern_);
+        q.bind(++index, wanted);
+        while (q.next()) {
+            ++returned;
+            ++matched_;
+            if (matched_ <= limit_) {
+                FoundItem item;
+                item.kind = static_cast<FindKind>(kind_);
+                item.id = static_cast<int>(q.integer(QStringLiteral("Item_ID")));
+                result_.items.push_back(item);
+            }
+        }
+    }
+    if (returned == wanted) {
+        // As many as are counted: the search ends short of the table's end.
+        done_ = true;
+        result_.moreCapped = matched_ > limit_ + moreCap_;
+    } else if (bounded) {
+        // The next slice starts after the last text of this one.
+        inKind_ = true;
+        folded_ = last;
+    } else if (kind_ < static_cast<int>(FindKind::Supplier)) {
+        // The kind is walked to its end; the next begins.
+        ++kind_;
+        inKind_ = false;
+    } else {
+        done_ = true;
+    }
+    result_.more = result_.moreCapped ? moreCap_ : std::max(matched_ - limit_, 0);
+    result_.complete = done_;
+    readFrom(shownBefore);
+    return bounded;
+}
+
+void FindSearch::readFrom(std::size_t first) {
+    if (first >= result_.items.size())
+        return;
     std::map<FindKind, QHash<int, FoundItem*>> byKind;
     std::map<FindKind, std::vector<int>> ids;
-    for (FoundItem& item : result.items) {
+    for (std::size_t i = first; i < result_.items.size(); ++i) {
+        FoundItem& item = result_.items[i];
         byKind[item.kind].insert(item.id, &item);
         ids[item.kind].push_back(item.id);
     }
@@ -149,30 +228,41 @@ FindResult clsFind::Find(const QString& text, int limit) {
               [](store::Query& q, FoundItem& i) { i.code = q.text(QStringLiteral("Supp_Name")); });
 
     // A record gone since its text was found is not shown.
-    result.items.erase(std::remove_if(result.items.begin(), result.items.end(),
-                                      [](const FoundItem& item) { return !item.read; }),
-                       result.items.end());
+    result_.items.erase(std::remove_if(result_.items.begin() + static_cast<std::ptrdiff_t>(first),
+                                       result_.items.end(),
+                                       [](const FoundItem& item) { return !item.read; }),
+                        result_.items.end());
 
-    // Paths only when something shown stands somewhere.
-    bool anyPlace = false;
-    for (const FoundItem& item : result.items)
-        anyPlace = anyPlace || item.locId != 0;
-    if (anyPlace) {
-        std::vector<int> places;
-        for (const FoundItem& item : result.items)
-            if (item.locId != 0)
-                places.push_back(item.locId);
-        const store::LocationPaths paths(db_, places);
-        for (FoundItem& item : result.items) {
-            if (item.locId == 0)
-                continue;
-            item.path = paths.path(item.locId);
-            if (item.kind == FindKind::Location)
-                item.removed = item.id != store::loc::RemovedLocations &&
-                               paths.branchOf(item.id) == store::loc::RemovedLocations;
-        }
+    // Paths only when something shown stands somewhere; the locations read
+    // serve the search's later slices too.
+    std::vector<int> places;
+    for (std::size_t i = first; i < result_.items.size(); ++i)
+        if (result_.items[i].locId != 0)
+            places.push_back(result_.items[i].locId);
+    if (places.empty())
+        return;
+    if (!paths_)
+        paths_ = std::make_unique<Paths>(db_);
+    const store::LocationPaths& paths = paths_->paths;
+    paths.prefetch(places);
+    for (std::size_t i = first; i < result_.items.size(); ++i) {
+        FoundItem& item = result_.items[i];
+        if (item.locId == 0)
+            continue;
+        item.path = paths.path(item.locId);
+        if (item.kind == FindKind::Location)
+            item.removed = item.id != store::loc::RemovedLocations &&
+                           paths.branchOf(item.id) == store::loc::RemovedLocations;
     }
-    return result;
+}
+
+clsFind::clsFind(store::Database& db, common::Messages&) : db_(db) {}
+
+FindResult clsFind::Find(const QString& text, int limit, int moreCap) {
+    FindSearch search(db_, text, limit, moreCap);
+    while (!search.step()) {
+    }
+    return search.result();
 }
 
 } // namespace find

@@ -11,6 +11,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -103,6 +106,93 @@ TEST_F(Find, ShowsAtMostTheLimitAndCountsTheRest) {
     EXPECT_EQ(find::moreText(7), QStringLiteral("7 more \u2014 refine the search"));
 }
 
+TEST_F(Find, CountsTheRestOnlyUpToTheCapAndSaysSo) {
+    const int total = static_cast<int>(logic.Find(QStringLiteral("o")).items.size());
+    ASSERT_GE(total, 6);
+    struct Case {
+        const char* what;
+        int limit;
+        int cap;
+        int more;
+        bool capped;
+        QString line;
+    };
+    const Case cases[] = {
+        {"few matches: all shown, no line", total, 5, 0, false, QString()},
+        {"the rest within the cap: counted exactly", 3, total, total - 3, false,
+         find::moreText(total - 3)},
+        {"the rest exactly the cap: still exact", 3, total - 3, total - 3, false,
+         find::moreText(total - 3)},
+        {"one beyond the cap: over the cap", 3, total - 4, total - 4, true,
+         QStringLiteral("Over %1 more \u2014 refine the search").arg(total - 4)},
+        {"no count at all", 3, 0, 0, total > 3,
+         QStringLiteral("Over 0 more \u2014 refine the search")},
+    };
+    for (const Case& c : cases) {
+        const find::FindResult result = logic.Find(QStringLiteral("o"), c.limit, c.cap);
+        EXPECT_EQ(static_cast<int>(result.items.size()), std::min(c.limit, total)) << c.what;
+        EXPECT_EQ(result.more, c.more) << c.what;
+        EXPECT_EQ(result.moreCapped, c.capped) << c.what;
+        EXPECT_EQ(find::moreLine(result), c.line) << c.what;
+        EXPECT_TRUE(result.complete) << c.what;
+    }
+}
+
+// A search a slice at a time finds what one walk of the whole table finds,
+// and what it has found at any point is the beginning of that.
+TEST_F(Find, ASlicedSearchGrowsTheSameResultInOrder) {
+    const QString queries[] = {QStringLiteral("o"), QStringLiteral("zzzz"), QStringLiteral("pc-10"),
+                               QStringLiteral("nothing-here"), QStringLiteral("e")};
+    for (const QString& query : queries) {
+        const find::FindResult whole = logic.Find(query, 4, 2);
+        for (const int rows : {1, 2, 5, 1000}) {
+            SCOPED_TRACE(query.toStdString() + " in slices of " + std::to_string(rows));
+            find::FindSearch search(t.db(), query, 4, 2);
+            EXPECT_FALSE(search.result().complete);
+            int steps = 0;
+            QStringList before;
+            while (!search.step(rows)) {
+                ++steps;
+                const QStringList now = describe(search.result());
+                EXPECT_EQ(now.mid(0, before.size()), before);
+                EXPECT_EQ(now, describe(whole).mid(0, now.size()));
+                EXPECT_FALSE(search.result().complete);
+                before = now;
+                ASSERT_LT(steps, 100);
+            }
+            EXPECT_TRUE(search.done());
+            EXPECT_TRUE(search.result().complete);
+            EXPECT_EQ(describe(search.result()), describe(whole));
+            EXPECT_EQ(search.result().more, whole.more);
+            EXPECT_EQ(search.result().moreCapped, whole.moreCapped);
+            EXPECT_TRUE(search.step(rows)); // stays done
+        }
+    }
+}
+
+// With many matches the walk stops once the results and the count are
+// full, long before the end of the table.
+TEST_F(Find, ManyMatchesEndTheWalkEarly) {
+    const int entries = t.count(QStringLiteral("FindText"));
+    // Stock codes, licence keys and product codes hold a "-": the first
+    // kinds in the order walked.
+    find::FindSearch search(t.db(), QStringLiteral("-"), 2, 1);
+    int steps = 1;
+    while (!search.step(1))
+        ++steps;
+    EXPECT_EQ(search.result().items.size(), 2u);
+    EXPECT_TRUE(search.result().moreCapped);
+    EXPECT_EQ(search.result().more, 1);
+    // The three stock codes and the first licence key are all it needs: two
+    // shown, one counted and the one that says there are more.
+    EXPECT_EQ(steps, 4);
+    EXPECT_GT(entries, 10);
+    // A blank text is done before it starts.
+    find::FindSearch blank(t.db(), QStringLiteral("  "));
+    EXPECT_TRUE(blank.done());
+    EXPECT_TRUE(blank.result().items.empty());
+}
+
 TEST_F(Find, FollowsEveryChangeToTheSearchedTexts) {
     // Written by plain statements, as any writer might: the folded copy
     // follows through the store's triggers.
@@ -189,7 +279,7 @@ TEST(FindText, TheMigrationFoldsTheRecordsAlreadyThere) {
                                  "DROP TABLE StockHistory;"
                                  "ALTER TABLE History_v3 RENAME TO StockHistory;");
     t.db().run(drop);
-    t.db().setUserVersion(store::SchemaVersion - 5);
+    t.db().setUserVersion(store::SchemaVersion - 6);
     store::checkSchema(t.db());
     testing_support::ScriptedMessages messages;
     find::clsFind logic{t.db(), messages};

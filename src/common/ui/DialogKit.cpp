@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -238,9 +239,21 @@ void showPicked(QLineEdit* id, QLineEdit* name,
 }
 
 void fillChoices(QComboBox* combo, const Choices& choices) {
-    combo->clear();
-    for (const Choice& c : choices)
-        combo->addItem(c.text, c.id);
+    // The entries go into a model of their own before the combo sees it:
+    // one reset of the combo for the whole list, not one insertion per
+    // entry (tens of thousands of products). Setting the model deletes the
+    // one it had, which was the combo's own.
+    auto* model = new QStandardItemModel(combo);
+    QList<QStandardItem*> column;
+    column.reserve(static_cast<qsizetype>(choices.size()));
+    for (const Choice& c : choices) {
+        auto* item = new QStandardItem(c.text);
+        item->setData(c.id, Qt::UserRole);
+        column << item;
+    }
+    model->appendColumn(column);
+    combo->setModel(model);
+    combo->setCurrentIndex(choices.empty() ? -1 : 0);
 }
 
 void selectChoice(QComboBox* combo, int id) {

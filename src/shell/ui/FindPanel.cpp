@@ -53,6 +53,9 @@ bool isEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
+// The line under the results while the search goes on.
+const QString SearchingText = QStringLiteral("Searching\u2026");
+
 } // namespace
 
 FindPanel::FindPanel(frmVemora& main, QWidget* parent) : QWidget(parent), main_(main) {
@@ -95,6 +98,11 @@ FindPanel::FindPanel(frmVemora& main, QWidget* parent) : QWidget(parent), main_(
     delay_->setSingleShot(true);
     delay_->setInterval(DelayMs);
     connect(delay_, &QTimer::timeout, this, &FindPanel::findNow);
+    // The next slice once the window's events have had their turn.
+    slices_ = new QTimer(this);
+    slices_->setSingleShot(true);
+    slices_->setInterval(0);
+    connect(slices_, &QTimer::timeout, this, &FindPanel::nextSlice);
     connect(txtFind, &QLineEdit::textChanged, this, &FindPanel::textEdited);
     connect(lstFind, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { openResult(lstFind->indexOfTopLevelItem(item)); });
@@ -110,25 +118,70 @@ void FindPanel::focusFind() {
 void FindPanel::textEdited() {
     if (txtFind->text().trimmed().isEmpty()) {
         delay_->stop();
-        showResults({});
+        stopSearch();
+        showResults({}, true);
         return;
     }
     delay_->start();
 }
 
-void FindPanel::findNow() {
-    delay_->stop();
-    find::FindResult result;
-    common::guarded(main_.session().messages(),
-                    [&] { result = main_.session().logic<find::clsFind>().Find(txtFind->text()); });
-    showResults(result);
+void FindPanel::stopSearch() {
+    slices_->stop();
+    search_.reset();
+    openWhenFound_ = false;
 }
 
-void FindPanel::showResults(const find::FindResult& result) {
-    results_ = result.items;
-    lstFind->clear();
+void FindPanel::findNow() {
+    delay_->stop();
+    stopSearch();
+    search_ = std::make_unique<find::FindSearch>(main_.session().db(), txtFind->text());
+    showResults(search_->result(), true);
+    nextSlice();
+}
+
+void FindPanel::finishSearch() {
+    while (search_)
+        nextSlice();
+}
+
+void FindPanel::nextSlice() {
+    slices_->stop();
+    if (!search_)
+        return;
+    // A register closed for a restore has nothing to search.
+    if (!main_.session().db().isOpen()) {
+        stopSearch();
+        return;
+    }
+    if (!common::guarded(main_.session().messages(), [&] { search_->step(sliceRows_); })) {
+        stopSearch();
+        return;
+    }
+    showResults(search_->result(), false);
+    if (!search_->done()) {
+        slices_->start();
+    } else {
+        search_.reset();
+    }
+    if (openWhenFound_ && (!results_.empty() || !search_)) {
+        openWhenFound_ = false;
+        openResult(lstFind->indexOfTopLevelItem(lstFind->currentItem()));
+    }
+}
+
+void FindPanel::showResults(const find::FindResult& result, bool fresh) {
+    if (fresh) {
+        results_.clear();
+        lstFind->clear();
+    } else if (lstFind->topLevelItemCount() > static_cast<int>(results_.size())) {
+        // The line under the results goes; a new one comes below the new rows.
+        delete lstFind->takeTopLevelItem(lstFind->topLevelItemCount() - 1);
+    }
+    const bool hadResults = !results_.empty();
     QList<QTreeWidgetItem*> rows;
-    for (const FoundItem& item : results_) {
+    for (std::size_t i = results_.size(); i < result.items.size(); ++i) {
+        const FoundItem& item = result.items[i];
+        results_.push_back(item);
         QString place = item.path;
         if (item.removed)
             place =
@@ -139,11 +192,13 @@ void FindPanel::showResults(const find::FindResult& result) {
         row->setToolTip(3, place);
         rows << row;
     }
-    // A line of its own, not a result: "n more", or that nothing matched
-    // what was typed.
+    // A line of its own, not a result: that the search goes on, "n more",
+    // or that nothing matched what was typed.
     QString note;
-    if (result.more > 0)
-        note = find::moreText(result.more);
+    if (!result.complete)
+        note = SearchingText;
+    else if (!find::moreLine(result).isEmpty())
+        note = find::moreLine(result);
     else if (results_.empty() && !txtFind->text().trimmed().isEmpty())
         note = find::NothingFoundText;
     if (!note.isEmpty()) {
@@ -154,9 +209,9 @@ void FindPanel::showResults(const find::FindResult& result) {
     lstFind->addTopLevelItems(rows);
     for (QTreeWidgetItem* row : rows)
         row->setFirstColumnSpanned(row->columnCount() == 1);
-    if (!results_.empty())
+    if (!results_.empty() && !hadResults)
         lstFind->setCurrentItem(lstFind->topLevelItem(0));
-    lstFind->setVisible(!rows.isEmpty());
+    lstFind->setVisible(lstFind->topLevelItemCount() > 0);
 }
 
 bool FindPanel::openResult(int row) {
@@ -216,7 +271,10 @@ bool FindPanel::eventFilter(QObject* watched, QEvent* event) {
         }
         if (isEnter(key)) {
             findNow();
-            openResult(lstFind->indexOfTopLevelItem(lstFind->currentItem()));
+            if (search_ && results_.empty())
+                openWhenFound_ = true;
+            else
+                openResult(lstFind->indexOfTopLevelItem(lstFind->currentItem()));
             return true;
         }
         if (key->key() == Qt::Key_Down && lstFind->isVisible()) {

@@ -155,6 +155,69 @@ TEST_F(FindWindow, ASupplierOpensInTheSupplierList) {
     EXPECT_EQ(selected, QStringLiteral("S%1").arg(f.supplier));
 }
 
+// The texts of every line of the list.
+QStringList lines(const QTreeWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(0) + QLatin1Char('|') + list->topLevelItem(i)->text(1);
+    return out;
+}
+
+// A register larger than a slice is searched between the window's events:
+// the list says so until the search ends, and a newer search replaces
+// the one under way without the older one's results ever showing.
+TEST_F(FindWindow, ASearchGoesOnBetweenEventsAndANewerOneReplacesIt) {
+    window->findPanel()->setSliceRows(1);
+    type(QStringLiteral("zzzz"));
+    ASSERT_TRUE(window->findPanel()->searching());
+    ASSERT_TRUE(results->isVisible());
+    EXPECT_EQ(lines(results).last(), QStringLiteral("Searching\u2026|"));
+    EXPECT_FALSE(results->topLevelItem(results->topLevelItemCount() - 1)->flags() &
+                 Qt::ItemIsSelectable);
+
+    // A newer text before the first search has ended.
+    box->selectAll();
+    type(QStringLiteral("pc-10"));
+    ASSERT_TRUE(window->findPanel()->searching());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->findPanel()->searching(), 5000);
+    EXPECT_EQ(lines(results),
+              (QStringList{QStringLiteral("Stock|PC-1001"), QStringLiteral("Stock|PC-1002")}));
+    // Nothing of the older search comes later.
+    QTest::qWait(50);
+    EXPECT_EQ(results->topLevelItemCount(), 2);
+
+    // Its own search run to the end shows its own result.
+    box->selectAll();
+    type(QStringLiteral("zzzz"));
+    window->findPanel()->finishSearch();
+    EXPECT_FALSE(window->findPanel()->searching());
+    EXPECT_EQ(lines(results), QStringList{QStringLiteral("Licence|ZZZZ-KEY")});
+
+    // Clearing the box ends a search under way.
+    box->selectAll();
+    type(QStringLiteral("room"));
+    ASSERT_TRUE(window->findPanel()->searching());
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_FALSE(window->findPanel()->searching());
+    EXPECT_FALSE(results->isVisible());
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(FindWindow, EnterBeforeAnythingIsFoundGoesToTheFirstResultOnceFound) {
+    window->findPanel()->setSliceRows(1);
+    // The location comes late in the walk: kinds before it come first.
+    type(QStringLiteral("etage"));
+    QTest::keyClick(box, Qt::Key_Return);
+    ASSERT_TRUE(window->findPanel()->searching());
+    EXPECT_NE(window->SSTab1()->currentIndex(), common::LocationUtilities);
+    QTRY_COMPARE_WITH_TIMEOUT(window->SSTab1()->currentIndex(),
+                              static_cast<int>(common::LocationUtilities), 5000);
+    const testing_support::TreeNodes nodes(
+        child<QTreeView>(window->page(common::LocationUtilities), "tvLocations2"));
+    EXPECT_EQ(nodes.selected(), QStringLiteral("L%1").arg(f.cafe));
+    EXPECT_TRUE(messages.shown().empty());
+}
+
 TEST_F(FindWindow, DoubleClickGoesToTheResultAndTheMoreLineGoesNowhere) {
     type(QStringLiteral("room"));
     ASSERT_GE(results->topLevelItemCount(), 1);
