@@ -129,7 +129,8 @@ void addAllocationPageCases(Bench& bench, Context& context) {
         return tree()->nodes().nodeCount();
     };
 
-    // The first entry: the top of the location tree, no items.
+    // The first entry: the top of the location tree, with the items of the
+    // branches open on entry, a screenful of them as nodes.
     Case first;
     first.name = QStringLiteral("page 5 first visit (allocation)");
     first.before = [&context] {
@@ -141,8 +142,16 @@ void addAllocationPageCases(Bench& bench, Context& context) {
     };
     first.rows = nodes;
     first.connection = &context.db();
+    // The branches open on entry show their items: the products' order
+    // and each branch's items are read with the top.
     first.statements = [] {
-        return locationTopStatements();
+        Statements out = locationTopStatements();
+        out.push_back(productOrderStatement());
+        for (const int branch : {store::loc::AvailableLocations, store::loc::AvailableLicences,
+                                 store::loc::RemovedLocations})
+            for (RawStatement& s : locationItemStatements(branch))
+                out.push_back(std::move(s));
+        return out;
     };
     bench.add(first);
 

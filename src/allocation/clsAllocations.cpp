@@ -147,19 +147,21 @@ std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrde
 
     std::vector<Row> stock;
     {
+        // Read by column position: a wide location has tens of thousands.
         store::Query q(db_, QStringLiteral("SELECT Stock_ID, Prod_ID, Stock_Code FROM Stock "
                                            "WHERE Loc_ID = ?"));
         q.bindAll(locId);
+        const int image = stockImage(locId);
         while (q.next()) {
-            const auto found = order.rank.constFind(q.integer(QStringLiteral("Prod_ID")));
+            const auto found = order.rank.constFind(q.integerAt(1));
             if (found == order.rank.constEnd())
                 continue;
-            const qint64 id = q.integer(QStringLiteral("Stock_ID"));
+            const qint64 id = q.integerAt(0);
             stock.push_back({*found, id,
                              TreeNode{StockKind + QString::number(id), parentKey,
                                       stockText(order.shown[static_cast<size_t>(*found)],
-                                                q.text(QStringLiteral("Stock_Code"))),
-                                      stockImage(locId), false}});
+                                                QString::fromUtf8(q.utf8At(2)).trimmed()),
+                                      image, false}});
         }
     }
     nodes.reserve(stock.size());

@@ -119,8 +119,10 @@ QModelIndex AllocationModel::find(const QString& key) {
     Node* location = reachLocation(*locId);
     if (!location || parsed.kind == QLatin1Char('L'))
         return indexOf(location);
-    if (location->itemsRead || !readChildren(location))
+    if (!location->itemsRead && !readChildren(location))
         return {};
+    if (!byKey_.contains(k))
+        showUntil(location, k);
     return loaded(k);
 }
 
@@ -144,6 +146,11 @@ int AllocationModel::imageOf(const QModelIndex& index) {
 bool AllocationModel::itemsLoaded(const QString& key) const {
     const Node* node = byKey_.value(key.trimmed(), nullptr);
     return node && node->itemsRead;
+}
+
+bool AllocationModel::allItemsShown(const QString& key) const {
+    const Node* node = byKey_.value(key.trimmed(), nullptr);
+    return node && node->itemsRead && node->unshown.empty();
 }
 
 int AllocationModel::nodeCount() const {
@@ -225,12 +232,20 @@ bool AllocationModel::loadItems(Node* location) {
 void AllocationModel::appendItems(Node* location, std::vector<TreeNode>& items) {
     location->itemsRead = true;
     location->holdsItems = !items.empty();
-    if (items.empty())
+    location->unshown.insert(location->unshown.end(), std::make_move_iterator(items.begin()),
+                             std::make_move_iterator(items.end()));
+    showMore(location, ItemsShownAtOnce);
+}
+
+void AllocationModel::showMore(Node* location, size_t count) {
+    count = std::min(count, location->unshown.size());
+    if (count == 0)
         return;
     const int first = static_cast<int>(location->children.size());
-    beginInsertRows(indexOf(location), first, first + static_cast<int>(items.size()) - 1);
-    location->children.reserve(location->children.size() + items.size());
-    for (TreeNode& item : items) {
+    beginInsertRows(indexOf(location), first, first + static_cast<int>(count) - 1);
+    location->children.reserve(location->children.size() + count);
+    for (size_t i = 0; i < count; ++i) {
+        TreeNode& item = location->unshown.front();
         auto node = std::make_unique<Node>();
         node->key = std::move(item.key);
         node->text = std::move(item.text);
@@ -239,8 +254,43 @@ void AllocationModel::appendItems(Node* location, std::vector<TreeNode>& items) 
         node->row = static_cast<int>(location->children.size());
         byKey_.insert(node->key, node.get());
         location->children.push_back(std::move(node));
+        location->unshown.pop_front();
     }
     endInsertRows();
+}
+
+bool AllocationModel::showUntil(Node* location, const QString& key) {
+    const auto found =
+        std::find_if(location->unshown.begin(), location->unshown.end(),
+                     [&key](const TreeNode& item) { return item.key == key; });
+    if (found == location->unshown.end())
+        return false;
+    // Whole batches, as scrolling down would have shown them.
+    const size_t upTo = static_cast<size_t>(found - location->unshown.begin()) + 1;
+    const size_t batches = (upTo + ItemsShownAtOnce - 1) / ItemsShownAtOnce;
+    showMore(location, batches * ItemsShownAtOnce);
+    return true;
+}
+
+void AllocationModel::addItems(Node* location, std::vector<TreeNode> items) {
+    if (items.empty())
+        return;
+    const bool allShown = location->unshown.empty();
+    location->unshown.insert(location->unshown.end(), std::make_move_iterator(items.begin()),
+                             std::make_move_iterator(items.end()));
+    if (allShown)
+        showMore(location, location->unshown.size());
+    location->holdsItems = true;
+}
+
+void AllocationModel::dropUnshown(Node* location, const QString& prefix, bool wholeKey) {
+    auto& unshown = location->unshown;
+    unshown.erase(std::remove_if(unshown.begin(), unshown.end(),
+                                 [&](const TreeNode& item) {
+                                     return wholeKey ? item.key == prefix
+                                                     : item.key.startsWith(prefix);
+                                 }),
+                  unshown.end());
 }
 
 void AllocationModel::loadAll() {
@@ -351,6 +401,7 @@ void AllocationModel::removeNode(Node* node) {
 void AllocationModel::itemsChangedAt(Node* location) {
     if (location->itemsRead)
         location->holdsItems =
+            !location->unshown.empty() ||
             std::any_of(location->children.begin(), location->children.end(),
                         [](const std::unique_ptr<Node>& child) { return !child->location; });
     else
@@ -365,7 +416,11 @@ void AllocationModel::applyMove(const MoveUpdate& update) {
         const int stockImage = update.targetLocId == store::loc::RemovedStock
                                    ? common::image::RemovedStock
                                    : common::image::Stock;
-        if (item && target && target->itemsRead && item->parent != target) {
+        // Not a node: one of the source's items not shown yet.
+        if (!item && source && source->itemsRead)
+            dropUnshown(source, update.stockKey, true);
+        const bool targetShowsAll = target && target->itemsRead && target->unshown.empty();
+        if (item && targetShowsAll && item->parent != target) {
             // Both ends loaded: the node itself moves, selection and all.
             Node* from = item->parent;
             const int row = item->row;
@@ -382,18 +437,23 @@ void AllocationModel::applyMove(const MoveUpdate& update) {
             const QModelIndex moved = indexOf(item);
             emit dataChanged(moved, moved);
             itemsChangedAt(from);
-        } else if (item && (!target || !target->itemsRead)) {
-            // The target reads its items, this one among them, as it opens.
+        } else if (item && item->parent != target) {
+            // The target reads its items, this one among them, as it opens;
+            // or it has items not shown yet, and this one goes after them.
             Node* from = item->parent;
+            const TreeNode moved{item->key, target ? target->key : QString(), item->text,
+                                 stockImage};
             removeNode(item);
             itemsChangedAt(from);
+            if (target && target->itemsRead)
+                addItems(target, {moved});
         } else if (!item && target && target->itemsRead) {
             std::optional<TreeNode> node;
             common::guarded(session_.messages(), [&] {
                 node = session_.logic<clsAllocations>().StockNode(common::idOfKey(update.stockKey));
             });
             if (node)
-                insertNode(target, *node);
+                addItems(target, {*node});
         }
         if (source && source != target)
             itemsChangedAt(source);
@@ -418,8 +478,8 @@ void AllocationModel::applyMove(const MoveUpdate& update) {
             if (!child->location && child->key.startsWith(update.kind))
                 removeNode(child);
         }
-        for (const TreeNode& group : *groups)
-            insertNode(location, group);
+        dropUnshown(location, QString(update.kind), false);
+        addItems(location, *groups);
         itemsChangedAt(location);
     }
 }
@@ -466,8 +526,10 @@ bool AllocationModel::hasChildren(const QModelIndex& parent) const {
     const Node* node = nodeOf(parent);
     if (!node->children.empty())
         return true;
-    if (!node->location || node->itemsRead)
+    if (!node->location)
         return false;
+    if (node->itemsRead)
+        return !node->unshown.empty();
     if (!node->locationsRead && node->hasLocations)
         return true;
     if (!node->holdsItems) {
@@ -482,12 +544,16 @@ bool AllocationModel::hasChildren(const QModelIndex& parent) const {
 
 bool AllocationModel::canFetchMore(const QModelIndex& parent) const {
     const Node* node = nodeOf(parent);
-    return node->location && !node->itemsRead && hasChildren(parent);
+    return node->location && (node->itemsRead ? !node->unshown.empty() : hasChildren(parent));
 }
 
 void AllocationModel::fetchMore(const QModelIndex& parent) {
     Node* node = nodeOf(parent);
-    if (node->location)
+    if (!node->location)
+        return;
+    if (node->itemsRead)
+        showMore(node, ItemsShownAtOnce);
+    else
         readChildren(node);
 }
 

@@ -6,6 +6,7 @@
 #include <QBrush>
 #include <QHash>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,6 +24,12 @@ namespace allocation {
 // holds one small node per location and item read, whatever the register
 // holds elsewhere.
 //
+// A location's items are read together, in their order, but shown as nodes
+// ItemsShownAtOnce at a time: the first as it opens, the next as the view
+// asks for more (canFetchMore/fetchMore) or a key among them is asked for.
+// So a location holding tens of thousands of items costs the view and the
+// model what a screenful does.
+//
 // Stored moves change the nodes in place (applyMove): a location not read
 // yet is left to read what it holds when it opens.
 class AllocationModel : public QAbstractItemModel {
@@ -30,6 +37,8 @@ class AllocationModel : public QAbstractItemModel {
 public:
     static constexpr int KeyRole = Qt::UserRole + 1;
     static constexpr int ImageRole = Qt::UserRole + 2;
+    // How many of a location's items become nodes at a time.
+    static constexpr int ItemsShownAtOnce = 200;
 
     AllocationModel(common::Session& session, QObject* parent = nullptr);
     ~AllocationModel() override;
@@ -61,8 +70,10 @@ public:
     bool open(const QModelIndex& location);
 
     // Whether a location's items are read (its child locations are then
-    // read too); how many nodes the model holds.
+    // read too), whether all of them are shown as nodes; how many nodes the
+    // model holds.
     bool itemsLoaded(const QString& locationKey) const;
+    bool allItemsShown(const QString& locationKey) const;
     int nodeCount() const;
     // The location nodes that are parents of nodes read (those a view can
     // open or close), by key, each after the one above it.
@@ -99,6 +110,8 @@ private:
         bool hasLocations = false;
         bool itemsRead = false;
         mutable std::optional<bool> holdsItems;
+        // Items read but not yet nodes, in their order, after the children.
+        std::deque<TreeNode> unshown;
         Node* parent = nullptr;
         int row = 0;
         std::vector<std::unique_ptr<Node>> children;
@@ -119,6 +132,18 @@ private:
     Node* reachLocation(int locId);
     // Adds a location's items, read as one batch, after its other nodes.
     void appendItems(Node* location, std::vector<TreeNode>& items);
+    // Makes nodes of up to count of a location's unshown items.
+    void showMore(Node* location, size_t count);
+    // Shows a location's unshown items up to the one with the key; false
+    // when none has it.
+    bool showUntil(Node* location, const QString& key);
+    // Adds items to a location whose items are read, after the others:
+    // nodes when all of them are shown, else the last of those not shown
+    // yet.
+    void addItems(Node* location, std::vector<TreeNode> items);
+    // Drops the unshown items of a location whose key starts with prefix
+    // (a whole key, or a licence group kind).
+    void dropUnshown(Node* location, const QString& prefix, bool wholeKey);
     void insertNode(Node* parent, const TreeNode& node);
     void removeNode(Node* node);
     void forget(const Node* node);

@@ -23,6 +23,28 @@ AllocationTreeView::AllocationTreeView(AllocationModel& model, QWidget* parent)
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &AllocationTreeView::showItemsNearView);
+}
+
+void AllocationTreeView::updateGeometries() {
+    QTreeView::updateGeometries();
+    showItemsNearView();
+}
+
+void AllocationTreeView::showItemsNearView() {
+    if (showingItems_)
+        return;
+    showingItems_ = true;
+    const int below = viewport()->height() * 2;
+    for (QModelIndex at = indexAt(QPoint(1, 1)); at.isValid() && visualRect(at).top() <= below;
+         at = indexBelow(at)) {
+        const QModelIndex parent = at.parent();
+        if (parent.isValid() && at.row() == model_.rowCount(parent) - 1 &&
+            model_.itemsLoaded(keyOf(parent)) && model_.canFetchMore(parent))
+            model_.fetchMore(parent);
+    }
+    showingItems_ = false;
 }
 
 void AllocationTreeView::fill(const std::vector<locations::TreeNode>& locations) {
@@ -106,8 +128,15 @@ void AllocationTreeView::restorePlace(const Place& place) {
         if (const QModelIndex index = node(key); index.isValid())
             selectionModel()->select(index, QItemSelectionModel::Select);
     // The scroll range follows the layout, which the view otherwise makes
-    // later.
+    // later; items further down than those shown are shown as the range
+    // grows towards the place.
     executeDelayedItemsLayout();
+    for (int range = -1; verticalScrollBar()->maximum() < place.scroll &&
+                         verticalScrollBar()->maximum() != range;) {
+        range = verticalScrollBar()->maximum();
+        verticalScrollBar()->setValue(range);
+        executeDelayedItemsLayout();
+    }
     verticalScrollBar()->setValue(place.scroll);
 }
 

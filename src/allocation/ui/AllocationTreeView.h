@@ -23,7 +23,9 @@ class AllocationModel;
 //
 // The top of the location tree is read as it is filled; a location's child
 // locations and items as it opens, or when a node below it is asked for by
-// key (node, revealNode, restorePlace).
+// key (node, revealNode, restorePlace). A location's items become nodes a
+// batch at a time: the view asks for the next batch when the last of those
+// shown comes near the screen, wherever the location stands in the tree.
 class AllocationTreeView : public QTreeView {
     Q_OBJECT
 public:
@@ -83,10 +85,14 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void updateGeometries() override;
 
 private:
     QModelIndex draggedBy(const QDropEvent* event) const;
     void markTarget(const QModelIndex& dragged, const QPoint& pos);
+    // Shows the next items of every location whose last shown item is on
+    // the screen or the one below it.
+    void showItemsNearView();
 
     AllocationModel& model_;
     TargetRule targetRule_;
@@ -98,6 +104,7 @@ private:
         Qt::KeyboardModifiers modifiers;
     };
     bool dragRunning_ = false;
+    bool showingItems_ = false;
     std::optional<Drop> pendingDrop_;
 };
 

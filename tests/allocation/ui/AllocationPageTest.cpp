@@ -654,17 +654,80 @@ TEST_F(AllocationPage, ALocationHoldingTenThousandItemsOpens) {
     ASSERT_TRUE(tree->nodes().hasChildren(place));
     tree->expand(place);
     QCoreApplication::processEvents();
+    // The first items show at once; the rest as the user scrolls down.
+    const int shownAtOnce = tree->model()->rowCount(place);
+    EXPECT_GE(shownAtOnce, allocation::AllocationModel::ItemsShownAtOnce);
+    EXPECT_LT(shownAtOnce, Many);
+    EXPECT_FALSE(tree->nodes().allItemsShown(loc(storeRoom)));
+    tree->setFocus();
+    tree->setCurrentIndex(tree->model()->index(0, 0, place));
+    for (int press = 0; press < Many && tree->model()->rowCount(place) < Many; ++press) {
+        QTest::keyClick(tree, Qt::Key_PageDown);
+        QCoreApplication::processEvents();
+    }
     ASSERT_EQ(tree->model()->rowCount(place), Many);
+    EXPECT_TRUE(tree->nodes().allItemsShown(loc(storeRoom)));
     const QModelIndex last = tree->model()->index(Many - 1, 0, place);
     EXPECT_EQ(last.data().toString(), QStringLiteral("Desk Pc - (BULK-09999)"));
     tree->scrollTo(last);
     EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualRect(last).center()));
     // One of them moves out as any other.
+    tree->clearSelection();
     const QString first = AllocationTreeView::keyOf(tree->model()->index(0, 0, place));
     page->dropItem(node(first), node(loc(office)));
     EXPECT_EQ(parentOf(first), loc(office));
     EXPECT_EQ(tree->model()->rowCount(node(loc(storeRoom))), Many - 1);
     EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(AllocationPage, AWideLocationShowsItsItemsABatchAtATimeAndMovesKeepItsOrder) {
+    constexpr int Wide = allocation::AllocationModel::ItemsShownAtOnce + 5;
+    QStringList bulk;
+    {
+        store::Transaction tx(t.db());
+        for (int i = 0; i < Wide; ++i)
+            bulk << QStringLiteral("S%1").arg(
+                t.addStock(QStringLiteral("W-%1").arg(i, 3, 10, QLatin1Char('0')), pc, storeRoom));
+        tx.commit();
+    }
+    page->rebuild();
+    allocation::AllocationModel& model = tree->nodes();
+    const QString pcKey = QStringLiteral("S%1").arg(pcAtOffice);
+    const QString place = loc(storeRoom);
+    tree->expand(node(place));
+    tree->expand(node(loc(office)));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(tree->model()->rowCount(node(place)), allocation::AllocationModel::ItemsShownAtOnce);
+    EXPECT_TRUE(model.canFetchMore(node(place)));
+    EXPECT_FALSE(model.loaded(bulk.last()).isValid()) << "not a node yet";
+
+    // Dropped on the wide location, the item goes after its other items,
+    // not yet shown; taken back, it is a node where it came from.
+    tree->clearSelection();
+    page->dropItem(node(pcKey), node(place));
+    EXPECT_FALSE(model.loaded(pcKey).isValid());
+    EXPECT_FALSE(model.hasChildren(node(loc(office))));
+    EXPECT_EQ(tree->model()->rowCount(node(place)), allocation::AllocationModel::ItemsShownAtOnce);
+    QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(messages.shown().empty());
+    ASSERT_TRUE(model.loaded(pcKey).isValid());
+    EXPECT_EQ(parentOf(pcKey), loc(office));
+
+    // Dropped again and every item shown: each once, in the order read,
+    // the dropped one last; as a fresh read of the tree shows them.
+    page->dropItem(node(pcKey), node(place));
+    while (model.canFetchMore(node(place)))
+        model.fetchMore(node(place));
+    EXPECT_EQ(childKeys(tree, node(place)), bulk + QStringList{pcKey});
+    EXPECT_EQ(storedLocation("Stock", "Stock_ID", pcAtOffice), storeRoom);
+    tree->expandAll();
+    const QStringList shown = treeShape(tree);
+    page->rebuild();
+    EXPECT_FALSE(model.loaded(bulk.last()).isValid());
+    EXPECT_TRUE(node(bulk.last()).isValid()) << "found by key among those not shown";
+    EXPECT_TRUE(model.allItemsShown(place));
+    tree->expandAll();
+    EXPECT_EQ(treeShape(tree), shown);
 }
 
 // ---- Locations read one level at a time -------------------------------------------
