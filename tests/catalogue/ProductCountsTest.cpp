@@ -271,7 +271,7 @@ TEST(ProductCounts, AWrongKeptCountIsFoundAndMended) {
 namespace {
 
 // Takes a register back to the version before the kept counts: no table,
-// no triggers, stamped 7.
+// no triggers, none of the later versions' indexes, stamped 7.
 void backToVersion7(store::Database& db) {
     const char* const triggers[][2] = {
         {"trProductsCountRemove", "Products"}, {"trStockCountAdd", "Stock"},
@@ -285,13 +285,13 @@ void backToVersion7(store::Database& db) {
                          .arg(QString::fromLatin1(trigger[0]), QString::fromLatin1(trigger[1]))
                    : QStringLiteral("DROP TRIGGER %1").arg(QString::fromLatin1(trigger[0])));
     db.run(QStringLiteral("DROP TABLE ProductCounts"));
+    db.run(QStringLiteral("DROP INDEX ixProductsDescOrder"));
     db.setUserVersion(7);
 }
 
 } // namespace
 
 TEST(ProductCounts, ARegisterOfVersion7IsCountedByItsMigration) {
-    ASSERT_EQ(store::SchemaVersion, 8);
     CountedRegister r;
     backToVersion7(r.t.db());
     r.addItems();

@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -101,9 +102,9 @@ TEST(About, SystemInfoStartsTheFirstProgramOfTheListOnPath) {
     shell::frmAbout about(messages);
     QTest::mouseClick(child<QPushButton>(&about, "cmdSysInfo"), Qt::LeftButton);
     EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('\n').toStdString();
-    // The program runs on its own; wait for the file it leaves.
+    // The program runs on its own; wait for the file it leaves, written.
     QDeadlineTimer deadline(20000);
-    while (!QFile::exists(marker) && !deadline.hasExpired())
+    while (QFileInfo(marker).size() == 0 && !deadline.hasExpired())
         QThread::msleep(20);
     QFile file(marker);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the program did not run";
