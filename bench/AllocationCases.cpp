@@ -94,6 +94,18 @@ Statements locationItemStatements(int locId) {
     return out;
 }
 
+// What entering the page reads: the top of the location tree, the
+// products' order and the items of the branches open on entry.
+Statements entryStatements() {
+    Statements out = locationTopStatements();
+    out.push_back(productOrderStatement());
+    for (const int branch : {store::loc::AvailableLocations, store::loc::AvailableLicences,
+                             store::loc::RemovedLocations})
+        for (RawStatement& s : locationItemStatements(branch))
+            out.push_back(std::move(s));
+    return out;
+}
+
 // The locations below the top on the way down to a location, itself
 // included: those read as it is reached.
 std::vector<int> locationsBelowTop(Context& context, int locId) {
@@ -145,13 +157,7 @@ void addAllocationPageCases(Bench& bench, Context& context) {
     // The branches open on entry show their items: the products' order
     // and each branch's items are read with the top.
     first.statements = [] {
-        Statements out = locationTopStatements();
-        out.push_back(productOrderStatement());
-        for (const int branch : {store::loc::AvailableLocations, store::loc::AvailableLicences,
-                                 store::loc::RemovedLocations})
-            for (RawStatement& s : locationItemStatements(branch))
-                out.push_back(std::move(s));
-        return out;
+        return entryStatements();
     };
     bench.add(first);
 
@@ -178,8 +184,7 @@ void addAllocationPageCases(Bench& bench, Context& context) {
         QApplication::processEvents();
     };
     again.statements = [busiestPath] {
-        Statements out = locationTopStatements();
-        out.push_back(productOrderStatement());
+        Statements out = entryStatements();
         for (RawStatement& s : openingStatements(busiestPath))
             out.push_back(std::move(s));
         return out;

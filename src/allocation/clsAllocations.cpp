@@ -70,6 +70,22 @@ void appendInOrder(std::vector<TreeNode>& nodes, std::vector<Row>& rows) {
         nodes.push_back(std::move(r.node));
 }
 
+// One item of a location before it is a node: its product's rank and its
+// own id (a stock item's, or a licence group's product), which order it,
+// and its stock code or its group's count.
+struct ItemRow {
+    int rank;
+    qint64 id;
+    qint64 count;
+    QString code;
+};
+
+void sortRows(std::vector<ItemRow>& rows) {
+    std::sort(rows.begin(), rows.end(), [](const ItemRow& a, const ItemRow& b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
+    });
+}
+
 } // namespace
 
 clsAllocations::clsAllocations(store::Database& db, common::Messages& messages,
@@ -130,62 +146,64 @@ std::vector<TreeNode> clsAllocations::FillAllocationItems() {
 
 ProductOrder clsAllocations::ProductsInOrder() {
     ProductOrder order;
+    // Walked in the order of ixProductsDescOrder, read by column position.
     store::Query q(db_, QStringLiteral("SELECT Prod_ID, Prod_Desc FROM Products ORDER BY "
                                        "Prod_Desc") +
                             store::IgnoreCase + QStringLiteral(", Prod_ID"));
     while (q.next()) {
-        order.rank.insert(q.integer(QStringLiteral("Prod_ID")),
-                          static_cast<int>(order.shown.size()));
-        order.shown.push_back(properCase(q.text(QStringLiteral("Prod_Desc"))));
+        order.rank.insert(q.integerAt(0), static_cast<int>(order.shown.size()));
+        order.shown.push_back(properCase(QString::fromUtf8(q.utf8At(1)).trimmed()));
     }
     return order;
 }
 
 std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrder& order) {
+    // A wide location holds tens of thousands: its rows are read by column
+    // position and put in order before any node's texts are made.
     std::vector<TreeNode> nodes;
     const QString parentKey = locationKey(locId);
+    const auto shown = [&order](const ItemRow& row) -> const QString& {
+        return order.shown[static_cast<size_t>(row.rank)];
+    };
 
-    std::vector<Row> stock;
+    std::vector<ItemRow> stock;
     {
-        // Read by column position: a wide location has tens of thousands.
         store::Query q(db_, QStringLiteral("SELECT Stock_ID, Prod_ID, Stock_Code FROM Stock "
                                            "WHERE Loc_ID = ?"));
         q.bindAll(locId);
-        const int image = stockImage(locId);
         while (q.next()) {
             const auto found = order.rank.constFind(q.integerAt(1));
-            if (found == order.rank.constEnd())
-                continue;
-            const qint64 id = q.integerAt(0);
-            stock.push_back({*found, id,
-                             TreeNode{StockKind + QString::number(id), parentKey,
-                                      stockText(order.shown[static_cast<size_t>(*found)],
-                                                QString::fromUtf8(q.utf8At(2)).trimmed()),
-                                      image, false}});
+            if (found != order.rank.constEnd())
+                stock.push_back(
+                    {*found, q.integerAt(0), 0, QString::fromUtf8(q.utf8At(2)).trimmed()});
         }
     }
+    sortRows(stock);
     nodes.reserve(stock.size());
-    appendInOrder(nodes, stock);
+    const int image = stockImage(locId);
+    for (const ItemRow& row : stock)
+        nodes.push_back({StockKind + QString::number(row.id), parentKey,
+                         stockText(shown(row), row.code), image, false});
 
+    // A group's key is its kind, product and location (common::licenceGroupKey).
+    const QString keyEnd = QLatin1Char('-') + QString::number(locId);
     for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
-        std::vector<Row> groups;
+        std::vector<ItemRow> groups;
         store::Query q(db_, QStringLiteral("SELECT Prod_ID, count(*) AS n FROM Licences "
                                            "WHERE Loc_ID = ? AND Type = ? GROUP BY Prod_ID"));
         q.bindAll(locId, licenceType(kind));
         while (q.next()) {
-            const qint64 prodId = q.integer(QStringLiteral("Prod_ID"));
+            const qint64 prodId = q.integerAt(0);
             const auto found = order.rank.constFind(prodId);
-            if (found == order.rank.constEnd())
-                continue;
-            groups.push_back({*found, prodId,
-                              TreeNode{common::licenceGroupKey(kind == QLatin1Char('T'),
-                                                               static_cast<int>(prodId), locId),
-                                       parentKey,
-                                       groupText(kind, order.shown[static_cast<size_t>(*found)],
-                                                 q.integer(QStringLiteral("n"))),
-                                       groupImage(kind, locId), false}});
+            if (found != order.rank.constEnd())
+                groups.push_back({*found, prodId, q.integerAt(1), QString()});
         }
-        appendInOrder(nodes, groups);
+        sortRows(groups);
+        nodes.reserve(nodes.size() + groups.size());
+        const int groupImg = groupImage(kind, locId);
+        for (const ItemRow& row : groups)
+            nodes.push_back({kind + QString::number(row.id) + keyEnd, parentKey,
+                             groupText(kind, shown(row), row.count), groupImg, false});
     }
     return nodes;
 }
