@@ -260,9 +260,8 @@ void AllocationModel::showMore(Node* location, size_t count) {
 }
 
 bool AllocationModel::showUntil(Node* location, const QString& key) {
-    const auto found =
-        std::find_if(location->unshown.begin(), location->unshown.end(),
-                     [&key](const TreeNode& item) { return item.key == key; });
+    const auto found = std::find_if(location->unshown.begin(), location->unshown.end(),
+                                    [&key](const TreeNode& item) { return item.key == key; });
     if (found == location->unshown.end())
         return false;
     // Whole batches, as scrolling down would have shown them.

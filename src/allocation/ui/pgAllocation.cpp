@@ -306,8 +306,7 @@ void pgAllocation::showMoves(const std::vector<MoveUpdate>& updates) {
         // Read now, not when the view next lays itself out: the moved
         // nodes are there as soon as the move is (after the items not shown
         // yet of a place read before).
-        if (!model_->itemsLoaded(AllocationTreeView::keyOf(target)) &&
-            model_->canFetchMore(target))
+        if (!model_->itemsLoaded(AllocationTreeView::keyOf(target)) && model_->canFetchMore(target))
             model_->fetchMore(target);
         if (!tvSourceLoc->isExpanded(target))
             tvSourceLoc->expand(target);
