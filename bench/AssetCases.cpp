@@ -57,40 +57,43 @@ Item liveLicence(store::Database& db) {
             q.text(QStringLiteral("Licence_Name")), q.text(QStringLiteral("Loc_Desc"))};
 }
 
+// An item dialog opened in Modify mode on the item that onItem points it at.
+template <typename Dialog, typename OnItem>
+Case dialogOpened(Context& context, const QString& name, OnItem onItem) {
+    Case c;
+    c.name = name;
+    c.run = [&context, onItem] {
+        Dialog dialog(context.session(), &context.window());
+        dialog.Mode = common::mode::Modify;
+        onItem(dialog);
+        dialog.Form_Load();
+    };
+    c.rows = [] {
+        return 1;
+    };
+    return c;
+}
+
 } // namespace
 
 void addAssetCases(Bench& bench, Context& context) {
     const Item item = liveItem(context.db());
 
-    Case open;
-    open.name = QStringLiteral("stock dialog opened on an item");
-    open.run = [&context, item] {
-        assets::frmStockMaint dialog(context.session(), &context.window());
-        dialog.Mode = common::mode::Modify;
-        dialog.ProdID = item.prodId;
-        dialog.StockID = item.id;
-        dialog.Form_Load();
-    };
-    open.rows = [] {
-        return 1;
-    };
-    bench.add(open);
+    bench.add(dialogOpened<assets::frmStockMaint>(context,
+                                                  QStringLiteral("stock dialog opened on an item"),
+                                                  [item](assets::frmStockMaint& dialog) {
+                                                      dialog.ProdID = item.prodId;
+                                                      dialog.StockID = item.id;
+                                                  }));
 
     // The licence dialog likewise, on a live licence.
     const Item openedLicence = liveLicence(context.db());
-    Case openLicence;
-    openLicence.name = QStringLiteral("licence dialog opened on a licence");
-    openLicence.run = [&context, openedLicence] {
-        assets::frmLicenceMaint dialog(context.session(), &context.window());
-        dialog.Mode = common::mode::Modify;
-        dialog.ProdID = openedLicence.prodId;
-        dialog.LicID = openedLicence.id;
-        dialog.Form_Load();
-    };
-    openLicence.rows = [] {
-        return 1;
-    };
-    bench.add(openLicence);
+    bench.add(dialogOpened<assets::frmLicenceMaint>(
+        context, QStringLiteral("licence dialog opened on a licence"),
+        [openedLicence](assets::frmLicenceMaint& dialog) {
+            dialog.ProdID = openedLicence.prodId;
+            dialog.LicID = openedLicence.id;
+        }));
 
     // The dialogs' product list alone: every product in the list's order.
     Case products;
