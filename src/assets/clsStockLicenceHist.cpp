@@ -98,6 +98,15 @@ common::ListRows clsStockLicenceHist::FillHistory(int itemId, const QString& ite
     const store::LocationPaths paths(db_);
     places.removeDuplicates();
     paths.prefetchNamed(places);
+    // Paths only of the locations shown: a name of one location, and the
+    // place the item stands at.
+    std::vector<int> shown;
+    if (standsAt)
+        shown.push_back(*standsAt);
+    for (const QString& place : std::as_const(places))
+        if (const std::vector<int> named = paths.named(place); named.size() == 1)
+            shown.push_back(named.front());
+    paths.prefetch(shown);
     const auto shownPlace = [&](const QString& stored) {
         const std::vector<int> named = paths.named(stored);
         if (named.size() == 1)

@@ -39,6 +39,14 @@ void LocationPaths::prefetch(const std::vector<int>& locIds) const {
     std::vector<int> wanted;
     QSet<int> queued;
     const auto want = [&](int id) {
+        // A row read already (by a lookup of names) is climbed through to
+        // the first ancestor not read yet.
+        for (int depth = 0; depth < MaxDepth; ++depth) {
+            const auto known = rows_.constFind(id);
+            if (known == rows_.constEnd() || known->parent == id)
+                break;
+            id = known->parent;
+        }
         if (id != loc::None && !rows_.contains(id) && !absent_.contains(id) &&
             !queued.contains(id)) {
             queued.insert(id);
@@ -165,15 +173,23 @@ void LocationPaths::prefetchNamed(const QStringList& descs) const {
         QString marks;
         for (int i = 0; i < n; ++i)
             marks += i == 0 ? QStringLiteral("fold_text(?)") : QStringLiteral(", fold_text(?)");
-        Query q(db_, QStringLiteral("SELECT Item_ID FROM FindText WHERE Kind = ? AND Folded IN (") +
+        // The rows themselves only: a common name ("Finance") is many
+        // locations, and their ancestors are read when a path is asked for.
+        Query q(db_, QStringLiteral("SELECT l.Loc_ID, l.Loc_Desc, l.Loc_ParentID FROM FindText f "
+                                    "INNER JOIN Locations l ON l.Loc_ID = f.Item_ID "
+                                    "WHERE f.Kind = ? AND f.Folded IN (") +
                          marks + QLatin1Char(')'));
         q.bind(1, static_cast<int>(FindKind::Location));
         for (int i = 0; i < n; ++i)
             q.bind(i + 2, asked.at(from + i));
-        while (q.next())
-            found.push_back(static_cast<int>(q.integer(QStringLiteral("Item_ID"))));
+        while (q.next()) {
+            const int id = static_cast<int>(q.integerAt(0));
+            if (!rows_.contains(id))
+                rows_.insert(id, {QString::fromUtf8(q.utf8At(1)).trimmed(),
+                                  static_cast<int>(q.integerAt(2))});
+            found.push_back(id);
+        }
     }
-    prefetch(found);
     for (const int id : found) {
         const auto at = rows_.constFind(id);
         if (at == rows_.constEnd() || named_.contains(id))

@@ -189,6 +189,16 @@ TEST_F(LocationPathsTest, NamesMatchTrimmedAndCaseBlindButNotAccentBlind) {
     EXPECT_EQ(paths.named(QStringLiteral("room 1")), (std::vector<int>{room, otherRoom}));
     EXPECT_EQ(paths.named(QStringLiteral("cafe")), std::vector<int>{});
     EXPECT_EQ(paths.named(QStringLiteral("café")), std::vector<int>{cafe});
+    // The locations found by name have their own rows read; a prefetch of
+    // them reads their ancestors, and their paths are the whole table's.
+    std::vector<int> found;
+    for (const QString& desc : asked)
+        for (const int id : paths.named(desc))
+            found.push_back(id);
+    ASSERT_FALSE(found.empty());
+    paths.prefetch(found);
+    for (const int id : found)
+        EXPECT_EQ(paths.path(id), whole.path(id)) << id;
     // Asked without a prefetch, on a fresh object.
     const store::LocationPaths fresh(t.db());
     EXPECT_EQ(fresh.named(QStringLiteral(" DESK")), std::vector<int>{desk});
