@@ -84,13 +84,13 @@ RawStatement productOrderStatement() {
 
 // What the allocation page reads as a location opens.
 Statements locationItemStatements(int locId) {
-    Statements out{{QStringLiteral("SELECT Stock_ID, Prod_ID, Stock_Code FROM Stock "
+    Statements out{{QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock "
                                    "WHERE Loc_ID = ?"),
                     {locId}}};
     for (const QString& type : {store::LicenceNormal, store::LicenceTemporary})
-        out.push_back({QStringLiteral("SELECT Prod_ID, count(*) AS n FROM Licences "
-                                      "WHERE Loc_ID = ? AND Type = ? GROUP BY Prod_ID"),
-                       {locId, type}});
+        out.push_back({QStringLiteral("SELECT Prod_ID, Loc_ID, count(*) AS n FROM Licences "
+                                      "WHERE Type = ? AND Loc_ID = ? GROUP BY Loc_ID, Prod_ID"),
+                       {type, locId}});
     return out;
 }
 

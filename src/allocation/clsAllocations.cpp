@@ -52,30 +52,15 @@ int stockImage(int locId) {
     return locId == store::loc::RemovedStock ? image::RemovedStock : image::Stock;
 }
 
-// An item node with what orders it among its location's: its product's
-// rank, then its own id (a stock item's, or a licence group's location or
-// product).
-struct Row {
-    int rank;
-    qint64 id;
-    TreeNode node;
-};
-
-// Appends the nodes in that order.
-void appendInOrder(std::vector<TreeNode>& nodes, std::vector<Row>& rows) {
-    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return a.rank != b.rank ? a.rank < b.rank : a.id < b.id;
-    });
-    for (Row& r : rows)
-        nodes.push_back(std::move(r.node));
-}
-
-// One item of a location before it is a node: its product's rank and its
-// own id (a stock item's, or a licence group's product), which order it,
-// and its stock code or its group's count.
+// One item before it is a node: its product's rank and its own id (a
+// stock item's, or a licence group's location), which order it among its
+// location's; where it is, its product, and its stock code or its group's
+// count.
 struct ItemRow {
     int rank;
     qint64 id;
+    int locId;
+    qint64 prodId;
     qint64 count;
     QString code;
 };
@@ -95,53 +80,7 @@ clsAllocations::clsAllocations(store::Database& db, common::Messages& messages,
 std::vector<TreeNode> clsAllocations::FillAllocationItems() {
     // Products in description order, once: the item rows are then put in
     // that order by rank, without a text comparison per row.
-    const ProductOrder order = ProductsInOrder();
-    const QHash<qint64, int>& rank = order.rank;
-    const std::vector<QString>& shown = order.shown;
-    std::vector<TreeNode> nodes;
-
-    std::vector<Row> stock;
-    {
-        store::Query q(db_,
-                       QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock"));
-        while (q.next()) {
-            const auto found = rank.constFind(q.integer(QStringLiteral("Prod_ID")));
-            if (found == rank.constEnd())
-                continue;
-            const qint64 id = q.integer(QStringLiteral("Stock_ID"));
-            const int locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-            stock.push_back({*found, id,
-                             TreeNode{StockKind + QString::number(id), locationKey(locId),
-                                      stockText(shown[static_cast<size_t>(*found)],
-                                                q.text(QStringLiteral("Stock_Code"))),
-                                      stockImage(locId), false}});
-        }
-    }
-    nodes.reserve(stock.size());
-    appendInOrder(nodes, stock);
-
-    for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
-        std::vector<Row> groups;
-        store::Query q(db_, QStringLiteral("SELECT Prod_ID, Loc_ID, count(*) AS n FROM Licences "
-                                           "WHERE Type = ? GROUP BY Loc_ID, Prod_ID"));
-        q.bindAll(licenceType(kind));
-        while (q.next()) {
-            const qint64 prodId = q.integer(QStringLiteral("Prod_ID"));
-            const auto found = rank.constFind(prodId);
-            if (found == rank.constEnd())
-                continue;
-            const int locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-            QString text =
-                groupText(kind, shown[static_cast<size_t>(*found)], q.integer(QStringLiteral("n")));
-            groups.push_back(
-                {*found, locId,
-                 TreeNode{common::licenceGroupKey(kind == QLatin1Char('T'),
-                                                  static_cast<int>(prodId), locId),
-                          locationKey(locId), std::move(text), groupImage(kind, locId), false}});
-        }
-        appendInOrder(nodes, groups);
-    }
-    return nodes;
+    return itemNodes(std::nullopt, ProductsInOrder());
 }
 
 ProductOrder clsAllocations::ProductsInOrder() {
@@ -158,52 +97,76 @@ ProductOrder clsAllocations::ProductsInOrder() {
 }
 
 std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrder& order) {
-    // A wide location holds tens of thousands: its rows are read by column
+    return itemNodes(locId, order);
+}
+
+std::vector<TreeNode> clsAllocations::itemNodes(std::optional<int> locId,
+                                                const ProductOrder& order) {
+    // A wide location holds tens of thousands: rows are read by column
     // position and put in order before any node's texts are made.
     std::vector<TreeNode> nodes;
-    const QString parentKey = locationKey(locId);
     const auto shown = [&order](const ItemRow& row) -> const QString& {
         return order.shown[static_cast<size_t>(row.rank)];
+    };
+    // Each location's key made once.
+    const QString oneKey = locId ? locationKey(*locId) : QString();
+    QHash<int, QString> keys;
+    const auto keyOf = [&](int at) {
+        if (locId)
+            return oneKey;
+        auto key = keys.constFind(at);
+        if (key == keys.constEnd())
+            key = keys.insert(at, locationKey(at));
+        return *key;
     };
 
     std::vector<ItemRow> stock;
     {
-        store::Query q(db_, QStringLiteral("SELECT Stock_ID, Prod_ID, Stock_Code FROM Stock "
-                                           "WHERE Loc_ID = ?"));
-        q.bindAll(locId);
+        store::Query q(db_,
+                       QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock") +
+                           (locId ? QStringLiteral(" WHERE Loc_ID = ?") : QString()));
+        if (locId)
+            q.bindAll(*locId);
         while (q.next()) {
-            const auto found = order.rank.constFind(q.integerAt(1));
+            const qint64 prodId = q.integerAt(1);
+            const auto found = order.rank.constFind(prodId);
             if (found != order.rank.constEnd())
-                stock.push_back(
-                    {*found, q.integerAt(0), 0, QString::fromUtf8(q.utf8At(2)).trimmed()});
+                stock.push_back({*found, q.integerAt(0), static_cast<int>(q.integerAt(2)), prodId,
+                                 0, QString::fromUtf8(q.utf8At(3)).trimmed()});
         }
     }
     sortRows(stock);
     nodes.reserve(stock.size());
-    const int image = stockImage(locId);
     for (const ItemRow& row : stock)
-        nodes.push_back({StockKind + QString::number(row.id), parentKey,
-                         stockText(shown(row), row.code), image, false});
+        nodes.push_back({StockKind + QString::number(row.id), keyOf(row.locId),
+                         stockText(shown(row), row.code), stockImage(row.locId), false});
 
-    // A group's key is its kind, product and location (common::licenceGroupKey).
-    const QString keyEnd = QLatin1Char('-') + QString::number(locId);
     for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
         std::vector<ItemRow> groups;
-        store::Query q(db_, QStringLiteral("SELECT Prod_ID, count(*) AS n FROM Licences "
-                                           "WHERE Loc_ID = ? AND Type = ? GROUP BY Prod_ID"));
-        q.bindAll(locId, licenceType(kind));
+        store::Query q(db_, QStringLiteral("SELECT Prod_ID, Loc_ID, count(*) AS n FROM Licences "
+                                           "WHERE Type = ?") +
+                                (locId ? QStringLiteral(" AND Loc_ID = ?") : QString()) +
+                                QStringLiteral(" GROUP BY Loc_ID, Prod_ID"));
+        if (locId)
+            q.bindAll(licenceType(kind), *locId);
+        else
+            q.bindAll(licenceType(kind));
         while (q.next()) {
             const qint64 prodId = q.integerAt(0);
             const auto found = order.rank.constFind(prodId);
-            if (found != order.rank.constEnd())
-                groups.push_back({*found, prodId, q.integerAt(1), QString()});
+            if (found != order.rank.constEnd()) {
+                const int at = static_cast<int>(q.integerAt(1));
+                groups.push_back({*found, at, at, prodId, q.integerAt(2), QString()});
+            }
         }
         sortRows(groups);
         nodes.reserve(nodes.size() + groups.size());
-        const int groupImg = groupImage(kind, locId);
+        // A group's key is its kind, product and location (common::licenceGroupKey).
         for (const ItemRow& row : groups)
-            nodes.push_back({kind + QString::number(row.id) + keyEnd, parentKey,
-                             groupText(kind, shown(row), row.count), groupImg, false});
+            nodes.push_back(
+                {kind + QString::number(row.prodId) + QLatin1Char('-') + QString::number(row.locId),
+                 keyOf(row.locId), groupText(kind, shown(row), row.count),
+                 groupImage(kind, row.locId), false});
     }
     return nodes;
 }

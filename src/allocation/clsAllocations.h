@@ -133,6 +133,9 @@ public:
     std::optional<int> firstLicenceOf(QChar type, int prodId, int locId);
 
 private:
+    // The item nodes of one location, or of every location when none is
+    // given, each location's in the products' order.
+    std::vector<TreeNode> itemNodes(std::optional<int> locId, const ProductOrder& order);
     // One item of the last move: its node key with the location it left
     // (a licence group's product and source), the item's own id, where it
     // went, and how many history rows it had afterwards.

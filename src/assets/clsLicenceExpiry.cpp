@@ -27,6 +27,35 @@ const QString Counted = QStringLiteral(" Licences.Exp_Date <= ? AND Licences.Exp
 const QString InSlice = QStringLiteral(" Licences.Exp_Date > ? AND Licences.Exp_Date <= ?"
                                        " AND Licences.Loc_ID <> ?");
 
+// The columns of the list's rows; a WHERE clause follows.
+const QString ListRowsFrom = QStringLiteral(
+    "SELECT Licences.Licence_ID, Licences.Licence_Name, Licences.Exp_Date, Licences.Loc_ID, "
+    "Products.Prod_ID, Products.Prod_Desc FROM Licences "
+    "INNER JOIN Products ON Licences.Prod_ID = Products.Prod_ID WHERE");
+
+// A row of the list as read, its location's path still empty.
+common::ListRow listRow(const store::Query& q, const QDate& today) {
+    const QDate expiry = store::readStoredDate(q.text(QStringLiteral("Exp_Date")));
+    return {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
+            {q.text(QStringLiteral("Prod_Desc")), q.text(QStringLiteral("Licence_Name")), QString(),
+             expiry.isValid() ? expiry.toString(store::ShownDate) : QString(),
+             expiry.isValid() ? QString::number(today.daysTo(expiry)) : QString()},
+            expiry.isValid() && expiry < today};
+}
+
+// Fills in each row's location path (the whole path from the top, the main
+// branch included), each location's made once and kept in pathOf.
+void fillPaths(common::ListRows& rows, const std::vector<int>& locIds,
+               const store::LocationPaths& paths, QHash<int, QString>& pathOf) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int locId = locIds[i];
+        auto path = pathOf.constFind(locId);
+        if (path == pathOf.constEnd())
+            path = pathOf.insert(locId, paths.fullPath(locId, clsLicenceExpiry::PathSeparator));
+        rows[i].texts[2] = *path;
+    }
+}
+
 } // namespace
 
 clsLicenceExpiry::clsLicenceExpiry(store::Database& db, common::Messages&, common::Clock& clock)
@@ -80,12 +109,7 @@ common::ListRows clsLicenceExpiry::ExpiringLicences(int periodDays, std::vector<
     if (periodDays <= 0)
         return rows;
     const QDate today = clock_.today();
-    store::Query q(db_, QStringLiteral("SELECT Licences.Licence_ID, Licences.Licence_Name, "
-                                       "Licences.Exp_Date, Licences.Loc_ID, Products.Prod_ID, "
-                                       "Products.Prod_Desc FROM Licences "
-                                       "INNER JOIN Products ON Licences.Prod_ID = Products.Prod_ID "
-                                       "WHERE") +
-                            Counted +
+    store::Query q(db_, ListRowsFrom + Counted +
                             QStringLiteral(" ORDER BY Licences.Exp_Date, Products.Prod_Desc") +
                             store::IgnoreCase + QStringLiteral(", Licences.Licence_Name") +
                             store::IgnoreCase + QStringLiteral(", Licences.Licence_ID"));
@@ -94,25 +118,13 @@ common::ListRows clsLicenceExpiry::ExpiringLicences(int periodDays, std::vector<
     std::vector<int> locIds;
     while (q.next()) {
         locIds.push_back(static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
-        const QDate expiry = store::readStoredDate(q.text(QStringLiteral("Exp_Date")));
-        rows.push_back(
-            {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Licence_ID"))),
-             {q.text(QStringLiteral("Prod_Desc")), q.text(QStringLiteral("Licence_Name")),
-              QString(), expiry.isValid() ? expiry.toString(store::ShownDate) : QString(),
-              expiry.isValid() ? QString::number(today.daysTo(expiry)) : QString()},
-             expiry.isValid() && expiry < today});
+        rows.push_back(listRow(q, today));
         if (productIds)
             productIds->push_back(static_cast<int>(q.integer(QStringLiteral("Prod_ID"))));
     }
-    // The whole path from the top, the main branch included.
     const store::LocationPaths paths(db_, locIds);
     QHash<int, QString> pathOf;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        auto path = pathOf.constFind(locIds[i]);
-        if (path == pathOf.constEnd())
-            path = pathOf.insert(locIds[i], paths.fullPath(locIds[i], PathSeparator));
-        rows[i].texts[2] = *path;
-    }
+    fillPaths(rows, locIds, paths, pathOf);
     return rows;
 }
 
@@ -148,12 +160,7 @@ common::ListRows ExpiringLicencesReader::next(int atLeast, std::vector<int>* pro
         return rows;
     const QString last = atLeast > 0 ? sliceEnd(atLeast) : QString();
     const QString upTo = last.isEmpty() ? periodEnd_ : last;
-    store::Query q(db_, QStringLiteral("SELECT Licences.Licence_ID, Licences.Licence_Name, "
-                                       "Licences.Exp_Date, Licences.Loc_ID, Products.Prod_ID, "
-                                       "Products.Prod_Desc FROM Licences "
-                                       "INNER JOIN Products ON Licences.Prod_ID = Products.Prod_ID "
-                                       "WHERE") +
-                            InSlice + QStringLiteral(" ORDER BY Licences.Exp_Date"));
+    store::Query q(db_, ListRowsFrom + InSlice + QStringLiteral(" ORDER BY Licences.Exp_Date"));
     q.bindAll(after_, upTo, store::loc::RemovedLicences);
 
     // The rows as read, by date; each date's rows are then put in the
@@ -184,12 +191,7 @@ common::ListRows ExpiringLicencesReader::next(int atLeast, std::vector<int>* pro
         r.name = q.rawText(QStringLiteral("Licence_Name"));
         r.id = q.integer(QStringLiteral("Licence_ID"));
         r.locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-        const QDate expiry = store::readStoredDate(q.text(QStringLiteral("Exp_Date")));
-        r.row = {QStringLiteral("L") + QString::number(r.id),
-                 {q.text(QStringLiteral("Prod_Desc")), q.text(QStringLiteral("Licence_Name")),
-                  QString(), expiry.isValid() ? expiry.toString(store::ShownDate) : QString(),
-                  expiry.isValid() ? QString::number(today_.daysTo(expiry)) : QString()},
-                 expiry.isValid() && expiry < today_};
+        r.row = listRow(q, today_);
         read.push_back(std::move(r));
     }
     std::sort(read.begin(), read.end(), [](const Read& a, const Read& b) {
@@ -203,21 +205,19 @@ common::ListRows ExpiringLicencesReader::next(int atLeast, std::vector<int>* pro
     });
 
     QSet<int> unread;
-    for (const Read& r : read)
-        if (!pathOf_.contains(r.locId))
-            unread.insert(r.locId);
-    paths_->prefetch(std::vector<int>(unread.cbegin(), unread.cend()));
+    std::vector<int> locIds;
+    locIds.reserve(read.size());
     rows.reserve(read.size());
     for (Read& r : read) {
-        auto path = pathOf_.constFind(r.locId);
-        if (path == pathOf_.constEnd())
-            path =
-                pathOf_.insert(r.locId, paths_->fullPath(r.locId, clsLicenceExpiry::PathSeparator));
-        r.row.texts[2] = *path;
+        if (!pathOf_.contains(r.locId))
+            unread.insert(r.locId);
+        locIds.push_back(r.locId);
         rows.push_back(std::move(r.row));
         if (productIds)
             productIds->push_back(r.prodId);
     }
+    paths_->prefetch(std::vector<int>(unread.cbegin(), unread.cend()));
+    fillPaths(rows, locIds, *paths_, pathOf_);
     // The list ends here unless a counted licence expires later.
     after_ = upTo;
     atEnd_ = last.isEmpty() ||

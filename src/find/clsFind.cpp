@@ -75,11 +75,6 @@ QString moreLine(const FindResult& result) {
     return result.more > 0 ? moreText(result.more) : QString();
 }
 
-struct FindSearch::Paths {
-    explicit Paths(store::Database& db) : paths(db) {}
-    store::LocationPaths paths;
-};
-
 FindSearch::FindSearch(store::Database& db, const QString& text, int limit, int moreCap)
     : db_(db), pattern_(store::findPattern(text)), limit_(limit), moreCap_(std::max(moreCap, 0)) {
     result_.complete = false;
@@ -242,8 +237,8 @@ void FindSearch::readFrom(std::size_t first) {
     if (places.empty())
         return;
     if (!paths_)
-        paths_ = std::make_unique<Paths>(db_);
-    const store::LocationPaths& paths = paths_->paths;
+        paths_ = std::make_unique<store::LocationPaths>(db_);
+    const store::LocationPaths& paths = *paths_;
     paths.prefetch(places);
     for (std::size_t i = first; i < result_.items.size(); ++i) {
         FoundItem& item = result_.items[i];

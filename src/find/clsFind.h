@@ -22,7 +22,8 @@
 
 namespace store {
 class Database;
-}
+class LocationPaths;
+} // namespace store
 namespace common {
 class Messages;
 }
@@ -119,8 +120,7 @@ private:
     int matched_ = 0; // matches walked, shown or not
     bool done_ = false;
     FindResult result_;
-    struct Paths;
-    std::unique_ptr<Paths> paths_; // the locations read for this search
+    std::unique_ptr<store::LocationPaths> paths_; // the locations read for this search
 };
 
 class clsFind {

@@ -24,6 +24,11 @@ struct Arguments {
     QString server; // a register on a server instead of the file
     // What the register is called in messages.
     QString where() const { return server.isEmpty() ? db : server; }
+    // The register named: the file, or the one on the server.
+    std::unique_ptr<store::Database> open() const {
+        return server.isEmpty() ? store::Database::open(db, store::DatabaseKey)
+                                : store::Database::connectServer(server);
+    }
 };
 
 // Splits off "--db PATH"; no value when the arguments are malformed.
@@ -82,8 +87,7 @@ int backup(const Arguments& a, std::FILE* out, std::FILE* err) {
 }
 
 int check(const Arguments& a, std::FILE* out) {
-    auto db = a.server.isEmpty() ? store::Database::open(a.db, store::DatabaseKey)
-                                 : store::Database::connectServer(a.server);
+    auto db = a.open();
     const CheckResult result = checkDatabase(*db);
     for (const QString& problem : result.problems)
         std::fprintf(out, "%s\n", qUtf8Printable(problem));
@@ -102,8 +106,7 @@ int check(const Arguments& a, std::FILE* out) {
 // are wrong; a file of an older version is brought up to date first (its
 // migration counts them).
 int recount(const Arguments& a, std::FILE* out) {
-    auto db = a.server.isEmpty() ? store::Database::open(a.db, store::DatabaseKey)
-                                 : store::Database::connectServer(a.server);
+    auto db = a.open();
     store::checkSchema(*db);
     const QStringList mended = store::recountProducts(*db);
     for (const QString& line : mended)

@@ -169,10 +169,8 @@ void ReportList::setRows(const ListRows& first, MoreRows more) {
     addRows(first);
     more_ = std::move(more);
     // A sorted list places every row by its sort column.
-    if (sorted_) {
-        readRest();
-        applySort();
-    }
+    if (sorted_)
+        readAllRows();
     fitColumns();
     readMoreInView();
 }

@@ -194,12 +194,8 @@ void FindPanel::showResults(const find::FindResult& result, bool fresh) {
     }
     // A line of its own, not a result: that the search goes on, "n more",
     // or that nothing matched what was typed.
-    QString note;
-    if (!result.complete)
-        note = SearchingText;
-    else if (!find::moreLine(result).isEmpty())
-        note = find::moreLine(result);
-    else if (results_.empty() && !txtFind->text().trimmed().isEmpty())
+    QString note = result.complete ? find::moreLine(result) : SearchingText;
+    if (note.isEmpty() && results_.empty() && !txtFind->text().trimmed().isEmpty())
         note = find::NothingFoundText;
     if (!note.isEmpty()) {
         auto* line = new QTreeWidgetItem(QStringList{note});
