@@ -34,6 +34,9 @@ namespace bench {
 
 namespace {
 
+// How many of a location's items the allocation page reads as it opens.
+constexpr int FirstItemsShown = 200;
+
 using Steady = std::chrono::steady_clock;
 
 enum Op { Move, Add, Modify, Remove, Rebuild, RebuildAllocation, OpCount };
@@ -207,7 +210,7 @@ void runClient(const Shared& s, int index, ClientResult& out) {
                 const int at =
                     s.targets[static_cast<size_t>(pick(static_cast<int>(s.targets.size())))];
                 committed = locations.FillUpLocationTree().has_value();
-                const auto items = allocations.LocationItems(at, allocations.ProductsInOrder());
+                const auto items = allocations.LocationItemsFrom(at, {}, FirstItemsShown);
                 break;
             }
             case OpCount:

@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Messages.h"
 #include "common/NodeKey.h"
+#include "store/Collation.h"
 #include "store/Database.h"
 #include "store/History.h"
 #include "store/StoreConstants.h"
@@ -71,17 +72,33 @@ void sortRows(std::vector<ItemRow>& rows) {
     });
 }
 
+// The parts of a location's items, in the order they show.
+enum Part { StockPart, NormalPart, TemporaryPart, PartsRead };
+
+QChar partKind(int part) {
+    return part == NormalPart ? QLatin1Char('N') : QLatin1Char('T');
+}
+
+ItemsPlace startOf(int part) {
+    ItemsPlace place;
+    place.part = part;
+    return place;
+}
+
 } // namespace
+
+// One row of a part: a stock item, or a licence group with its count.
+struct clsAllocations::PartRow {
+    std::int64_t prodId = 0;
+    QString prodDesc; // as stored
+    std::int64_t stockId = 0;
+    QString code;
+    std::int64_t count = 0;
+};
 
 clsAllocations::clsAllocations(store::Database& db, common::Messages& messages,
                                common::Clock& clock)
     : db_(db), messages_(messages), clock_(clock) {}
-
-std::vector<TreeNode> clsAllocations::FillAllocationItems() {
-    // Products in description order, once: the item rows are then put in
-    // that order by rank, without a text comparison per row.
-    return itemNodes(std::nullopt, ProductsInOrder());
-}
 
 ProductOrder clsAllocations::ProductsInOrder() {
     ProductOrder order;
@@ -96,24 +113,18 @@ ProductOrder clsAllocations::ProductsInOrder() {
     return order;
 }
 
-std::vector<TreeNode> clsAllocations::LocationItems(int locId, const ProductOrder& order) {
-    return itemNodes(locId, order);
-}
-
-std::vector<TreeNode> clsAllocations::itemNodes(std::optional<int> locId,
-                                                const ProductOrder& order) {
-    // A wide location holds tens of thousands: rows are read by column
-    // position and put in order before any node's texts are made.
+std::vector<TreeNode> clsAllocations::FillAllocationItems() {
+    // Products in description order, once: the item rows are then put in
+    // that order by rank, without a text comparison per row. Rows are read
+    // by column position and put in order before any node's texts are made.
+    const ProductOrder order = ProductsInOrder();
     std::vector<TreeNode> nodes;
     const auto shown = [&order](const ItemRow& row) -> const QString& {
         return order.shown[static_cast<size_t>(row.rank)];
     };
     // Each location's key made once.
-    const QString oneKey = locId ? locationKey(*locId) : QString();
     QHash<int, QString> keys;
     const auto keyOf = [&](int at) {
-        if (locId)
-            return oneKey;
         auto key = keys.constFind(at);
         if (key == keys.constEnd())
             key = keys.insert(at, locationKey(at));
@@ -123,10 +134,7 @@ std::vector<TreeNode> clsAllocations::itemNodes(std::optional<int> locId,
     std::vector<ItemRow> stock;
     {
         store::Query q(db_,
-                       QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock") +
-                           (locId ? QStringLiteral(" WHERE Loc_ID = ?") : QString()));
-        if (locId)
-            q.bindAll(*locId);
+                       QStringLiteral("SELECT Stock_ID, Prod_ID, Loc_ID, Stock_Code FROM Stock"));
         while (q.next()) {
             const qint64 prodId = q.integerAt(1);
             const auto found = order.rank.constFind(prodId);
@@ -144,13 +152,8 @@ std::vector<TreeNode> clsAllocations::itemNodes(std::optional<int> locId,
     for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
         std::vector<ItemRow> groups;
         store::Query q(db_, QStringLiteral("SELECT Prod_ID, Loc_ID, count(*) AS n FROM Licences "
-                                           "WHERE Type = ?") +
-                                (locId ? QStringLiteral(" AND Loc_ID = ?") : QString()) +
-                                QStringLiteral(" GROUP BY Loc_ID, Prod_ID"));
-        if (locId)
-            q.bindAll(licenceType(kind), *locId);
-        else
-            q.bindAll(licenceType(kind));
+                                           "WHERE Type = ? GROUP BY Loc_ID, Prod_ID"));
+        q.bindAll(licenceType(kind));
         while (q.next()) {
             const qint64 prodId = q.integerAt(0);
             const auto found = order.rank.constFind(prodId);
@@ -169,6 +172,162 @@ std::vector<TreeNode> clsAllocations::itemNodes(std::optional<int> locId,
                  groupImage(kind, row.locId), false});
     }
     return nodes;
+}
+
+ItemsBatch clsAllocations::LocationItemsFrom(int locId, const ItemsPlace& from, int count) {
+    ItemsBatch batch;
+    ItemsPlace place = from;
+    const QString key = locationKey(locId);
+    QHash<qint64, QString> shown; // each product's description as the tree shows it
+    const auto add = [&](const std::vector<PartRow>& rows) {
+        for (const PartRow& row : rows) {
+            auto desc = shown.constFind(row.prodId);
+            if (desc == shown.constEnd())
+                desc = shown.insert(row.prodId, properCase(row.prodDesc.trimmed()));
+            if (place.part == StockPart) {
+                batch.nodes.push_back({StockKind + QString::number(row.stockId), key,
+                                       stockText(*desc, row.code), stockImage(locId), false});
+                continue;
+            }
+            const QChar kind = partKind(place.part);
+            // A group's key is its kind, product and location (common::licenceGroupKey).
+            batch.nodes.push_back(
+                {kind + QString::number(row.prodId) + QLatin1Char('-') + QString::number(locId),
+                 key, groupText(kind, *desc, row.count), groupImage(kind, locId), false});
+        }
+    };
+    while (place.part < PartsRead && static_cast<int>(batch.nodes.size()) < count) {
+        if (!place.walking) {
+            if (auto rows = wholePart(locId, place.part)) {
+                add(*rows);
+                place = startOf(place.part + 1);
+                continue;
+            }
+            place.walking = true;
+        }
+        const int wanted = count - static_cast<int>(batch.nodes.size());
+        const std::vector<PartRow> rows = walkPart(locId, place, wanted);
+        add(rows);
+        if (static_cast<int>(rows.size()) < wanted)
+            place = startOf(place.part + 1);
+    }
+    if (place.part < PartsRead)
+        batch.next = place;
+    return batch;
+}
+
+std::optional<std::vector<clsAllocations::PartRow>> clsAllocations::wholePart(int locId, int part) {
+    // One row more than a whole part may hold says that it holds more.
+    std::vector<PartRow> rows;
+    int read = 0;
+    if (part == StockPart) {
+        store::Query q(db_,
+                       QStringLiteral("SELECT s.Stock_ID, s.Prod_ID, s.Stock_Code, p.Prod_Desc "
+                                      "FROM Stock s JOIN Products p ON p.Prod_ID = s.Prod_ID "
+                                      "WHERE s.Loc_ID = ? LIMIT ?"));
+        q.bindAll(locId, WholePartRows + 1);
+        while (q.next() && ++read <= WholePartRows)
+            rows.push_back({q.integerAt(1), QString::fromUtf8(q.utf8At(3)), q.integerAt(0),
+                            QString::fromUtf8(q.utf8At(2)).trimmed(), 0});
+    } else {
+        // A licence a row, counted here into its product's group.
+        store::Query q(db_, QStringLiteral("SELECT l.Prod_ID, p.Prod_Desc FROM Licences l JOIN "
+                                           "Products p ON p.Prod_ID = l.Prod_ID "
+                                           "WHERE l.Loc_ID = ? AND l.Type = ? LIMIT ?"));
+        q.bindAll(locId, licenceType(partKind(part)), WholePartRows + 1);
+        QHash<qint64, size_t> groupOf;
+        while (q.next() && ++read <= WholePartRows) {
+            const qint64 prodId = q.integerAt(0);
+            const auto group = groupOf.constFind(prodId);
+            if (group != groupOf.constEnd()) {
+                ++rows[*group].count;
+                continue;
+            }
+            groupOf.insert(prodId, rows.size());
+            rows.push_back({prodId, QString::fromUtf8(q.utf8At(1)), 0, QString(), 1});
+        }
+    }
+    if (read > WholePartRows)
+        return std::nullopt;
+    // In the products' order, each product's description put in that order once.
+    QHash<qint64, store::SortKey> keys;
+    for (const PartRow& row : rows)
+        if (!keys.contains(row.prodId))
+            keys.insert(row.prodId, store::sortKey(row.prodDesc));
+    std::sort(rows.begin(), rows.end(), [&keys](const PartRow& a, const PartRow& b) {
+        if (a.prodId == b.prodId)
+            return a.stockId < b.stockId;
+        const int order = keys.find(a.prodId)->compare(*keys.find(b.prodId));
+        return order != 0 ? order < 0 : a.prodId < b.prodId;
+    });
+    return rows;
+}
+
+std::vector<clsAllocations::PartRow> clsAllocations::walkPart(int locId, ItemsPlace& place,
+                                                              int count) {
+    std::vector<PartRow> rows;
+    // The products after the last one read, in the order of
+    // ixProductsDescOrder; the first statement when nothing is read yet.
+    const QString after = place.prodId != 0
+                              ? QStringLiteral(" AND (p.Prod_Desc") + store::IgnoreCase +
+                                    QStringLiteral(" > ? OR (p.Prod_Desc") + store::IgnoreCase +
+                                    QStringLiteral(" = ? AND p.Prod_ID > ?))")
+                              : QString();
+    const QString order =
+        QStringLiteral(" ORDER BY p.Prod_Desc") + store::IgnoreCase + QStringLiteral(", p.Prod_ID");
+    if (place.part == StockPart) {
+        // The rest of the last product's items first.
+        if (place.prodId != 0) {
+            store::Query q(db_, QStringLiteral("SELECT Stock_ID, Stock_Code FROM Stock WHERE "
+                                               "Loc_ID = ? AND Prod_ID = ? AND Stock_ID > ? "
+                                               "ORDER BY Stock_ID LIMIT ?"));
+            q.bindAll(locId, place.prodId, place.stockId, count);
+            while (q.next())
+                rows.push_back({place.prodId, place.prodDesc, q.integerAt(0),
+                                QString::fromUtf8(q.utf8At(1)).trimmed(), 0});
+        }
+        if (static_cast<int>(rows.size()) < count) {
+            // Each product in turn, its items at the location found through
+            // ixStockLocationProduct.
+            store::Query q(db_,
+                           QStringLiteral("SELECT p.Prod_ID, p.Prod_Desc, s.Stock_ID, s.Stock_Code "
+                                          "FROM Products p CROSS JOIN Stock s WHERE s.Prod_ID = "
+                                          "p.Prod_ID AND s.Loc_ID = ?") +
+                               after + order + QStringLiteral(", s.Stock_ID LIMIT ?"));
+            const int rest = count - static_cast<int>(rows.size());
+            if (place.prodId != 0)
+                q.bindAll(locId, place.prodDesc, place.prodDesc, place.prodId, rest);
+            else
+                q.bindAll(locId, rest);
+            while (q.next())
+                rows.push_back({q.integerAt(0), QString::fromUtf8(q.utf8At(1)), q.integerAt(2),
+                                QString::fromUtf8(q.utf8At(3)).trimmed(), 0});
+        }
+    } else {
+        // Each product in turn that the location holds licences of, counted
+        // through ixLicencesLocationType.
+        const QString type = licenceType(partKind(place.part));
+        store::Query q(db_, QStringLiteral("SELECT p.Prod_ID, p.Prod_Desc, (SELECT count(*) FROM "
+                                           "Licences c WHERE c.Loc_ID = ? AND c.Type = ? AND "
+                                           "c.Prod_ID = p.Prod_ID) AS n FROM Products p WHERE "
+                                           "EXISTS (SELECT 1 FROM Licences l WHERE l.Loc_ID = ? "
+                                           "AND l.Type = ? AND l.Prod_ID = p.Prod_ID)") +
+                                after + order + QStringLiteral(" LIMIT ?"));
+        if (place.prodId != 0)
+            q.bindAll(locId, type, locId, type, place.prodDesc, place.prodDesc, place.prodId,
+                      count);
+        else
+            q.bindAll(locId, type, locId, type, count);
+        while (q.next())
+            rows.push_back(
+                {q.integerAt(0), QString::fromUtf8(q.utf8At(1)), 0, QString(), q.integerAt(2)});
+    }
+    if (!rows.empty()) {
+        place.prodId = rows.back().prodId;
+        place.prodDesc = rows.back().prodDesc;
+        place.stockId = rows.back().stockId;
+    }
+    return rows;
 }
 
 bool clsAllocations::HoldsItems(int locId) {
@@ -209,22 +368,41 @@ std::optional<int> clsAllocations::StockLocation(int stockId) {
     return locationOf(QLatin1Char('S'), stockId);
 }
 
-std::vector<TreeNode> clsAllocations::LicenceGroups(QChar type, int locId) {
-    std::vector<TreeNode> nodes;
-    store::Query q(db_, QStringLiteral("SELECT l.Prod_ID, p.Prod_Desc, count(*) AS n "
-                                       "FROM Licences l JOIN Products p ON p.Prod_ID = l.Prod_ID "
-                                       "WHERE l.Type = ? AND l.Loc_ID = ? "
-                                       "GROUP BY l.Prod_ID, p.Prod_Desc ORDER BY p.Prod_Desc") +
-                            store::IgnoreCase + QStringLiteral(", l.Prod_ID"));
-    q.bindAll(licenceType(type), locId);
-    while (q.next()) {
-        const int prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
-        nodes.push_back({common::licenceGroupKey(type == QLatin1Char('T'), prodId, locId),
+std::vector<TreeNode> clsAllocations::LicenceGroups(QChar type, int locId,
+                                                    const std::vector<int>& products) {
+    // The products a few hundred to a statement, each counted through
+    // ixLicencesLocationType; put in the products' order here.
+    constexpr size_t PerStatement = 500;
+    std::vector<std::pair<store::SortKey, TreeNode>> found;
+    for (size_t first = 0; first < products.size(); first += PerStatement) {
+        const size_t n = std::min(PerStatement, products.size() - first);
+        QStringList marks(static_cast<qsizetype>(n), QStringLiteral("?"));
+        store::Query q(db_, QStringLiteral("SELECT l.Prod_ID, p.Prod_Desc, count(*) AS n "
+                                           "FROM Licences l JOIN Products p ON p.Prod_ID = "
+                                           "l.Prod_ID WHERE l.Type = ? AND l.Loc_ID = ? AND "
+                                           "l.Prod_ID IN (") +
+                                marks.join(QStringLiteral(", ")) +
+                                QStringLiteral(") GROUP BY l.Prod_ID, p.Prod_Desc"));
+        q.bind(1, licenceType(type)).bind(2, locId);
+        for (size_t i = 0; i < n; ++i)
+            q.bind(static_cast<int>(i) + 3, products[first + i]);
+        while (q.next()) {
+            const int prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
+            const QString desc = q.text(QStringLiteral("Prod_Desc"));
+            found.emplace_back(
+                store::sortKey(desc),
+                TreeNode{common::licenceGroupKey(type == QLatin1Char('T'), prodId, locId),
                          locationKey(locId),
-                         groupText(type, properCase(q.text(QStringLiteral("Prod_Desc"))),
-                                   q.integer(QStringLiteral("n"))),
+                         groupText(type, properCase(desc), q.integer(QStringLiteral("n"))),
                          groupImage(type, locId), false});
+        }
     }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<TreeNode> nodes;
+    nodes.reserve(found.size());
+    for (auto& [key, node] : found)
+        nodes.push_back(std::move(node));
     return nodes;
 }
 
@@ -323,18 +501,27 @@ clsAllocations::updatesFor(const std::vector<std::pair<common::NodeKey, int>>& m
     for (const auto& [item, id] : moved) {
         if (!isLicenceKind(item.kind)) {
             updates.push_back(
-                {item.kind, item.locId, locId, QStringLiteral("S%1").arg(item.id), {}, {}});
+                {item.kind, item.locId, locId, QStringLiteral("S%1").arg(item.id), {}, {}, {}});
             continue;
         }
         // One update for each group's type and source: several licences of
         // a group, or groups of several products, are counted again once.
-        const bool known = std::any_of(updates.begin(), updates.end(), [&](const MoveUpdate& u) {
+        auto known = std::find_if(updates.begin(), updates.end(), [&](const MoveUpdate& u) {
             return u.kind == item.kind && u.sourceLocId == item.locId;
         });
-        if (!known)
-            updates.push_back({item.kind, item.locId, locId, QString(),
-                               LicenceGroups(item.kind, item.locId),
-                               LicenceGroups(item.kind, locId)});
+        if (known == updates.end()) {
+            updates.push_back({item.kind, item.locId, locId, QString(), {}, {}, {}});
+            known = updates.end() - 1;
+        }
+        if (std::find(known->products.begin(), known->products.end(), item.id) ==
+            known->products.end())
+            known->products.push_back(item.id);
+    }
+    for (MoveUpdate& u : updates) {
+        if (!isLicenceKind(u.kind))
+            continue;
+        u.sourceGroups = LicenceGroups(u.kind, u.sourceLocId, u.products);
+        u.targetGroups = LicenceGroups(u.kind, u.targetLocId, u.products);
     }
     return updates;
 }

@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -36,9 +37,11 @@ struct MoveUpdate {
     int targetLocId = 0; // where it is now
     QString stockKey;    // a stock item's node, which moves as it is
     // For licences: the groups of that type now at the source and at the
-    // target, which replace every group node of that type there.
+    // target of the products that moved, each in the products' order; a
+    // product's group missing from one is gone from there.
     std::vector<TreeNode> sourceGroups;
     std::vector<TreeNode> targetGroups;
+    std::vector<int> products;
 };
 
 // The outcome of moving several items: how many moved, and what each move
@@ -64,8 +67,33 @@ struct ProductOrder {
     std::vector<QString> shown; // by rank: the description as the tree shows it
 };
 
+// Where the reading of a location's items has got to, a batch at a time:
+// the part being read (its stock items, then its normal and then its
+// temporary licence groups) and, in a part read product by product, the
+// last product and stock item read. The default place is the start.
+struct ItemsPlace {
+    int part = 0;
+    // The part holds too many items to be read whole: it is read by
+    // walking the products in their order.
+    bool walking = false;
+    QString prodDesc; // the last product read, as stored; none yet: 0
+    std::int64_t prodId = 0;
+    std::int64_t stockId = 0; // the last stock item read of that product
+};
+
+// Some of a location's items in their order, and where the reading goes
+// on; no value when the location has no more.
+struct ItemsBatch {
+    std::vector<TreeNode> nodes;
+    std::optional<ItemsPlace> next;
+};
+
 class clsAllocations {
 public:
+    // A part of a location holding up to this many rows is read whole and
+    // put in order in memory; a larger one is read a batch at a time.
+    static constexpr int WholePartRows = 1000;
+
     clsAllocations(store::Database& db, common::Messages& messages, common::Clock& clock);
 
     // The item nodes of every location: stock items, then normal and then
@@ -73,12 +101,13 @@ public:
     // statements, however many locations.
     std::vector<TreeNode> FillAllocationItems();
 
-    // What the item nodes are ordered by.
-    ProductOrder ProductsInOrder();
-    // The item nodes of one location, as FillAllocationItems gives them for
-    // it: stock items, then normal and then temporary licence groups, each
-    // in the products' order. Read through the indexes on the location.
-    std::vector<TreeNode> LocationItems(int locId, const ProductOrder& order);
+    // A location's items from a place, as FillAllocationItems gives them
+    // for it (stock items, then normal and then temporary licence groups,
+    // each in the products' order): at least count of them unless fewer
+    // are left, and more when a part small enough to read whole is
+    // reached. The work is bounded by the batch and the products walked
+    // past, not by what the location or the register holds.
+    ItemsBatch LocationItemsFrom(int locId, const ItemsPlace& from, int count);
     // Whether a location holds any stock item or licence.
     bool HoldsItems(int locId);
     // The locations directly below a location that hold any stock item or
@@ -90,8 +119,9 @@ public:
     // The location a stock item stands at; no value when it is gone.
     std::optional<int> StockLocation(int stockId);
 
-    // The licence groups of one type ('N' or 'T') held at one location.
-    std::vector<TreeNode> LicenceGroups(QChar type, int locId);
+    // The licence groups of one type ('N' or 'T') of these products held at
+    // one location, in the products' order.
+    std::vector<TreeNode> LicenceGroups(QChar type, int locId, const std::vector<int>& products);
 
     // Moves the item of a dragged node (a stock item "S7" or a licence group
     // "N12-3", "T12-3") out of the location node dragFromLoc onto the
@@ -133,9 +163,15 @@ public:
     std::optional<int> firstLicenceOf(QChar type, int prodId, int locId);
 
 private:
-    // The item nodes of one location, or of every location when none is
-    // given, each location's in the products' order.
-    std::vector<TreeNode> itemNodes(std::optional<int> locId, const ProductOrder& order);
+    // What the item nodes of a full fill are ordered by.
+    ProductOrder ProductsInOrder();
+    struct PartRow;
+    // A part of a location whole, in order; no value when it holds more
+    // than WholePartRows rows.
+    std::optional<std::vector<PartRow>> wholePart(int locId, int part);
+    // Up to count rows of a part after a place, walking the products in
+    // their order; the place moves to the last row read.
+    std::vector<PartRow> walkPart(int locId, ItemsPlace& place, int count);
     // One item of the last move: its node key with the location it left
     // (a licence group's product and source), the item's own id, where it
     // went, and how many history rows it had afterwards.

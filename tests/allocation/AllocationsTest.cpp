@@ -82,6 +82,39 @@ protected:
         return out;
     }
 
+    static QString shape(const TreeNode& n) {
+        return QStringLiteral("%1 > %2 %3 [%4]").arg(n.parentKey, n.key, n.text).arg(n.image);
+    }
+    // The shapes of the nodes of a full fill that hang under a location.
+    static QStringList shapesUnder(const std::vector<TreeNode>& all, int locId) {
+        QStringList out;
+        for (const TreeNode& n : all)
+            if (n.parentKey == QStringLiteral("L%1").arg(locId))
+                out << shape(n);
+        return out;
+    }
+    // A location's items read a batch at a time to the end, as the tree
+    // reads them; each batch at least as large as asked unless it is the
+    // last.
+    QStringList readInBatches(int locId, int batch) {
+        QStringList out;
+        std::optional<allocation::ItemsPlace> place = allocation::ItemsPlace{};
+        for (int read = 0; place; ++read) {
+            const allocation::ItemsBatch b = logic.LocationItemsFrom(locId, *place, batch);
+            if (b.next) {
+                EXPECT_GE(static_cast<int>(b.nodes.size()), batch) << "batch " << read;
+            }
+            for (const TreeNode& n : b.nodes)
+                out << shape(n);
+            place = b.next;
+            if (read > 100000) {
+                ADD_FAILURE() << "the reading never ends";
+                break;
+            }
+        }
+        return out;
+    }
+
     static QStringList texts(const std::vector<TreeNode>& nodes) {
         QStringList out;
         for (const TreeNode& n : nodes)
@@ -154,21 +187,15 @@ TEST_F(Allocations, ALocationsOwnItemsAreThoseTheFullFillHangsUnderItInTheSameOr
     t.addLicence(QStringLiteral("R1"), zip, store::loc::RemovedLicences, store::LicenceTemporary);
 
     const std::vector<TreeNode> all = logic.FillAllocationItems();
-    const allocation::ProductOrder order = logic.ProductsInOrder();
-    const auto shape = [](const TreeNode& n) {
-        return QStringLiteral("%1 > %2 %3 [%4]").arg(n.parentKey, n.key, n.text).arg(n.image);
-    };
     for (const int loc : {office, storeRoom, lab, oldRoom, int(store::loc::RemovedStock),
                           int(store::loc::RemovedLicences), int(store::loc::AvailableLocations)}) {
         SCOPED_TRACE(loc);
-        QStringList expected;
-        for (const TreeNode& n : all)
-            if (n.parentKey == QStringLiteral("L%1").arg(loc))
-                expected << shape(n);
-        QStringList own;
-        for (const TreeNode& n : logic.LocationItems(loc, order))
-            own << shape(n);
-        EXPECT_EQ(own, expected);
+        const QStringList expected = shapesUnder(all, loc);
+        // Read a batch at a time, one item or several to a batch.
+        for (const int batch : {1, 2, 200}) {
+            SCOPED_TRACE(batch);
+            EXPECT_EQ(readInBatches(loc, batch), expected);
+        }
         EXPECT_EQ(logic.HoldsItems(loc), !expected.isEmpty());
     }
     // The holders of a level at once: those HoldsItems names one by one.
@@ -195,6 +222,74 @@ TEST_F(Allocations, ALocationsOwnItemsAreThoseTheFullFillHangsUnderItInTheSameOr
     EXPECT_FALSE(logic.StockLocation(ids[4] + 100).has_value());
 }
 
+// A location holding more than a part read whole is read by walking the
+// products in their order: the batches together are the full fill's items
+// under it, whatever the batch's size. Descriptions equal but for case,
+// ids against the description order, and stock of one product spread over
+// many batches.
+TEST_F(Allocations, AWideLocationReadInBatchesGivesTheFullFillsItems) {
+    const int cat = t.addCategory(QStringLiteral("Wide"));
+    std::vector<int> products;
+    for (const char* desc :
+         {"mouse", "Mouse", "keyboard", "Zebra printer", "écran", "Ecran", "adapter", "MONITOR"})
+        products.push_back(
+            t.addProduct(QStringLiteral("C%1").arg(products.size()), QString::fromUtf8(desc), cat));
+    constexpr int Many = clsAllocations::WholePartRows + 60;
+    {
+        store::Transaction tx(t.db());
+        for (int i = 0; i < Many; ++i) {
+            // Most of the stock is of one product, the rest spread.
+            const int prod =
+                i % 5 == 0 ? products[static_cast<size_t>(i) % products.size()] : products[3];
+            t.addStock(QStringLiteral("K-%1").arg(i, 4, 10, QLatin1Char('0')), prod, office);
+            t.addLicence(QStringLiteral("N-%1").arg(i), products[static_cast<size_t>(i) % 7], lab,
+                         store::LicenceNormal);
+        }
+        t.addStock(QStringLiteral("ALONE"), pc, office);
+        t.addLicence(QStringLiteral("T-1"), word, lab, store::LicenceTemporary);
+        t.addLicence(QStringLiteral("N-X"), zip, lab, store::LicenceNormal);
+        tx.commit();
+    }
+    const std::vector<TreeNode> all = logic.FillAllocationItems();
+    for (const int loc : {office, lab}) {
+        SCOPED_TRACE(loc);
+        const QStringList expected = shapesUnder(all, loc);
+        ASSERT_GT(expected.size(), 8);
+        for (const int batch : {1, 7, 200, Many * 2}) {
+            SCOPED_TRACE(batch);
+            EXPECT_EQ(readInBatches(loc, batch), expected);
+        }
+    }
+    // A batch read from the middle of a product's stock goes on from there.
+    const allocation::ItemsBatch first = logic.LocationItemsFrom(office, {}, 3);
+    ASSERT_TRUE(first.next.has_value());
+    EXPECT_TRUE(first.next->walking);
+    const allocation::ItemsBatch second = logic.LocationItemsFrom(office, *first.next, 3);
+    QStringList both;
+    for (const auto* b : {&first, &second})
+        for (const TreeNode& n : b->nodes)
+            both << shape(n);
+    EXPECT_EQ(both, shapesUnder(all, office).mid(0, 6));
+}
+
+// The walk goes through the products' own index, not a sort of the items.
+TEST_F(Allocations, AWideLocationsWalkUsesTheProductsIndex) {
+    SKIP_ON_SERVER("reads SQLite's query plans");
+    store::Query q(t.db(), QStringLiteral("EXPLAIN QUERY PLAN SELECT p.Prod_ID, p.Prod_Desc, "
+                                          "s.Stock_ID, s.Stock_Code FROM Products p CROSS JOIN "
+                                          "Stock s WHERE s.Prod_ID = p.Prod_ID AND s.Loc_ID = ? "
+                                          "AND (p.Prod_Desc COLLATE UNICASE > ? OR (p.Prod_Desc "
+                                          "COLLATE UNICASE = ? AND p.Prod_ID > ?)) ORDER BY "
+                                          "p.Prod_Desc COLLATE UNICASE, p.Prod_ID, s.Stock_ID "
+                                          "LIMIT ?"));
+    QStringList plan;
+    while (q.next())
+        plan << q.text(QStringLiteral("detail"));
+    const std::string shown = plan.join('|').toStdString();
+    EXPECT_TRUE(plan.join('|').contains(QStringLiteral("ixProductsDescOrder"))) << shown;
+    EXPECT_TRUE(plan.join('|').contains(QStringLiteral("ixStockLocationProduct"))) << shown;
+    EXPECT_FALSE(plan.join('|').contains(QStringLiteral("TEMP B-TREE"))) << shown;
+}
 TEST_F(Allocations, AStockItemMovesWithItsHistoryRowNamingTheStoredDescription) {
     const int item = t.addStock(QStringLiteral("S1"), pc, store::loc::RemovedStock);
     const auto update = moveStockLic(QStringLiteral("S%1").arg(item), QStringLiteral("L5"),
@@ -244,11 +339,19 @@ TEST_F(Allocations, TemporaryGroupsOfTwoProductsAtOneLocationStayApart) {
     const auto update = moveStockLic(QStringLiteral("T%1-4").arg(zip), QStringLiteral("L4"),
                                      QStringLiteral("L%1").arg(lab));
     ASSERT_TRUE(update.has_value());
-    ASSERT_EQ(update->sourceGroups.size(), 1u);
-    EXPECT_EQ(update->sourceGroups[0].text, QStringLiteral("Word Processor - (Temp Licences x 2)"));
-    EXPECT_EQ(update->sourceGroups[0].image, image::RemovedTemporaryLicence);
+    // The update names the moved product's groups only: gone from where
+    // it was, new where it went.
+    EXPECT_EQ(update->products, std::vector<int>{zip});
+    EXPECT_TRUE(update->sourceGroups.empty());
     ASSERT_EQ(update->targetGroups.size(), 1u);
+    EXPECT_EQ(update->targetGroups[0].text, QStringLiteral("Zip Tool - (Temp Licences x 1)"));
     EXPECT_EQ(update->targetGroups[0].image, image::TemporaryLicence);
+    // The other product's group stayed apart, as it was.
+    const std::vector<TreeNode> left =
+        logic.LicenceGroups(QLatin1Char('T'), store::loc::RemovedLicences, {zip, word});
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].text, QStringLiteral("Word Processor - (Temp Licences x 2)"));
+    EXPECT_EQ(left[0].image, image::RemovedTemporaryLicence);
 }
 
 TEST_F(Allocations, RefusalsAndFailuresStoreNothing) {

@@ -38,7 +38,6 @@ void AllocationModel::fill(const std::vector<TreeNode>& locations) {
     root_ = std::make_unique<Node>();
     byKey_.clear();
     byKey_.reserve(static_cast<qsizetype>(locations.size()));
-    order_.reset();
     highlight_.clear();
     for (const TreeNode& n : locations) {
         Node* parent = root_.get();
@@ -150,7 +149,11 @@ bool AllocationModel::itemsLoaded(const QString& key) const {
 
 bool AllocationModel::allItemsShown(const QString& key) const {
     const Node* node = byKey_.value(key.trimmed(), nullptr);
-    return node && node->itemsRead && node->unshown.empty();
+    return node && node->itemsRead && !hasMore(node);
+}
+
+bool AllocationModel::hasMore(const Node* location) {
+    return !location->unshown.empty() || location->moreItems || !location->movedIn.empty();
 }
 
 int AllocationModel::nodeCount() const {
@@ -216,28 +219,62 @@ bool AllocationModel::readChildren(Node* location) {
 bool AllocationModel::loadItems(Node* location) {
     if (location->itemsRead)
         return true;
-    std::vector<TreeNode> items;
+    ItemsBatch batch;
     const bool read = common::guarded(session_.messages(), [&] {
-        clsAllocations& logic = session_.logic<clsAllocations>();
-        if (!order_)
-            order_ = logic.ProductsInOrder();
-        items = logic.LocationItems(common::idOfKey(location->key), *order_);
+        batch = session_.logic<clsAllocations>().LocationItemsFrom(common::idOfKey(location->key),
+                                                                   {}, ItemsShownAtOnce);
     });
     if (!read)
         return false;
-    appendItems(location, items);
+    appendItems(location, batch.nodes, std::move(batch.next));
     return true;
 }
 
-void AllocationModel::appendItems(Node* location, std::vector<TreeNode>& items) {
+void AllocationModel::appendItems(Node* location, std::vector<TreeNode>& items,
+                                  std::optional<ItemsPlace> more) {
     location->itemsRead = true;
-    location->holdsItems = !items.empty();
+    location->moreItems = std::move(more);
     location->unshown.insert(location->unshown.end(), std::make_move_iterator(items.begin()),
                              std::make_move_iterator(items.end()));
+    location->holdsItems = hasMore(location);
     showMore(location, ItemsShownAtOnce);
 }
 
+bool AllocationModel::readMore(Node* location, size_t count) {
+    if (!location->moreItems)
+        return false;
+    const ItemsPlace from = *location->moreItems;
+    // A reading that failed is not tried again: the rest waits for a refill.
+    location->moreItems.reset();
+    ItemsBatch batch;
+    if (common::guarded(session_.messages(), [&] {
+            batch = session_.logic<clsAllocations>().LocationItemsFrom(
+                common::idOfKey(location->key), from, static_cast<int>(count));
+        })) {
+        location->moreItems = std::move(batch.next);
+        const auto movedIn = [location](const QString& key) {
+            return std::any_of(location->movedIn.begin(), location->movedIn.end(),
+                               [&key](const TreeNode& item) { return item.key == key; });
+        };
+        // An item moved here since the reading began waits among those
+        // moved in; one shown elsewhere stays there until a refill.
+        for (TreeNode& item : batch.nodes)
+            if (!byKey_.contains(item.key) && !movedIn(item.key))
+                location->unshown.push_back(std::move(item));
+    }
+    if (!location->moreItems) {
+        location->unshown.insert(location->unshown.end(),
+                                 std::make_move_iterator(location->movedIn.begin()),
+                                 std::make_move_iterator(location->movedIn.end()));
+        location->movedIn.clear();
+    }
+    return true;
+}
+
 void AllocationModel::showMore(Node* location, size_t count) {
+    while (location->unshown.size() < count &&
+           readMore(location, count - location->unshown.size())) {
+    }
     count = std::min(count, location->unshown.size());
     if (count == 0)
         return;
@@ -260,10 +297,18 @@ void AllocationModel::showMore(Node* location, size_t count) {
 }
 
 bool AllocationModel::showUntil(Node* location, const QString& key) {
-    const auto found = std::find_if(location->unshown.begin(), location->unshown.end(),
-                                    [&key](const TreeNode& item) { return item.key == key; });
-    if (found == location->unshown.end())
-        return false;
+    const auto has = [&key](const TreeNode& item) {
+        return item.key == key;
+    };
+    auto found = std::find_if(location->unshown.begin(), location->unshown.end(), has);
+    while (found == location->unshown.end()) {
+        // Read on in larger batches, looking only at those just read.
+        const size_t before = location->unshown.size();
+        if (!readMore(location, ItemsShownAtOnce * 10))
+            return false;
+        found = std::find_if(location->unshown.begin() + static_cast<qsizetype>(before),
+                             location->unshown.end(), has);
+    }
     // Whole batches, as scrolling down would have shown them.
     const size_t upTo = static_cast<size_t>(found - location->unshown.begin()) + 1;
     const size_t batches = (upTo + ItemsShownAtOnce - 1) / ItemsShownAtOnce;
@@ -274,7 +319,14 @@ bool AllocationModel::showUntil(Node* location, const QString& key) {
 void AllocationModel::addItems(Node* location, std::vector<TreeNode> items) {
     if (items.empty())
         return;
-    const bool allShown = location->unshown.empty();
+    location->holdsItems = true;
+    if (location->moreItems) {
+        // Not read to the end: shown once it is, after the rest.
+        for (TreeNode& item : items)
+            location->movedIn.push_back(std::move(item));
+        return;
+    }
+    const bool allShown = location->unshown.empty() && location->movedIn.empty();
     location->unshown.insert(location->unshown.end(), std::make_move_iterator(items.begin()),
                              std::make_move_iterator(items.end()));
     if (allShown)
@@ -282,14 +334,39 @@ void AllocationModel::addItems(Node* location, std::vector<TreeNode> items) {
     location->holdsItems = true;
 }
 
-void AllocationModel::dropUnshown(Node* location, const QString& prefix, bool wholeKey) {
+void AllocationModel::dropUnshown(Node* location, const QString& key) {
+    const auto has = [&key](const TreeNode& item) {
+        return item.key == key;
+    };
     auto& unshown = location->unshown;
-    unshown.erase(std::remove_if(unshown.begin(), unshown.end(),
-                                 [&](const TreeNode& item) {
-                                     return wholeKey ? item.key == prefix
-                                                     : item.key.startsWith(prefix);
-                                 }),
-                  unshown.end());
+    unshown.erase(std::remove_if(unshown.begin(), unshown.end(), has), unshown.end());
+    auto& movedIn = location->movedIn;
+    movedIn.erase(std::remove_if(movedIn.begin(), movedIn.end(), has), movedIn.end());
+}
+
+void AllocationModel::putItem(Node* location, const TreeNode& item) {
+    const QString key = item.key.trimmed();
+    if (Node* node = byKey_.value(key, nullptr)) {
+        node->text = item.text;
+        node->image = item.image;
+        const QModelIndex changed = indexOf(node);
+        emit dataChanged(changed, changed);
+        return;
+    }
+    const auto has = [&key](const TreeNode& waiting) {
+        return waiting.key == key;
+    };
+    if (auto found = std::find_if(location->unshown.begin(), location->unshown.end(), has);
+        found != location->unshown.end()) {
+        *found = item;
+        return;
+    }
+    if (auto found = std::find_if(location->movedIn.begin(), location->movedIn.end(), has);
+        found != location->movedIn.end()) {
+        *found = item;
+        return;
+    }
+    addItems(location, {item});
 }
 
 void AllocationModel::loadAll() {
@@ -400,7 +477,7 @@ void AllocationModel::removeNode(Node* node) {
 void AllocationModel::itemsChangedAt(Node* location) {
     if (location->itemsRead)
         location->holdsItems =
-            !location->unshown.empty() ||
+            hasMore(location) ||
             std::any_of(location->children.begin(), location->children.end(),
                         [](const std::unique_ptr<Node>& child) { return !child->location; });
     else
@@ -417,8 +494,8 @@ void AllocationModel::applyMove(const MoveUpdate& update) {
                                    : common::image::Stock;
         // Not a node: one of the source's items not shown yet.
         if (!item && source && source->itemsRead)
-            dropUnshown(source, update.stockKey, true);
-        const bool targetShowsAll = target && target->itemsRead && target->unshown.empty();
+            dropUnshown(source, update.stockKey);
+        const bool targetShowsAll = target && target->itemsRead && !hasMore(target);
         if (item && targetShowsAll && item->parent != target) {
             // Both ends loaded: the node itself moves, selection and all.
             Node* from = item->parent;
@@ -461,25 +538,32 @@ void AllocationModel::applyMove(const MoveUpdate& update) {
             target->holdsItems = true;
         return;
     }
-    // Licence groups: every group node of the kind at either end is
-    // replaced by the groups as they are counted now.
-    const std::pair<Node*, const std::vector<TreeNode>*> ends[] = {{source, &update.sourceGroups},
-                                                                   {target, &update.targetGroups}};
-    for (const auto& [location, groups] : ends) {
-        if (!location)
+    // Licence groups: the moved products' groups at either end are counted
+    // again where they stand, added when new and taken away when emptied.
+    const struct {
+        Node* location;
+        int locId;
+        const std::vector<TreeNode>& groups;
+    } ends[] = {{source, update.sourceLocId, update.sourceGroups},
+                {target, update.targetLocId, update.targetGroups}};
+    for (const auto& end : ends) {
+        if (!end.location)
             continue;
-        if (!location->itemsRead) {
-            itemsChangedAt(location);
-            continue;
+        if (end.location->itemsRead) {
+            for (const int prodId : update.products) {
+                const QString key =
+                    common::licenceGroupKey(update.kind == QLatin1Char('T'), prodId, end.locId);
+                const auto now = std::find_if(end.groups.begin(), end.groups.end(),
+                                              [&key](const TreeNode& g) { return g.key == key; });
+                if (now != end.groups.end())
+                    putItem(end.location, *now);
+                else if (Node* node = byKey_.value(key, nullptr))
+                    removeNode(node);
+                else
+                    dropUnshown(end.location, key);
+            }
         }
-        for (int row = static_cast<int>(location->children.size()) - 1; row >= 0; --row) {
-            Node* child = location->children[static_cast<size_t>(row)].get();
-            if (!child->location && child->key.startsWith(update.kind))
-                removeNode(child);
-        }
-        dropUnshown(location, QString(update.kind), false);
-        addItems(location, *groups);
-        itemsChangedAt(location);
+        itemsChangedAt(end.location);
     }
 }
 
@@ -528,7 +612,7 @@ bool AllocationModel::hasChildren(const QModelIndex& parent) const {
     if (!node->location)
         return false;
     if (node->itemsRead)
-        return !node->unshown.empty();
+        return hasMore(node);
     if (!node->locationsRead && node->hasLocations)
         return true;
     if (!node->holdsItems) {
@@ -543,7 +627,7 @@ bool AllocationModel::hasChildren(const QModelIndex& parent) const {
 
 bool AllocationModel::canFetchMore(const QModelIndex& parent) const {
     const Node* node = nodeOf(parent);
-    return node->location && (node->itemsRead ? !node->unshown.empty() : hasChildren(parent));
+    return node->location && (node->itemsRead ? hasMore(node) : hasChildren(parent));
 }
 
 void AllocationModel::fetchMore(const QModelIndex& parent) {

@@ -24,14 +24,17 @@ namespace allocation {
 // holds one small node per location and item read, whatever the register
 // holds elsewhere.
 //
-// A location's items are read together, in their order, but shown as nodes
-// ItemsShownAtOnce at a time: the first as it opens, the next as the view
-// asks for more (canFetchMore/fetchMore) or a key among them is asked for.
-// So a location holding tens of thousands of items costs the view and the
-// model what a screenful does.
+// A location's items are read in their order a batch at a time and shown
+// as nodes ItemsShownAtOnce at a time: the first as it opens, the next as
+// the view asks for more (canFetchMore/fetchMore) or a key among them is
+// asked for. So a location holding tens of thousands of items costs the
+// view, the model and the database what a screenful does.
 //
 // Stored moves change the nodes in place (applyMove): a location not read
-// yet is left to read what it holds when it opens.
+// yet is left to read what it holds when it opens. An item that comes to
+// a location whose items are not all shown goes after them; one that comes
+// to a location not read to its end waits until it is, and the reading
+// passes over it.
 class AllocationModel : public QAbstractItemModel {
     Q_OBJECT
 public:
@@ -110,8 +113,12 @@ private:
         bool hasLocations = false;
         bool itemsRead = false;
         mutable std::optional<bool> holdsItems;
-        // Items read but not yet nodes, in their order, after the children.
+        // Items read but not yet nodes, in their order, after the children;
+        // where the reading of the rest goes on (no value: all read); and
+        // items moved here meanwhile, shown after the rest.
         std::deque<TreeNode> unshown;
+        std::optional<ItemsPlace> moreItems;
+        std::vector<TreeNode> movedIn;
         Node* parent = nullptr;
         int row = 0;
         std::vector<std::unique_ptr<Node>> children;
@@ -130,8 +137,18 @@ private:
     // The location node of an id, the locations on its path read on the
     // way down; null when it is not in the tree.
     Node* reachLocation(int locId);
-    // Adds a location's items, read as one batch, after its other nodes.
-    void appendItems(Node* location, std::vector<TreeNode>& items);
+    // Adds a location's items, read as one batch, after its other nodes;
+    // more: where the reading of the rest goes on.
+    void appendItems(Node* location, std::vector<TreeNode>& items,
+                     std::optional<ItemsPlace> more = std::nullopt);
+    // Reads at least count more of a location's items (fewer when no more
+    // are left) after those not shown yet; false when none were left.
+    bool readMore(Node* location, size_t count);
+    // Whether a location has items that are not nodes yet.
+    static bool hasMore(const Node* location);
+    // A group or item node as it is now at a location: its text changed
+    // where it is, or added after the others.
+    void putItem(Node* location, const TreeNode& item);
     // Makes nodes of up to count of a location's unshown items.
     void showMore(Node* location, size_t count);
     // Shows a location's unshown items up to the one with the key; false
@@ -141,9 +158,8 @@ private:
     // nodes when all of them are shown, else the last of those not shown
     // yet.
     void addItems(Node* location, std::vector<TreeNode> items);
-    // Drops the unshown items of a location whose key starts with prefix
-    // (a whole key, or a licence group kind).
-    void dropUnshown(Node* location, const QString& prefix, bool wholeKey);
+    // Drops the item of a key from a location's items not shown.
+    void dropUnshown(Node* location, const QString& key);
     void insertNode(Node* parent, const TreeNode& node);
     void removeNode(Node* node);
     void forget(const Node* node);
@@ -155,7 +171,6 @@ private:
     common::Session& session_;
     std::unique_ptr<Node> root_; // above the nodes shown: holds the top-level ones
     QHash<QString, Node*> byKey_;
-    std::optional<ProductOrder> order_;
     QString highlight_;
     QBrush highlightBackground_;
     QBrush highlightForeground_;
