@@ -730,6 +730,60 @@ TEST_F(AllocationPage, AWideLocationShowsItsItemsABatchAtATimeAndMovesKeepItsOrd
     EXPECT_EQ(treeShape(tree), shown);
 }
 
+// A location holding more items than are read at once is read a batch at a
+// time as the view asks. What is moved there meanwhile waits until the
+// reading is done and then shows after the rest, once, though the reading
+// passes it on the way; a group's count changes where it stands.
+TEST_F(AllocationPage, ItemsMovedToALocationReadInBatchesShowOnceAfterTheRest) {
+    constexpr int Wide = allocation::clsAllocations::WholePartRows + 50;
+    QStringList bulk;
+    {
+        store::Transaction tx(t.db());
+        for (int i = 0; i < Wide; ++i)
+            bulk << stockKey(
+                t.addStock(QStringLiteral("B-%1").arg(i, 4, 10, QLatin1Char('0')), pc, storeRoom));
+        t.addLicence(QStringLiteral("K3"), word, storeRoom, store::LicenceNormal);
+        tx.commit();
+    }
+    page->rebuild();
+    allocation::AllocationModel& model = tree->nodes();
+    const QString place = loc(storeRoom);
+    const QString pcKey = stockKey(pcAtOffice);
+    for (const QString& key : {place, loc(office), loc(lab)})
+        tree->expand(node(key));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(tree->model()->rowCount(node(place)), allocation::AllocationModel::ItemsShownAtOnce);
+    EXPECT_FALSE(model.loaded(wordAt(storeRoom)).isValid()) << "not read yet";
+
+    tree->clearSelection();
+    page->dropItem(node(pcKey), node(place));
+    page->dropItem(node(wordAt(lab)), node(place));
+    EXPECT_TRUE(messages.shown().empty()) << messages.texts().join('|').toStdString();
+    EXPECT_FALSE(model.loaded(pcKey).isValid());
+    EXPECT_FALSE(model.loaded(wordAt(storeRoom)).isValid());
+    EXPECT_EQ(textOf(wordAt(lab)), QStringLiteral("Word - (Licences x 1)")) << "counted in place";
+    EXPECT_EQ(tree->model()->rowCount(node(place)), allocation::AllocationModel::ItemsShownAtOnce);
+
+    while (model.canFetchMore(node(place)))
+        model.fetchMore(node(place));
+    EXPECT_EQ(childKeys(tree, node(place)), (bulk + QStringList{pcKey, wordAt(storeRoom)}));
+    EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 2)"));
+
+    // Another licence comes: the group's count changes where it stands.
+    page->dropItem(node(wordAt(lab)), node(place));
+    EXPECT_EQ(textOf(wordAt(storeRoom)), QStringLiteral("Word - (Licences x 3)"));
+    EXPECT_FALSE(model.loaded(wordAt(lab)).isValid()) << "the last licence left the lab";
+    EXPECT_EQ(childKeys(tree, node(place)), (bulk + QStringList{pcKey, wordAt(storeRoom)}));
+
+    // As a fresh read of the tree shows them; one not shown is found by key.
+    tree->expandAll();
+    const QStringList shown = treeShape(tree);
+    page->rebuild();
+    EXPECT_TRUE(node(bulk.last()).isValid());
+    tree->expandAll();
+    EXPECT_EQ(treeShape(tree), shown);
+}
+
 // ---- Locations read one level at a time -------------------------------------------
 
 namespace {
