@@ -141,8 +141,9 @@ std::optional<std::vector<TreeNode>> clsLocations::TopOfLocationTree() {
     }
     // Rows without a place in the tree come only from a damaged register
     // or another tool; the check reads every location, so it runs on the
-    // first fill and again only after this connection has written.
-    const std::int64_t changes = db_.changeCount();
+    // first fill and again only after this connection has written to the
+    // locations.
+    const std::int64_t changes = db_.tableChangeCount(QStringLiteral("Locations"));
     if (orphansCheckedAt_ && *orphansCheckedAt_ == changes)
         return nodes;
     orphansCheckedAt_ = changes;

@@ -256,6 +256,17 @@ void Database::configure() {
     run(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; "
                        "PRAGMA foreign_keys = ON; PRAGMA cache_size = -%1;")
             .arg(CacheKiB));
+    sqlite3_update_hook(
+        db_,
+        [](void* self, int, const char*, const char* table, sqlite3_int64) {
+            auto& counts = static_cast<Database*>(self)->tableChanges_;
+            const std::string_view name(table);
+            if (auto found = counts.find(name); found != counts.end())
+                ++found->second;
+            else
+                counts.emplace(std::string(name), 1);
+        },
+        this);
     if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, collateUnicase,
                                     nullptr) != SQLITE_OK)
         fail();
@@ -471,6 +482,16 @@ std::int64_t Database::changeCount() const {
     if (server_)
         return server_->changes();
     return closedChanges_ + (db_ ? sqlite3_total_changes(db_) : 0);
+}
+
+std::int64_t Database::tableChangeCount(const QString& table) const {
+    if (server_)
+        return server_->tableChanges(table);
+    std::int64_t rows = 0;
+    for (const auto& [name, count] : tableChanges_)
+        if (QString::fromStdString(name).compare(table, Qt::CaseInsensitive) == 0)
+            rows += count;
+    return rows;
 }
 
 std::int64_t Database::lastInsertId() const {

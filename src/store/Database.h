@@ -20,9 +20,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -217,6 +219,11 @@ public:
     // server: the rows the program's own statements changed, those that
     // triggers keep not included.
     std::int64_t changeCount() const;
+    // The rows of one table (named in any case) among them: for telling
+    // whether a table was written since it was last read whole. On the
+    // file: rows of tables with rowids, triggers' work included, a DELETE
+    // of every row without a WHERE not counted.
+    std::int64_t tableChangeCount(const QString& table) const;
     int userVersion();
     void setUserVersion(int version);
 
@@ -327,6 +334,9 @@ private:
     friend class Query;
     // Changes counted by connections closed before the current one.
     std::int64_t closedChanges_ = 0;
+    // On the file: the rows written to each table, by the name the engine
+    // gives, across reopening.
+    std::map<std::string, std::int64_t, std::less<>> tableChanges_;
     std::int64_t retries_ = 0;
     std::optional<QString> userName_;
     std::optional<bool> mayWrite_;

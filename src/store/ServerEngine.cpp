@@ -415,9 +415,11 @@ bool ServerConnection::count(pg_result* result, const QByteArray& sql) {
     if (rows == 0)
         return false;
     changes_ += rows;
-    for (const QString& table : writtenTables(sql))
+    for (const QString& table : writtenTables(sql)) {
+        tableChanges_[table] += rows;
         if (!written_.contains(table))
             written_ << table;
+    }
     return true;
 }
 

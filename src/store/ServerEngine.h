@@ -8,6 +8,7 @@
 #include "store/Database.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -76,6 +77,11 @@ public:
     // connection ran (not those changed by triggers), work later rolled
     // back included.
     std::int64_t changes() const { return changes_; }
+    // Those of them made by statements that write one table (named in any
+    // case).
+    std::int64_t tableChanges(const QString& table) const {
+        return tableChanges_.value(table.toLower());
+    }
     // Runs COMMIT, and raises when the server rolled back instead. A
     // transaction that wrote tells the other sessions first: one
     // notification on ChangeChannel, naming the tables it wrote (in lower
@@ -111,6 +117,7 @@ private:
     void setUp();
     pg_conn* conn_;
     std::int64_t changes_ = 0;
+    QHash<QString, std::int64_t> tableChanges_;
     std::int64_t reconnects_ = 0;
     // Tables written since the transaction began, or by the last
     // statement run outside one.

@@ -268,6 +268,11 @@ TEST_F(FillTree, TheTopNamesRowsWithoutAPlaceOnTheFirstReadAndAgainOnlyAfterAWri
     };
     expectMessages(1);
     expectMessages(0);
+    // Writes elsewhere in the register leave the locations as they were.
+    const int cat = t.addCategory(QStringLiteral("Any"));
+    t.addStock(QStringLiteral("PC-9"), t.addProduct(QStringLiteral("P"), QStringLiteral("PC"), cat),
+               store::loc::AvailableLocations);
+    expectMessages(0);
     logic.setCurrentLocId(store::loc::AvailableLocations);
     ASSERT_TRUE(logic.AddLocation(QStringLiteral("New Wing")).has_value());
     expectMessages(1);
