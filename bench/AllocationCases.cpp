@@ -5,6 +5,7 @@
 #include "allocation/ui/AllocationTreeView.h"
 #include "allocation/ui/pgAllocation.h"
 #include "assets/clsStock.h"
+#include "common/NodeKey.h"
 #include "common/Session.h"
 #include "common/ui/MainWindow.h"
 #include "locations/clsLocations.h"
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -49,6 +51,20 @@ Move stockMove(store::Database& db) {
         throw std::runtime_error("the database holds too few locations");
     return {QStringLiteral("S%1").arg(item), QStringLiteral("L%1").arg(from),
             QStringLiteral("L%1").arg(other.integer(QStringLiteral("Loc_ID")))};
+}
+
+// A product with normal licences at a live licence location below
+// "Available Licences", and that location.
+std::optional<std::pair<int, int>> licenceGroupOutsidePool(store::Database& db) {
+    store::Query q(db,
+                   QStringLiteral("SELECT l.Prod_ID, l.Loc_ID FROM Licences l JOIN Locations "
+                                  "c ON c.Loc_ID = l.Loc_ID WHERE c.Loc_Top = ? AND "
+                                  "c.Loc_ID <> ? AND l.Type = ? ORDER BY l.Licence_ID LIMIT 1"));
+    q.bindAll(store::loc::AvailableLicences, store::loc::AvailableLicences, store::LicenceNormal);
+    if (!q.next())
+        return std::nullopt;
+    return std::pair<int, int>(static_cast<int>(q.integer(QStringLiteral("Prod_ID"))),
+                               static_cast<int>(q.integer(QStringLiteral("Loc_ID"))));
 }
 
 // Up to n stock items held where the move's item is.
@@ -339,6 +355,32 @@ void addAllocationCases(Bench& bench, Context& context) {
         dropAll(move.from);
     };
     bench.add(many);
+
+    // One licence of a group dropped onto "Available Licences", the widest
+    // location, and back: only the moved product's groups are counted
+    // again at either end.
+    const std::optional<std::pair<int, int>> licence = licenceGroupOutsidePool(context.db());
+    if (!licence)
+        return;
+    const auto [prodId, at] = *licence;
+    const auto groupAt = [prodId = prodId](int locId) {
+        return common::licenceGroupKey(false, prodId, locId);
+    };
+    const auto dropGroup = [page, tree, groupAt](int from, int to) {
+        allocation::AllocationTreeView* t = tree();
+        page()->dropItem(t->node(groupAt(from)), t->node(locations::locationKey(to)));
+        if (t->node(groupAt(to)).parent() != t->node(locations::locationKey(to)))
+            throw std::runtime_error("the licence did not move");
+    };
+    Case pool = c;
+    pool.name = QStringLiteral("allocation move (one licence onto Available Licences)");
+    pool.run = [dropGroup, at = at] {
+        dropGroup(at, store::loc::AvailableLicences);
+    };
+    pool.after = [dropGroup, at = at] {
+        dropGroup(store::loc::AvailableLicences, at);
+    };
+    bench.add(pool);
 }
 
 } // namespace bench
