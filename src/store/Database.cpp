@@ -256,6 +256,16 @@ void Database::configure() {
     run(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; "
                        "PRAGMA foreign_keys = ON; PRAGMA cache_size = -%1;")
             .arg(CacheKiB));
+    countTableChanges();
+    if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, collateUnicase,
+                                    nullptr) != SQLITE_OK)
+        fail();
+    if (sqlite3_create_function(db_, FoldFunctionName, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                nullptr, foldText, nullptr, nullptr) != SQLITE_OK)
+        fail();
+}
+
+void Database::countTableChanges() {
     sqlite3_update_hook(
         db_,
         [](void* self, int, const char*, const char* table, sqlite3_int64) {
@@ -267,12 +277,6 @@ void Database::configure() {
                 counts.emplace(std::string(name), 1);
         },
         this);
-    if (sqlite3_create_collation_v2(db_, "UNICASE", SQLITE_UTF8, nullptr, collateUnicase,
-                                    nullptr) != SQLITE_OK)
-        fail();
-    if (sqlite3_create_function(db_, FoldFunctionName, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                nullptr, foldText, nullptr, nullptr) != SQLITE_OK)
-        fail();
 }
 
 void Database::refuseReadOnly() const {
@@ -438,6 +442,10 @@ void Database::reopen() {
     db_ = fresh->db_;
     pageSize_ = fresh->pageSize_;
     fresh->db_ = nullptr;
+    // The connection now counts its writes here.
+    for (const auto& [table, rows] : fresh->tableChanges_)
+        tableChanges_[table] += rows;
+    countTableChanges();
 }
 
 void Database::run(const QString& sql) {

@@ -324,6 +324,8 @@ private:
                                                   int flags);
     static constexpr int PageSizeUnset = 0;
     void configure();
+    // Has the connection count the rows written to each table here.
+    void countTableChanges();
     void refuseReadOnly() const;
 
     sqlite3* db_;

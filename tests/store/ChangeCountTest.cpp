@@ -71,6 +71,13 @@ TEST(ChangeCount, IsKeptAcrossCloseAndReopen) {
     EXPECT_EQ(t.db().changeCount(), before) << "a new connection starts at none";
     t.addCategory(QStringLiteral("Printers"));
     EXPECT_GT(t.db().changeCount(), before);
+    // So are the rows of each table, named in any case, and only those.
+    const std::int64_t categories = t.db().tableChangeCount(QStringLiteral("categories"));
+    const std::int64_t locations = t.db().tableChangeCount(QStringLiteral("Locations"));
+    EXPECT_GE(categories, 2);
+    t.addLocation(QStringLiteral("Office"), 1, 2, 1);
+    EXPECT_EQ(t.db().tableChangeCount(QStringLiteral("Locations")), locations + 1);
+    EXPECT_EQ(t.db().tableChangeCount(QStringLiteral("CATEGORIES")), categories);
 }
 
 } // namespace
