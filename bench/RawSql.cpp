@@ -98,15 +98,15 @@ Statements licenceUseStatements(int prodId) {
 
 Statements expiryNoticeStatements(const QDate& today, int periodDays) {
     const QString from = today.toString(store::StoredDate);
+    // The kept counts of each date, summed over the dates up to the
+    // period's end.
     return {{QStringLiteral("SELECT "
-                            "COALESCE(SUM(CASE WHEN Licences.Exp_Date >= ? "
-                            " THEN 1 ELSE 0 END), 0) AS Soon, "
-                            "COALESCE(SUM(CASE WHEN Licences.Exp_Date < ? "
-                            " THEN 1 ELSE 0 END), 0) AS Expired "
-                            "FROM Licences WHERE Licences.Exp_Date <= ? AND "
-                            "Licences.Exp_Date <> '' AND Licences.Loc_ID <> ?"),
-             {from, from, today.addDays(periodDays).toString(store::StoredDate),
-              store::loc::RemovedLicences}}};
+                            "COALESCE(SUM(CASE WHEN Exp_Date >= ? "
+                            " THEN Licence_Count ELSE 0 END), 0) AS Soon, "
+                            "COALESCE(SUM(CASE WHEN Exp_Date < ? "
+                            " THEN Licence_Count ELSE 0 END), 0) AS Expired "
+                            "FROM ExpiryCounts WHERE Exp_Date <= ? AND Exp_Date <> ''"),
+             {from, from, today.addDays(periodDays).toString(store::StoredDate)}}};
 }
 
 Statements expiringListStatements(const QDate& today, int periodDays) {

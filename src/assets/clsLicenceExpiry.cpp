@@ -66,16 +66,16 @@ ExpiryCounts clsLicenceExpiry::StartUpCounts(int periodDays) {
     if (periodDays <= 0)
         return counts;
     const QDate today = clock_.today();
+    // The live licences of each date are kept counted by the store: the
+    // sums read a row per date, however many licences there are.
     store::Query q(db_, QStringLiteral("SELECT "
-                                       "COALESCE(SUM(CASE WHEN Licences.Exp_Date >= ? "
-                                       " THEN 1 ELSE 0 END), 0) AS Soon, "
-                                       "COALESCE(SUM(CASE WHEN Licences.Exp_Date < ? "
-                                       " THEN 1 ELSE 0 END), 0) AS Expired "
-                                       "FROM Licences WHERE") +
-                            Counted);
+                                       "COALESCE(SUM(CASE WHEN Exp_Date >= ? "
+                                       " THEN Licence_Count ELSE 0 END), 0) AS Soon, "
+                                       "COALESCE(SUM(CASE WHEN Exp_Date < ? "
+                                       " THEN Licence_Count ELSE 0 END), 0) AS Expired "
+                                       "FROM ExpiryCounts WHERE Exp_Date <= ? AND Exp_Date <> ''"));
     const QString from = today.toString(store::StoredDate);
-    q.bindAll(from, from, today.addDays(periodDays).toString(store::StoredDate),
-              store::loc::RemovedLicences);
+    q.bindAll(from, from, today.addDays(periodDays).toString(store::StoredDate));
     if (q.next()) {
         counts.soon = static_cast<int>(q.integer(QStringLiteral("Soon")));
         counts.expired = static_cast<int>(q.integer(QStringLiteral("Expired")));

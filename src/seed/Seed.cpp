@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/FindText.h"
 #include "store/Money.h"
+#include "store/ExpiryCounts.h"
 #include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -471,6 +472,7 @@ public:
                 db_.run(t.sql);
         store::addFindText(db_);
         store::addProductCounts(db_);
+        store::addExpiryCounts(db_);
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "shell/RegisterCopy.h"
 #include "shell/RegisterRoles.h"
 #include "store/Database.h"
+#include "store/ExpiryCounts.h"
 #include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -102,17 +103,20 @@ int check(const Arguments& a, std::FILE* out) {
     return 1;
 }
 
-// Counts every product's live items again and mends the kept counts that
-// are wrong; a file of an older version is brought up to date first (its
-// migration counts them).
+// Counts every product's live items and every expiry date's live licences
+// again and mends the kept counts that are wrong; a file of an older version is brought up to date
+// first (its migration counts them).
 int recount(const Arguments& a, std::FILE* out) {
     auto db = a.open();
     store::checkSchema(*db);
     const QStringList mended = store::recountProducts(*db);
-    for (const QString& line : mended)
+    const QStringList dates = store::recountExpiries(*db);
+    for (const QString& line : mended + dates)
         std::fprintf(out, "mended %s\n", qUtf8Printable(line));
     std::fprintf(out, "%s: %lld product count(s) mended\n", qUtf8Printable(a.where()),
                  static_cast<long long>(mended.size()));
+    std::fprintf(out, "%s: %lld expiry count(s) mended\n", qUtf8Printable(a.where()),
+                 static_cast<long long>(dates.size()));
     return 0;
 }
 
@@ -164,8 +168,9 @@ QString adminUsage() {
         "                FROM and TO are file paths or server addresses (a libpq URI such\n"
         "                as postgresql://host/register, or service=NAME); one transaction\n"
         "                on TO, which must hold no register\n"
-        "  recount       count every product's live stock items and licences again and\n"
-        "                mend the counts the register keeps where check finds them wrong\n"
+        "  recount       count every product's live stock items and licences, and every\n"
+        "                expiry date's live licences, again and mend the counts the\n"
+        "                register keeps where check finds them wrong\n"
         "  --db PATH     the database (default: AssetManagement.mdb beside vemora-admin)\n"
         "  --server URL  the register on a PostgreSQL server instead (a libpq URI or\n"
         "                service=NAME); backup then writes a register file the program opens\n");

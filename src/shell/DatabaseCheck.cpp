@@ -1,6 +1,7 @@
 #include "shell/DatabaseCheck.h"
 
 #include "store/Database.h"
+#include "store/ExpiryCounts.h"
 #include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -112,6 +113,13 @@ void productCounts(store::Database& db, QStringList& problems) {
     if (!wrong.isEmpty())
         problems << QStringLiteral("product counts: the kept counts are wrong; "
                                    "\"vemora-admin recount\" counts the items again");
+    // The same for the live licences of each expiry date.
+    const QStringList dates = store::expiryCountProblems(db, MaxLines);
+    for (const QString& line : dates)
+        problems << QStringLiteral("expiry counts: %1").arg(line);
+    if (!dates.isEmpty())
+        problems << QStringLiteral("expiry counts: the kept counts are wrong; "
+                                   "\"vemora-admin recount\" counts the licences again");
 }
 
 // True when an error says something about the file itself; a full disk,

@@ -1,6 +1,7 @@
 #include "shell/RegisterCopy.h"
 
 #include "store/Database.h"
+#include "store/ExpiryCounts.h"
 #include "store/ProductCounts.h"
 #include "store/Schema.h"
 #include "store/StoreConstants.h"
@@ -142,12 +143,14 @@ CopyCounts copyRegister(store::Database& from, store::Database& to) {
     // The kept product counts are made once from the copied items, not by
     // their triggers row by row.
     store::dropProductCounts(to);
+    store::dropExpiryCounts(to);
     CopyCounts counts;
     for (const CopiedTable& table : CopiedTables) {
         counts.rows += copyTable(from, to, table);
         ++counts.tables;
     }
     store::addProductCounts(to);
+    store::addExpiryCounts(to);
     target.commit();
     return counts;
 }

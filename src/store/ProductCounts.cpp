@@ -209,16 +209,7 @@ void addServerCounts(Database& db) {
                    .arg(table, function, QString::fromLatin1(c.watched),
                         changedCondition(c, QStringLiteral("IS DISTINCT FROM")));
     }
-    // A register migrated on a server that already has the roles
-    // shell/RegisterRoles makes (the names are theirs) lets them at the new
-    // table as at the others: an editor's item writes run its triggers, a
-    // viewer's pages read it.
-    sql += QStringLiteral(
-        "DO $$ BEGIN "
-        "IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'vemora_editor') THEN "
-        "GRANT SELECT, INSERT, UPDATE, DELETE ON ProductCounts TO vemora_editor; END IF; "
-        "IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'vemora_viewer') THEN "
-        "GRANT SELECT ON ProductCounts TO vemora_viewer; END IF; END $$;");
+    sql += grantsOnKeptCounts(QStringLiteral("ProductCounts"));
     db.runServerText(sql);
 }
 
@@ -264,6 +255,19 @@ std::vector<Mismatch> mismatches(Database& db, int limit) {
 }
 
 } // namespace
+
+QString grantsOnKeptCounts(const QString& table) {
+    // A register migrated on a server that already has the roles
+    // shell/RegisterRoles makes (the names are theirs) lets them at the new
+    // table as at the others: an editor's item writes run its triggers, a
+    // viewer's pages read it.
+    return QStringLiteral("DO $$ BEGIN "
+                          "IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'vemora_editor') THEN "
+                          "GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO vemora_editor; END IF; "
+                          "IF EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'vemora_viewer') THEN "
+                          "GRANT SELECT ON %1 TO vemora_viewer; END IF; END $$;")
+        .arg(table);
+}
 
 void addProductCounts(Database& db) {
     if (db.onServer())

@@ -36,4 +36,9 @@ QStringList recountProducts(Database& db);
 // words as recountProducts, at most `limit` of them; nothing is written.
 QStringList productCountProblems(Database& db, int limit);
 
+// The server text that lets the register's roles at a table of kept
+// counts, when the server has them: editors write it through the triggers,
+// viewers read it.
+QString grantsOnKeptCounts(const QString& table);
+
 } // namespace store

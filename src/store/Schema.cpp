@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/FindText.h"
+#include "store/ExpiryCounts.h"
 #include "store/ProductCounts.h"
 #include "store/StoreConstants.h"
 
@@ -203,6 +204,7 @@ const Migration Migrations[] = {
     reportOrderIndexes,      // 6 -> 7: report orders walked by an index
     addProductCounts,        // 7 -> 8: each product's live items, kept counted
     productOrderIndex,       // 8 -> 9: the products in the item dialogs' order
+    addExpiryCounts,         // 9 -> 10: each expiry date's live licences, kept counted
 };
 static_assert(std::size(Migrations) == SchemaVersion - 1, "one migration per later version");
 

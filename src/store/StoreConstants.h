@@ -23,7 +23,7 @@ inline constexpr int OldPageSize = 1024;
 
 // Schema version recorded in PRAGMA user_version (a table on the server); Schema.cpp holds the
 // migration to each version after the first.
-inline constexpr int SchemaVersion = 9;
+inline constexpr int SchemaVersion = 10;
 
 // Reserved rows of Locations, present in every database.
 namespace loc {
