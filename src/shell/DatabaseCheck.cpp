@@ -104,22 +104,25 @@ void references(store::Database& db, QStringList& problems) {
     }
 }
 
-// The live items the store keeps counted per product, against a count of
-// the items themselves.
-void productCounts(store::Database& db, QStringList& problems) {
-    const QStringList wrong = store::productCountProblems(db, MaxLines);
+// Counts the store keeps that differ from a count of what they count, each
+// named under its kind, then how to mend them.
+void keptCounts(const QString& kind, const QStringList& wrong, const QString& counted,
+                QStringList& problems) {
     for (const QString& line : wrong)
-        problems << QStringLiteral("product counts: %1").arg(line);
+        problems << QStringLiteral("%1: %2").arg(kind, line);
     if (!wrong.isEmpty())
-        problems << QStringLiteral("product counts: the kept counts are wrong; "
-                                   "\"vemora-admin recount\" counts the items again");
-    // The same for the live licences of each expiry date.
-    const QStringList dates = store::expiryCountProblems(db, MaxLines);
-    for (const QString& line : dates)
-        problems << QStringLiteral("expiry counts: %1").arg(line);
-    if (!dates.isEmpty())
-        problems << QStringLiteral("expiry counts: the kept counts are wrong; "
-                                   "\"vemora-admin recount\" counts the licences again");
+        problems << QStringLiteral("%1: the kept counts are wrong; \"vemora-admin recount\" "
+                                   "counts the %2 again")
+                        .arg(kind, counted);
+}
+
+// The live items the store keeps counted per product, and the live
+// licences per expiry date, against counts of the items themselves.
+void productCounts(store::Database& db, QStringList& problems) {
+    keptCounts(QStringLiteral("product counts"), store::productCountProblems(db, MaxLines),
+               QStringLiteral("items"), problems);
+    keptCounts(QStringLiteral("expiry counts"), store::expiryCountProblems(db, MaxLines),
+               QStringLiteral("licences"), problems);
 }
 
 // True when an error says something about the file itself; a full disk,

@@ -162,25 +162,21 @@ QStringList expiryCountProblems(Database& db, int limit) {
 }
 
 QStringList recountExpiries(Database& db) {
-    Transaction tx(db);
-    // Every write that changes a count writes ExpiryCounts: holding the
-    // table against writers makes the count read below the one kept.
-    if (db.onServer())
-        db.runServerText(QStringLiteral("LOCK TABLE ExpiryCounts IN EXCLUSIVE MODE"));
-    QStringList mended;
-    for (const Mismatch& m : mismatches(db, -1)) {
-        if (m.hasRow)
-            db.execute(
-                QStringLiteral("UPDATE ExpiryCounts SET Licence_Count = ? WHERE Exp_Date = ?"),
-                m.counted, m.date);
-        else
-            db.execute(
-                QStringLiteral("INSERT INTO ExpiryCounts (Exp_Date, Licence_Count) VALUES (?, ?)"),
-                m.date, m.counted);
-        mended << m.text();
-    }
-    tx.commit();
-    return mended;
+    return recountKept(db, QStringLiteral("ExpiryCounts"), [&db] {
+        QStringList mended;
+        for (const Mismatch& m : mismatches(db, -1)) {
+            if (m.hasRow)
+                db.execute(
+                    QStringLiteral("UPDATE ExpiryCounts SET Licence_Count = ? WHERE Exp_Date = ?"),
+                    m.counted, m.date);
+            else
+                db.execute(QStringLiteral(
+                               "INSERT INTO ExpiryCounts (Exp_Date, Licence_Count) VALUES (?, ?)"),
+                           m.date, m.counted);
+            mended << m.text();
+        }
+        return mended;
+    });
 }
 
 } // namespace store

@@ -304,26 +304,33 @@ QStringList productCountProblems(Database& db, int limit) {
     return out;
 }
 
-QStringList recountProducts(Database& db) {
+QStringList recountKept(Database& db, const QString& table,
+                        const std::function<QStringList()>& mend) {
     Transaction tx(db);
-    // Every write that changes a count writes ProductCounts: holding the
-    // table against writers makes the count read below the one kept.
+    // The table's name is a program constant.
     if (db.onServer())
-        db.runServerText(QStringLiteral("LOCK TABLE ProductCounts IN EXCLUSIVE MODE"));
-    QStringList mended;
-    for (const Mismatch& m : mismatches(db, -1)) {
-        if (m.hasRow)
-            db.execute(QStringLiteral("UPDATE ProductCounts SET Stock_Count = ?, "
-                                      "Licence_Count = ?, Temp_Count = ? WHERE Prod_ID = ?"),
-                       m.counted[0], m.counted[1], m.counted[2], m.prodId);
-        else
-            db.execute(QStringLiteral("INSERT INTO ProductCounts (Prod_ID, Stock_Count, "
-                                      "Licence_Count, Temp_Count) VALUES (?, ?, ?, ?)"),
-                       m.prodId, m.counted[0], m.counted[1], m.counted[2]);
-        mended << m.text();
-    }
+        db.runServerText(QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE").arg(table));
+    const QStringList mended = mend();
     tx.commit();
     return mended;
+}
+
+QStringList recountProducts(Database& db) {
+    return recountKept(db, QStringLiteral("ProductCounts"), [&db] {
+        QStringList mended;
+        for (const Mismatch& m : mismatches(db, -1)) {
+            if (m.hasRow)
+                db.execute(QStringLiteral("UPDATE ProductCounts SET Stock_Count = ?, "
+                                          "Licence_Count = ?, Temp_Count = ? WHERE Prod_ID = ?"),
+                           m.counted[0], m.counted[1], m.counted[2], m.prodId);
+            else
+                db.execute(QStringLiteral("INSERT INTO ProductCounts (Prod_ID, Stock_Count, "
+                                          "Licence_Count, Temp_Count) VALUES (?, ?, ?, ?)"),
+                           m.prodId, m.counted[0], m.counted[1], m.counted[2]);
+            mended << m.text();
+        }
+        return mended;
+    });
 }
 
 } // namespace store

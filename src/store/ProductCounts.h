@@ -13,6 +13,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace store {
 
 class Database;
@@ -35,6 +37,14 @@ QStringList recountProducts(Database& db);
 // The products whose kept counts differ from a real count, in the same
 // words as recountProducts, at most `limit` of them; nothing is written.
 QStringList productCountProblems(Database& db, int limit);
+
+// Runs a recount of a table of kept counts in one transaction; on the
+// server the table is held against writers first (every write that
+// changes a count writes it), so that no writer's count slips between the
+// count read and the one written. mend writes the right counts and returns
+// what it mended.
+QStringList recountKept(Database& db, const QString& table,
+                        const std::function<QStringList()>& mend);
 
 // The server text that lets the register's roles at a table of kept
 // counts, when the server has them: editors write it through the triggers,
