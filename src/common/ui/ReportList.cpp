@@ -120,6 +120,9 @@ ReportList::ReportList(const QStringList& headings, QWidget* parent) : QTreeWidg
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
     header()->setDefaultSectionSize(150);
+    // Columns are fitted to the rows of the first screens, not to a
+    // thousand: a long list shows as soon as its first rows are there.
+    header()->setResizeContentsPrecision(200);
     header()->setStretchLastSection(true);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
