@@ -53,6 +53,22 @@ int stockImage(int locId) {
     return locId == store::loc::RemovedStock ? image::RemovedStock : image::Stock;
 }
 
+// A stock item's node at a location whose key the caller has made.
+TreeNode stockNode(qint64 stockId, int locId, const QString& locKey, const QString& shownDesc,
+                   const QString& code) {
+    return {StockKind + QString::number(stockId), locKey, stockText(shownDesc, code),
+            stockImage(locId), false};
+}
+
+// A licence group's node. Its key is common::licenceGroupKey's (kind,
+// product, location), put together directly: a fill makes tens of
+// thousands.
+TreeNode groupNode(QChar kind, qint64 prodId, int locId, const QString& locKey,
+                   const QString& shownDesc, qint64 count) {
+    return {kind + QString::number(prodId) + QLatin1Char('-') + QString::number(locId), locKey,
+            groupText(kind, shownDesc, count), groupImage(kind, locId), false};
+}
+
 // One item before it is a node: its product's rank and its own id (a
 // stock item's, or a licence group's location), which order it among its
 // location's; where it is, its product, and its stock code or its group's
@@ -146,8 +162,7 @@ std::vector<TreeNode> clsAllocations::FillAllocationItems() {
     sortRows(stock);
     nodes.reserve(stock.size());
     for (const ItemRow& row : stock)
-        nodes.push_back({StockKind + QString::number(row.id), keyOf(row.locId),
-                         stockText(shown(row), row.code), stockImage(row.locId), false});
+        nodes.push_back(stockNode(row.id, row.locId, keyOf(row.locId), shown(row), row.code));
 
     for (const QChar kind : {QLatin1Char('N'), QLatin1Char('T')}) {
         std::vector<ItemRow> groups;
@@ -164,12 +179,9 @@ std::vector<TreeNode> clsAllocations::FillAllocationItems() {
         }
         sortRows(groups);
         nodes.reserve(nodes.size() + groups.size());
-        // A group's key is its kind, product and location (common::licenceGroupKey).
         for (const ItemRow& row : groups)
             nodes.push_back(
-                {kind + QString::number(row.prodId) + QLatin1Char('-') + QString::number(row.locId),
-                 keyOf(row.locId), groupText(kind, shown(row), row.count),
-                 groupImage(kind, row.locId), false});
+                groupNode(kind, row.prodId, row.locId, keyOf(row.locId), shown(row), row.count));
     }
     return nodes;
 }
@@ -184,16 +196,10 @@ ItemsBatch clsAllocations::LocationItemsFrom(int locId, const ItemsPlace& from, 
             auto desc = shown.constFind(row.prodId);
             if (desc == shown.constEnd())
                 desc = shown.insert(row.prodId, properCase(row.prodDesc.trimmed()));
-            if (place.part == StockPart) {
-                batch.nodes.push_back({StockKind + QString::number(row.stockId), key,
-                                       stockText(*desc, row.code), stockImage(locId), false});
-                continue;
-            }
-            const QChar kind = partKind(place.part);
-            // A group's key is its kind, product and location (common::licenceGroupKey).
             batch.nodes.push_back(
-                {kind + QString::number(row.prodId) + QLatin1Char('-') + QString::number(locId),
-                 key, groupText(kind, *desc, row.count), groupImage(kind, locId), false});
+                place.part == StockPart
+                    ? stockNode(row.stockId, locId, key, *desc, row.code)
+                    : groupNode(partKind(place.part), row.prodId, locId, key, *desc, row.count));
         }
     };
     while (place.part < PartsRead && static_cast<int>(batch.nodes.size()) < count) {
@@ -358,10 +364,9 @@ std::optional<TreeNode> clsAllocations::StockNode(int stockId) {
     if (!q.next())
         return std::nullopt;
     const int locId = static_cast<int>(q.integer(QStringLiteral("Loc_ID")));
-    return TreeNode{StockKind + QString::number(stockId), locationKey(locId),
-                    stockText(properCase(q.text(QStringLiteral("Prod_Desc"))),
-                              q.text(QStringLiteral("Stock_Code"))),
-                    stockImage(locId), false};
+    return stockNode(stockId, locId, locationKey(locId),
+                     properCase(q.text(QStringLiteral("Prod_Desc"))),
+                     q.text(QStringLiteral("Stock_Code")));
 }
 
 std::optional<int> clsAllocations::StockLocation(int stockId) {
@@ -389,12 +394,9 @@ std::vector<TreeNode> clsAllocations::LicenceGroups(QChar type, int locId,
         while (q.next()) {
             const int prodId = static_cast<int>(q.integer(QStringLiteral("Prod_ID")));
             const QString desc = q.text(QStringLiteral("Prod_Desc"));
-            found.emplace_back(
-                store::sortKey(desc),
-                TreeNode{common::licenceGroupKey(type == QLatin1Char('T'), prodId, locId),
-                         locationKey(locId),
-                         groupText(type, properCase(desc), q.integer(QStringLiteral("n"))),
-                         groupImage(type, locId), false});
+            found.emplace_back(store::sortKey(desc),
+                               groupNode(type, prodId, locId, locationKey(locId), properCase(desc),
+                                         q.integer(QStringLiteral("n"))));
         }
     }
     std::stable_sort(found.begin(), found.end(),

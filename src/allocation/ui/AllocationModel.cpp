@@ -331,7 +331,6 @@ void AllocationModel::addItems(Node* location, std::vector<TreeNode> items) {
                              std::make_move_iterator(items.end()));
     if (allShown)
         showMore(location, location->unshown.size());
-    location->holdsItems = true;
 }
 
 void AllocationModel::dropUnshown(Node* location, const QString& key) {
@@ -353,20 +352,17 @@ void AllocationModel::putItem(Node* location, const TreeNode& item) {
         emit dataChanged(changed, changed);
         return;
     }
-    const auto has = [&key](const TreeNode& waiting) {
-        return waiting.key == key;
+    // Not a node yet: replaced where it waits, or added.
+    const auto replaced = [&](auto& waiting) {
+        const auto found = std::find_if(waiting.begin(), waiting.end(),
+                                        [&key](const TreeNode& n) { return n.key == key; });
+        if (found == waiting.end())
+            return false;
+        *found = item;
+        return true;
     };
-    if (auto found = std::find_if(location->unshown.begin(), location->unshown.end(), has);
-        found != location->unshown.end()) {
-        *found = item;
-        return;
-    }
-    if (auto found = std::find_if(location->movedIn.begin(), location->movedIn.end(), has);
-        found != location->movedIn.end()) {
-        *found = item;
-        return;
-    }
-    addItems(location, {item});
+    if (!replaced(location->unshown) && !replaced(location->movedIn))
+        addItems(location, {item});
 }
 
 void AllocationModel::loadAll() {
