@@ -72,7 +72,9 @@ Statements expiryNoticeStatements(const QDate& today, int periodDays);
 Statements expiringListStatements(const QDate& today, int periodDays);
 // One item's history (clsStockLicenceHist).
 Statements historyStatements(int stockId);
-// What a location holds (clsStock::FillStockListUsingLocation).
-Statements locationContentsStatements(int locId);
+// What a location holds: the statements that read the first count rows of
+// each of its two lists (clsStock::LocationContentsFrom), as the page reads
+// them. The rows counted here, untimed, decide which statements run.
+Statements locationContentsStatements(store::Database& db, int locId, int count);
 
 } // namespace bench

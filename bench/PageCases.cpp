@@ -21,6 +21,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 
@@ -234,8 +235,9 @@ Case contentsCase(Context& context, int locId, const QString& name) {
         return listRows(context.window().page(common::EnquireByLocation));
     };
     page.connection = &context.db();
-    page.statements = [locId] {
-        return locationContentsStatements(locId);
+    page.statements = [&context, locId] {
+        return locationContentsStatements(context.db(), locId,
+                                          assets::pgEnquireByLocation::SliceRows);
     };
     return page;
 }
@@ -257,8 +259,8 @@ void addContents(Bench& bench, Context& context, int locId, const QString& which
         return *shown;
     };
     logic.connection = &context.db();
-    logic.statements = [locId] {
-        return locationContentsStatements(locId);
+    logic.statements = [&context, locId] {
+        return locationContentsStatements(context.db(), locId, std::numeric_limits<int>::max());
     };
     bench.add(logic);
 }

@@ -1,5 +1,7 @@
 #include "Cases.h"
 
+#include "assets/clsStock.h"
+
 #include "store/StoreConstants.h"
 
 namespace bench {
@@ -130,31 +132,32 @@ Statements historyStatements(int stockId) {
              {store::HistoryStock, stockId}}};
 }
 
-Statements locationContentsStatements(int locId) {
-    return {
-        {QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                        "t.stockcount "
-                        "FROM (SELECT Prod_ID, count(*) AS stockcount FROM Stock "
-                        "WHERE Loc_ID = ? GROUP BY Prod_ID) t "
-                        "JOIN Products p ON p.Prod_ID = t.Prod_ID "
-                        "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                        "ORDER BY p.Prod_Desc") +
-             store::IgnoreCase + QStringLiteral(", p.Prod_ID"),
-         {locId}},
-        {QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                        "t.normalcount, t.tempcount "
-                        "FROM (SELECT Prod_ID, "
-                        "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS normalcount, "
-                        "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS tempcount "
-                        "FROM Licences WHERE Loc_ID = ? AND Type IN (?, ?) "
-                        "GROUP BY Prod_ID) t "
-                        "JOIN Products p ON p.Prod_ID = t.Prod_ID "
-                        "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                        "ORDER BY t.normalcount = 0, p.Prod_Desc") +
-             store::IgnoreCase + QStringLiteral(", p.Prod_ID"),
-         {store::LicenceNormal, store::LicenceTemporary, locId, store::LicenceNormal,
-          store::LicenceTemporary}},
+Statements locationContentsStatements(store::Database& db, int locId, int count) {
+    const auto raw = [](const assets::ContentsStatement& s) {
+        RawStatement out{s.sql, {}};
+        for (const store::BoundValue& value : s.values)
+            out.values << (std::holds_alternative<QString>(value)
+                               ? QVariant(std::get<QString>(value))
+                               : QVariant(static_cast<qlonglong>(std::get<std::int64_t>(value))));
+        return out;
     };
+    Statements out;
+    for (const assets::ContentsList list :
+         {assets::ContentsList::Stock, assets::ContentsList::Licences}) {
+        assets::ContentsPlace place;
+        int wanted = count;
+        while (wanted > 0 && place.part < assets::contentsParts(list)) {
+            out.push_back(raw(assets::contentsStatement(locId, list, place, wanted)));
+            const int read = static_cast<int>(rowsOf(db, {out.back()}).size());
+            if (!place.walking && read > assets::clsStock::WholePartProducts) {
+                place.walking = true;
+                continue;
+            }
+            wanted -= read;
+            place = {place.part + 1, false, {}};
+        }
+    }
+    return out;
 }
 
 } // namespace bench

@@ -272,65 +272,53 @@ std::optional<std::vector<clsAllocations::PartRow>> clsAllocations::wholePart(in
 std::vector<clsAllocations::PartRow> clsAllocations::walkPart(int locId, ItemsPlace& place,
                                                               int count) {
     std::vector<PartRow> rows;
-    // The products after the last one read, in the order of
-    // ixProductsDescOrder; the first statement when nothing is read yet.
-    const QString after = place.prodId != 0
-                              ? QStringLiteral(" AND (p.Prod_Desc") + store::IgnoreCase +
-                                    QStringLiteral(" > ? OR (p.Prod_Desc") + store::IgnoreCase +
-                                    QStringLiteral(" = ? AND p.Prod_ID > ?))")
-                              : QString();
-    const QString order =
-        QStringLiteral(" ORDER BY p.Prod_Desc") + store::IgnoreCase + QStringLiteral(", p.Prod_ID");
+    const store::ProductPlace& last = place.product;
     if (place.part == StockPart) {
         // The rest of the last product's items first.
-        if (place.prodId != 0) {
+        if (last.prodId != 0) {
             store::Query q(db_, QStringLiteral("SELECT Stock_ID, Stock_Code FROM Stock WHERE "
                                                "Loc_ID = ? AND Prod_ID = ? AND Stock_ID > ? "
                                                "ORDER BY Stock_ID LIMIT ?"));
-            q.bindAll(locId, place.prodId, place.stockId, count);
+            q.bindAll(locId, last.prodId, place.stockId, count);
             while (q.next())
-                rows.push_back({place.prodId, place.prodDesc, q.integerAt(0),
+                rows.push_back({last.prodId, last.prodDesc, q.integerAt(0),
                                 QString::fromUtf8(q.utf8At(1)).trimmed(), 0});
         }
         if (static_cast<int>(rows.size()) < count) {
-            // Each product in turn, its items at the location found through
-            // ixStockLocationProduct.
+            // Each product after the last one read, its items at the
+            // location found through ixStockLocationProduct.
             store::Query q(db_,
                            QStringLiteral("SELECT p.Prod_ID, p.Prod_Desc, s.Stock_ID, s.Stock_Code "
                                           "FROM Products p CROSS JOIN Stock s WHERE s.Prod_ID = "
                                           "p.Prod_ID AND s.Loc_ID = ?") +
-                               after + order + QStringLiteral(", s.Stock_ID LIMIT ?"));
-            const int rest = count - static_cast<int>(rows.size());
-            if (place.prodId != 0)
-                q.bindAll(locId, place.prodDesc, place.prodDesc, place.prodId, rest);
-            else
-                q.bindAll(locId, rest);
+                               store::productsAfter(last) +
+                               store::productsInOrder(QStringLiteral(", s.Stock_ID")) +
+                               QStringLiteral(" LIMIT ?"));
+            q.bind(1, locId);
+            q.bind(store::bindProductsAfter(q, 2, last), count - static_cast<int>(rows.size()));
             while (q.next())
                 rows.push_back({q.integerAt(0), QString::fromUtf8(q.utf8At(1)), q.integerAt(2),
                                 QString::fromUtf8(q.utf8At(3)).trimmed(), 0});
         }
     } else {
-        // Each product in turn that the location holds licences of, counted
-        // through ixLicencesLocationType.
+        // Each product after the last one read that the location holds
+        // licences of, counted through ixLicencesLocationType.
         const QString type = licenceType(partKind(place.part));
         store::Query q(db_, QStringLiteral("SELECT p.Prod_ID, p.Prod_Desc, (SELECT count(*) FROM "
                                            "Licences c WHERE c.Loc_ID = ? AND c.Type = ? AND "
                                            "c.Prod_ID = p.Prod_ID) AS n FROM Products p WHERE "
                                            "EXISTS (SELECT 1 FROM Licences l WHERE l.Loc_ID = ? "
                                            "AND l.Type = ? AND l.Prod_ID = p.Prod_ID)") +
-                                after + order + QStringLiteral(" LIMIT ?"));
-        if (place.prodId != 0)
-            q.bindAll(locId, type, locId, type, place.prodDesc, place.prodDesc, place.prodId,
-                      count);
-        else
-            q.bindAll(locId, type, locId, type, count);
+                                store::productsAfter(last) + store::productsInOrder() +
+                                QStringLiteral(" LIMIT ?"));
+        q.bindAll(locId, type, locId, type);
+        q.bind(store::bindProductsAfter(q, 5, last), count);
         while (q.next())
             rows.push_back(
                 {q.integerAt(0), QString::fromUtf8(q.utf8At(1)), 0, QString(), q.integerAt(2)});
     }
     if (!rows.empty()) {
-        place.prodId = rows.back().prodId;
-        place.prodDesc = rows.back().prodDesc;
+        place.product = {rows.back().prodId, rows.back().prodDesc};
         place.stockId = rows.back().stockId;
     }
     return rows;

@@ -8,6 +8,7 @@
 
 #include "common/NodeKey.h"
 #include "locations/clsLocations.h"
+#include "store/ProductWalk.h"
 
 #include <QHash>
 #include <QSet>
@@ -76,9 +77,8 @@ struct ItemsPlace {
     // The part holds too many items to be read whole: it is read by
     // walking the products in their order.
     bool walking = false;
-    QString prodDesc; // the last product read, as stored; none yet: 0
-    std::int64_t prodId = 0;
-    std::int64_t stockId = 0; // the last stock item read of that product
+    store::ProductPlace product; // the last product read
+    std::int64_t stockId = 0;    // the last stock item read of that product
 };
 
 // Some of a location's items in their order, and where the reading goes

@@ -5,9 +5,13 @@
 #include "common/Clock.h"
 #include "common/KeyRule.h"
 #include "common/Messages.h"
+#include "store/Collation.h"
 #include "store/Database.h"
 #include "store/History.h"
 #include "store/StoreConstants.h"
+
+#include <algorithm>
+#include <limits>
 
 namespace assets {
 
@@ -22,55 +26,180 @@ StockFields fieldsOf(const StockDetails& details) {
     return f;
 }
 
+namespace {
+
+// A piece of a statement and the values of its placeholders, in order.
+using Piece = ContentsStatement;
+
+Piece& operator+=(Piece& a, const Piece& b) {
+    a.sql += b.sql;
+    a.values.insert(a.values.end(), b.values.begin(), b.values.end());
+    return a;
+}
+
+Piece operator+(Piece a, const Piece& b) {
+    return a += b;
+}
+
+Piece text(const QString& sql) {
+    return {sql, {}};
+}
+
+// The items of a product p at a location: of a table, or of one type of
+// licence.
+Piece itemsOf(const QString& table, int locId, const QString& type = QString()) {
+    Piece p{QStringLiteral("FROM ") + table +
+                QStringLiteral(" x WHERE x.Loc_ID = ? AND x.Prod_ID = p.Prod_ID"),
+            {locId}};
+    if (!type.isEmpty())
+        p += Piece{QStringLiteral(" AND x.Type = ?"), {type}};
+    return p;
+}
+
+Piece countOf(const Piece& items) {
+    return text(QStringLiteral("(SELECT count(*) ")) + items + text(QStringLiteral(")"));
+}
+
+Piece exists(const Piece& items) {
+    return text(QStringLiteral("EXISTS (SELECT 1 ")) + items + text(QStringLiteral(")"));
+}
+
+// One part of a list: the count columns of a product p, whether p belongs
+// to the part, and the part's products as ids, grouped from the location's
+// index so that a LIMIT ends the reading early.
+struct ContentsPart {
+    Piece counts;
+    Piece holds;
+    Piece ids;
+};
+
+ContentsPart partOf(int locId, ContentsList list, int part) {
+    if (list == ContentsList::Stock) {
+        const Piece stock = itemsOf(QStringLiteral("Stock"), locId);
+        return {countOf(stock), exists(stock),
+                {QStringLiteral("SELECT Prod_ID FROM Stock WHERE Loc_ID = ? GROUP BY Prod_ID"),
+                 {locId}}};
+    }
+    const Piece normal = itemsOf(QStringLiteral("Licences"), locId, store::LicenceNormal);
+    const Piece temporary = itemsOf(QStringLiteral("Licences"), locId, store::LicenceTemporary);
+    const Piece counts = countOf(normal) + text(QStringLiteral(", ")) + countOf(temporary);
+    if (part == 0)
+        return {counts, exists(normal),
+                {QStringLiteral("SELECT Prod_ID FROM Licences WHERE Loc_ID = ? AND Type = ? "
+                                "GROUP BY Prod_ID"),
+                 {locId, store::LicenceNormal}}};
+    // Products with only temporary licences show after the others.
+    return {counts, exists(temporary) + text(QStringLiteral(" AND NOT ")) + exists(normal),
+            {QStringLiteral("SELECT t.Prod_ID FROM Licences t WHERE t.Loc_ID = ? AND t.Type = ? "
+                            "AND NOT EXISTS (SELECT 1 FROM Licences n WHERE n.Loc_ID = t.Loc_ID "
+                            "AND n.Type = ? AND n.Prod_ID = t.Prod_ID) GROUP BY t.Prod_ID"),
+             {locId, store::LicenceTemporary, store::LicenceNormal}}};
+}
+
+// A row of a part with the product's description as stored, which orders it.
+struct PartRow {
+    std::int64_t prodId = 0;
+    QString prodDesc;
+    common::ListRow row;
+};
+
+std::vector<PartRow> partRows(store::Database& db, const ContentsStatement& statement,
+                              ContentsList list) {
+    store::Query q(db, statement.sql);
+    store::bindValues(q, 1, statement.values);
+    const QString key = list == ContentsList::Stock ? QStringLiteral("S") : QStringLiteral("L");
+    std::vector<PartRow> rows;
+    while (q.next()) {
+        PartRow r{q.integerAt(0), q.rawTextAt(2), {}};
+        r.row.key = key + QString::number(r.prodId);
+        r.row.texts = QStringList{q.rawTextAt(1).trimmed(), r.prodDesc.trimmed(),
+                                  q.rawTextAt(3).trimmed()};
+        for (int c = 4; c < q.columnCount(); ++c)
+            r.row.texts << QString::number(q.integerAt(c));
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+// Rows put in the products' order, each description put in that order once.
+std::vector<PartRow> inProductOrder(std::vector<PartRow> rows) {
+    std::vector<std::pair<store::SortKey, size_t>> keys;
+    keys.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        keys.emplace_back(store::sortKey(rows[i].prodDesc), i);
+    std::sort(keys.begin(), keys.end(), [&rows](const auto& a, const auto& b) {
+        const int order = a.first.compare(b.first);
+        return order != 0 ? order < 0 : rows[a.second].prodId < rows[b.second].prodId;
+    });
+    std::vector<PartRow> sorted;
+    sorted.reserve(rows.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(rows[key.second]));
+    return sorted;
+}
+
+} // namespace
+
+int contentsParts(ContentsList list) {
+    return list == ContentsList::Stock ? 1 : 2;
+}
+
+ContentsStatement contentsStatement(int locId, ContentsList list, const ContentsPlace& place,
+                                    int count) {
+    const ContentsPart part = partOf(locId, list, place.part);
+    // Categories looked up for each product in the products' order.
+    Piece q = text(QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, ")) +
+              part.counts +
+              text(QStringLiteral(" FROM Products p CROSS JOIN Categories c WHERE c.Cat_ID = "
+                                  "p.Prod_Cat_ID AND "));
+    if (!place.walking)
+        return q + text(QStringLiteral("p.Prod_ID IN (")) + part.ids +
+               Piece{QStringLiteral(" LIMIT ?)"), {clsStock::WholePartProducts + 1}};
+    q += part.holds + Piece{store::productsAfter(place.product),
+                            store::productsAfterValues(place.product)};
+    return q + Piece{store::productsInOrder() + QStringLiteral(" LIMIT ?"), {count}};
+}
+
 LocationContents clsStock::FillStockListUsingLocation(int LocID) {
-    LocationContents out;
-    {
-        // Counted by product from the location's index alone; only the
-        // products found are then looked up.
-        store::Query q(db_,
-                       QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                                      "t.stockcount "
-                                      "FROM (SELECT Prod_ID, count(*) AS stockcount FROM Stock "
-                                      "WHERE Loc_ID = ? GROUP BY Prod_ID) t "
-                                      "JOIN Products p ON p.Prod_ID = t.Prod_ID "
-                                      "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                                      "ORDER BY p.Prod_Desc") +
-                           store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
-        q.bindAll(LocID);
-        while (q.next())
-            out.stock.push_back(
-                {QStringLiteral("S") + QString::number(q.integer(QStringLiteral("Prod_ID"))),
-                 {q.text(QStringLiteral("Prod_Code")), q.text(QStringLiteral("Prod_Desc")),
-                  q.text(QStringLiteral("Cat_Desc")),
-                  QString::number(q.integer(QStringLiteral("stockcount")))}});
+    constexpr int Every = std::numeric_limits<int>::max();
+    return {LocationContentsFrom(LocID, ContentsList::Stock, {}, Every).rows,
+            LocationContentsFrom(LocID, ContentsList::Licences, {}, Every).rows};
+}
+
+ContentsSlice clsStock::LocationContentsFrom(int LocID, ContentsList list,
+                                             const ContentsPlace& from, int count) {
+    ContentsSlice slice;
+    ContentsPlace place = from;
+    const auto add = [&slice](std::vector<PartRow>& rows) {
+        for (PartRow& r : rows)
+            slice.rows.push_back(std::move(r.row));
+    };
+    while (place.part < contentsParts(list) && static_cast<int>(slice.rows.size()) < count) {
+        if (!place.walking) {
+            // One product more than a whole part may hold says that it holds more.
+            std::vector<PartRow> rows =
+                partRows(db_, contentsStatement(LocID, list, place, count), list);
+            if (rows.size() <= static_cast<size_t>(WholePartProducts)) {
+                rows = inProductOrder(std::move(rows));
+                add(rows);
+                place = {place.part + 1, false, {}};
+                continue;
+            }
+            place.walking = true;
+        }
+        const int wanted = count - static_cast<int>(slice.rows.size());
+        std::vector<PartRow> rows =
+            partRows(db_, contentsStatement(LocID, list, place, wanted), list);
+        if (!rows.empty())
+            place.product = {rows.back().prodId, rows.back().prodDesc};
+        const bool partEnded = static_cast<int>(rows.size()) < wanted;
+        add(rows);
+        if (partEnded)
+            place = {place.part + 1, false, {}};
     }
-    {
-        // One grouped statement gives both counts, counted by product from
-        // the location's index alone; products with no normal licence sort
-        // after the others.
-        store::Query q(db_,
-                       QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
-                                      "t.normalcount, t.tempcount "
-                                      "FROM (SELECT Prod_ID, "
-                                      "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS normalcount, "
-                                      "sum(CASE WHEN Type = ? THEN 1 ELSE 0 END) AS tempcount "
-                                      "FROM Licences WHERE Loc_ID = ? AND Type IN (?, ?) "
-                                      "GROUP BY Prod_ID) t "
-                                      "JOIN Products p ON p.Prod_ID = t.Prod_ID "
-                                      "JOIN Categories c ON p.Prod_Cat_ID = c.Cat_ID "
-                                      "ORDER BY t.normalcount = 0, p.Prod_Desc") +
-                           store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
-        q.bindAll(store::LicenceNormal, store::LicenceTemporary, LocID, store::LicenceNormal,
-                  store::LicenceTemporary);
-        while (q.next())
-            out.licences.push_back(
-                {QStringLiteral("L") + QString::number(q.integer(QStringLiteral("Prod_ID"))),
-                 {q.text(QStringLiteral("Prod_Code")), q.text(QStringLiteral("Prod_Desc")),
-                  q.text(QStringLiteral("Cat_Desc")),
-                  QString::number(q.integer(QStringLiteral("normalcount"))),
-                  QString::number(q.integer(QStringLiteral("tempcount")))}});
-    }
-    return out;
+    if (place.part < contentsParts(list))
+        slice.next = place;
+    return slice;
 }
 
 namespace {

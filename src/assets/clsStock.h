@@ -5,10 +5,12 @@
 
 #include "assets/ItemStore.h"
 #include "common/ListRow.h"
+#include "store/ProductWalk.h"
 
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace assets {
 
@@ -21,6 +23,47 @@ struct LocationContents {
     // ones, each group by description.
     common::ListRows licences;
 };
+
+// The two lists of the location contents view, read a slice at a time.
+enum class ContentsList { Stock, Licences };
+
+// Where the reading of one of those lists has got to: the part being read
+// (the stock list has one; the licence list has the products with normal
+// licences, then those with temporary ones only) and, in a part read
+// product by product, the last product read. The default place is the
+// start.
+struct ContentsPlace {
+    int part = 0;
+    // The part holds too many products to be read whole: it is read by
+    // walking the products in their order.
+    bool walking = false;
+    store::ProductPlace product;
+};
+
+// Some rows of a list in its order, and where the reading goes on; no
+// value when the list has no more.
+struct ContentsSlice {
+    common::ListRows rows;
+    std::optional<ContentsPlace> next;
+};
+
+// A statement that reads a list, with the values of its placeholders in
+// order. Its rows: product id, code, description, category and the list's
+// counts.
+struct ContentsStatement {
+    QString sql;
+    std::vector<store::BoundValue> values;
+};
+
+// How many parts a list has.
+int contentsParts(ContentsList list);
+// The statement that reads a part of a list held at locId at a place: at
+// the part's start (not walking), its first products whole, up to one more
+// than a part read whole may hold, in no order; walking, up to count of its
+// products after the place's one, in the products' order. Each product's
+// items at the location are found and counted through the location's index.
+ContentsStatement contentsStatement(int locId, ContentsList list, const ContentsPlace& place,
+                                    int count);
 
 // The stock dialog's fields as typed, with the ids it keeps.
 struct StockFields : ItemFields {
@@ -57,8 +100,19 @@ class clsStock : public ItemStore {
 public:
     clsStock(store::Database& db, common::Messages& messages, common::Clock& clock);
 
+    // A part of a list holding up to this many products is read whole and
+    // put in order in memory; a larger one is read a slice at a time.
+    static constexpr int WholePartProducts = 1000;
+
     // The products of the stock items and licences held directly at LocID.
     LocationContents FillStockListUsingLocation(int LocID);
+    // Rows of one of those lists from a place, as FillStockListUsingLocation
+    // gives them: at least count of them unless fewer are left, and more
+    // when a part small enough to read whole is reached. The work is
+    // bounded by the slice, the products walked past and their items at the
+    // location, not by what the location or the register holds.
+    ContentsSlice LocationContentsFrom(int LocID, ContentsList list, const ContentsPlace& from,
+                                       int count);
 
     // Where every stock item and licence of one product is: key "S" + stock
     // id or "L" + licence id; location, supplier, code or key with its kind,

@@ -2,11 +2,10 @@
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 #include "support/ScriptedMessages.h"
+#include "support/StatementLog.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
-
-#include <sqlite3.h>
 
 using common::MessageKind;
 
@@ -23,24 +22,6 @@ protected:
     testing_support::TestDatabase t;
     testing_support::ScriptedMessages messages;
     catalogue::clsCategories logic{t.db(), messages};
-};
-
-// Counts statements prepared on the connection while it lives.
-class StatementCounter {
-public:
-    explicit StatementCounter(store::Database& db) : db_(db) {
-        sqlite3_trace_v2(db_.handle(), SQLITE_TRACE_STMT, &StatementCounter::onTrace, this);
-    }
-    ~StatementCounter() { sqlite3_trace_v2(db_.handle(), 0, nullptr, nullptr); }
-    int count() const { return count_; }
-
-private:
-    static int onTrace(unsigned, void* self, void*, void*) {
-        ++static_cast<StatementCounter*>(self)->count_;
-        return 0;
-    }
-    store::Database& db_;
-    int count_ = 0;
 };
 
 } // namespace
@@ -77,7 +58,7 @@ TEST_F(Categories, ListTakesOneStatementHoweverManyCategoriesAndProducts) {
                 t.addProduct(QStringLiteral("P%1-%2").arg(c).arg(p), QStringLiteral("D"), cat),
                 store::loc::AvailableLocations);
     }
-    StatementCounter counter(t.db());
+    testing_support::StatementLog counter(t.db());
     EXPECT_EQ(logic.FillListViewWithCats().size(), 5u);
     EXPECT_EQ(counter.count(), 1);
 }

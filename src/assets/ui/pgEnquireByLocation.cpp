@@ -19,6 +19,10 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <utility>
 
 namespace assets {
@@ -118,6 +122,9 @@ void pgEnquireByLocation::refill() {
     const QStringList licences = lvLicenceTable->selectedKeys();
     const QString stockCurrent = lvStockTable->currentKey();
     const QString licenceCurrent = lvLicenceTable->currentKey();
+    // As many rows as were read before, so that the place in each list stays.
+    const int stockRead = lvStockTable->topLevelItemCount();
+    const int licencesRead = lvLicenceTable->topLevelItemCount();
     lvStockTable->clearRows();
     lvLicenceTable->clearRows();
     if (!tvLocations->FillUpLocationTree(main_.session().logic<locations::clsLocations>()))
@@ -126,7 +133,8 @@ void pgEnquireByLocation::refill() {
     QTreeWidgetItem* node = tvLocations->selectedNode();
     if (!node)
         return; // the location has gone: its lists stay empty
-    FillStockListUsingLocation(common::idOfKey(locations::LocationTreeView::keyOf(node)));
+    FillStockListUsingLocation(common::idOfKey(locations::LocationTreeView::keyOf(node)),
+                               std::max(stockRead, SliceRows), std::max(licencesRead, SliceRows));
     lblViewingLoc->setText(QStringLiteral("Location: ") + node->text(0).trimmed());
     lvStockTable->selectKeys(stock, stockCurrent);
     lvLicenceTable->selectKeys(licences, licenceCurrent);
@@ -155,11 +163,35 @@ void pgEnquireByLocation::tvLocations_NodeClick(QTreeWidgetItem* node) {
     });
 }
 
-void pgEnquireByLocation::FillStockListUsingLocation(int locId) {
-    const LocationContents contents =
-        main_.session().logic<assets::clsStock>().FillStockListUsingLocation(locId);
-    lvStockTable->setRows(contents.stock);
-    lvLicenceTable->setRows(contents.licences);
+void pgEnquireByLocation::FillStockListUsingLocation(int locId, int stockRows, int licenceRows) {
+    fillList(lvStockTable, locId, ContentsList::Stock, stockRows);
+    fillList(lvLicenceTable, locId, ContentsList::Licences, licenceRows);
+}
+
+void pgEnquireByLocation::fillList(common::ReportList* list, int locId, ContentsList which,
+                                   int atLeast) {
+    auto place = std::make_shared<std::optional<ContentsPlace>>(ContentsPlace{});
+    const auto read = [this, locId, which, place](common::ListRows& rows, int count) {
+        ContentsSlice slice = main_.session().logic<assets::clsStock>().LocationContentsFrom(
+            locId, which, **place, count);
+        rows = std::move(slice.rows);
+        *place = slice.next;
+        return place->has_value();
+    };
+    common::ListRows first;
+    if (!read(first, atLeast)) {
+        list->setRows(first);
+        return;
+    }
+    list->setRows(first, [this, read](common::ListRows& rows, bool rest) {
+        // A failed read shows its message once and ends the list there.
+        bool more = false;
+        if (!common::guarded(main_.session().messages(), [&] {
+                more = read(rows, rest ? std::numeric_limits<int>::max() : SliceRows);
+            }))
+            rows.clear();
+        return more;
+    });
 }
 
 void pgEnquireByLocation::refillForSelectedNode() {

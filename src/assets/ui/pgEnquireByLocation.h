@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assets/clsStock.h"
 #include "common/ui/MainWindow.h"
 #include "common/ui/Page.h"
 
@@ -32,8 +33,13 @@ public:
     QString helpTopic() const override;
 
     void tvLocations_NodeClick(QTreeWidgetItem* node);
-    // Refills both lists for a location.
-    void FillStockListUsingLocation(int locId);
+    // A list's rows are read this many at a time, as they come into view.
+    static constexpr int SliceRows = 100;
+
+    // Refills both lists for a location: their first rows (at least the
+    // rows given), the rest read as the lists scroll.
+    void FillStockListUsingLocation(int locId, int stockRows = SliceRows,
+                                    int licenceRows = SliceRows);
     // Refills both lists for the node selected in the tree, if any.
     void refillForSelectedNode();
     // A mouse button pressed over one of the two lists.
@@ -44,6 +50,8 @@ public:
     void menuChosen(const QString& array, int index) override;
 
 private:
+    void fillList(common::ReportList* list, int locId, ContentsList which, int atLeast);
+
     common::MainWindow& main_;
     locations::LocationTreeView* tvLocations = nullptr;
     QPushButton* btnExpandEBL = nullptr;

@@ -1,8 +1,10 @@
+#include "assets/clsStock.h"
 #include "assets/ui/pgEnquireByLocation.h"
 #include "common/Session.h"
 #include "common/ui/ReportList.h"
 #include "locations/ui/LocationTreeView.h"
 #include "shell/ui/frmVemora.h"
+#include "store/Database.h"
 #include "store/StoreConstants.h"
 #include "support/RecordingMain.h"
 #include "support/ScriptedMessages.h"
@@ -11,6 +13,8 @@
 #include "support/Widgets.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -170,4 +174,80 @@ TEST_F(EnquireByLocation, ArrowKeysShowTheContentsOfTheLocationReached) {
               QStringLiteral("Location: Available Locations"));
     EXPECT_EQ(testing_support::child<common::ReportList>(page, "lvStockTable")->topLevelItemCount(),
               0);
+}
+
+// A location holding more products than a list reads whole shows its first
+// rows and reads on as each list is held at its bottom, to the rows a full
+// read gives. A refill after a change reads again as many rows as were read,
+// so the selected row far down the list stays selected.
+TEST_F(EnquireByLocation, AWideLocationsListsReadOnAsTheyScrollAndARefillKeepsThePlace) {
+    const int cat = t.addCategory(QStringLiteral("PCs"));
+    const int total = assets::clsStock::WholePartProducts + 20;
+    {
+        store::Transaction tx(t.db());
+        for (int i = 0; i < total; ++i) {
+            const int prod = t.addProduct(QStringLiteral("P%1").arg(i),
+                                          QStringLiteral("Item %1").arg(total - i), cat);
+            t.addStock(QStringLiteral("S-%1").arg(i), prod, office);
+            t.addLicence(QStringLiteral("K-%1").arg(i), prod, office, store::LicenceNormal);
+        }
+        tx.commit();
+    }
+    const assets::LocationContents whole =
+        session.logic<assets::clsStock>().FillStockListUsingLocation(office);
+    ASSERT_EQ(static_cast<int>(whole.stock.size()), total);
+    const auto keysOf = [](const common::ListRows& rows) {
+        QStringList keys;
+        for (const common::ListRow& row : rows)
+            keys << row.key;
+        return keys;
+    };
+    const auto shownKeys = [](common::ReportList* list) {
+        QStringList keys;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            keys << list->keyOf(list->topLevelItem(i));
+        return keys;
+    };
+    window->show();
+    window->SSTab1_Click(common::EnquireByLocation);
+    clickNode(QStringLiteral("L%1").arg(office));
+
+    auto* stock = testing_support::child<common::ReportList>(page, "lvStockTable");
+    auto* licences = testing_support::child<common::ReportList>(page, "lvLicenceTable");
+    for (auto [list, rows] : {std::pair{stock, &whole.stock}, std::pair{licences, &whole.licences}}) {
+        ASSERT_TRUE(list->hasMoreRows());
+        EXPECT_GE(list->topLevelItemCount(), assets::pgEnquireByLocation::SliceRows);
+        EXPECT_LT(list->topLevelItemCount(), total);
+        EXPECT_EQ(shownKeys(list), keysOf(*rows).mid(0, list->topLevelItemCount()));
+    }
+    // The stock list held at its bottom reads on, some way and then to its end.
+    stock->scrollToBottom();
+    QApplication::processEvents();
+    const int readOnce = stock->topLevelItemCount();
+    EXPECT_GT(readOnce, assets::pgEnquireByLocation::SliceRows);
+    for (int turns = 0; stock->hasMoreRows() && turns < 100; ++turns) {
+        stock->scrollToBottom();
+        QApplication::processEvents();
+    }
+    EXPECT_FALSE(stock->hasMoreRows());
+    EXPECT_EQ(shownKeys(stock), keysOf(whole.stock));
+    EXPECT_EQ(stock->topLevelItem(total - 1)->text(1), whole.stock.back().texts[1]);
+
+    // A row near the end selected, then a change elsewhere: the refill
+    // reads the whole list again and keeps the row selected; the licence
+    // list reads again what it had read.
+    const QString chosen = whole.stock[static_cast<size_t>(total - 3)].key;
+    stock->selectKeys({chosen}, chosen);
+    const int licencesRead = licences->topLevelItemCount();
+    page->refill();
+    EXPECT_EQ(stock->topLevelItemCount(), total);
+    EXPECT_EQ(stock->selectedKey(), chosen);
+    EXPECT_EQ(stock->currentKey(), chosen);
+    EXPECT_EQ(licences->topLevelItemCount(), licencesRead);
+    EXPECT_TRUE(licences->hasMoreRows());
+    // A heading click reads every row before it sorts.
+    emit licences->header()->sectionClicked(0);
+    EXPECT_FALSE(licences->hasMoreRows());
+    EXPECT_EQ(licences->topLevelItemCount(), total);
+    EXPECT_TRUE(messages.shown().empty());
 }
