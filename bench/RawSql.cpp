@@ -147,13 +147,13 @@ Statements locationContentsStatements(store::Database& db, int locId, int count)
         assets::ContentsPlace place;
         int wanted = count;
         while (wanted > 0 && place.part < assets::contentsParts(list)) {
-            out.push_back(raw(assets::contentsStatement(locId, list, place, wanted)));
-            const int read = static_cast<int>(rowsOf(db, {out.back()}).size());
-            if (!place.walking && read > assets::clsStock::WholePartProducts) {
-                place.walking = true;
-                continue;
+            if (!place.walking) {
+                out.push_back(raw(assets::contentsSize(locId, list, place.part)));
+                place.walking = rowsOf(db, {out.back()}).front().front().toInt() >
+                                assets::clsStock::WholePartProducts;
             }
-            wanted -= read;
+            out.push_back(raw(assets::contentsStatement(locId, list, place, wanted)));
+            wanted -= static_cast<int>(rowsOf(db, {out.back()}).size());
             place = {place.part + 1, false, {}};
         }
     }

@@ -144,6 +144,11 @@ int contentsParts(ContentsList list) {
     return list == ContentsList::Stock ? 1 : 2;
 }
 
+ContentsStatement contentsSize(int locId, ContentsList list, int part) {
+    return text(QStringLiteral("SELECT count(*) FROM (")) + partOf(locId, list, part).ids +
+           Piece{QStringLiteral(" LIMIT ?) t"), {clsStock::WholePartProducts + 1}};
+}
+
 ContentsStatement contentsStatement(int locId, ContentsList list, const ContentsPlace& place,
                                     int count) {
     const ContentsPart part = partOf(locId, list, place.part);
@@ -153,8 +158,7 @@ ContentsStatement contentsStatement(int locId, ContentsList list, const Contents
               text(QStringLiteral(" FROM Products p CROSS JOIN Categories c WHERE c.Cat_ID = "
                                   "p.Prod_Cat_ID AND "));
     if (!place.walking)
-        return q + text(QStringLiteral("p.Prod_ID IN (")) + part.ids +
-               Piece{QStringLiteral(" LIMIT ?)"), {clsStock::WholePartProducts + 1}};
+        return q + text(QStringLiteral("p.Prod_ID IN (")) + part.ids + text(QStringLiteral(")"));
     q += part.holds + Piece{store::productsAfter(place.product),
                             store::productsAfterValues(place.product)};
     return q + Piece{store::productsInOrder() + QStringLiteral(" LIMIT ?"), {count}};
@@ -177,10 +181,12 @@ ContentsSlice clsStock::LocationContentsFrom(int LocID, ContentsList list,
     while (place.part < contentsParts(list) && static_cast<int>(slice.rows.size()) < count) {
         if (!place.walking) {
             // One product more than a whole part may hold says that it holds more.
-            std::vector<PartRow> rows =
-                partRows(db_, contentsStatement(LocID, list, place, count), list);
-            if (rows.size() <= static_cast<size_t>(WholePartProducts)) {
-                rows = inProductOrder(std::move(rows));
+            const ContentsStatement size = contentsSize(LocID, list, place.part);
+            store::Query q(db_, size.sql);
+            store::bindValues(q, 1, size.values);
+            if (q.next() && q.integerAt(0) <= WholePartProducts) {
+                std::vector<PartRow> rows = inProductOrder(
+                    partRows(db_, contentsStatement(LocID, list, place, count), list));
                 add(rows);
                 place = {place.part + 1, false, {}};
                 continue;

@@ -57,11 +57,14 @@ struct ContentsStatement {
 
 // How many parts a list has.
 int contentsParts(ContentsList list);
+// The statement that counts the products of a part of a list held at
+// locId, up to one more than a part read whole may hold: one row, the count.
+ContentsStatement contentsSize(int locId, ContentsList list, int part);
 // The statement that reads a part of a list held at locId at a place: at
-// the part's start (not walking), its first products whole, up to one more
-// than a part read whole may hold, in no order; walking, up to count of its
-// products after the place's one, in the products' order. Each product's
-// items at the location are found and counted through the location's index.
+// the part's start (not walking), the part whole, in no order; walking, up
+// to count of its products after the place's one, in the products' order.
+// Each product's items at the location are found and counted through the
+// location's index.
 ContentsStatement contentsStatement(int locId, ContentsList list, const ContentsPlace& place,
                                     int count);
 
