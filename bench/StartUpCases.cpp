@@ -3,6 +3,7 @@
 #include "Context.h"
 
 #include "common/ui/Page.h"
+#include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 #include "shell/StartUp.h"
 #include "shell/ui/Program.h"
@@ -127,6 +128,30 @@ void addStartUpCases(Bench& bench, Context& context) {
             stepThrough((*raw)->handle, locationTopStatements());
         };
     bench.add(start);
+
+    // The check for locations without a place that follows the first fill:
+    // a slice of it, as the window runs one at each turn of its event loop,
+    // and the whole check.
+    for (const bool whole : {false, true}) {
+        auto found = std::make_shared<int>(0);
+        Case check;
+        check.name = whole ? QStringLiteral("locations' places checked, whole")
+                           : QStringLiteral("locations' places checked, one slice");
+        check.run = [&context, whole, found] {
+            locations::clsLocations logic(context.db(), context.messages());
+            std::optional<locations::PlacesCheck> places = logic.StartPlacesCheck();
+            if (!places)
+                throw std::runtime_error("no check is due on a fresh connection's logic");
+            while (!logic.ContinuePlacesCheck(*places, locations::clsLocations::PlacesCheckSlice) &&
+                   whole) {
+            }
+            *found = static_cast<int>(places->found.size());
+        };
+        check.rows = [found] {
+            return *found;
+        };
+        bench.add(check);
+    }
 }
 
 } // namespace bench

@@ -76,7 +76,8 @@ struct ContentsPart {
 ContentsPart partOf(int locId, ContentsList list, int part) {
     if (list == ContentsList::Stock) {
         const Piece stock = itemsOf(QStringLiteral("Stock"), locId);
-        return {countOf(stock), exists(stock),
+        return {countOf(stock),
+                exists(stock),
                 {QStringLiteral("SELECT Prod_ID FROM Stock WHERE Loc_ID = ? GROUP BY Prod_ID"),
                  {locId}}};
     }
@@ -84,12 +85,14 @@ ContentsPart partOf(int locId, ContentsList list, int part) {
     const Piece temporary = itemsOf(QStringLiteral("Licences"), locId, store::LicenceTemporary);
     const Piece counts = countOf(normal) + text(QStringLiteral(", ")) + countOf(temporary);
     if (part == 0)
-        return {counts, exists(normal),
+        return {counts,
+                exists(normal),
                 {QStringLiteral("SELECT Prod_ID FROM Licences WHERE Loc_ID = ? AND Type = ? "
                                 "GROUP BY Prod_ID"),
                  {locId, store::LicenceNormal}}};
     // Products with only temporary licences show after the others.
-    return {counts, exists(temporary) + text(QStringLiteral(" AND NOT ")) + exists(normal),
+    return {counts,
+            exists(temporary) + text(QStringLiteral(" AND NOT ")) + exists(normal),
             {QStringLiteral("SELECT t.Prod_ID FROM Licences t WHERE t.Loc_ID = ? AND t.Type = ? "
                             "AND NOT EXISTS (SELECT 1 FROM Licences n WHERE n.Loc_ID = t.Loc_ID "
                             "AND n.Type = ? AND n.Prod_ID = t.Prod_ID) GROUP BY t.Prod_ID"),
@@ -112,8 +115,8 @@ std::vector<PartRow> partRows(store::Database& db, const ContentsStatement& stat
     while (q.next()) {
         PartRow r{q.integerAt(0), q.rawTextAt(2), {}};
         r.row.key = key + QString::number(r.prodId);
-        r.row.texts = QStringList{q.rawTextAt(1).trimmed(), r.prodDesc.trimmed(),
-                                  q.rawTextAt(3).trimmed()};
+        r.row.texts =
+            QStringList{q.rawTextAt(1).trimmed(), r.prodDesc.trimmed(), q.rawTextAt(3).trimmed()};
         for (int c = 4; c < q.columnCount(); ++c)
             r.row.texts << QString::number(q.integerAt(c));
         rows.push_back(std::move(r));
@@ -159,8 +162,8 @@ ContentsStatement contentsStatement(int locId, ContentsList list, const Contents
                                   "p.Prod_Cat_ID AND "));
     if (!place.walking)
         return q + text(QStringLiteral("p.Prod_ID IN (")) + part.ids + text(QStringLiteral(")"));
-    q += part.holds + Piece{store::productsAfter(place.product),
-                            store::productsAfterValues(place.product)};
+    q += part.holds +
+         Piece{store::productsAfter(place.product), store::productsAfterValues(place.product)};
     return q + Piece{store::productsInOrder() + QStringLiteral(" LIMIT ?"), {count}};
 }
 

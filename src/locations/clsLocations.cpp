@@ -4,6 +4,7 @@
 #include "common/ListRow.h"
 #include "common/Messages.h"
 #include "common/NodeKey.h"
+#include "store/Collation.h"
 #include "store/Database.h"
 #include "store/StoreConstants.h"
 
@@ -101,9 +102,7 @@ std::optional<std::vector<TreeNode>> clsLocations::FillUpLocationTree() {
         n.expanded = std::find(std::begin(expandedKeys), std::end(expandedKeys), n.key) !=
                      std::end(expandedKeys);
     if (!orphans.isEmpty())
-        messages_.fail(QStringLiteral("Internal Error: these locations have no parent location "
-                                      "in their branch and are not shown: ") +
-                       orphans.join(QStringLiteral(", ")));
+        failOrphans(orphans);
     return nodes;
 }
 
@@ -139,20 +138,79 @@ std::optional<std::vector<TreeNode>> clsLocations::TopOfLocationTree() {
         std::vector<TreeNode> children = childrenOf(common::idOfKey(n.key), n.key);
         std::move(children.begin(), children.end(), std::back_inserter(nodes));
     }
-    // Rows without a place in the tree come only from a damaged register
-    // or another tool; the check reads every location, so it runs on the
-    // first fill and again only after this connection has written to the
-    // locations.
+    return nodes;
+}
+
+std::optional<PlacesCheck> clsLocations::StartPlacesCheck() {
     const std::int64_t changes = db_.tableChangeCount(QStringLiteral("Locations"));
     if (orphansCheckedAt_ && *orphansCheckedAt_ == changes)
-        return nodes;
+        return std::nullopt;
     orphansCheckedAt_ = changes;
-    const QStringList orphans = orphanLocations();
-    if (!orphans.isEmpty())
-        messages_.fail(QStringLiteral("Internal Error: these locations have no parent location "
-                                      "in their branch and are not shown: ") +
-                       orphans.join(QStringLiteral(", ")));
-    return nodes;
+    return PlacesCheck{};
+}
+
+bool clsLocations::ContinuePlacesCheck(PlacesCheck& check, int rows) {
+    // The slice: the next rows locations by id, found through the key.
+    store::Query last(db_, QStringLiteral("SELECT max(Loc_ID) AS last FROM (SELECT Loc_ID FROM "
+                                          "Locations WHERE Loc_ID > ? ORDER BY Loc_ID LIMIT ?) t"));
+    last.bindAll(check.afterId, rows);
+    if (last.next() && !last.isNull(QStringLiteral("last"))) {
+        const std::int64_t upTo = last.integer(QStringLiteral("last"));
+        // A parent that is missing, in another branch (unless a system
+        // location) or not above the row leaves the row out of the tree.
+        // The slice is read by key: the unary pluses keep the engine from
+        // choosing the branch index, which would read every branch's rows.
+        store::Query q(db_, QStringLiteral("SELECT c.Loc_ID, c.Loc_Desc, c.Loc_Top, c.Loc_Level "
+                                           "FROM Locations c LEFT JOIN Locations p ON p.Loc_ID = "
+                                           "c.Loc_ParentID WHERE c.Loc_ID > ? AND c.Loc_ID <= ? "
+                                           "AND +c.Loc_Top IN (?, ?, ?) AND +c.Loc_Level > ? "
+                                           "AND (p.Loc_ID IS NULL OR (p.Loc_Level > ? "
+                                           "AND (p.Loc_Top <> c.Loc_Top OR p.Loc_Level >= "
+                                           "c.Loc_Level)))"));
+        q.bindAll(check.afterId, upTo, store::loc::AvailableLocations,
+                  store::loc::AvailableLicences, store::loc::RemovedLocations,
+                  store::loc::ReservedLevel, store::loc::ReservedLevel);
+        while (q.next())
+            check.found.push_back({static_cast<int>(q.integerAt(2)),
+                                   static_cast<int>(q.integerAt(3)), q.rawTextAt(1),
+                                   q.integerAt(0)});
+        check.afterId = upTo;
+        return false;
+    }
+    if (check.found.empty())
+        return true;
+    // Named by branch, level and description case-blind.
+    std::vector<std::pair<store::SortKey, const PlacesCheck::Found*>> order;
+    for (const PlacesCheck::Found& f : check.found)
+        order.emplace_back(store::sortKey(f.desc), &f);
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        const PlacesCheck::Found& x = *a.second;
+        const PlacesCheck::Found& y = *b.second;
+        if (x.top != y.top || x.level != y.level)
+            return std::pair(x.top, x.level) < std::pair(y.top, y.level);
+        const int byDesc = a.first.compare(b.first);
+        return byDesc != 0 ? byDesc < 0 : x.id < y.id;
+    });
+    QStringList names;
+    for (const auto& o : order)
+        names << properCase(o.second->desc.trimmed());
+    failOrphans(names);
+    return true;
+}
+
+bool clsLocations::CheckLocationPlaces() {
+    std::optional<PlacesCheck> check = StartPlacesCheck();
+    if (!check)
+        return true;
+    while (!ContinuePlacesCheck(*check, std::numeric_limits<int>::max())) {
+    }
+    return check->found.empty();
+}
+
+void clsLocations::failOrphans(const QStringList& orphans) {
+    messages_.fail(QStringLiteral("Internal Error: these locations have no parent location "
+                                  "in their branch and are not shown: ") +
+                   orphans.join(QStringLiteral(", ")));
 }
 
 std::vector<TreeNode> clsLocations::ChildLocations(const QString& parentKey) {
@@ -204,25 +262,6 @@ std::vector<TreeNode> clsLocations::childrenOf(int parentId, const QString& pare
              q.integer(QStringLiteral("HasKids")) != 0});
     }
     return nodes;
-}
-
-QStringList clsLocations::orphanLocations() {
-    // A parent that is missing, in another branch (unless a system
-    // location) or not above the row leaves the row out of the tree.
-    store::Query q(db_,
-                   QStringLiteral("SELECT c.Loc_Desc FROM Locations c "
-                                  "LEFT JOIN Locations p ON p.Loc_ID = c.Loc_ParentID "
-                                  "WHERE c.Loc_Top IN (?, ?, ?) AND c.Loc_Level > ? "
-                                  "AND (p.Loc_ID IS NULL OR (p.Loc_Level > ? "
-                                  "AND (p.Loc_Top <> c.Loc_Top OR p.Loc_Level >= "
-                                  "c.Loc_Level))) ORDER BY c.Loc_Top, c.Loc_Level, c.Loc_Desc") +
-                       store::IgnoreCase + QStringLiteral(", c.Loc_ID"));
-    q.bindAll(store::loc::AvailableLocations, store::loc::AvailableLicences,
-              store::loc::RemovedLocations, store::loc::ReservedLevel, store::loc::ReservedLevel);
-    QStringList out;
-    while (q.next())
-        out << properCase(q.text(QStringLiteral("Loc_Desc")));
-    return out;
 }
 
 QStringList clsLocations::LocationKeyPath(int locId) {

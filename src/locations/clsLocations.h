@@ -70,6 +70,19 @@ inline constexpr int LocationDescLimit = 50;
 enum class DeleteResult { Nothing, Parked, Deleted };
 enum class DropResult { Refused, Unchanged, Moved };
 
+// Where a check for locations without a place has got to, and what it found.
+struct PlacesCheck {
+    std::int64_t afterId = 0; // the last location read
+    // Found so far: branch, level, description as stored, id.
+    struct Found {
+        int top = 0;
+        int level = 0;
+        QString desc;
+        std::int64_t id = 0;
+    };
+    std::vector<Found> found;
+};
+
 class clsLocations {
 public:
     clsLocations(store::Database& db, common::Messages& messages);
@@ -96,10 +109,23 @@ public:
     // the root, the system locations and the children of the open branches
     // (the nodes FillUpLocationTree marks expanded), parents before
     // children; every node says whether it has children. The message of a
-    // register without system locations, or with locations whose parent is
-    // missing or not above them, is FillUpLocationTree's; the second is
-    // given on the first read and again only after this connection wrote.
+    // register without system locations is FillUpLocationTree's.
     std::optional<std::vector<TreeNode>> TopOfLocationTree();
+    // The check for locations whose parent is missing or not above them,
+    // which no tree shows: such rows come only from a damaged register or
+    // another tool. It reads every location, so it runs a slice of
+    // locations at a time, and only the first time and again after this
+    // connection has written to the locations. StartPlacesCheck gives no
+    // value when no check is due; ContinuePlacesCheck reads up to rows more
+    // locations and, at the end, names those found in FillUpLocationTree's
+    // message; true once the check has ended. CheckLocationPlaces runs a
+    // check that is due in one go; false when it named locations.
+    std::optional<PlacesCheck> StartPlacesCheck();
+    // The locations a window reads at each turn of its event loop: a
+    // millisecond or two of work.
+    static constexpr int PlacesCheckSlice = 5000;
+    bool ContinuePlacesCheck(PlacesCheck& check, int rows);
+    bool CheckLocationPlaces();
     // The children of a node of the tree, in the tree's order (level,
     // description case-blind, id), each saying whether it has children;
     // the system locations for the root. Empty for a key that names no
@@ -145,9 +171,7 @@ public:
 private:
     // The locations one level below parentId, as nodes under parentKey.
     std::vector<TreeNode> childrenOf(int parentId, const QString& parentKey);
-    // The descriptions of locations in the three branches whose parent is
-    // missing or not above them, and so have no place in the tree.
-    QStringList orphanLocations();
+    void failOrphans(const QStringList& orphans);
 
     // The stores of AddLocation and UpdateLocation, each in one transaction
     // that locks the rows it decides on; run again after a deadlock.

@@ -8,8 +8,9 @@ namespace store {
 QString productsAfter(const ProductPlace& place) {
     if (place.prodId == 0)
         return QString();
-    return QStringLiteral(" AND (p.Prod_Desc") + IgnoreCase + QStringLiteral(" > ? OR (p.Prod_Desc") +
-           IgnoreCase + QStringLiteral(" = ? AND p.Prod_ID > ?))");
+    return QStringLiteral(" AND (p.Prod_Desc") + IgnoreCase +
+           QStringLiteral(" > ? OR (p.Prod_Desc") + IgnoreCase +
+           QStringLiteral(" = ? AND p.Prod_ID > ?))");
 }
 
 int bindValues(Query& q, int index, const std::vector<BoundValue>& values) {

@@ -65,10 +65,10 @@ protected:
                                    store::IgnoreCase + QStringLiteral(", p.Prod_ID"));
         s.bindAll(loc);
         while (s.next())
-            out.stock.push_back({QStringLiteral("S") + s.rawTextAt(0),
-                                 {s.text(QStringLiteral("Prod_Code")),
-                                  s.text(QStringLiteral("Prod_Desc")),
-                                  s.text(QStringLiteral("Cat_Desc")), s.rawTextAt(4)}});
+            out.stock.push_back(
+                {QStringLiteral("S") + s.rawTextAt(0),
+                 {s.text(QStringLiteral("Prod_Code")), s.text(QStringLiteral("Prod_Desc")),
+                  s.text(QStringLiteral("Cat_Desc")), s.rawTextAt(4)}});
         store::Query l(t.db(),
                        QStringLiteral("SELECT p.Prod_ID, p.Prod_Code, p.Prod_Desc, c.Cat_Desc, "
                                       "sum(CASE WHEN x.Type = ? THEN 1 ELSE 0 END) AS n, "
@@ -155,19 +155,18 @@ TEST_F(LocationContents, RootAndEmptyLocationsGiveEmptyLists) {
 // put in order in memory, gives the engine's order too.
 TEST_F(LocationContents, ListsReadInSlicesAreTheEnginesSortedListsWhateverTheSlice) {
     const int cat = t.addCategory(QStringLiteral("Wide"));
-    const QStringList bases{QStringLiteral("mouse"), QStringLiteral("Mouse"),
+    const QStringList bases{QStringLiteral("mouse"),    QStringLiteral("Mouse"),
                             QString::fromUtf8("écran"), QStringLiteral("Ecran"),
-                            QStringLiteral("adapter"), QStringLiteral("MONITOR")};
+                            QStringLiteral("adapter"),  QStringLiteral("MONITOR")};
     constexpr int Many = assets::clsStock::WholePartProducts + 30;
     {
         store::Transaction tx(t.db());
         for (int i = 0; i < 2 * Many; ++i) {
             // Descending numbers against ascending ids; every description
             // shared by a few products.
-            const int prod =
-                t.addProduct(QStringLiteral("P%1").arg(i),
-                             bases[i % bases.size()] + QStringLiteral(" %1").arg((2 * Many - i) / 4),
-                             cat);
+            const int prod = t.addProduct(
+                QStringLiteral("P%1").arg(i),
+                bases[i % bases.size()] + QStringLiteral(" %1").arg((2 * Many - i) / 4), cat);
             if (i < Many) {
                 t.addStock(QStringLiteral("S-%1").arg(i), prod, office);
                 if (i % 3 == 0)

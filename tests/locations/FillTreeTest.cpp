@@ -3,6 +3,7 @@
 #include "store/StoreConstants.h"
 #include "support/LocationLevels.h"
 #include "support/ScriptedMessages.h"
+#include "support/StatementLog.h"
 #include "support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -255,14 +256,18 @@ TEST_F(FillTree, ReadOneLevelAtATimeTheTreeIsTheFullFillsAndEachNodeHasItsPath) 
     EXPECT_TRUE(logic.ChildLocations(QStringLiteral("junk")).empty());
 }
 
-TEST_F(FillTree, TheTopNamesRowsWithoutAPlaceOnTheFirstReadAndAgainOnlyAfterAWrite) {
+TEST_F(FillTree, RowsWithoutAPlaceAreNamedOnTheFirstCheckAndAgainOnlyAfterAWrite) {
     t.addLocation(QStringLiteral("lost room"), 999, 3, 1);
     locations::clsLocations logic(t.db(), messages);
+    // The top of the tree reads only what it shows and names nothing.
+    ASSERT_TRUE(logic.TopOfLocationTree().has_value());
+    EXPECT_TRUE(messages.shown().empty());
     const auto expectMessages = [&](int count) {
         messages.clear();
-        ASSERT_TRUE(logic.TopOfLocationTree().has_value());
+        EXPECT_EQ(logic.CheckLocationPlaces(), count == 0);
         ASSERT_EQ(messages.shown().size(), static_cast<size_t>(count));
         if (count > 0) {
+            EXPECT_EQ(messages.shown().front().kind, MessageKind::Failure);
             EXPECT_TRUE(messages.shown().front().text.endsWith(QStringLiteral(": Lost Room")));
         }
     };
@@ -277,4 +282,55 @@ TEST_F(FillTree, TheTopNamesRowsWithoutAPlaceOnTheFirstReadAndAgainOnlyAfterAWri
     ASSERT_TRUE(logic.AddLocation(QStringLiteral("New Wing")).has_value());
     expectMessages(1);
     expectMessages(0);
+}
+
+// Read a slice at a time, whatever the slice, the check names the rows
+// without a place as the full fill does: by branch, level, then description
+// case-blind.
+TEST_F(FillTree, TheCheckReadInSlicesNamesWhatTheFullFillNamesInItsOrder) {
+    const int pool = t.addLocation(QStringLiteral("Pool A"), 2, 2, 2);
+    for (const char* desc : {"zeta lost", "Kept", "alpha lost", "Beta"})
+        t.addLocation(QString::fromLatin1(desc), desc[0] == 'K' ? 1 : 999, 3, 1);
+    t.addLocation(QStringLiteral("deep"), 999, 4, 1);
+    t.addLocation(QStringLiteral("stray"), pool, 3, 1);
+    t.addLocation(QStringLiteral("gone"), 998, 3, 2);
+    locations::clsLocations full(t.db(), messages);
+    ASSERT_TRUE(full.FillUpLocationTree().has_value());
+    ASSERT_EQ(messages.texts().size(), 1);
+    const QString named = messages.texts().front();
+    EXPECT_TRUE(named.endsWith(QStringLiteral(": Alpha Lost, Beta, Stray, Zeta Lost, Deep, Gone")))
+        << named.toStdString();
+    for (const int slice : {1, 2, 3, 1000}) {
+        SCOPED_TRACE(slice);
+        messages.clear();
+        locations::clsLocations logic(t.db(), messages);
+        std::optional<locations::PlacesCheck> check = logic.StartPlacesCheck();
+        ASSERT_TRUE(check.has_value());
+        int turns = 0;
+        while (!logic.ContinuePlacesCheck(*check, slice) && turns < 1000)
+            ++turns;
+        EXPECT_EQ(messages.texts(), QStringList{named});
+        // Nothing written since: no check is due.
+        EXPECT_FALSE(logic.StartPlacesCheck().has_value());
+    }
+}
+
+// A slice of the check reads its locations by key, however many rows the
+// branches hold, and finds each parent by key.
+TEST_F(FillTree, ASliceOfTheCheckReadsItsLocationsByKey) {
+    SKIP_ON_SERVER("reads SQLite's query plans");
+    locations::clsLocations logic(t.db(), messages);
+    std::optional<locations::PlacesCheck> check = logic.StartPlacesCheck();
+    ASSERT_TRUE(check.has_value());
+    testing_support::StatementLog log(t.db());
+    logic.ContinuePlacesCheck(*check, 2);
+    log.stop();
+    ASSERT_EQ(log.texts().size(), 2);
+    for (const QString& sql : log.texts()) {
+        const QString plan = testing_support::StatementLog::planOf(t.db(), sql);
+        EXPECT_TRUE(plan.contains(QStringLiteral("INTEGER PRIMARY KEY (rowid>?")))
+            << plan.toStdString();
+        EXPECT_FALSE(plan.contains(QStringLiteral("ixLocationsTop"))) << plan.toStdString();
+        EXPECT_FALSE(plan.contains(QStringLiteral("SCAN"))) << plan.toStdString();
+    }
 }

@@ -16,11 +16,13 @@
 namespace testing_support {
 
 // The tree from TopOfLocationTree, each node's children read with
-// ChildLocations until none is left unread.
+// ChildLocations until none is left unread; then the check for rows
+// without a place, as the window runs it after a fill.
 inline std::vector<locations::TreeNode> readEveryLevel(locations::clsLocations& logic) {
     auto top = logic.TopOfLocationTree();
     if (!top)
         return {};
+    logic.CheckLocationPlaces();
     std::vector<locations::TreeNode> nodes = *top;
     QHash<QString, bool> read;
     for (const locations::TreeNode& n : nodes)

@@ -37,8 +37,8 @@ public:
 
 private:
     static int onTrace(unsigned, void* self, void* statement, void*) {
-        static_cast<StatementLog*>(self)->texts_ << QString::fromUtf8(
-            sqlite3_sql(static_cast<sqlite3_stmt*>(statement)));
+        static_cast<StatementLog*>(self)->texts_
+            << QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)));
         return 0;
     }
     store::Database& db_;

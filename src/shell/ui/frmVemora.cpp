@@ -22,6 +22,7 @@
 #include "common/ui/WaitCursor.h"
 #include "export/ui/ReportExport.h"
 #include "import/ui/frmImport.h"
+#include "locations/clsLocations.h"
 #include "locations/ui/LocationTreeView.h"
 #include "locations/ui/pgLocationUtilities.h"
 #include "reports/ui/pgReports.h"
@@ -655,6 +656,31 @@ void frmVemora::Do_the_Click() {
     seenChanges_.at(common::EnquireByLocation) =
         filled ? std::optional<std::int64_t>(session_.db().changeCount()) : std::nullopt;
     statusPanel(1)->setText(pages_.at(common::EnquireByLocation)->hint());
+    checkLocationPlacesSoon();
+}
+
+void frmVemora::checkLocationPlacesSoon() {
+    if (placesCheck_)
+        return; // one is under way
+    common::guarded(session_.messages(), [this] {
+        placesCheck_ = session_.logic<locations::clsLocations>().StartPlacesCheck();
+    });
+    if (placesCheck_)
+        QTimer::singleShot(0, this, &frmVemora::continuePlacesCheck);
+}
+
+void frmVemora::continuePlacesCheck() {
+    if (!placesCheck_)
+        return;
+    bool ended = true;
+    common::guarded(session_.messages(), [&] {
+        ended = session_.logic<locations::clsLocations>().ContinuePlacesCheck(
+            *placesCheck_, locations::clsLocations::PlacesCheckSlice);
+    });
+    if (ended)
+        placesCheck_.reset();
+    else
+        QTimer::singleShot(0, this, &frmVemora::continuePlacesCheck);
 }
 
 void frmVemora::SetTabOrder(int page) {
@@ -698,6 +724,7 @@ void frmVemora::fillOnEntry(int page) {
     });
     // A fill that failed is tried again on the next entry.
     seen = filled ? std::optional<std::int64_t>(session_.db().changeCount()) : std::nullopt;
+    checkLocationPlacesSoon();
 }
 
 void frmVemora::popUp(QMenu* menu, const QPoint& globalPos) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ui/MainWindow.h"
+#include "locations/clsLocations.h"
 #include "shell/DatabaseFile.h"
 
 #include <QMainWindow>
@@ -155,6 +156,11 @@ private:
     // Fills a page on entry when it has never been filled or when the
     // database has changed since it was last filled.
     void fillOnEntry(int page);
+    // Starts the check for locations no tree can show when one is due: a
+    // slice of locations at each turn of the event loop, after the page
+    // just filled is on screen, so that the window answers meanwhile.
+    void checkLocationPlacesSoon();
+    void continuePlacesCheck();
     // After another user got there first, or the server's connection was
     // lost: the page shown is refilled from the database.
     void refreshAfterConflict();
@@ -186,6 +192,7 @@ private:
     // For each page the database's change count when it was last filled
     // (no value: never filled).
     std::array<std::optional<std::int64_t>, common::PageCount> seenChanges_{};
+    std::optional<locations::PlacesCheck> placesCheck_;
     bool refreshPending_ = false;
     bool refreshing_ = false;
     bool readOnly_ = false;

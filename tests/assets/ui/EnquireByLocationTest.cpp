@@ -214,7 +214,8 @@ TEST_F(EnquireByLocation, AWideLocationsListsReadOnAsTheyScrollAndARefillKeepsTh
 
     auto* stock = testing_support::child<common::ReportList>(page, "lvStockTable");
     auto* licences = testing_support::child<common::ReportList>(page, "lvLicenceTable");
-    for (auto [list, rows] : {std::pair{stock, &whole.stock}, std::pair{licences, &whole.licences}}) {
+    for (auto [list, rows] :
+         {std::pair{stock, &whole.stock}, std::pair{licences, &whole.licences}}) {
         ASSERT_TRUE(list->hasMoreRows());
         EXPECT_GE(list->topLevelItemCount(), assets::pgEnquireByLocation::SliceRows);
         EXPECT_LT(list->topLevelItemCount(), total);

@@ -345,6 +345,37 @@ TEST_F(MainWindow, SelectingATreePageAgainShowsLocationsAddedMeanwhile) {
     }
 }
 
+// The check for locations no tree can show reads every location, so it
+// waits until the page filled is on screen; it names them once, and again
+// only after the locations have changed.
+TEST_F(MainWindow, LocationsWithoutAPlaceAreNamedOnceThePageFilledIsOnScreen) {
+    t.addLocation(QStringLiteral("lost room"), 999, 3, 1);
+    load();
+    EXPECT_NE(tree(0, "tvLocations")->node(QStringLiteral("L1")), nullptr);
+    EXPECT_TRUE(messages.shown().empty());
+    const auto expectNamed = [&](bool named) {
+        // A slice of locations a turn of the event loop: a few turns here.
+        for (int turn = 0; turn < 5; ++turn)
+            QApplication::processEvents();
+        ASSERT_EQ(messages.shown().size(), named ? 1u : 0u);
+        if (named) {
+            EXPECT_EQ(messages.shown().front().kind, MessageKind::Failure);
+            EXPECT_TRUE(messages.shown().front().text.endsWith(QStringLiteral(": Lost Room")));
+        }
+        messages.clear();
+    };
+    expectNamed(true);
+    // Other pages, and writes that leave the locations as they were.
+    select(2);
+    expectNamed(false);
+    t.addCategory(QStringLiteral("Any"));
+    select(3);
+    expectNamed(false);
+    t.addLocation(QStringLiteral("Annex"), 1, 2, 1);
+    select(0);
+    expectNamed(true);
+}
+
 TEST_F(MainWindow, EnteringTheFirstPageKeepsItUntilTheRegisterChangesThenEmptiesItsLists) {
     load();
     auto* stock = control<common::ReportList>(0, "lvStockTable");
