@@ -5,6 +5,7 @@
 
 #include "support/QtPrinting.h"
 #include "support/ScriptedMessages.h"
+#include "support/StatementLog.h"
 #include "support/TestDatabase.h"
 #include "support/TestHooks.h"
 
@@ -272,24 +273,46 @@ TEST_F(Allocations, AWideLocationReadInBatchesGivesTheFullFillsItems) {
     EXPECT_EQ(both, shapesUnder(all, office).mid(0, 6));
 }
 
-// The walk goes through the products' own index, not a sort of the items.
+// The walk goes through the products' own index, not a sort of the items:
+// the plans of the statements a batch of a wide location runs.
 TEST_F(Allocations, AWideLocationsWalkUsesTheProductsIndex) {
     SKIP_ON_SERVER("reads SQLite's query plans");
-    store::Query q(t.db(), QStringLiteral("EXPLAIN QUERY PLAN SELECT p.Prod_ID, p.Prod_Desc, "
-                                          "s.Stock_ID, s.Stock_Code FROM Products p CROSS JOIN "
-                                          "Stock s WHERE s.Prod_ID = p.Prod_ID AND s.Loc_ID = ? "
-                                          "AND (p.Prod_Desc COLLATE UNICASE > ? OR (p.Prod_Desc "
-                                          "COLLATE UNICASE = ? AND p.Prod_ID > ?)) ORDER BY "
-                                          "p.Prod_Desc COLLATE UNICASE, p.Prod_ID, s.Stock_ID "
-                                          "LIMIT ?"));
-    QStringList plan;
-    while (q.next())
-        plan << q.text(QStringLiteral("detail"));
-    const std::string shown = plan.join('|').toStdString();
-    EXPECT_TRUE(plan.join('|').contains(QStringLiteral("ixProductsDescOrder"))) << shown;
-    EXPECT_TRUE(plan.join('|').contains(QStringLiteral("ixStockLocationProduct"))) << shown;
-    EXPECT_FALSE(plan.join('|').contains(QStringLiteral("TEMP B-TREE"))) << shown;
+    {
+        store::Transaction tx(t.db());
+        for (int i = 0; i <= clsAllocations::WholePartRows; ++i) {
+            t.addStock(QStringLiteral("K-%1").arg(i), i % 2 ? pc : zip, office);
+            t.addLicence(QStringLiteral("N-%1").arg(i), i % 2 ? word : zip, office,
+                         store::LicenceNormal);
+        }
+        tx.commit();
+    }
+    testing_support::StatementLog log(t.db());
+    std::optional<allocation::ItemsPlace> place = allocation::ItemsPlace{};
+    // Into the stock, on from the middle of a product's items, then into
+    // the licences.
+    for (const int batch : {3, 3, clsAllocations::WholePartRows + 5}) {
+        ASSERT_TRUE(place.has_value());
+        place = logic.LocationItemsFrom(office, *place, batch).next;
+    }
+    log.stop();
+    QStringList walks;
+    for (const QString& sql : log.texts())
+        if (sql.contains(QStringLiteral("ORDER BY p.Prod_Desc")))
+            walks << sql;
+    ASSERT_FALSE(walks.isEmpty());
+    bool stock = false, licences = false;
+    for (const QString& sql : walks) {
+        const QString plan = testing_support::StatementLog::planOf(t.db(), sql);
+        const std::string shown = (sql + QLatin1Char('\n') + plan).toStdString();
+        EXPECT_TRUE(plan.contains(QStringLiteral("ixProductsDescOrder"))) << shown;
+        EXPECT_FALSE(plan.contains(QStringLiteral("TEMP B-TREE"))) << shown;
+        stock = stock || plan.contains(QStringLiteral("ixStockLocationProduct"));
+        licences = licences || plan.contains(QStringLiteral("ixLicencesLocationType"));
+    }
+    EXPECT_TRUE(stock);
+    EXPECT_TRUE(licences);
 }
+
 TEST_F(Allocations, AStockItemMovesWithItsHistoryRowNamingTheStoredDescription) {
     const int item = t.addStock(QStringLiteral("S1"), pc, store::loc::RemovedStock);
     const auto update = moveStockLic(QStringLiteral("S%1").arg(item), QStringLiteral("L5"),
