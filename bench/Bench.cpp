@@ -267,6 +267,15 @@ void eachRow(store::Database& connection, const Statements& statements, F&& f) {
 
 } // namespace
 
+RawStatement rawStatement(const QString& sql, const std::vector<store::BoundValue>& values) {
+    RawStatement out{sql, {}};
+    for (const store::BoundValue& value : values)
+        out.values << (std::holds_alternative<QString>(value)
+                           ? QVariant(std::get<QString>(value))
+                           : QVariant(static_cast<qlonglong>(std::get<std::int64_t>(value))));
+    return out;
+}
+
 std::vector<QStringList> rowsOf(store::Database& connection, const Statements& statements) {
     std::vector<QStringList> rows;
     eachRow(connection, statements, [&rows](const store::Query& q) {

@@ -14,6 +14,8 @@
 //
 // A new operation is one more Case added by a case group (see Cases.h).
 
+#include "store/Database.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -24,10 +26,6 @@
 
 struct sqlite3;
 
-namespace store {
-class Database;
-}
-
 namespace bench {
 
 // One statement with its values, bound by position.
@@ -36,6 +34,8 @@ struct RawStatement {
     QVariantList values;
 };
 using Statements = std::vector<RawStatement>;
+// A statement built with its values, as the program runs it.
+RawStatement rawStatement(const QString& sql, const std::vector<store::BoundValue>& values);
 
 // Every row of each statement in turn, each column as text (NULL as "").
 std::vector<QStringList> rowsOf(store::Database& connection, const Statements& statements);

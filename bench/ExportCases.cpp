@@ -80,11 +80,7 @@ void addExportCases(Bench& bench, Context& context) {
         const reports::ReportDef* def = reports::findReport(report);
         const auto query = context.session().logic<reports::clsReports>().ComposeQuery(
             *def, exports::RecordedOrder);
-        RawStatement raw{query.sql, {}};
-        for (const auto& v : query.values)
-            raw.values << (std::holds_alternative<int>(v) ? QVariant(std::get<int>(v))
-                                                          : QVariant(std::get<QString>(v)));
-        return Statements{raw};
+        return Statements{rawStatement(query.sql, query.values)};
     };
     bench.add(workbook);
 

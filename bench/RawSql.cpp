@@ -134,12 +134,7 @@ Statements historyStatements(int stockId) {
 
 Statements locationContentsStatements(store::Database& db, int locId, int count) {
     const auto raw = [](const assets::ContentsStatement& s) {
-        RawStatement out{s.sql, {}};
-        for (const store::BoundValue& value : s.values)
-            out.values << (std::holds_alternative<QString>(value)
-                               ? QVariant(std::get<QString>(value))
-                               : QVariant(static_cast<qlonglong>(std::get<std::int64_t>(value))));
-        return out;
+        return rawStatement(s.sql, s.values);
     };
     Statements out;
     for (const assets::ContentsList list :

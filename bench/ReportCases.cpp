@@ -32,11 +32,7 @@ reports::ReportView* reportView(Context& context) {
 Statements reportStatements(Context& context, const QString& name, int order) {
     const reports::ReportDef* def = reports::findReport(name);
     const auto query = context.session().logic<reports::clsReports>().ReadQuery(*def, order).query;
-    RawStatement raw{query.sql, {}};
-    for (const auto& v : query.values)
-        raw.values << (std::holds_alternative<int>(v) ? QVariant(std::get<int>(v))
-                                                      : QVariant(std::get<QString>(v)));
-    return Statements{raw};
+    return Statements{rawStatement(query.sql, query.values)};
 }
 
 // A report shown on its page in an order, the query, the text and the

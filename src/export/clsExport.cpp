@@ -21,7 +21,6 @@
 #include <QSaveFile>
 
 #include <limits>
-#include <variant>
 #include <vector>
 
 namespace exports {
@@ -49,9 +48,7 @@ private:
 store::Query openExportQuery(store::Database& db, const reports::clsReports::ComposedQuery& q,
                              const QString& sql) {
     store::Query rows(db, sql);
-    int position = 0;
-    for (const auto& value : q.values)
-        std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
+    store::bindValues(rows, 1, q.values);
     return rows;
 }
 

@@ -158,12 +158,6 @@ std::optional<RankSource> rankSource(int index) {
     }
 }
 
-void bindValues(store::Query& rows, const std::vector<std::variant<int, QString>>& values) {
-    int position = 0;
-    for (const auto& value : values)
-        std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
-}
-
 // The rank of each row's text in the register's text order (compareText):
 // equal texts share a rank, a missing one (null) comes first, as in the
 // engine's ascending order.
@@ -516,7 +510,7 @@ int clsReports::WriteReportLines(const ReportDef& report, store::Query& rows, QS
 std::unique_ptr<ReportLines> clsReports::StartReportLines(const ReportDef& report, int orderIndex) {
     const ReadPlan plan = ReadQuery(report, orderIndex);
     store::Query rows(db_, plan.query.sql);
-    bindValues(rows, plan.query.values);
+    store::bindValues(rows, 1, plan.query.values);
     return std::make_unique<ReportLines>(report, std::move(rows), clock_.today(), plan.rankBy,
                                          plan.rankKey);
 }
@@ -532,11 +526,10 @@ int clsReports::WriteFirstLines(const ReportDef& report, int orderIndex, int cou
             query.sql.insert(query.sql.lastIndexOf(QStringLiteral(" ORDER BY ")), condition);
         query.sql += QStringLiteral(" LIMIT ?");
         store::Query q(db_, query.sql);
-        bindValues(q, query.values);
-        int position = static_cast<int>(query.values.size());
+        int position = store::bindValues(q, 1, query.values);
         for (const std::int64_t key : keys)
-            q.bind(++position, key);
-        q.bind(++position, rows);
+            q.bind(position++, key);
+        q.bind(position, rows);
         ReportLines lines(report, q, today);
         return lines.finish(text);
     };

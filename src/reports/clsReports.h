@@ -18,7 +18,6 @@
 
 #include <memory>
 #include <optional>
-#include <variant>
 #include <vector>
 namespace common {
 class Clock;
@@ -156,7 +155,7 @@ public:
     // with (bound in this order); for the queries and for tests of them.
     struct ComposedQuery {
         QString sql;
-        std::vector<std::variant<int, QString>> values;
+        std::vector<store::BoundValue> values;
     };
     ComposedQuery ComposeQuery(const ReportDef& report, int orderIndex) const;
 

@@ -104,8 +104,8 @@ int check(const Arguments& a, std::FILE* out) {
 }
 
 // Counts every product's live items and every expiry date's live licences
-// again and mends the kept counts that are wrong; a file of an older version is brought up to date
-// first (its migration counts them).
+// again and mends the kept counts that are wrong; a file of an older
+// version is brought up to date first (its migration counts them).
 int recount(const Arguments& a, std::FILE* out) {
     auto db = a.open();
     store::checkSchema(*db);

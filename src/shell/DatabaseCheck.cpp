@@ -118,7 +118,7 @@ void keptCounts(const QString& kind, const QStringList& wrong, const QString& co
 
 // The live items the store keeps counted per product, and the live
 // licences per expiry date, against counts of the items themselves.
-void productCounts(store::Database& db, QStringList& problems) {
+void countsKept(store::Database& db, QStringList& problems) {
     keptCounts(QStringLiteral("product counts"), store::productCountProblems(db, MaxLines),
                QStringLiteral("items"), problems);
     keptCounts(QStringLiteral("expiry counts"), store::expiryCountProblems(db, MaxLines),
@@ -183,7 +183,7 @@ CheckResult checkDatabase(store::Database& db, Migration migration) {
                 result.problems
                     << QStringLiteral("%1: %2").arg(QString::fromUtf8(rule.what)).arg(count);
         }
-        productCounts(db, result.problems);
+        countsKept(db, result.problems);
         found(CheckResult::Fault::Register);
     } catch (const store::DbError& error) {
         if (!aboutTheFile(error))

@@ -774,4 +774,10 @@ void Transaction::commit() {
     done_ = true;
 }
 
+int bindValues(Query& q, int index, const std::vector<BoundValue>& values) {
+    for (const BoundValue& value : values)
+        std::visit([&](const auto& v) { q.bind(index++, v); }, value);
+    return index;
+}
+
 } // namespace store

@@ -25,6 +25,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <variant>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -155,6 +157,13 @@ private:
     mutable QHash<QString, int> spellings_;
     bool hasRow_ = false;
 };
+
+// A value to bind to a placeholder, for statements built with their values
+// (a report's query, a slice of a list).
+using BoundValue = std::variant<std::int64_t, QString>;
+// Binds values in order from position index on; returns the position
+// after them.
+int bindValues(Query& q, int index, const std::vector<BoundValue>& values);
 
 class Database {
 public:

@@ -13,12 +13,6 @@ QString productsAfter(const ProductPlace& place) {
            QStringLiteral(" = ? AND p.Prod_ID > ?))");
 }
 
-int bindValues(Query& q, int index, const std::vector<BoundValue>& values) {
-    for (const BoundValue& value : values)
-        std::visit([&](const auto& v) { q.bind(index++, v); }, value);
-    return index;
-}
-
 std::vector<BoundValue> productsAfterValues(const ProductPlace& place) {
     if (place.prodId == 0)
         return {};

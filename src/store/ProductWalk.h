@@ -8,19 +8,12 @@
 
 #include <QString>
 
+#include "store/Database.h"
+
 #include <cstdint>
-#include <variant>
 #include <vector>
 
 namespace store {
-
-class Query;
-
-// A value to bind to a placeholder.
-using BoundValue = std::variant<std::int64_t, QString>;
-// Binds values in order from position index on; returns the position
-// after them.
-int bindValues(Query& q, int index, const std::vector<BoundValue>& values);
 
 // The last product read; the default is before the first.
 struct ProductPlace {

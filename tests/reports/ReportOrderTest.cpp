@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <variant>
 
 using reports::clsReports;
 
@@ -33,9 +32,7 @@ protected:
     QString engineOrdered(const reports::ReportDef& report, int order) {
         const clsReports::ComposedQuery query = reports().ComposeQuery(report, order);
         store::Query rows(t.db(), query.sql);
-        int position = 0;
-        for (const auto& value : query.values)
-            std::visit([&](const auto& v) { rows.bind(++position, v); }, value);
+        store::bindValues(rows, 1, query.values);
         QString text = reports().WriteReportHeading(report.name);
         clsReports::WriteReportLines(report, rows, text, hooks.clock.today());
         return text;
