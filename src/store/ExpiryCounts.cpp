@@ -33,10 +33,6 @@ void addFileCounts(Database& db) {
         "AND new.Loc_ID <> 4 AND NOT EXISTS (SELECT 1 FROM ExpiryCounts WHERE Exp_Date = "
         "new.Exp_Date);");
     db.run(QStringLiteral(
-               "DROP TRIGGER IF EXISTS trLicencesExpiryCountAdd;"
-               "DROP TRIGGER IF EXISTS trLicencesExpiryCountChange;"
-               "DROP TRIGGER IF EXISTS trLicencesExpiryCountRemove;"
-               "DROP TABLE IF EXISTS ExpiryCounts;"
                "CREATE TABLE ExpiryCounts (Exp_Date TEXT NOT NULL PRIMARY KEY, "
                "Licence_Count INTEGER NOT NULL DEFAULT 0);"
                "CREATE TRIGGER trLicencesExpiryCountAdd AFTER INSERT ON Licences "
@@ -62,7 +58,7 @@ void addFileCounts(Database& db) {
 void addServerCounts(Database& db) {
     db.runServerText(
         QStringLiteral(
-            "DROP TABLE IF EXISTS ExpiryCounts; CREATE TABLE ExpiryCounts ("
+            "CREATE TABLE ExpiryCounts ("
             "Exp_Date text NOT NULL PRIMARY KEY, Licence_Count bigint NOT NULL DEFAULT 0);"
             "CREATE OR REPLACE FUNCTION count_expiries() RETURNS trigger LANGUAGE plpgsql AS "
             "$count$\n"
@@ -83,9 +79,6 @@ void addServerCounts(Database& db) {
             "  RETURN NULL;\n"
             "END\n"
             "$count$;"
-            "DROP TRIGGER IF EXISTS trLicencesExpiryCountAdd ON Licences;"
-            "DROP TRIGGER IF EXISTS trLicencesExpiryCountChange ON Licences;"
-            "DROP TRIGGER IF EXISTS trLicencesExpiryCountRemove ON Licences;"
             "CREATE TRIGGER trLicencesExpiryCountAdd AFTER INSERT ON Licences FOR EACH ROW "
             "EXECUTE FUNCTION count_expiries();"
             "CREATE TRIGGER trLicencesExpiryCountChange AFTER UPDATE OF Exp_Date, Loc_ID ON "
@@ -132,6 +125,8 @@ std::vector<Mismatch> mismatches(Database& db, int limit) {
 } // namespace
 
 void addExpiryCounts(Database& db) {
+    // Made afresh when run again.
+    dropExpiryCounts(db);
     if (db.onServer())
         addServerCounts(db);
     else
